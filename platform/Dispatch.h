@@ -1,0 +1,21 @@
+#pragma once
+
+#include <functional>
+
+namespace platform {
+
+// The global concurrent queue: a dedicated pool large enough for workers that block on tools and on
+// the main thread.
+void globalAsync(std::function<void()> work);
+// Queued to the main thread's event loop.
+void mainAsync(std::function<void()> work);
+void mainAfter(int milliseconds, std::function<void()> work);
+// Runs on the main thread and waits for it; runs inline when already there (a blocking queued call to
+// one's own thread would deadlock). A modal window opened by `work` keeps serving the main thread.
+void mainSync(const std::function<void()>& work);
+
+bool isMainThread();
+// For tests and shutdown: waits until the global queue is idle; false on time-out.
+bool waitForGlobalQueue(int milliseconds);
+
+}  // namespace platform

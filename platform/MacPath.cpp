@@ -1,0 +1,78 @@
+#include "platform/MacPath.h"
+
+#include <QDir>
+#include <QStringList>
+
+namespace platform {
+
+QString simRoot() {
+    QString root = qEnvironmentVariable("TAVRUN_SIM_ROOT");
+    if (root.isEmpty()) {
+        return root;
+    }
+    if (!root.startsWith(u'/')) {
+        root = QDir::current().absoluteFilePath(root);
+    }
+    while (root.size() > 1 && root.endsWith(u'/')) {
+        root.chop(1);
+    }
+    return root;
+}
+
+bool hasSimRoot() { return !simRoot().isEmpty(); }
+
+std::optional<QString> cleanMacPath(const QString& path) {
+    if (!path.startsWith(u'/')) {
+        return std::nullopt;
+    }
+    QStringList parts;
+    for (const QString& part : path.split(u'/', Qt::SkipEmptyParts)) {
+        if (part == u".") {
+            continue;
+        }
+        if (part == u"..") {
+            if (parts.isEmpty()) {
+                return std::nullopt;
+            }
+            parts.removeLast();
+            continue;
+        }
+        parts.append(part);
+    }
+    return QStringLiteral("/") + parts.join(u'/');
+}
+
+std::optional<QString> hostPath(const QString& macPath) {
+    const QString root = simRoot();
+    if (root.isEmpty()) {
+        return macPath;
+    }
+    const auto clean = cleanMacPath(macPath);
+    if (!clean) {
+        return std::nullopt;
+    }
+    return *clean == u"/" ? root : root + *clean;
+}
+
+std::optional<QString> macPath(const QString& hostPath) {
+    const QString root = simRoot();
+    if (root.isEmpty()) {
+        return hostPath;
+    }
+    const auto clean = cleanMacPath(hostPath);
+    if (!clean) {
+        return std::nullopt;
+    }
+    if (*clean == root) {
+        return QStringLiteral("/");
+    }
+    if (root == u"/") {
+        return clean;
+    }
+    if (clean->startsWith(root + u'/')) {
+        return clean->mid(root.size());
+    }
+    return std::nullopt;
+}
+
+}  // namespace platform

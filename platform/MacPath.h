@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace platform {
+
+// Every path in the program is a Mac path. With TAVRUN_SIM_ROOT set, "/" is that folder; without it the
+// mapping is the identity and the program works on the real machine.
+QString simRoot();
+bool hasSimRoot();
+
+// `<root>` + the cleaned Mac path. Refuses (nothing) a relative path or one that leaves the root by "..".
+std::optional<QString> hostPath(const QString& macPath);
+// The inverse: nothing for a host path outside the root.
+std::optional<QString> macPath(const QString& hostPath);
+
+// "/a/./b//c/../d/" -> "/a/b/d"; nothing when ".." would climb above "/" or the path is not absolute.
+std::optional<QString> cleanMacPath(const QString& path);
+
+}  // namespace platform

@@ -1,0 +1,101 @@
+#include "platform/Dispatch.h"
+#include "platform/NotificationCenter.h"
+
+#include "tests/support/TestEnv.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+using platform::NotificationCenter;
+
+TEST(Dispatch, MainSyncRunsInlineOnTheMainThreadAndWaitsFromAWorker) {
+    bool ran = false;
+    platform::mainSync([&] { ran = platform::isMainThread(); });
+    EXPECT_TRUE(ran) << "inline on the main thread, no deadlock";
+
+    std::atomic<int> step{0};
+    std::atomic<bool> onMain{false};
+    platform::globalAsync([&] {
+        EXPECT_FALSE(platform::isMainThread());
+        platform::mainSync([&] {
+            onMain = platform::isMainThread();
+            step = 1;
+        });
+        EXPECT_EQ(step.load(), 1) << "mainSync returns only after the work ran";
+        step = 2;
+    });
+    EXPECT_TRUE(testsupport::waitUntil([&] { return step.load() == 2; }));
+    EXPECT_TRUE(onMain);
+}
+
+TEST(Dispatch, MainAsyncAndMainAfterRunLaterOnTheMainThread) {
+    std::atomic<int> order{0};
+    int async = 0;
+    int after = 0;
+    std::thread worker([&] {
+        platform::mainAfter(50, [&] { after = ++order; });
+        platform::mainAsync([&] { async = ++order; });
+    });
+    worker.join();
+    EXPECT_EQ(order.load(), 0);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return order.load() == 2; }));
+    EXPECT_EQ(async, 1);
+    EXPECT_EQ(after, 2);
+}
+
+TEST(Dispatch, GlobalQueueRunsManyBlockingWorkersAtOnce) {
+    std::atomic<int> running{0};
+    std::atomic<bool> release{false};
+    for (int i = 0; i < 20; ++i) {
+        platform::globalAsync([&] {
+            ++running;
+            while (!release) {
+                QThread::msleep(1);
+            }
+        });
+    }
+    EXPECT_TRUE(testsupport::waitUntil([&] { return running.load() == 20; }));
+    release = true;
+    EXPECT_TRUE(platform::waitForGlobalQueue(5000));
+}
+
+TEST(NotificationCenter, DeliversByNameAndStopsWhenTheTokenDies) {
+    auto& center = NotificationCenter::defaultCenter();
+    QVariantMap received;
+    int count = 0;
+    auto token = center.addObserver("RZVolumeMount", [&](const QVariantMap& info) {
+        received = info;
+        ++count;
+    });
+    center.post("RZVolumeUnmount", {{"x", 1}});
+    EXPECT_EQ(count, 0);
+    center.post("RZVolumeMount", {{"NSDevicePath", "/Volumes/USB"}});
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(received.value("NSDevicePath").toString(), "/Volumes/USB");
+    token.reset();
+    center.post("RZVolumeMount");
+    EXPECT_EQ(count, 1);
+}
+
+TEST(NotificationCenter, AnObserverMayRemoveItselfOrAnotherDuringDelivery) {
+    auto& center = NotificationCenter::defaultCenter();
+    NotificationCenter::Token first;
+    NotificationCenter::Token second;
+    int firstCalls = 0;
+    int secondCalls = 0;
+    first = center.addObserver("Test.Self", [&](const QVariantMap&) {
+        ++firstCalls;
+        first.reset();
+        second.reset();
+    });
+    second = center.addObserver("Test.Self", [&](const QVariantMap&) { ++secondCalls; });
+    center.post("Test.Self");
+    center.post("Test.Self");
+    EXPECT_EQ(firstCalls, 1);
+    EXPECT_EQ(secondCalls, 0);
+}

@@ -1,0 +1,122 @@
+#include "platform/FileSystem.h"
+#include "platform/MacPath.h"
+
+#include "tests/support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using platform::FileKind;
+using platform::FileSystem;
+
+TEST(MacPath, MapsIntoAndOutOfTheRoot) {
+    testsupport::TempSimRoot root;
+    EXPECT_EQ(platform::hostPath("/"), root.path());
+    EXPECT_EQ(platform::hostPath("/Volumes/USB"), root.path() + "/Volumes/USB");
+    EXPECT_EQ(platform::hostPath("/Volumes//USB/./a/../b/"), root.path() + "/Volumes/USB/b");
+    EXPECT_EQ(platform::macPath(root.path()), "/");
+    EXPECT_EQ(platform::macPath(root.path() + "/Volumes/USB"), "/Volumes/USB");
+    EXPECT_FALSE(platform::macPath("/etc/passwd"));
+    EXPECT_FALSE(platform::macPath(root.path() + "-other/x"));
+}
+
+TEST(MacPath, RefusesEscapesAndRelativePaths) {
+    testsupport::TempSimRoot root;
+    for (const char* escape : {"/..", "/../etc", "/Volumes/../../etc/passwd", "/a/b/../../../x", "relative/x", ""}) {
+        EXPECT_FALSE(platform::hostPath(QString::fromUtf8(escape))) << escape;
+    }
+    EXPECT_FALSE(FileSystem::exists("/../"));
+    EXPECT_FALSE(FileSystem::mkpath("/../escaped"));
+    EXPECT_FALSE(QFileInfo::exists(root.path() + "/../escaped"));
+}
+
+TEST(MacPath, IsTheIdentityWithoutASimulatedRoot) {
+    testsupport::ScopedEnv none("TAVRUN_SIM_ROOT", QString());
+    EXPECT_EQ(platform::hostPath("/Volumes/USB"), "/Volumes/USB");
+    EXPECT_EQ(platform::macPath("/tmp/x"), "/tmp/x");
+}
+
+TEST(FileSystem, ListsSortedWithHiddenEntriesAndKinds) {
+    testsupport::TempSimRoot root;
+    root.writeFile("/d/b.txt", "12345");
+    root.writeFile("/d/.hidden", "");
+    root.writeFile("/d/a/inner", "x");
+    ASSERT_EQ(::symlink("b.txt", QFile::encodeName(root.host("/d/link")).constData()), 0);
+    const auto entries = FileSystem::list("/d");
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(entries->size(), 4u);
+    EXPECT_EQ((*entries)[0].name, ".hidden");
+    EXPECT_EQ((*entries)[1].name, "a");
+    EXPECT_EQ((*entries)[1].kind, FileKind::Directory);
+    EXPECT_EQ((*entries)[2].name, "b.txt");
+    EXPECT_EQ((*entries)[2].size, 5);
+    EXPECT_EQ((*entries)[3].kind, FileKind::SymLink);
+    EXPECT_FALSE(FileSystem::list("/missing"));
+    EXPECT_FALSE(FileSystem::list("/d/b.txt"));
+    EXPECT_EQ(FileSystem::fileSize("/d/b.txt"), 5);
+    EXPECT_EQ(FileSystem::fileSize("/nope"), -1);
+    EXPECT_TRUE(FileSystem::isSymLink("/d/link"));
+    EXPECT_TRUE(FileSystem::isDirectory("/d/a"));
+}
+
+TEST(FileSystem, CopiesTreesKeepingLinksModesAndTimes) {
+    testsupport::TempSimRoot root;
+    root.writeFile("/src/f.bin", QByteArray(300000, 'z'));
+    root.writeFile("/src/sub/g", "g");
+    ::chmod(QFile::encodeName(root.host("/src/f.bin")).constData(), 0751);
+    ASSERT_EQ(::symlink("/etc/passwd", QFile::encodeName(root.host("/src/sub/outside")).constData()), 0);
+    ASSERT_TRUE(FileSystem::copyItem("/src", "/dst"));
+    EXPECT_EQ(FileSystem::readAll("/dst/f.bin"), QByteArray(300000, 'z'));
+    EXPECT_EQ(FileSystem::info("/dst/f.bin").mode, 0751u);
+    EXPECT_EQ(FileSystem::info("/dst/f.bin").modifiedSecs, FileSystem::info("/src/f.bin").modifiedSecs);
+    EXPECT_TRUE(FileSystem::isSymLink("/dst/sub/outside"));
+    EXPECT_EQ(QFileInfo(root.host("/dst/sub/outside")).symLinkTarget(), "/etc/passwd");
+    EXPECT_FALSE(FileSystem::copyItem("/src", "/dst")) << "an existing destination is never overwritten";
+}
+
+TEST(FileSystem, FailedCopyLeavesNoFileUnderTheFinalName) {
+    testsupport::TempSimRoot root;
+    root.writeFile("/a.txt", "a");
+    EXPECT_FALSE(FileSystem::copyFile("/a.txt", "/no/such/folder/a.txt"));
+    EXPECT_FALSE(FileSystem::copyFile("/missing", "/b.txt"));
+    EXPECT_FALSE(FileSystem::exists("/b.txt"));
+    const auto entries = FileSystem::list("/");
+    ASSERT_TRUE(entries);
+    EXPECT_EQ(entries->size(), 1u) << "no partial file left behind";
+}
+
+TEST(FileSystem, RemovesTreesWithoutFollowingLinks) {
+    testsupport::TempSimRoot root;
+    root.writeFile("/keep/precious", "p");
+    root.writeFile("/gone/x/y", "y");
+    ASSERT_EQ(::symlink(QFile::encodeName(root.host("/keep")).constData(),
+                        QFile::encodeName(root.host("/gone/link")).constData()),
+              0);
+    EXPECT_TRUE(FileSystem::remove("/gone"));
+    EXPECT_FALSE(FileSystem::exists("/gone"));
+    EXPECT_TRUE(FileSystem::exists("/keep/precious"));
+    EXPECT_TRUE(FileSystem::remove("/never-was"));
+}
+
+TEST(FileSystem, AppendRefusesALinkAndWritesAtomically) {
+    testsupport::TempSimRoot root;
+    root.writeFile("/target", "t");
+    ASSERT_EQ(::symlink(QFile::encodeName(root.host("/target")).constData(),
+                        QFile::encodeName(root.host("/log.txt")).constData()),
+              0);
+    EXPECT_EQ(FileSystem::openForAppend("/log.txt"), nullptr);
+    auto log = FileSystem::openForAppend("/real.txt");
+    ASSERT_NE(log, nullptr);
+    log->write("one\n");
+    log.reset();
+    FileSystem::openForAppend("/real.txt")->write("two\n");
+    EXPECT_EQ(FileSystem::readAll("/real.txt"), "one\ntwo\n");
+    EXPECT_TRUE(FileSystem::writeAtomically("/w.txt", "new"));
+    EXPECT_EQ(FileSystem::readAll("/w.txt"), "new");
+}

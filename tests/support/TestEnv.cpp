@@ -1,0 +1,56 @@
+#include "tests/support/TestEnv.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+namespace testsupport {
+
+ScopedEnv::ScopedEnv(const char* name, const QString& value) : name_(name) {
+    if (qEnvironmentVariableIsSet(name)) {
+        old_ = qgetenv(name);
+    }
+    qputenv(name, value.toUtf8());
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (old_) {
+        qputenv(name_.constData(), *old_);
+    } else {
+        qunsetenv(name_.constData());
+    }
+}
+
+TempSimRoot::TempSimRoot()
+    : path_(QFileInfo(dir_.path()).canonicalFilePath()), env_("TAVRUN_SIM_ROOT", path_) {}
+
+void TempSimRoot::writeFile(const QString& macPath, const QByteArray& content) const {
+    const QString file = host(macPath);
+    QDir().mkpath(QFileInfo(file).path());
+    QFile out(file);
+    if (out.open(QIODevice::WriteOnly)) {
+        out.write(content);
+    }
+}
+
+QString buildDir() {
+    const QString fromEnv = qEnvironmentVariable("TAVRUN_BUILD_DIR");
+    return fromEnv.isEmpty() ? QStringLiteral(TAVRUN_BUILD_DIR) : fromEnv;
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <optional>
+
+namespace testsupport {
+
+// Sets an environment variable for the life of the object and restores the old value after.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QString& value);
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    ~ScopedEnv();
+
+private:
+    QByteArray name_;
+    std::optional<QByteArray> old_;
+};
+
+// A fresh, empty simulated Mac folder (TAVRUN_SIM_ROOT) for one test.
+class TempSimRoot {
+public:
+    TempSimRoot();
+    const QString& path() const { return path_; }
+    QString host(const QString& macPath) const { return path_ + macPath; }
+    void writeFile(const QString& macPath, const QByteArray& content) const;
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+    ScopedEnv env_;
+};
+
+// The build folder (for tool roots and screenshots).
+QString buildDir();
+
+// Spins the event loop until `done` or the time-out; true when done.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+
+}  // namespace testsupport
