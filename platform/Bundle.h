@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// The running application's bundle. Resources sit in "<bundle>/Contents/Resources", found relative to the
+// executable ("<bundle>/Contents/MacOS/<exe>"). These are host paths: the bundle is the program, not part
+// of the (simulated) Mac it works on.
+class Bundle {
+public:
+    static QString resourcesFolder();
+    // "<resources>/<name>.<type>" when that file exists, else empty.
+    static QString pathForResource(const QString& name, const QString& type);
+    // Tests run outside a bundle: they point this at a folder of their own. Empty restores the default.
+    static void setResourcesFolderForTesting(const QString& hostPath);
+};
+
+}  // namespace platform
