@@ -28,7 +28,9 @@ bool isMainThread() {
     return app != nullptr && QThread::currentThread() == app->thread();
 }
 
-void globalAsync(std::function<void()> work) { globalPool().start(std::move(work)); }
+void globalAsync(std::function<void()> work) {
+    globalPool().start(std::move(work));
+}
 
 void mainAsync(std::function<void()> work) {
     QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
@@ -49,6 +51,8 @@ void mainSync(const std::function<void()>& work) {
     QMetaObject::invokeMethod(QCoreApplication::instance(), work, Qt::BlockingQueuedConnection);
 }
 
-bool waitForGlobalQueue(int milliseconds) { return globalPool().waitForDone(milliseconds); }
+bool waitForGlobalQueue(int milliseconds) {
+    return globalPool().waitForDone(milliseconds);
+}
 
 }  // namespace platform

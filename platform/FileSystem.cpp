@@ -244,13 +244,17 @@ FileInfo FileSystem::info(const QString& macPath, bool followLinks) {
     return result;
 }
 
-bool FileSystem::exists(const QString& macPath) { return info(macPath, true).kind != FileKind::Missing; }
+bool FileSystem::exists(const QString& macPath) {
+    return info(macPath, true).kind != FileKind::Missing;
+}
 
 bool FileSystem::isDirectory(const QString& macPath) {
     return info(macPath, true).kind == FileKind::Directory;
 }
 
-bool FileSystem::isSymLink(const QString& macPath) { return info(macPath).kind == FileKind::SymLink; }
+bool FileSystem::isSymLink(const QString& macPath) {
+    return info(macPath).kind == FileKind::SymLink;
+}
 
 qint64 FileSystem::fileSize(const QString& macPath) {
     const FileInfo i = info(macPath, true);

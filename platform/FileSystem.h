@@ -30,7 +30,7 @@ struct DirEntry {
 // a path that cannot be mapped behaves as a missing file.
 class FileSystem {
 public:
-    static bool exists(const QString& macPath);  // follows links
+    static bool exists(const QString& macPath);       // follows links
     static bool isDirectory(const QString& macPath);  // follows links
     static bool isSymLink(const QString& macPath);
     static FileInfo info(const QString& macPath, bool followLinks = false);

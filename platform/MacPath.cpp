@@ -19,7 +19,9 @@ QString simRoot() {
     return root;
 }
 
-bool hasSimRoot() { return !simRoot().isEmpty(); }
+bool hasSimRoot() {
+    return !simRoot().isEmpty();
+}
 
 std::optional<QString> cleanMacPath(const QString& path) {
     if (!path.startsWith(u'/')) {

@@ -1,8 +1,8 @@
 #include "platform/PropertyList.h"
 
 #include "platform/FileSystem.h"
-#include "platform/MacPath.h"
 #include "platform/LogCategories.h"
+#include "platform/MacPath.h"
 
 #include <plist/plist.h>
 
@@ -51,7 +51,8 @@ bool xmlDepthWithin(const QByteArray& bytes, int limit) {
             continue;
         }
         qsizetype j = nameAt + nameLen;
-        if (j < n && d[j] != '>' && d[j] != '/' && d[j] != ' ' && d[j] != '\t' && d[j] != '\n' && d[j] != '\r') {
+        if (j < n && d[j] != '>' && d[j] != '/' && d[j] != ' ' && d[j] != '\t' && d[j] != '\n' &&
+            d[j] != '\r') {
             continue;  // another element whose name merely starts with "dict" or "array"
         }
         while (j < n && d[j] != '>') {

@@ -63,7 +63,9 @@ ToolOutputFile::ToolOutputFile(const QString& name)
     QFile::remove(hostPath_);
 }
 
-ToolOutputFile::~ToolOutputFile() { QFile::remove(hostPath_); }
+ToolOutputFile::~ToolOutputFile() {
+    QFile::remove(hostPath_);
+}
 
 std::optional<QVariantMap> ToolOutputFile::readDictionary() const {
     QFile file(hostPath_);

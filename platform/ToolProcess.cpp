@@ -66,7 +66,8 @@ ToolResult ToolProcess::run() {
     process_ = std::make_unique<QProcess>();
     process_->setProgram(program);
     process_->setArguments(command_.arguments);
-    process_->setProcessChannelMode(mergeStderr_ ? QProcess::MergedChannels : QProcess::ForwardedErrorChannel);
+    process_->setProcessChannelMode(mergeStderr_ ? QProcess::MergedChannels
+                                                 : QProcess::ForwardedErrorChannel);
     if (!outputFile_.isEmpty()) {
         process_->setStandardOutputFile(outputFile_, QIODevice::Truncate);
     }

@@ -26,8 +26,14 @@ QString sizeText(double count, bool terabytes) {
 
 }  // namespace
 
-QString KVPublicUtilities::convertVolSpace(quint64 bytes) { return sizeText(static_cast<double>(bytes), false); }
+QString KVPublicUtilities::convertVolSpace(quint64 bytes) {
+    return sizeText(static_cast<double>(bytes), false);
+}
 
-QString KVPublicUtilities::longlongDiskSize(qint64 bytes) { return sizeText(static_cast<double>(bytes), true); }
+QString KVPublicUtilities::longlongDiskSize(qint64 bytes) {
+    return sizeText(static_cast<double>(bytes), true);
+}
 
-QString KVPublicUtilities::longlongConvertVolSpace(qint64 bytes) { return longlongDiskSize(bytes); }
+QString KVPublicUtilities::longlongConvertVolSpace(qint64 bytes) {
+    return longlongDiskSize(bytes);
+}

@@ -4,7 +4,8 @@
 #include "platform/PropertyList.h"
 
 bool SystemFolder::isSystemFileWithFilePath(const QString& path) {
-    const QString file = platform::Bundle::pathForResource(QStringLiteral("SystemFile"), QStringLiteral("plist"));
+    const QString file =
+        platform::Bundle::pathForResource(QStringLiteral("SystemFile"), QStringLiteral("plist"));
     const auto table = file.isEmpty() ? std::nullopt : platform::PropertyList::fromHostFile(file);
     if (!table || table->typeId() != QMetaType::QVariantMap) {
         return false;

@@ -28,7 +28,8 @@ TEST(MacPath, MapsIntoAndOutOfTheRoot) {
 
 TEST(MacPath, RefusesEscapesAndRelativePaths) {
     testsupport::TempSimRoot root;
-    for (const char* escape : {"/..", "/../etc", "/Volumes/../../etc/passwd", "/a/b/../../../x", "relative/x", ""}) {
+    for (const char* escape :
+         {"/..", "/../etc", "/Volumes/../../etc/passwd", "/a/b/../../../x", "relative/x", ""}) {
         EXPECT_FALSE(platform::hostPath(QString::fromUtf8(escape))) << escape;
     }
     EXPECT_FALSE(FileSystem::exists("/../"));

@@ -83,7 +83,8 @@ TEST(PropertyList, MalformedInputYieldsNothing) {
         QByteArray("bplist00\x00\x00", 10),
     };
     for (const QByteArray& input : bad) {
-        EXPECT_FALSE(PropertyList::dictionaryFromBytes(input).has_value()) << input.toHex().left(60).constData();
+        EXPECT_FALSE(PropertyList::dictionaryFromBytes(input).has_value())
+            << input.toHex().left(60).constData();
     }
 }
 
@@ -141,11 +142,16 @@ TEST(PropertyList, DeepBinaryNestingIsRefused) {
 TEST(PropertyList, ReadsBinaryLists) {
     // The binary form {"a": 1}, as the macOS toolchain writes it.
     const QByteArray binary = QByteArray::fromHex(
-        "62706c6973743030"                  // header
-        "d10102" "5161" "1001"              // {ref1: ref2}, "a", 1
-        "080b0d"                            // offset table
-        "000000000000" "0101"               // trailer: offset and ref sizes
-        "0000000000000003" "0000000000000000" "000000000000000f");
+        "62706c6973743030"  // header
+        "d10102"
+        "5161"
+        "1001"    // {ref1: ref2}, "a", 1
+        "080b0d"  // offset table
+        "000000000000"
+        "0101"  // trailer: offset and ref sizes
+        "0000000000000003"
+        "0000000000000000"
+        "000000000000000f");
     const auto dict = PropertyList::dictionaryFromBytes(binary);
     ASSERT_TRUE(dict);
     EXPECT_EQ(dict->value("a").toLongLong(), 1);

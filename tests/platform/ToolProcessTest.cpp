@@ -23,7 +23,9 @@ using platform::ToolProcess;
 
 namespace {
 
-ToolCommand probe(QStringList args) { return {QStringLiteral(TOOLPROBE_PATH), std::move(args)}; }
+ToolCommand probe(QStringList args) {
+    return {QStringLiteral(TOOLPROBE_PATH), std::move(args)};
+}
 
 QStringList readArgs(const QString& file) {
     QFile in(file);
