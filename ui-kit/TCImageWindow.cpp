@@ -26,7 +26,7 @@ QRectF systemContentRect(const QRectF& frame) { return frame.adjusted(0, 0, 0, -
 TCImageWindow::TCImageWindow(const QSizeF& contentSize, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setAttribute(Qt::WA_TranslucentBackground);  // not opaque, clear background
-    new WindowMover(this);  // movable by its background; owned by the window
+    new WindowMover(this, [this] { return !isFullScreen(); });  // movable by its background; owned by the window
     resize(QSizeF(contentSize.width(), contentSize.height() + _minimumTitlebarHeight()).toSize());
     contentView_ = new QWidget(this);  // owned by the window
     placeCocoa(contentView_, contentViewFrame(size(), _minimumTitlebarHeight()));
