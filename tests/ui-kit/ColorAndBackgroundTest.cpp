@@ -23,7 +23,8 @@
 #include <functional>
 #include <memory>
 
-// --- colour and strings --------------------------------------------------------------------------------------
+// --- colour and strings
+// --------------------------------------------------------------------------------------
 
 TEST(GetColor, DividesTheComponentsButNotTheAlpha) {
     EXPECT_EQ(getColor(255, 255, 255, 1), QColor(255, 255, 255, 255));
@@ -42,7 +43,8 @@ TEST(GetLocalizedString, NullKeyGivesEmptyAndUnknownKeyComesBack) {
     EXPECT_EQ(getLocalizedString(""), "");
 }
 
-// --- shapes in Cocoa coordinates ------------------------------------------------------------------------------
+// --- shapes in Cocoa coordinates
+// ------------------------------------------------------------------------------
 
 struct BackgroundRow {
     const char* name;
@@ -51,7 +53,9 @@ struct BackgroundRow {
     QList<DrawnShape> expected;
 };
 
-void PrintTo(const BackgroundRow& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const BackgroundRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class BackgroundShapes : public ::testing::TestWithParam<BackgroundRow> {};
 
@@ -82,37 +86,60 @@ const QColor kLight = getColor(242, 247, 255, 1);
 INSTANTIATE_TEST_SUITE_P(
     Table, BackgroundShapes,
     ::testing::Values(
-        BackgroundRow{"PopWBgView", maker<PopWBgView>(), {400, 300},
+        BackgroundRow{"PopWBgView",
+                      maker<PopWBgView>(),
+                      {400, 300},
                       {DrawnShape::fill({0.5, 0.5, 399, 299}, 16, kWhite),
                        DrawnShape::fill({0.5, 281.5, 399, 19}, 0, kWhite)}},
-        BackgroundRow{"PopNoHeaderV", maker<PopNoHeaderV>(), {400, 300},
+        BackgroundRow{"PopNoHeaderV",
+                      maker<PopNoHeaderV>(),
+                      {400, 300},
                       {DrawnShape::fill({0.5, 0.5, 399, 299}, 16, kWhite)}},
-        BackgroundRow{"PopWTopBgView", maker<PopWTopBgView>(), {560, 40},
+        BackgroundRow{"PopWTopBgView",
+                      maker<PopWTopBgView>(),
+                      {560, 40},
                       {DrawnShape::fill({0.5, 0.5, 559, 39}, 16, kWhite),
                        DrawnShape::fill({0.5, -1.5, 559, 11}, 0, kWhite)}},
-        BackgroundRow{"TopBgView", maker<TopBgView>(), {888, 120},
+        BackgroundRow{"TopBgView",
+                      maker<TopBgView>(),
+                      {888, 120},
                       {DrawnShape::fill({80.5, 20.5, 807, 99}, 16, kLight),
                        DrawnShape::fill({0.5, 0.5, 89, 19}, 16, kBlue),
                        DrawnShape::fill({0.5, 20.5, 111, 99}, 16, kBlue)}},
-        BackgroundRow{"LeftBgView", maker<LeftBgView>(), {112, 558},
+        BackgroundRow{"LeftBgView",
+                      maker<LeftBgView>(),
+                      {112, 558},
                       {DrawnShape::fill({0.5, 0.5, 111, 557}, 16, kBlue),
                        DrawnShape::fill({0.5, 518.5, 111, 39}, 0, kBlue)}},
-        BackgroundRow{"BGWView", maker<BGWView>(), {888, 558},
+        BackgroundRow{"BGWView",
+                      maker<BGWView>(),
+                      {888, 558},
                       {DrawnShape::fill({0.5, 518.5, 887, 39}, 0, kLight),
                        DrawnShape::fill({0.5, 0.5, 887, 557}, 16, kLight)}},
-        BackgroundRow{"RepaorTableBGView", maker<RepaorTableBGView>(), {300, 200},
+        BackgroundRow{"RepaorTableBGView",
+                      maker<RepaorTableBGView>(),
+                      {300, 200},
                       {DrawnShape::fill({0.5, 0.5, 299, 199}, 10, kWhite)}},
-        BackgroundRow{"PopBgView", maker<PopBgView>(), {300, 200},
+        BackgroundRow{"PopBgView",
+                      maker<PopBgView>(),
+                      {300, 200},
                       {DrawnShape::fill({0.5, 0.5, 299, 199}, 4, getColor(241, 246, 255, 1))}},
-        BackgroundRow{"TextFiledBgView", maker<TextFiledBgView>(), {200, 24},
+        BackgroundRow{"TextFiledBgView",
+                      maker<TextFiledBgView>(),
+                      {200, 24},
                       {DrawnShape::fill({0, 0, 200, 24}, 4, kWhite),
                        DrawnShape::stroke({0.5, 0.5, 199, 23}, 4, getColor(184, 196, 255, 1), 1)}},
-        BackgroundRow{"AboutVersionBgView", maker<AboutVersionBgView>(), {120, 24},
+        BackgroundRow{"AboutVersionBgView",
+                      maker<AboutVersionBgView>(),
+                      {120, 24},
                       {DrawnShape::fill({0, 0, 120, 24}, 4, getColor(211, 231, 255, 1))}},
-        BackgroundRow{"EndViewTipBgView", maker<EndViewTipBgView>(), {300, 60},
+        BackgroundRow{"EndViewTipBgView",
+                      maker<EndViewTipBgView>(),
+                      {300, 60},
                       {DrawnShape::stroke({0, 0, 300, 60}, 4, getColor(230, 230, 235, 1), 2, {5, 5})}}));
 
-// --- painted pixels: corners, the y-flip and partial redraws --------------------------------------------------
+// --- painted pixels: corners, the y-flip and partial redraws
+// --------------------------------------------------
 
 TEST(BackgroundPixels, ACapHasRoundedTopCornersAndSquareBottomCorners) {
     PopWTopBgView cap;
@@ -175,7 +202,8 @@ TEST(BackgroundPixels, PartialRedrawsAndFrameOriginsDoNotShiftOrNarrowTheShapes)
     QImage part(cap->size(), QImage::Format_ARGB32_Premultiplied);
     part.fill(Qt::transparent);
     const QRect dirty(400, 20, 160, 20);
-    cap->render(&part, dirty.topLeft(), QRegion(dirty), QWidget::DrawChildren);  // only that part is asked for
+    cap->render(&part, dirty.topLeft(), QRegion(dirty),
+                QWidget::DrawChildren);  // only that part is asked for
     for (int x = dirty.left(); x <= dirty.right(); x += 7) {
         for (int y = dirty.top(); y <= dirty.bottom(); y += 3) {
             EXPECT_EQ(part.pixelColor(x, y), whole.pixelColor(x, y)) << x << "," << y;

@@ -35,7 +35,8 @@ struct ButtonInWindow {
 
 std::unique_ptr<ButtonInWindow<TextImageButton>> secondaryButton() {
     auto holder = std::make_unique<ButtonInWindow<TextImageButton>>();
-    holder->button->setImageFromFileNormalName("btn_sec", "btn_sec_press", "btn_sec_hover", "btn_sec_disable");
+    holder->button->setImageFromFileNormalName("btn_sec", "btn_sec_press", "btn_sec_hover",
+                                               "btn_sec_disable");
     holder->button->setTextWithName("Cancel");
     return holder;
 }
@@ -47,7 +48,8 @@ QColor imageColor(const QString& name, QPoint at) {
 
 }  // namespace
 
-// --- label colours, fonts and frames ------------------------------------------------------------------------
+// --- label colours, fonts and frames
+// ------------------------------------------------------------------------
 
 struct LabelColorRow {
     State state;
@@ -69,21 +71,21 @@ TEST_P(TextImageButtonLabelColor, FollowsFamilyAndState) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, TextImageButtonLabelColor,
-    ::testing::Values(LabelColorRow{State::Normal, "btn_pri", "btn_pri_disable", Qt::white},
-                      LabelColorRow{State::Normal, "btn_sec", "", getColor(65, 98, 255, 1)},
-                      LabelColorRow{State::Normal, "btn_tool", "", getColor(79, 79, 98, 1)},
-                      LabelColorRow{State::Normal, "btn_cancel", "", getColor(211, 211, 215, 1)},
-                      LabelColorRow{State::Pressed, "btn_sec", "", getColor(59, 89, 233, 1)},
-                      LabelColorRow{State::Pressed, "btn_tool", "", getColor(59, 89, 233, 1)},
-                      LabelColorRow{State::Pressed, "btn_pri", "", Qt::white},
-                      LabelColorRow{State::Hover, "btn_tool", "", getColor(65, 98, 255, 1)},
-                      LabelColorRow{State::Hover, "btn_sec", "", getColor(98, 141, 255, 1)},
-                      LabelColorRow{State::Hover, "btn_main", "", Qt::white},
-                      LabelColorRow{State::SwitchedOff, "btn_sec", "btn_sec_disable", getColor(255, 255, 255, 0.64f)},
-                      LabelColorRow{State::SwitchedOff, "btn_pri", "btn_pri_disable", getColor(255, 255, 255, 0.64f)},
-                      LabelColorRow{State::SwitchedOff, "btn_tool", "btn_tool", getColor(148, 148, 160, 0.8f)},
-                      LabelColorRow{State::SwitchedOff, "btn_tool", "btn_cancel_disable",
-                                    getColor(148, 148, 160, 1)}));
+    ::testing::Values(
+        LabelColorRow{State::Normal, "btn_pri", "btn_pri_disable", Qt::white},
+        LabelColorRow{State::Normal, "btn_sec", "", getColor(65, 98, 255, 1)},
+        LabelColorRow{State::Normal, "btn_tool", "", getColor(79, 79, 98, 1)},
+        LabelColorRow{State::Normal, "btn_cancel", "", getColor(211, 211, 215, 1)},
+        LabelColorRow{State::Pressed, "btn_sec", "", getColor(59, 89, 233, 1)},
+        LabelColorRow{State::Pressed, "btn_tool", "", getColor(59, 89, 233, 1)},
+        LabelColorRow{State::Pressed, "btn_pri", "", Qt::white},
+        LabelColorRow{State::Hover, "btn_tool", "", getColor(65, 98, 255, 1)},
+        LabelColorRow{State::Hover, "btn_sec", "", getColor(98, 141, 255, 1)},
+        LabelColorRow{State::Hover, "btn_main", "", Qt::white},
+        LabelColorRow{State::SwitchedOff, "btn_sec", "btn_sec_disable", getColor(255, 255, 255, 0.64f)},
+        LabelColorRow{State::SwitchedOff, "btn_pri", "btn_pri_disable", getColor(255, 255, 255, 0.64f)},
+        LabelColorRow{State::SwitchedOff, "btn_tool", "btn_tool", getColor(148, 148, 160, 0.8f)},
+        LabelColorRow{State::SwitchedOff, "btn_tool", "btn_cancel_disable", getColor(148, 148, 160, 1)}));
 
 TEST(TextImageButtonLabel, FontAndPlaceFollowTheFamily) {
     EXPECT_EQ(TextImageButton::labelFont("btn_main").pixelSize(), 14);
@@ -107,6 +109,21 @@ TEST(TextImageButtonLabel, SecondTitleOnlyChangesTheText) {
     EXPECT_EQ(button.textField(), first);
     EXPECT_EQ(button.findChildren<QLabel*>().size(), 1);
     EXPECT_EQ(first->text(), "Copy Now");
+}
+
+TEST(TextImageButtonLabel, TheTitleIsPaintedInTheLabelColour) {
+    auto holder = std::make_unique<ButtonInWindow<TextImageButton>>();
+    holder->button->setImageFromFileNormalName("btn_pri", "btn_pri_press", "btn_pri_hover",
+                                               "btn_pri_disable");
+    holder->button->setTextWithName("MMMMMMMM");
+    const QImage image = kittest::render(holder->button);
+    int white = 0;
+    for (int x = 20; x < 100; ++x) {
+        for (int y = 10; y < 26; ++y) {
+            white += image.pixelColor(x, y).lightness() > 230 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(white, 20) << "white letters on the blue image";
 }
 
 TEST(TextImageButtonLabel, TitleIsPlainTextAndLetsClicksThrough) {
@@ -148,7 +165,8 @@ TEST(TCImageButtonLabel, WhiteOrGreyAndTheImageShrinksToTheFrame) {
     EXPECT_EQ(button.textField()->geometry(), QRect(0, 2, 40, 20));
 }
 
-// --- drawing ------------------------------------------------------------------------------------------------
+// --- drawing
+// ------------------------------------------------------------------------------------------------
 
 TEST(TextImageButtonDrawing, EachStateDrawsItsImageFromTheTopLeft) {
     auto holder = secondaryButton();
@@ -157,7 +175,8 @@ TEST(TextImageButtonDrawing, EachStateDrawsItsImageFromTheTopLeft) {
     const QPoint below(60, 40);   // under the image: the button is 44 high
 
     QImage normal = kittest::render(button);
-    EXPECT_TRUE(kittest::sameColor(kittest::pixel(normal, inside.x(), inside.y()), imageColor("btn_sec", inside)));
+    EXPECT_TRUE(
+        kittest::sameColor(kittest::pixel(normal, inside.x(), inside.y()), imageColor("btn_sec", inside)));
     EXPECT_EQ(kittest::pixel(normal, below.x(), below.y()).alpha(), 0) << "image not drawn from the top left";
 
     kittest::hover(button, true);

@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QImage>
+#include <QList>
+#include <QPair>
 #include <QPoint>
 #include <QString>
 
@@ -21,5 +23,15 @@ void hover(QWidget* widget, bool inside);
 
 // Saves a screenshot under <build>/screenshots/ui-kit/<name>.png and returns the path.
 QString saveScreenshot(const QImage& image, const QString& name);
+
+// One picture of many captioned screenshots, laid out in rows, for people to review at a glance.
+class ContactSheet {
+public:
+    void add(const QString& caption, const QImage& image);
+    QImage compose(int width = 1400) const;
+
+private:
+    QList<QPair<QString, QImage>> entries_;
+};
 
 }  // namespace kittest

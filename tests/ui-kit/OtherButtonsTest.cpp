@@ -23,7 +23,8 @@ QColor imageColor(const QString& name, QPoint at) {
 
 }  // namespace
 
-// --- tabs -----------------------------------------------------------------------------------------------------
+// --- tabs
+// -----------------------------------------------------------------------------------------------------
 
 TEST(LeftButton, TabGeometryAndTitles) {
     EXPECT_EQ(LeftButton::labelFrame({112, 86}, "Copy Disk"), QRectF(21, 52, 72, 16));
@@ -64,7 +65,8 @@ TEST(LeftButton, TheCurrentTabShowsItsSelectedIconAndTheMarker) {
     EXPECT_EQ(kittest::render(tab), current) << "hover does not change a tab";
 }
 
-// --- icon and cancel buttons ----------------------------------------------------------------------------------
+// --- icon and cancel buttons
+// ----------------------------------------------------------------------------------
 
 TEST(TCImageButton, DrawsEachStateAndTheCloseIconIsItsOwnDisabledImage) {
     QWidget window;
@@ -103,7 +105,8 @@ TEST(CancelTextImageButton, AMissingHoverImageDrawsNothingAndKeepsTheBlueTitle) 
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(20, 20));
 }
 
-// --- hand, white-titled and list-row buttons -------------------------------------------------------------------
+// --- hand, white-titled and list-row buttons
+// -------------------------------------------------------------------
 
 TEST(KVHandButton, ShowsTheHandWhileThePointerIsOver) {
     QWidget window;
@@ -161,7 +164,8 @@ TEST(NewButton, TwoClicksWithinTheLatchReportOnlyTheFirstAcrossCells) {
     first.setDelegate(&delegate);
     second.setDelegate(&delegate);
     const QRectF frame(0, 40, 600, 30);
-    EXPECT_EQ(first.hitTestForEvent({5, 50}, frame), NewButton::kHitContentArea | NewButton::kHitTrackableArea);
+    EXPECT_EQ(first.hitTestForEvent({5, 50}, frame),
+              NewButton::kHitContentArea | NewButton::kHitTrackableArea);
     EXPECT_EQ(second.hitTestForEvent({5, 50}, frame), NewButton::kHitNone);
     EXPECT_EQ(first.hitTestForEvent({20, 50}, frame), NewButton::kHitNone) << "outside the 15 x 30 area";
     QTest::qWait(NewButton::kLatchMilliseconds + 50);

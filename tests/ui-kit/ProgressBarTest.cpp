@@ -17,7 +17,9 @@ struct FillRow {
     float expected;
 };
 
-void PrintTo(const FillRow& row, std::ostream* out) { *out << row.percent << "% of " << row.width; }
+void PrintTo(const FillRow& row, std::ostream* out) {
+    *out << row.percent << "% of " << row.width;
+}
 
 class FilledWidth : public ::testing::TestWithParam<FillRow> {};
 

@@ -3,6 +3,7 @@
 
 #include "ui-kit/DiskListView.h"
 #include "ui-kit/DragView.h"
+#include "ui-kit/HoverArea.h"
 #include "ui-kit/LComboBoxSubView.h"
 #include "ui-kit/SelectBgView.h"
 #include "ui-kit/SortSelectBgView.h"
@@ -68,7 +69,8 @@ struct Shown {
 
 }  // namespace
 
-// --- rows, tiles and panels ---------------------------------------------------------------------------------
+// --- rows, tiles and panels
+// ---------------------------------------------------------------------------------
 
 TEST(SortSelectBgView, ReportsItsNumberOnEntryAndExitAndLightsUp) {
     Shown<SortSelectBgView> shown({200, 30});
@@ -76,7 +78,8 @@ TEST(SortSelectBgView, ReportsItsNumberOnEntryAndExitAndLightsUp) {
     shown.view->setDelegate(&delegate);
     shown.view->setIdentifier("2");
     kittest::hover(shown.view, true);
-    EXPECT_TRUE(kittest::sameColor(kittest::pixel(kittest::render(shown.view), 100, 15), getColor(65, 98, 255, 1)));
+    EXPECT_TRUE(
+        kittest::sameColor(kittest::pixel(kittest::render(shown.view), 100, 15), getColor(65, 98, 255, 1)));
     kittest::hover(shown.view, false);
     EXPECT_EQ(kittest::pixel(kittest::render(shown.view), 100, 15).alpha(), 0);
     EXPECT_EQ(delegate.moves, (std::vector<std::pair<bool, int>>{{true, 2}, {false, 2}}));
@@ -167,7 +170,8 @@ protected:
     // when the drop's own content is to differ from what entered.
     bool drop(QMimeData* data, QMimeData* entering = nullptr) {
         drag(entering ? entering : data);
-        QDropEvent dropEvent(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent dropEvent(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                             Qt::NoModifier);
         QCoreApplication::sendEvent(&view, &dropEvent);
         return dropEvent.isAccepted();
     }
@@ -241,7 +245,8 @@ TEST_F(DragViewDrops, FilesOutsideTheSimulatedMacAreLeftOut) {
     QTemporaryDir elsewhere;
     root.writeFile("/Volumes/USB/in.txt", "in");
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(elsewhere.path()), QUrl::fromLocalFile(root.host("/Volumes/USB/in.txt"))});
+    data.setUrls(
+        {QUrl::fromLocalFile(elsewhere.path()), QUrl::fromLocalFile(root.host("/Volumes/USB/in.txt"))});
     EXPECT_TRUE(drop(&data));
     ASSERT_EQ(delegate.drops.size(), 1u);
     EXPECT_EQ(delegate.drops[0], QStringList{"/Volumes/USB/in.txt"});
@@ -261,7 +266,8 @@ TEST_F(DragViewDrops, ASourceThatAllowsNoCopyIsRefused) {
     EXPECT_TRUE(drag(&data, Qt::CopyAction));
 }
 
-// --- the image that moves its window -------------------------------------------------------------------------
+// --- the image that moves its window
+// -------------------------------------------------------------------------
 
 TEST(TopImageView, DraggingItMovesTheWindow) {
     QWidget window;
@@ -273,13 +279,36 @@ TEST(TopImageView, DraggingItMovesTheWindow) {
     const QPoint start = window.pos();
     const QPointF local(50, 20);
     const QPointF global = image->mapToGlobal(local);
-    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QCoreApplication::sendEvent(image, &press);
     QMouseEvent move(QEvent::MouseMove, local, global + QPointF(30, 15), Qt::NoButton, Qt::LeftButton,
                      Qt::NoModifier);
     QCoreApplication::sendEvent(image, &move);
-    QMouseEvent release(QEvent::MouseButtonRelease, local, global + QPointF(30, 15), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global + QPointF(30, 15), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(image, &release);
     EXPECT_EQ(window.pos(), start + QPoint(30, 15));
+}
+
+// --- tracking areas ---------------------------------------------------------------------------------------
+
+TEST(HoverArea, ReportsMovesInsideAndAnExitWhenTheViewIsHidden) {
+    Shown<QWidget> shown({200, 100});
+    int entries = 0;
+    int exits = 0;
+    std::vector<QPointF> moves;
+    new HoverArea(
+        shown.view, [&] { ++entries; }, [&] { ++exits; }, [&](QPointF at) { moves.push_back(at); });
+    EXPECT_TRUE(shown.view->hasMouseTracking());
+    QTest::mouseMove(shown.view, QPoint(10, 10));
+    QTest::mouseMove(shown.view, QPoint(30, 40));
+    EXPECT_EQ(entries, 1);
+    ASSERT_FALSE(moves.empty());
+    EXPECT_EQ(moves.back(), QPointF(30, 40));
+    shown.view->hide();  // a view hidden under the pointer does not stay lit when shown again
+    EXPECT_EQ(exits, 1);
+    shown.view->show();
+    kittest::hover(shown.view, false);
+    EXPECT_EQ(exits, entries) << "one exit per entry";
 }

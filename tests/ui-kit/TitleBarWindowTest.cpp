@@ -63,7 +63,8 @@ void doubleClick(QWidget* widget, QPoint at) {
 
 }  // namespace
 
-// --- geometry from the pure functions ---------------------------------------------------------------------------
+// --- geometry from the pure functions
+// ---------------------------------------------------------------------------
 
 TEST(TitleBarGeometry, SystemValuesMeasuredOnce) {
     EXPECT_EQ(TCImageWindow::_minimumTitlebarHeight(), 22);
@@ -79,7 +80,9 @@ struct TitleBarRow {
     std::array<QPointF, 3> origins;  // in a frame 600 high
 };
 
-void PrintTo(const TitleBarRow& row, std::ostream* out) { *out << row.screen; }
+void PrintTo(const TitleBarRow& row, std::ostream* out) {
+    *out << row.screen;
+}
 
 class ScreenTitleBars : public ::testing::TestWithParam<TitleBarRow> {};
 
@@ -87,8 +90,8 @@ TEST_P(ScreenTitleBars, PlaceTheButtonsFromTheScreensSettings) {
     const TitleBarRow& row = GetParam();
     const QRectF container = TCImageWindow::titleBarContainerFrame({888, 600}, row.height);
     EXPECT_EQ(container, QRectF(0, 600 - row.height, 888, row.height));
-    const auto frames =
-        TCImageWindow::trafficLightFrames(container, kSystemSizes, Settings{row.leftMargin, 6, 3, row.moveUp});
+    const auto frames = TCImageWindow::trafficLightFrames(container, kSystemSizes,
+                                                          Settings{row.leftMargin, 6, 3, row.moveUp});
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(frames[i], QRectF(row.origins[i], StandardWindowButton::kSize)) << "button " << i;
     }
@@ -98,14 +101,15 @@ TEST_P(ScreenTitleBars, PlaceTheButtonsFromTheScreensSettings) {
 // Centred: nearest(cy + h / 2 - 8), then moved up by moveUp (negative: down).
 INSTANTIATE_TEST_SUITE_P(
     Table, ScreenTitleBars,
-    ::testing::Values(TitleBarRow{"main window", 25, 28, -5, {{{28, 575}, {48, 575}, {68, 575}}}},
-                      TitleBarRow{"progress, About and update windows", 22, 15, -5,
-                                  {{{15, 576}, {35, 576}, {55, 576}}}},
-                      TitleBarRow{"file-list window", 38, 10, 0, {{{10, 573}, {30, 573}, {50, 573}}}}));
+    ::testing::Values(
+        TitleBarRow{"main window", 25, 28, -5, {{{28, 575}, {48, 575}, {68, 575}}}},
+        TitleBarRow{"progress, About and update windows", 22, 15, -5, {{{15, 576}, {35, 576}, {55, 576}}}},
+        TitleBarRow{"file-list window", 38, 10, 0, {{{10, 573}, {30, 573}, {50, 573}}}}));
 
 TEST(TitleBarGeometry, UncentredRowsHangFromTheTopMargin) {
     const QRectF container(0, 578, 500, 22);
-    const auto frames = TCImageWindow::trafficLightFrames(container, kSystemSizes, Settings{7, 6, 3, -2, false});
+    const auto frames =
+        TCImageWindow::trafficLightFrames(container, kSystemSizes, Settings{7, 6, 3, -2, false});
     EXPECT_EQ(frames[0].topLeft(), QPointF(7, 600 - 16 - 3 - 2));
 }
 
@@ -131,8 +135,10 @@ TEST(TitleBarGeometry, MissingButtonsCountAsNothing) {
 
 TEST(TitleBarGeometry, FullScreenButtonKeepsItsRightMargin) {
     const QRectF container(0, 578, 500, 22);
-    EXPECT_EQ(TCImageWindow::fullScreenButtonFrame(container, {16, 16}, 8, 3, false), QRectF(476, 581, 16, 16));
-    EXPECT_EQ(TCImageWindow::fullScreenButtonFrame(container, {16, 16}, 8, 3, true), QRectF(476, 581, 16, 16));
+    EXPECT_EQ(TCImageWindow::fullScreenButtonFrame(container, {16, 16}, 8, 3, false),
+              QRectF(476, 581, 16, 16));
+    EXPECT_EQ(TCImageWindow::fullScreenButtonFrame(container, {16, 16}, 8, 3, true),
+              QRectF(476, 581, 16, 16));
     EXPECT_EQ(TCImageWindow::fullScreenButtonFrame(container, {16, 14}, 8, 0, false).y(), 586);
 }
 
@@ -150,7 +156,8 @@ TEST(TitleBarGeometry, TitlePathAndTitleFrame) {
     EXPECT_EQ(QNTitlebarView::titleFrame({0, 0, 400, 25}, {100, 15}), QRectF(150, 8, 100, 15));
 }
 
-// --- the window ----------------------------------------------------------------------------------------------
+// --- the window
+// ----------------------------------------------------------------------------------------------
 
 TEST(TCImageWindow, MainWindowSettingsPlaceButtonsAndShortenTheContent) {
     TCImageWindow window({888, 558});

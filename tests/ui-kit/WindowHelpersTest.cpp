@@ -169,7 +169,8 @@ TEST(PopBaseWindow, MovableByItsBackground) {
     const QPointF global = window.mapToGlobal(QPointF(20, 20));
     QMouseEvent press(QEvent::MouseButtonPress, {20, 20}, global, Qt::LeftButton, Qt::LeftButton, {});
     QCoreApplication::sendEvent(&window, &press);
-    QMouseEvent move(QEvent::MouseMove, {20, 20}, global + QPointF(-15, 10), Qt::NoButton, Qt::LeftButton, {});
+    QMouseEvent move(QEvent::MouseMove, {20, 20}, global + QPointF(-15, 10), Qt::NoButton, Qt::LeftButton,
+                     {});
     QCoreApplication::sendEvent(&window, &move);
     QMouseEvent release(QEvent::MouseButtonRelease, {20, 20}, global, Qt::LeftButton, Qt::NoButton, {});
     QCoreApplication::sendEvent(&window, &release);
@@ -242,9 +243,11 @@ TEST(WindowFade, ANewFadeStopsTheRunningOneWhichIsToldItDidNotFinish) {
     QWidget window;
     window.show();
     std::vector<std::string> ends;
-    WindowFade::fadeOut(&window, [&](bool finished) { ends.push_back(finished ? "out finished" : "out stopped"); });
+    WindowFade::fadeOut(&window,
+                        [&](bool finished) { ends.push_back(finished ? "out finished" : "out stopped"); });
     WindowFade::setDurationForTesting(20);
-    WindowFade::animateOpacity(&window, 1.0, [&](bool finished) { ends.push_back(finished ? "in finished" : "in stopped"); });
+    WindowFade::animateOpacity(
+        &window, 1.0, [&](bool finished) { ends.push_back(finished ? "in finished" : "in stopped"); });
     ASSERT_TRUE(testsupport::waitUntil([&] { return ends.size() == 2; }, 2000));
     EXPECT_EQ(ends, (std::vector<std::string>{"out stopped", "in finished"}));
     WindowFade::setDurationForTesting(0);
