@@ -15,6 +15,9 @@ function(tavrun_defaults target)
         return()
     endif()
     target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TAVRUN_WARNINGS}>)
+    if(TAVRUN_SANITIZE AND type STREQUAL "EXECUTABLE")
+        target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/SanitizerDefaults.cpp)
+    endif()
 endfunction()
 
 # One static library per folder. Sources are every .cpp/.h below the folder, so that parallel work on one
@@ -56,6 +59,5 @@ function(tavrun_test_suite name)
     tavrun_defaults(${name})
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS "${ARG_LABEL}" TIMEOUT ${ARG_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TAVRUN_BUILD_DIR=${PROJECT_BINARY_DIR};ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+        PROPERTIES LABELS "${ARG_LABEL}" TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

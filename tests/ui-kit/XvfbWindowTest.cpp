@@ -104,8 +104,6 @@ TEST(TitleBarWindowOnX11, ShowsAndMovesUnderXvfb) {
     environment.insert("DISPLAY", server.display());
     environment.insert("QT_QPA_PLATFORM", "xcb");
     environment.insert(kChildVariable, "1");
-    environment.insert("LSAN_OPTIONS",
-                       QString("suppressions=") + TAVRUN_LSAN_SUPPRESSIONS + ":print_suppressions=0");
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(), {QString("--gtest_filter=") + kChildTest});
