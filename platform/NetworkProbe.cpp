@@ -21,6 +21,7 @@ QByteArray NetworkProbe::sendSynchronousRequest(const QUrl& url, std::chrono::mi
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer deadline;
     deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5 % early
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     deadline.start(timeout);
     loop.exec();

@@ -8,7 +8,8 @@ bool SystemFolder::isSystemFileWithFilePath(const QString& path) {
         return false;
     }
     for (qsizetype j = 0; j < entries->size(); ++j) {
-        if (entries->value(QString::number(j)).toString() == path) {
+        const auto entry = entries->constFind(QString::number(j));
+        if (entry != entries->constEnd() && entry->toString() == path) {
             return true;
         }
     }
