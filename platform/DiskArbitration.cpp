@@ -11,8 +11,9 @@ namespace {
 
 NotificationCenter::Token observe(const char* event, DiskArbitration::DiskCallback callback) {
     return SimEventLog::instance().center().addObserver(
-        QLatin1String(event),
-        [callback = std::move(callback)](const QVariantMap& e) { callback(e.value(SimEventLog::kBsdName).toString()); });
+        QLatin1String(event), [callback = std::move(callback)](const QVariantMap& e) {
+            callback(e.value(SimEventLog::kBsdName).toString());
+        });
 }
 
 bool holds(const QString& mountPoint, const QString& path) {
@@ -21,7 +22,9 @@ bool holds(const QString& mountPoint, const QString& path) {
 
 }  // namespace
 
-DiskArbitration::Session::Session() { SimEventLog::instance().follow(); }
+DiskArbitration::Session::Session() {
+    SimEventLog::instance().follow();
+}
 
 void DiskArbitration::Session::registerDiskAppearedCallback(DiskCallback callback) {
     appeared_ = observe("diskAppeared", std::move(callback));

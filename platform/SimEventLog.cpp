@@ -15,7 +15,9 @@ namespace {
 
 constexpr int kPollMs = 250;  // the watcher may miss appends (or be unavailable); polling never does
 
-QString field(const QByteArray& encoded) { return QString::fromUtf8(QByteArray::fromPercentEncoding(encoded)); }
+QString field(const QByteArray& encoded) {
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(encoded));
+}
 
 }  // namespace
 
@@ -27,7 +29,8 @@ SimEventLog& SimEventLog::instance() {
 SimEventLog::SimEventLog() {
     // Timers and the watcher belong to the main thread, whichever thread asked first.
     moveToThread(QCoreApplication::instance()->thread());
-    QMetaObject::invokeMethod(this, [this] { startOnMainThread(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { startOnMainThread(); }, Qt::QueuedConnection);
 }
 
 void SimEventLog::startOnMainThread() {
@@ -53,7 +56,8 @@ void SimEventLog::follow() {
         offset_ = file_.isEmpty() ? 0 : QFileInfo(file_).size();
         partial_.clear();
     }
-    QMetaObject::invokeMethod(this, [this] { watchFile(); }, Qt::AutoConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { watchFile(); }, Qt::AutoConnection);
 }
 
 void SimEventLog::watchFile() {

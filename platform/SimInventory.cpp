@@ -15,7 +15,8 @@ namespace {
 // Holds the simulated Mac's lock shared: the tools replace the state under the exclusive lock.
 class SharedLock {
 public:
-    explicit SharedLock(const QString& file) : fd_(::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC)) {
+    explicit SharedLock(const QString& file)
+        : fd_(::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC)) {
         if (fd_ >= 0) {
             ::flock(fd_, LOCK_SH);
         }

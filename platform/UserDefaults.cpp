@@ -39,7 +39,8 @@ QString homeFolder() {
 }  // namespace
 
 QString UserDefaults::domainFile(const QString& domain) {
-    const QString path = homeFolder() + QStringLiteral("/Library/Preferences/") + domain + QStringLiteral(".ini");
+    const QString path =
+        homeFolder() + QStringLiteral("/Library/Preferences/") + domain + QStringLiteral(".ini");
     return hostPath(path).value_or(QString());
 }
 

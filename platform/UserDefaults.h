@@ -14,7 +14,8 @@ public:
     static inline const QString globalDomain = QStringLiteral(".GlobalPreferences");
 
     static QVariant objectForKey(const QString& key);
-    static void setObject(const QVariant& value, const QString& key, const QString& domain = applicationDomain);
+    static void setObject(const QVariant& value, const QString& key,
+                          const QString& domain = applicationDomain);
     // Host path of a domain's file.
     static QString domainFile(const QString& domain);
 };

@@ -19,23 +19,31 @@ std::atomic_bool busy{false};
 
 constexpr quint64 kTinyVolumeBytes = 30000000;
 
-QString text(const QVariantMap& map, const char* key) { return map.value(QLatin1String(key)).toString(); }
+QString text(const QVariantMap& map, const char* key) {
+    return map.value(QLatin1String(key)).toString();
+}
 
-bool isOneOf(const QString& value, const QSet<QString>& set) { return set.contains(value); }
+bool isOneOf(const QString& value, const QSet<QString>& set) {
+    return set.contains(value);
+}
 
-bool ejectable(const QVariantMap& info) { return info.value(QStringLiteral("Ejectable")).toBool(); }
+bool ejectable(const QVariantMap& info) {
+    return info.value(QStringLiteral("Ejectable")).toBool();
+}
 
 // Rules on the list entry and on diskutil info before the system volume is looked for.
 bool hiddenByEntry(const QVariantMap& entry) {
     static const QSet<QString> contents{"Apple_Boot", "EFI", "Apple_CoreStorage", "Apple_APFS"};
     static const QSet<QString> mountPoints{"/System/Volumes/Update/mnt1", "/System/Volumes/Data"};
-    return isOneOf(text(entry, "Content"), contents) || text(entry, "FilesystemName") == u"Case-sensitive APFS" ||
+    return isOneOf(text(entry, "Content"), contents) ||
+           text(entry, "FilesystemName") == u"Case-sensitive APFS" ||
            isOneOf(text(entry, "MountPoint"), mountPoints);
 }
 
 bool hiddenByInfo(const QVariantMap& info) {
     static const QSet<QString> contents{"Apple_Boot", "EFI", "Apple_CoreStorage"};
-    const bool unnamed = text(info, "VolumeName").isEmpty() && info.value(QStringLiteral("TotalSize")).toULongLong() != 0;
+    const bool unnamed =
+        text(info, "VolumeName").isEmpty() && info.value(QStringLiteral("TotalSize")).toULongLong() != 0;
     return text(info, "BusProtocol") == u"Disk Image" || isOneOf(text(info, "Content"), contents) ||
            (text(info, "MountPoint").isEmpty() && !ejectable(info)) || (unnamed && !ejectable(info));
 }
@@ -45,8 +53,8 @@ bool hiddenSystemMount(const QVariantMap& info) {
                                          "/System/Volumes/xarts", "/System/Volumes/Hardware"};
     static const QSet<QString> system{"/System/Volumes/Data", "/System/Volumes/VM"};
     const QString mountPoint = text(info, "MountPoint");
-    return mountPoint == u"/System/Volumes/Update/mnt1" || (isOneOf(mountPoint, auxiliary) && !ejectable(info)) ||
-           isOneOf(mountPoint, system);
+    return mountPoint == u"/System/Volumes/Update/mnt1" ||
+           (isOneOf(mountPoint, auxiliary) && !ejectable(info)) || isOneOf(mountPoint, system);
 }
 
 bool tiny(const QVariantMap& info) {
@@ -141,7 +149,8 @@ std::optional<QVariantMap> CVolumeMgr::volumeForEntry(const QVariantMap& entry, 
             ids = {true, text(*info, "RecoveryDeviceIdentifier"), text(*info, "BooterDeviceIdentifier")};
         }
         const QString identifier = text(entry, "DeviceIdentifier");
-        if ((name == u"Recovery" && identifier == ids.recovery) || (name == u"Preboot" && identifier == ids.booter)) {
+        if ((name == u"Recovery" && identifier == ids.recovery) ||
+            (name == u"Preboot" && identifier == ids.booter)) {
             return std::nullopt;
         }
     }
@@ -183,7 +192,8 @@ QVariantMap CVolumeMgr::MakeVolumeInfo(const QVariantMap& diskInfo) {
         }
     }
     qCDebug(lcServices) << "strEjectable :" << diskInfo.value(QStringLiteral("Ejectable"));
-    for (const char* key : {"BusProtocol", "FilesystemName", "DeviceNode", "MountPoint", "ParentWholeDisk", "DiskUUID"}) {
+    for (const char* key :
+         {"BusProtocol", "FilesystemName", "DeviceNode", "MountPoint", "ParentWholeDisk", "DiskUUID"}) {
         if (diskInfo.contains(QLatin1String(key))) {
             volume.insert(QLatin1String(key), text(diskInfo, key));
         }
@@ -205,10 +215,13 @@ void CVolumeMgr::JustOSVolume(int index) {
     }
 }
 
-void CVolumeMgr::changeIValue() { busy.store(false); }
+void CVolumeMgr::changeIValue() {
+    busy.store(false);
+}
 
 QVariantList CVolumeMgr::listAllDisksAndPartitions() {
-    const platform::ToolResult result = platform::ToolProcess::run(DiskUtilCommands::list(), commandDeadline());
+    const platform::ToolResult result =
+        platform::ToolProcess::run(DiskUtilCommands::list(), commandDeadline());
     const auto list = platform::PropertyList::dictionaryFromBytes(result.output);
     if (!list || DiskUtilCommands::isErrorDocument(*list)) {
         return {};
@@ -216,7 +229,8 @@ QVariantList CVolumeMgr::listAllDisksAndPartitions() {
     qCDebug(lcServices) << "B-------" << *list;
     // A list entry carries "Size"; "TotalSize" only where a fixture adds it.
     const auto size = [](const QVariantMap& entry) {
-        return entry.value(entry.contains(QStringLiteral("TotalSize")) ? QStringLiteral("TotalSize") : QStringLiteral("Size"));
+        return entry.value(entry.contains(QStringLiteral("TotalSize")) ? QStringLiteral("TotalSize")
+                                                                       : QStringLiteral("Size"));
     };
     QVariantList disks;
     for (const QVariant& diskValue : list->value(QStringLiteral("AllDisksAndPartitions")).toList()) {

@@ -2,25 +2,39 @@
 
 namespace {
 
-platform::ToolCommand diskutil(QStringList arguments) { return {DiskUtilCommands::kDiskUtil, std::move(arguments)}; }
+platform::ToolCommand diskutil(QStringList arguments) {
+    return {DiskUtilCommands::kDiskUtil, std::move(arguments)};
+}
 
-QString bytes(quint64 size) { return QString::number(size) + u'B'; }
+QString bytes(quint64 size) {
+    return QString::number(size) + u'B';
+}
 
 }  // namespace
 
-platform::ToolCommand DiskUtilCommands::list() { return diskutil({"list", "-plist"}); }
+platform::ToolCommand DiskUtilCommands::list() {
+    return diskutil({"list", "-plist"});
+}
 
-platform::ToolCommand DiskUtilCommands::list(const QString& device) { return diskutil({"list", "-plist", device}); }
+platform::ToolCommand DiskUtilCommands::list(const QString& device) {
+    return diskutil({"list", "-plist", device});
+}
 
-platform::ToolCommand DiskUtilCommands::info(const QString& device) { return diskutil({"info", "-plist", device}); }
+platform::ToolCommand DiskUtilCommands::info(const QString& device) {
+    return diskutil({"info", "-plist", device});
+}
 
-platform::ToolCommand DiskUtilCommands::mount(const QString& identifier) { return diskutil({"mount", identifier}); }
+platform::ToolCommand DiskUtilCommands::mount(const QString& identifier) {
+    return diskutil({"mount", identifier});
+}
 
 platform::ToolCommand DiskUtilCommands::unmount(const QString& identifier) {
     return diskutil({"unmount", identifier});
 }
 
-platform::ToolCommand DiskUtilCommands::eject(const QString& diskUUID) { return diskutil({"eject", diskUUID}); }
+platform::ToolCommand DiskUtilCommands::eject(const QString& diskUUID) {
+    return diskutil({"eject", diskUUID});
+}
 
 platform::ToolCommand DiskUtilCommands::mountDisk(const QString& deviceNode) {
     return diskutil({"mountDisk", deviceNode});

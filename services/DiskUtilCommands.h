@@ -21,12 +21,15 @@ public:
     static platform::ToolCommand mountDisk(const QString& deviceNode);
     static platform::ToolCommand unmountDisk(const QString& deviceNode);
     static platform::ToolCommand rename(const QString& identifier, const QString& name);
-    static platform::ToolCommand eraseVolume(const QString& fileSystem, const QString& name, const QString& deviceNode);
+    static platform::ToolCommand eraseVolume(const QString& fileSystem, const QString& name,
+                                             const QString& deviceNode);
     static platform::ToolCommand reformat(const QString& identifier);
-    static platform::ToolCommand eraseDisk(const QString& fileSystem, const QString& name, const QString& disk);
+    static platform::ToolCommand eraseDisk(const QString& fileSystem, const QString& name,
+                                           const QString& disk);
     // The partition shrinks to `size` bytes and a new `fileSystem` volume of `newSize` bytes follows it.
-    static platform::ToolCommand resizeVolume(const QString& identifier, quint64 size, const QString& fileSystem,
-                                              const QString& name, quint64 newSize);
+    static platform::ToolCommand resizeVolume(const QString& identifier, quint64 size,
+                                              const QString& fileSystem, const QString& name,
+                                              quint64 newSize);
     static platform::ToolCommand verifyvolume(const QString& volumePath);
     static platform::ToolCommand repairvolume(const QString& volumePath);
 

@@ -35,9 +35,13 @@ std::optional<QVariantMap> runToFile(const platform::ToolCommand& command, const
 
 }  // namespace
 
-std::chrono::milliseconds commandDeadline() { return std::chrono::milliseconds(deadlineMs.load()); }
+std::chrono::milliseconds commandDeadline() {
+    return std::chrono::milliseconds(deadlineMs.load());
+}
 
-void setCommandDeadlineForTesting(std::chrono::milliseconds deadline) { deadlineMs.store(deadline.count()); }
+void setCommandDeadlineForTesting(std::chrono::milliseconds deadline) {
+    deadlineMs.store(deadline.count());
+}
 
 std::optional<QVariantMap> KVExecCommand(const platform::ToolCommand& command) {
     return runToFile(command, QStringLiteral("KVTemp.plist"));

@@ -16,15 +16,18 @@
 // runs), a tool that cannot start or passes the deadline, output that is no dictionary, and diskutil's
 // error document. The exit status is not looked at; callers of actions ignore the result and see the
 // effect in the next lookup.
-std::optional<QVariantMap> KVExecCommand(const platform::ToolCommand& command);       // "KVTemp.plist"
-std::optional<QVariantMap> ExecCommand(const platform::ToolCommand& command);         // "QivTray.plist"
-std::optional<QVariantMap> GetExecCommand(const platform::ToolCommand& command);      // "QivTray.plist"
-std::optional<QVariantMap> execCommand(const platform::ToolCommand& command);         // "ZorbethanTemp.plist"
-std::optional<QVariantMap> AexecCommand(const platform::ToolCommand& command);        // "AQuenlarTemp.plist"
-std::optional<QVariantMap> eraserDiskCommand(const platform::ToolCommand& command);   // "eraserDiskTemp.plist"
-std::optional<QVariantMap> eraserExecCommand(const platform::ToolCommand& command);   // "eraserVolumeTemp.plist"
-std::optional<QVariantMap> aepairExecCommand(const platform::ToolCommand& command);   // "NexoriaRepairTemp.plist"
-std::optional<QVariantMap> changeNameExecCommand(const platform::ToolCommand& command);  // "NexoriaChangeNameTemp.plist"
+std::optional<QVariantMap> KVExecCommand(const platform::ToolCommand& command);      // "KVTemp.plist"
+std::optional<QVariantMap> ExecCommand(const platform::ToolCommand& command);        // "QivTray.plist"
+std::optional<QVariantMap> GetExecCommand(const platform::ToolCommand& command);     // "QivTray.plist"
+std::optional<QVariantMap> execCommand(const platform::ToolCommand& command);        // "ZorbethanTemp.plist"
+std::optional<QVariantMap> AexecCommand(const platform::ToolCommand& command);       // "AQuenlarTemp.plist"
+std::optional<QVariantMap> eraserDiskCommand(const platform::ToolCommand& command);  // "eraserDiskTemp.plist"
+std::optional<QVariantMap> eraserExecCommand(
+    const platform::ToolCommand& command);  // "eraserVolumeTemp.plist"
+std::optional<QVariantMap> aepairExecCommand(
+    const platform::ToolCommand& command);  // "NexoriaRepairTemp.plist"
+std::optional<QVariantMap> changeNameExecCommand(
+    const platform::ToolCommand& command);  // "NexoriaChangeNameTemp.plist"
 // The same with the caller's own file name (a plain name such as "OrvDataTemp.plist"); nothing when
 // either is missing.
 std::optional<QVariantMap> ZZDoCommand(const platform::ToolCommand& command, const QString& fileName);

@@ -75,7 +75,8 @@ int KVLog(const char* format, ...) {
     va_end(arguments);
 
     const QByteArray record =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() + "  " + message + '\n';
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() + "  " +
+        message + '\n';
     LogFile& log = logFile();
     std::lock_guard guard(log.mutex);
     if (openLocked(log) != 0) {

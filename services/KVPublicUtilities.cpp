@@ -44,7 +44,8 @@ QString sizeText(double count, bool terabytes) {
 
 // The number a text starts with, after blanks, as a float; 0 when it starts with none.
 float leadingFloat(const QString& text) {
-    static const QRegularExpression number(QStringLiteral(R"(^\s*([+-]?(?:\d+\.?\d*|\.\d+)(?:[eE][+-]?\d+)?))"));
+    static const QRegularExpression number(
+        QStringLiteral(R"(^\s*([+-]?(?:\d+\.?\d*|\.\d+)(?:[eE][+-]?\d+)?))"));
     const QRegularExpressionMatch match = number.match(text);
     if (!match.hasMatch()) {
         return 0.0F;
@@ -81,11 +82,17 @@ QUrl& probeURL() {
 
 }  // namespace
 
-QString KVPublicUtilities::convertVolSpace(quint64 bytes) { return sizeText(static_cast<double>(bytes), false); }
+QString KVPublicUtilities::convertVolSpace(quint64 bytes) {
+    return sizeText(static_cast<double>(bytes), false);
+}
 
-QString KVPublicUtilities::longlongDiskSize(qint64 bytes) { return sizeText(static_cast<double>(bytes), true); }
+QString KVPublicUtilities::longlongDiskSize(qint64 bytes) {
+    return sizeText(static_cast<double>(bytes), true);
+}
 
-QString KVPublicUtilities::longlongConvertVolSpace(qint64 bytes) { return longlongDiskSize(bytes); }
+QString KVPublicUtilities::longlongConvertVolSpace(qint64 bytes) {
+    return longlongDiskSize(bytes);
+}
 
 bool KVPublicUtilities::isMoreThan2GB(qint64 bytes) {
     return bytes > 999999 && static_cast<qint64>(static_cast<double>(bytes) / 1000000.0) > 2048;
@@ -113,7 +120,7 @@ quint64 KVPublicUtilities::volSpaceFromString(const QString& text) {
 }
 
 QString KVPublicUtilities::fileSystemTypeForInt(int code, bool isDmg, bool /*isEdi*/) {
-    static const std::array<const char*, 11> names{"FAT12", "FAT16", "FAT32", "NTFS",  "EXT2",   "EXT3",
+    static const std::array<const char*, 11> names{"FAT12", "FAT16", "FAT32", "NTFS", "EXT2",   "EXT3",
                                                    "RAW",   "EXFAT", "HFS+",  "APFS", "Unknown"};
     if (isDmg) {
         return QStringLiteral("Disk Image");
@@ -141,7 +148,9 @@ void KVPublicUtilities::writeUpDataTimeStr(const QString& time) {
     platform::BundleResource::writeDictionary(kPrivateData, *plist);
 }
 
-bool KVPublicUtilities::isBootable() { return privateDataString(QStringLiteral("isBootable")) == u"YES"; }
+bool KVPublicUtilities::isBootable() {
+    return privateDataString(QStringLiteral("isBootable")) == u"YES";
+}
 
 bool KVPublicUtilities::isCanBeUseNetWork() {
     QUrl url;

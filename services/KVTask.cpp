@@ -14,7 +14,8 @@ std::atomic<std::chrono::milliseconds::rep> minimumMs{kMinimumTimeout.count()};
 // Seconds as a deadline; anything not above zero (NaN included) is none, anything huge is capped.
 std::chrono::milliseconds milliseconds(double seconds) {
     constexpr double kCapSeconds = 1e9;
-    return std::chrono::milliseconds(seconds > 0 ? static_cast<qint64>(std::min(seconds, kCapSeconds) * 1000.0) : 0);
+    return std::chrono::milliseconds(
+        seconds > 0 ? static_cast<qint64>(std::min(seconds, kCapSeconds) * 1000.0) : 0);
 }
 
 }  // namespace
@@ -42,7 +43,9 @@ void KVTask::KVSetTimeoutCount(double seconds) {
     dTimeoutCount_ = seconds;
 }
 
-void KVTask::setMinimumTimeoutForTesting(std::chrono::milliseconds minimum) { minimumMs.store(minimum.count()); }
+void KVTask::setMinimumTimeoutForTesting(std::chrono::milliseconds minimum) {
+    minimumMs.store(minimum.count());
+}
 
 void KVTask::KVStartTask() {
     platform::CancelFlag stop;
@@ -86,4 +89,6 @@ void KVTask::KVResetStop() {
     stopPending_ = false;
 }
 
-void KVTask::KVTimerImp() { qCWarning(lcServices) << "task timeout"; }
+void KVTask::KVTimerImp() {
+    qCWarning(lcServices) << "task timeout";
+}

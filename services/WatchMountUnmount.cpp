@@ -2,7 +2,9 @@
 
 #include "platform/Workspace.h"
 
-WatchMountUnmount::WatchMountUnmount() : wsnc(&platform::Workspace::notificationCenter()) { registerNotifications(); }
+WatchMountUnmount::WatchMountUnmount() : wsnc(&platform::Workspace::notificationCenter()) {
+    registerNotifications();
+}
 
 void WatchMountUnmount::registerNotifications() {
     mountToken_ = wsnc->addObserver(platform::Workspace::DidMountNotification,

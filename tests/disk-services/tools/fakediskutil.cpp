@@ -46,9 +46,10 @@ int main(int argc, char** argv) {
         if (device.find('/') == std::string::npos && print(folder + "/info/" + device + ".plist")) {
             return 0;
         }
-        std::cout << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-                     "\t<key>Error</key>\n\t<true/>\n\t<key>ErrorMessage</key>\n\t<string>Could not find disk: "
-                  << argv[3] << "</string>\n\t<key>ExitCode</key>\n\t<integer>1</integer>\n</dict>\n</plist>\n";
+        std::cout
+            << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+               "\t<key>Error</key>\n\t<true/>\n\t<key>ErrorMessage</key>\n\t<string>Could not find disk: "
+            << argv[3] << "</string>\n\t<key>ExitCode</key>\n\t<integer>1</integer>\n</dict>\n</plist>\n";
         return 1;
     }
     std::cerr << "Usage: diskutil <verb>\n";

@@ -1,6 +1,7 @@
 #include "FakeDiskUtil.h"
 
 #include "services/CVolumeMgr.h"
+#include "services/KVPublicUtilities.h"
 #include "services/VolumeObj.h"
 
 #include "tests/support/TestEnv.h"
@@ -69,7 +70,9 @@ struct RuleRow {
     bool listed;
 };
 
-void PrintTo(const RuleRow& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const RuleRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class VolumeRules : public VolumeManager, public ::testing::WithParamInterface<RuleRow> {};
 
@@ -100,13 +103,20 @@ INSTANTIATE_TEST_SUITE_P(
         RuleRow{"r7_unmounted_keys_missing", {}, {{"MountPoint", kAbsent}, {"Ejectable", kAbsent}}, false},
         RuleRow{"r7_unmounted_external_passes", {}, {{"MountPoint", ""}}, true},
         RuleRow{"r8_unnamed_internal", {}, {{"VolumeName", ""}, {"Ejectable", false}}, false},
-        RuleRow{"r8_unnamed_internal_size0_passes", {}, {{"VolumeName", ""}, {"Ejectable", false}, {"TotalSize", 0}}, true},
+        RuleRow{"r8_unnamed_internal_size0_passes",
+                {},
+                {{"VolumeName", ""}, {"Ejectable", false}, {"TotalSize", 0}},
+                true},
         RuleRow{"r8_unnamed_external_passes", {}, {{"VolumeName", ""}}, true},
         RuleRow{"r9_update_mnt1_even_external", {}, {{"MountPoint", "/System/Volumes/Update/mnt1"}}, false},
         RuleRow{"r10_update", {}, {{"MountPoint", "/System/Volumes/Update"}, {"Ejectable", false}}, false},
-        RuleRow{"r10_iscpreboot", {}, {{"MountPoint", "/System/Volumes/iSCPreboot"}, {"Ejectable", false}}, false},
+        RuleRow{"r10_iscpreboot",
+                {},
+                {{"MountPoint", "/System/Volumes/iSCPreboot"}, {"Ejectable", false}},
+                false},
         RuleRow{"r10_xarts", {}, {{"MountPoint", "/System/Volumes/xarts"}, {"Ejectable", false}}, false},
-        RuleRow{"r10_hardware", {}, {{"MountPoint", "/System/Volumes/Hardware"}, {"Ejectable", false}}, false},
+        RuleRow{
+            "r10_hardware", {}, {{"MountPoint", "/System/Volumes/Hardware"}, {"Ejectable", false}}, false},
         RuleRow{"r10_external_passes", {}, {{"MountPoint", "/System/Volumes/Update"}}, true},
         RuleRow{"r11_data_even_external", {}, {{"MountPoint", "/System/Volumes/Data"}}, false},
         RuleRow{"r11_vm_even_external", {}, {{"MountPoint", "/System/Volumes/VM"}}, false},
@@ -132,13 +142,15 @@ TEST_F(VolumeManager, UnreadableInfoLeavesTheVolumeOutWithoutAsking) {
     const auto volumes = enumerate();
     ASSERT_EQ(volumes.size(), 1);
     EXPECT_EQ(volumes[0].value("volumePath"), "disk4s2");
-    EXPECT_EQ(diskutil_.calls(), (QStringList{"list -plist", "info -plist /dev/disk4s2", "info -plist /dev/disk4s3"}))
+    EXPECT_EQ(diskutil_.calls(),
+              (QStringList{"list -plist", "info -plist /dev/disk4s2", "info -plist /dev/disk4s3"}))
         << "an entry left out by the list alone is never looked up";
 }
 
 TEST_F(VolumeManager, HelperVolumesOfTheDisksOwnBooterAndRecoveryAreLeftOut) {
     const auto apfs = [](const char* id, const char* name) {
-        return QVariantMap{{"DeviceIdentifier", id}, {"VolumeName", name}, {"MountPoint", QString("/Volumes/") + name}};
+        return QVariantMap{
+            {"DeviceIdentifier", id}, {"VolumeName", name}, {"MountPoint", QString("/Volumes/") + name}};
     };
     const auto info = [](const char* id, const char* name, QVariantMap extra = {}) {
         return merged(kInfo, merged({{"DeviceIdentifier", id},
@@ -158,8 +170,9 @@ TEST_F(VolumeManager, HelperVolumesOfTheDisksOwnBooterAndRecoveryAreLeftOut) {
                     {"APFSVolumes", QVariantList{apfs("disk6s2", "Preboot")}}},
     });
     // The identifiers come from the first helper volume of each disk; later ones do not change them.
-    diskutil_.setInfo("disk5s1", info("disk5s1", "VM", {{"BooterDeviceIdentifier", "disk5s2"},
-                                                        {"RecoveryDeviceIdentifier", "disk5s3"}}));
+    diskutil_.setInfo("disk5s1",
+                      info("disk5s1", "VM",
+                           {{"BooterDeviceIdentifier", "disk5s2"}, {"RecoveryDeviceIdentifier", "disk5s3"}}));
     diskutil_.setInfo("disk5s2", info("disk5s2", "Preboot", {{"BooterDeviceIdentifier", "disk5s4"}}));
     diskutil_.setInfo("disk5s3", info("disk5s3", "Recovery"));
     diskutil_.setInfo("disk5s4", info("disk5s4", "Preboot", {{"BooterDeviceIdentifier", "disk5s4"}}));
@@ -174,19 +187,27 @@ TEST_F(VolumeManager, HelperVolumesOfTheDisksOwnBooterAndRecoveryAreLeftOut) {
 TEST_F(VolumeManager, WholeDisksCountAsVolumesOnlyWithAFileSystem) {
     diskutil_.setDisks({
         QVariantMap{{"DeviceIdentifier", "disk2"}, {"Content", ""}},  // a file system on the whole disk
-        QVariantMap{{"DeviceIdentifier", "disk3"}, {"Content", "EF57347C-0000-11AA-AA11-00306543ECAC"},
-                    {"Partitions", QVariantList{}}, {"APFSVolumes", QVariantList{kEntry}}},
-        QVariantMap{{"DeviceIdentifier", "disk7"}, {"Content", "GUID_partition_scheme"}, {"Partitions", QVariantList{}}},
+        QVariantMap{{"DeviceIdentifier", "disk3"},
+                    {"Content", "EF57347C-0000-11AA-AA11-00306543ECAC"},
+                    {"Partitions", QVariantList{}},
+                    {"APFSVolumes", QVariantList{kEntry}}},
+        QVariantMap{{"DeviceIdentifier", "disk7"},
+                    {"Content", "GUID_partition_scheme"},
+                    {"Partitions", QVariantList{}}},
     });
     // The whole disk is taken as it is: the volume rules apply to list entries only.
-    diskutil_.setInfo("disk2", merged(kInfo, {{"DeviceIdentifier", "disk2"}, {"BusProtocol", "Disk Image"}, {"TotalSize", 5000}}));
-    diskutil_.setInfo("disk3", {{"DeviceIdentifier", "disk3"}, {"Content", "EF57347C-0000-11AA-AA11-00306543ECAC"}});
+    diskutil_.setInfo(
+        "disk2",
+        merged(kInfo, {{"DeviceIdentifier", "disk2"}, {"BusProtocol", "Disk Image"}, {"TotalSize", 5000}}));
+    diskutil_.setInfo("disk3",
+                      {{"DeviceIdentifier", "disk3"}, {"Content", "EF57347C-0000-11AA-AA11-00306543ECAC"}});
     diskutil_.setInfo("disk4s2", kInfo);
     const auto volumes = enumerate();
     ASSERT_EQ(volumes.size(), 2);
     EXPECT_EQ(volumes[0].value("volumePath"), "disk2");
     EXPECT_EQ(volumes[1].value("volumePath"), "disk4s2");
-    EXPECT_FALSE(diskutil_.calls().contains("info -plist /dev/disk7")) << "a disk with a scheme and no volumes";
+    EXPECT_FALSE(diskutil_.calls().contains("info -plist /dev/disk7"))
+        << "a disk with a scheme and no volumes";
 }
 
 TEST_F(VolumeManager, OneVolumeIsMarkedAfterTheSystemVolumeIsRecognised) {
@@ -241,20 +262,34 @@ TEST_F(VolumeManager, BusyFlagHoldsEnumerationsApartWithoutARace) {
 
 TEST(VolumeDictionary, FromDiskutilInfo) {
     CVolumeMgr manager;
-    const QVariantMap apfs{{"DeviceIdentifier", "disk3s5"}, {"VolumeName", ""}, {"FreeSpace", 0},
-                           {"APFSContainerFree", 389000000000LL}, {"TotalSize", 494384795648LL},
-                           {"Ejectable", false}, {"Writable", true}, {"FilesystemName", "APFS"}};
+    const QVariantMap apfs{{"DeviceIdentifier", "disk3s5"},
+                           {"VolumeName", ""},
+                           {"FreeSpace", 0},
+                           {"APFSContainerFree", 389000000000LL},
+                           {"TotalSize", 494384795648LL},
+                           {"Ejectable", false},
+                           {"Writable", true},
+                           {"FilesystemName", "APFS"}};
     const QVariantMap volume = manager.MakeVolumeInfo(apfs);
-    const QVariantMap expected{{"FreeSpace", "389000000000"},  {"TotalSize", "494384795648"},
-                               {"OSvolume", "NO"},              {"volumeName", "Untitled"},
-                               {"volumePath", "disk3s5"},       {"volumeTotalSize", "494.38 GB"},
-                               {"volumeFreeSize", "389.00 GB"}, {"Writable", true},
-                               {"Ejectable", false},            {"FilesystemName", "APFS"}};
+    const QVariantMap expected{{"FreeSpace", "389000000000"},
+                               {"TotalSize", "494384795648"},
+                               {"OSvolume", "NO"},
+                               {"volumeName", "Untitled"},
+                               {"volumePath", "disk3s5"},
+                               {"volumeTotalSize", "494.38 GB"},
+                               {"volumeFreeSize", "389.00 GB"},
+                               {"Writable", true},
+                               {"Ejectable", false},
+                               {"FilesystemName", "APFS"}};
     EXPECT_EQ(volume, expected) << "absent tool keys stay absent";
 
     const QVariantMap bare = manager.MakeVolumeInfo({});
-    EXPECT_EQ(bare, (QVariantMap{{"FreeSpace", "0"}, {"TotalSize", "0"}, {"OSvolume", "NO"}, {"volumeName", "Untitled"},
-                                 {"volumeTotalSize", "0 byte"}, {"volumeFreeSize", "0 byte"}}));
+    EXPECT_EQ(bare, (QVariantMap{{"FreeSpace", "0"},
+                                 {"TotalSize", "0"},
+                                 {"OSvolume", "NO"},
+                                 {"volumeName", "Untitled"},
+                                 {"volumeTotalSize", "0 byte"},
+                                 {"volumeFreeSize", "0 byte"}}));
 }
 
 TEST(VolumeDictionary, FillsTheDiskToolsRecord) {
@@ -279,18 +314,37 @@ TEST(VolumeDictionary, FillsTheDiskToolsRecord) {
 
 TEST(DiskTree, ListsDisksAndPartitionsPlainly) {
     FakeDiskUtil diskutil;
-    diskutil.setDisks({disk({kEntry, QVariantMap{{"DeviceIdentifier", "disk4s1"}, {"Content", "EFI"}, {"Size", 209715200}}}),
-                       QVariantMap{{"DeviceIdentifier", "disk5"}, {"Size", 7}, {"TotalSize", 8}}});
+    diskutil.setDisks(
+        {disk(
+             {kEntry, QVariantMap{{"DeviceIdentifier", "disk4s1"}, {"Content", "EFI"}, {"Size", 209715200}}}),
+         QVariantMap{{"DeviceIdentifier", "disk5"}, {"Size", 7}, {"TotalSize", 8}}});
     const QVariantList tree = CVolumeMgr().listAllDisksAndPartitions();
     ASSERT_EQ(tree.size(), 2);
     const QVariantList partitions = tree[0].toMap().value("partitions").toList();
     ASSERT_EQ(partitions.size(), 2);
-    EXPECT_EQ(partitions[0].toMap(), (QVariantMap{{"name", "USB"}, {"size", QVariant()}, {"mountPoint", "/Volumes/USB"}}));
+    EXPECT_EQ(partitions[0].toMap(),
+              (QVariantMap{{"name", "USB"}, {"size", QVariant()}, {"mountPoint", "/Volumes/USB"}}));
     EXPECT_EQ(partitions[1].toMap(), (QVariantMap{{"name", ""}, {"size", 209715200}, {"mountPoint", ""}}));
     EXPECT_EQ(tree[1].toMap(), (QVariantMap{{"name", "disk5"}, {"size", 8}, {"partitions", QVariantList{}}}));
 
     QFile::remove(qEnvironmentVariable("FAKE_DISKUTIL_DIR") + "/list.plist");
     EXPECT_TRUE(CVolumeMgr().listAllDisksAndPartitions().isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DiskInfo, LookupsThroughTheirRunners) {
+    FakeDiskUtil diskutil;
+    diskutil.setInfo("disk4s2", kInfo);
+    EXPECT_EQ(CVolumeMgr().KVGetDiskInfo("disk4s2"), kInfo);
+    EXPECT_EQ(KVPublicUtilities::KVGetDiskInfo("disk4s2"), kInfo);
+    EXPECT_FALSE(CVolumeMgr().KVGetDiskInfo("disk9")) << "diskutil's error document is no information";
+    EXPECT_FALSE(CVolumeMgr().KVGetDiskInfo(QString()));
+    EXPECT_FALSE(KVPublicUtilities::KVGetDiskInfo(QString()));
+    EXPECT_EQ(diskutil.calls(),
+              (QStringList{"info -plist /dev/disk4s2", "info -plist disk4s2", "info -plist /dev/disk9"}));
 }
 
 }  // namespace

@@ -23,8 +23,12 @@ namespace {
 
 using Runner = std::optional<QVariantMap> (*)(const ToolCommand&);
 
-ToolCommand probe(QStringList args) { return {QStringLiteral(TOOLPROBE_PATH), std::move(args)}; }
-ToolCommand cat(const QString& file) { return {QStringLiteral("/bin/cat"), {file}}; }
+ToolCommand probe(QStringList args) {
+    return {QStringLiteral(TOOLPROBE_PATH), std::move(args)};
+}
+ToolCommand cat(const QString& file) {
+    return {QStringLiteral("/bin/cat"), {file}};
+}
 
 class Runners : public ::testing::Test {
 protected:
@@ -45,8 +49,8 @@ protected:
 TEST_F(Runners, EachRunnerReadsBackWhatItsToolPrinted) {
     const QVariantMap info{{"DeviceIdentifier", "disk4s2"}, {"VolumeName", "USB"}, {"Size", 16000000000LL}};
     const QString path = plist("info.plist", info);
-    for (Runner runner : {KVExecCommand, ExecCommand, GetExecCommand, execCommand, AexecCommand, eraserDiskCommand,
-                          eraserExecCommand, aepairExecCommand, changeNameExecCommand}) {
+    for (Runner runner : {KVExecCommand, ExecCommand, GetExecCommand, execCommand, AexecCommand,
+                          eraserDiskCommand, eraserExecCommand, aepairExecCommand, changeNameExecCommand}) {
         EXPECT_EQ(runner(cat(path)), info);
     }
     EXPECT_EQ(ZZDoCommand(cat(path), "OrvDataTemp.plist"), info);
@@ -62,11 +66,13 @@ TEST_F(Runners, NothingRunsWithoutACommandOrAFileName) {
 }
 
 TEST_F(Runners, OutputWithoutInformationIsNothing) {
-    const QVariantMap errorDocument{{"Error", true}, {"ErrorMessage", "Could not find disk: disk9"}, {"ExitCode", 1}};
+    const QVariantMap errorDocument{
+        {"Error", true}, {"ErrorMessage", "Could not find disk: disk9"}, {"ExitCode", 1}};
     EXPECT_FALSE(ExecCommand(cat(plist("error.plist", errorDocument))));
     EXPECT_FALSE(ExecCommand(cat(plist("array.plist", QVariantList{"disk0"}))));
     EXPECT_FALSE(ExecCommand(cat(file("text", "Could not find disk: disk9\n"))));
-    EXPECT_FALSE(ExecCommand(cat(file("cut.plist", platform::PropertyList::toXml(QVariantMap{{"a", 1}}).left(60)))));
+    EXPECT_FALSE(
+        ExecCommand(cat(file("cut.plist", platform::PropertyList::toXml(QVariantMap{{"a", 1}}).left(60)))));
     EXPECT_FALSE(ExecCommand(cat(file("empty", ""))));
     QElapsedTimer clock;
     clock.start();
@@ -83,14 +89,14 @@ TEST_F(Runners, AnEarlierRunsOutputNeverSurvives) {
 
 TEST_F(Runners, HostileNamesReachTheToolAsOneArgument) {
     const QString marker = dir_.filePath("pwned");
-    const QString hostile = "$(touch " + marker + ")\"; touch " + marker + "; echo \"`id` > /dev/null & " +
-                            QString(3000, u'n');
+    const QString hostile =
+        "$(touch " + marker + ")\"; touch " + marker + "; echo \"`id` > /dev/null & " + QString(3000, u'n');
     const QString seen = dir_.filePath("args");
     aepairExecCommand(probe({"args", seen, "rename", "disk4s2", hostile}));
     QFile in(seen);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-    EXPECT_EQ(in.readAll(), "rename" + QByteArray(1, '\0') + "disk4s2" + QByteArray(1, '\0') + hostile.toUtf8() +
-                                QByteArray(1, '\0'));
+    EXPECT_EQ(in.readAll(), "rename" + QByteArray(1, '\0') + "disk4s2" + QByteArray(1, '\0') +
+                                hostile.toUtf8() + QByteArray(1, '\0'));
     EXPECT_FALSE(QFileInfo::exists(marker));
 }
 
@@ -125,7 +131,8 @@ TEST_F(Runners, AHungToolEndsAtTheDeadlineAndFreesTheRunner) {
     clock.start();
     std::thread hung([] { EXPECT_FALSE(eraserExecCommand(probe({"ignore-term"}))); });
     std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(eraserExecCommand(cat(path)), info) << "the next caller gets the runner once the hung tool is gone";
+    EXPECT_EQ(eraserExecCommand(cat(path)), info)
+        << "the next caller gets the runner once the hung tool is gone";
     hung.join();
     EXPECT_LT(clock.elapsed(), 8000);
     setCommandDeadlineForTesting(10min);
@@ -151,10 +158,11 @@ TEST(KVCheckFolderExist, OnlyFoldersCount) {
 }
 
 TEST(DiskUtilCommands, SizesEndInBAndErrorDocumentsAreRecognised) {
-    const auto resize = DiskUtilCommands::resizeVolume("disk4s2", 13500000000ULL, "JHFS+", "TavrunSystem", 2500000000ULL);
+    const auto resize =
+        DiskUtilCommands::resizeVolume("disk4s2", 13500000000ULL, "JHFS+", "TavrunSystem", 2500000000ULL);
     EXPECT_EQ(resize.program, "/usr/sbin/diskutil");
-    EXPECT_EQ(resize.arguments,
-              (QStringList{"resizeVolume", "disk4s2", "13500000000B", "JHFS+", "TavrunSystem", "2500000000B"}));
+    EXPECT_EQ(resize.arguments, (QStringList{"resizeVolume", "disk4s2", "13500000000B", "JHFS+",
+                                             "TavrunSystem", "2500000000B"}));
     EXPECT_TRUE(DiskUtilCommands::isErrorDocument({{"Error", true}, {"ExitCode", 1}}));
     EXPECT_FALSE(DiskUtilCommands::isErrorDocument({{"Error", false}}));
     EXPECT_FALSE(DiskUtilCommands::isErrorDocument({{"VolumeName", "Error"}}));

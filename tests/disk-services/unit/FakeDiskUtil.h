@@ -22,7 +22,9 @@ public:
     void setDisks(const QVariantList& disks) const {
         write("list.plist", QVariantMap{{"AllDisksAndPartitions", disks}});
     }
-    void setInfo(const QString& device, const QVariantMap& info) const { write("info/" + device + ".plist", info); }
+    void setInfo(const QString& device, const QVariantMap& info) const {
+        write("info/" + device + ".plist", info);
+    }
     QStringList calls() const {
         QFile in(data_.filePath("calls.txt"));
         return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()).split(u'\n', Qt::SkipEmptyParts)

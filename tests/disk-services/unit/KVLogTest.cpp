@@ -36,7 +36,8 @@ const QRegularExpression kRecord(QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d
 
 QString messageOf(const QByteArray& line) {
     const auto match = kRecord.match(QString::fromUtf8(line));
-    return match.hasMatch() ? match.captured(1) : QStringLiteral("<malformed: %1>").arg(QString::fromUtf8(line));
+    return match.hasMatch() ? match.captured(1)
+                            : QStringLiteral("<malformed: %1>").arg(QString::fromUtf8(line));
 }
 
 TEST_F(LogFile, EachRecordIsTimeTwoBlanksMessage) {

@@ -50,7 +50,8 @@ TEST_F(SharedTask, IsOneRunnerWhoseSettingsPersist) {
     task_->KVStartTask();  // again, with what was set before
     QFile in(seen);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-    EXPECT_EQ(in.readAll().split('\0').mid(0, 4), (QList<QByteArray>{"eraseDisk", "JHFS+", "Tavrun System", "disk4"}));
+    EXPECT_EQ(in.readAll().split('\0').mid(0, 4),
+              (QList<QByteArray>{"eraseDisk", "JHFS+", "Tavrun System", "disk4"}));
 }
 
 TEST_F(SharedTask, ATimeOutBelowTheFloorStillGetsTheFloor) {

@@ -43,7 +43,8 @@ bool probe(const QUrl& url, qint64* elapsed = nullptr) {
     QElapsedTimer clock;
     clock.start();
     auto answer = std::async(std::launch::async, [] { return KVPublicUtilities::isCanBeUseNetWork(); });
-    testsupport::waitUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 15000);
+    testsupport::waitUntil(
+        [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 15000);
     if (elapsed != nullptr) {
         *elapsed = clock.elapsed();
     }

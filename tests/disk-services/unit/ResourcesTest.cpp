@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -28,7 +29,9 @@ protected:
         out.write(platform::PropertyList::toXml(value));
     }
     QVariantMap read(const QString& name) const {
-        return platform::PropertyList::fromHostFile(dir_.filePath(name + ".plist")).value_or(QVariant()).toMap();
+        return platform::PropertyList::fromHostFile(dir_.filePath(name + ".plist"))
+            .value_or(QVariant())
+            .toMap();
     }
     static void setLanguages(const QStringList& languages) {
         UserDefaults::setObject(languages, QStringLiteral("AppleLanguages"), UserDefaults::globalDomain);
@@ -39,7 +42,9 @@ protected:
 };
 
 const QVariantMap kLinks{
-    {"en", QVariantMap{{"OnlineHelp", "https://en/help"}, {"Support", "https://en/support"}, {"IniURL", "https://en/ini"}}},
+    {"en",
+     QVariantMap{
+         {"OnlineHelp", "https://en/help"}, {"Support", "https://en/support"}, {"IniURL", "https://en/ini"}}},
     {"de", QVariantMap{{"OnlineHelp", "https://de/hilfe"}, {"Support", ""}}},
     {"INSTALL_VERSION", "2.1.0"},
     {"upDataTimeStr", "earlier"},
@@ -57,7 +62,8 @@ TEST_F(BundleResources, LinkTableFallsBackToEnglish) {
     EXPECT_FALSE(KVLinkUrl::GetUrl("SupportTeam")) << "in neither table";
 
     setLanguages({"fr-FR", "de"});
-    EXPECT_EQ(KVLinkUrl::GetUrl("OnlineHelp"), QStringLiteral("https://en/help")) << "no table for the language";
+    EXPECT_EQ(KVLinkUrl::GetUrl("OnlineHelp"), QStringLiteral("https://en/help"))
+        << "no table for the language";
 }
 
 TEST_F(BundleResources, LinkTableWithoutLanguagesOrEnglish) {
@@ -101,7 +107,8 @@ TEST_F(BundleResources, UpdateTimeIsWrittenBackWholeKeepingTheRest) {
     QVariantMap expected = kLinks;
     expected["upDataTimeStr"] = "2024-05-01 10:00:00";
     EXPECT_EQ(written, expected);
-    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"PrivateData.plist"}) << "no temporary left";
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"PrivateData.plist"})
+        << "no temporary left";
 
     QFile::remove(dir_.filePath("PrivateData.plist"));
     KVPublicUtilities::writeUpDataTimeStr("later");
@@ -130,8 +137,8 @@ TEST(ShippedResources, AreCompleteAndWellFormed) {
         EXPECT_TRUE(url->startsWith("https://")) << key;
     }
     EXPECT_TRUE(KVPublicUtilities::getInstallVersion());
-    const auto privateData =
-        platform::PropertyList::fromHostFile(QStringLiteral(TAVRUN_SOURCE_DIR "/resources/PrivateData.plist"));
+    const auto privateData = platform::PropertyList::fromHostFile(
+        QStringLiteral(TAVRUN_SOURCE_DIR "/resources/PrivateData.plist"));
     ASSERT_TRUE(privateData);
     EXPECT_EQ(privateData->toMap().value("VersionCheck").typeId(), QMetaType::LongLong);
 
@@ -148,6 +155,20 @@ TEST(ShippedResources, AreCompleteAndWellFormed) {
     EXPECT_FALSE(SystemFolder::isSystemFileWithFilePath("/Users"));
     EXPECT_FALSE(SystemFolder::isSystemFileWithFilePath("/Applications"));
     platform::Bundle::setResourcesFolderForTesting({});
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DateText, LongDateAndShortTimeOfTheLocale) {
+    const QLocale locale;
+    const QDateTime when(QDate(2024, 5, 1), QTime(14, 30));
+    const QString text = locale.toString(when.date(), QLocale::LongFormat) + u' ' +
+                         locale.toString(when.time(), QLocale::ShortFormat);
+    EXPECT_EQ(KVPublicUtilities::convertDateFromString(text), when);
+    EXPECT_FALSE(KVPublicUtilities::convertDateFromString("2024-05-01 14:30:00"));
+    EXPECT_FALSE(KVPublicUtilities::convertDateFromString(""));
 }
 
 }  // namespace

@@ -40,7 +40,8 @@ protected:
 };
 
 TEST(SimEventLine, FieldsArePercentDecoded) {
-    const auto event = SimEventLog::parseLine("17\tdidMount\tdisk4s2\t/Volumes/A%09B%20%E2%9C%93\tA%09B%20%E2%9C%93\t");
+    const auto event =
+        SimEventLog::parseLine("17\tdidMount\tdisk4s2\t/Volumes/A%09B%20%E2%9C%93\tA%09B%20%E2%9C%93\t");
     ASSERT_TRUE(event);
     EXPECT_EQ(event->seq, 17);
     EXPECT_EQ(event->name, "didMount");
@@ -60,10 +61,11 @@ TEST_F(SimEvents, MountAndUnmountAreRepostedWithTheWorkspacesUserInfo) {
     QList<QVariantMap> mounts;
     QList<QVariantMap> unmounts;
     bool onMain = true;
-    auto mountToken = NotificationCenter::defaultCenter().addObserver(RZVolumeMountNotification, [&](const QVariantMap& info) {
-        mounts.append(info);
-        onMain = onMain && platform::isMainThread();
-    });
+    auto mountToken = NotificationCenter::defaultCenter().addObserver(
+        RZVolumeMountNotification, [&](const QVariantMap& info) {
+            mounts.append(info);
+            onMain = onMain && platform::isMainThread();
+        });
     auto unmountToken = NotificationCenter::defaultCenter().addObserver(
         RZVolumeUnmountNotification, [&](const QVariantMap& info) { unmounts.append(info); });
 
@@ -77,7 +79,8 @@ TEST_F(SimEvents, MountAndUnmountAreRepostedWithTheWorkspacesUserInfo) {
                                       {Workspace::VolumeURLKey, QUrl("file:///Volumes/My%20USB/")}}));
     EXPECT_TRUE(unmounts.isEmpty()) << "a line is delivered only once it is complete";
 
-    append(QByteArray("s2\t/Volumes/My%20USB\tMy%20USB\t\n") + line(6, "didRename", "disk4s2", "/Volumes/New", "New"));
+    append(QByteArray("s2\t/Volumes/My%20USB\tMy%20USB\t\n") +
+           line(6, "didRename", "disk4s2", "/Volumes/New", "New"));
     ASSERT_TRUE(testsupport::waitUntil([&] { return !unmounts.isEmpty(); }, 5000));
     EXPECT_EQ(unmounts[0].value(Workspace::DevicePathKey), "/Volumes/My USB");
     EXPECT_EQ(mounts.size(), 1) << "a rename is delivered to nobody";
@@ -134,11 +137,14 @@ protected:
             {"SchemaVersion", 1},
             {"Disks",
              QVariantList{
-                 QVariantMap{{"DeviceIdentifier", "disk0"}, {"Partitions", QVariantList{volume("disk0s1", ""), volume("disk0s2", "")}}},
-                 QVariantMap{{"DeviceIdentifier", "disk4"},
-                             {"Partitions", QVariantList{volume("disk4s1", ""), volume("disk4s2", "/Volumes/USB")}}},
+                 QVariantMap{{"DeviceIdentifier", "disk0"},
+                             {"Partitions", QVariantList{volume("disk0s1", ""), volume("disk0s2", "")}}},
+                 QVariantMap{
+                     {"DeviceIdentifier", "disk4"},
+                     {"Partitions", QVariantList{volume("disk4s1", ""), volume("disk4s2", "/Volumes/USB")}}},
                  QVariantMap{{"DeviceIdentifier", "disk3"},
-                             {"APFSVolumes", QVariantList{volume("disk3s5", "/System/Volumes/Data"), volume("disk3s1", "/")}}},
+                             {"APFSVolumes", QVariantList{volume("disk3s5", "/System/Volumes/Data"),
+                                                          volume("disk3s1", "/")}}},
              }}};
         sim_.writeFile("/.sim/state.plist", platform::PropertyList::toXml(state));
         for (const char* folder : {"/Volumes/USB/sub/folder", "/System/Volumes/Data/Users", "/Users"}) {

@@ -14,7 +14,9 @@ struct SizeRow {
     const char* enumerator;  // convertSize2String (single precision, no terabyte step)
 };
 
-void PrintTo(const SizeRow& row, std::ostream* out) { *out << row.bytes; }
+void PrintTo(const SizeRow& row, std::ostream* out) {
+    *out << row.bytes;
+}
 
 class SizeTexts : public ::testing::TestWithParam<SizeRow> {};
 
@@ -22,25 +24,26 @@ TEST_P(SizeTexts, AtEachBoundary) {
     const SizeRow& row = GetParam();
     EXPECT_EQ(KVPublicUtilities::longlongDiskSize(row.bytes), QLatin1String(row.diskSize));
     EXPECT_EQ(KVPublicUtilities::longlongConvertVolSpace(row.bytes), QLatin1String(row.diskSize));
-    EXPECT_EQ(KVPublicUtilities::convertVolSpace(static_cast<quint64>(row.bytes)), QLatin1String(row.volSpace));
+    EXPECT_EQ(KVPublicUtilities::convertVolSpace(static_cast<quint64>(row.bytes)),
+              QLatin1String(row.volSpace));
     EXPECT_EQ(convertSize2String(static_cast<quint64>(row.bytes)), QLatin1String(row.enumerator));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Boundaries, SizeTexts,
-    ::testing::Values(SizeRow{0, "0 byte", "0 byte", "0 byte"},                                    //
-                      SizeRow{999, "999 byte", "999 byte", "999 byte"},                            //
-                      SizeRow{1000, "1.00 KB", "1.00 KB", "1.00 KB"},                              //
-                      SizeRow{999999, "1000.00 KB", "1000.00 KB", "1000.00 KB"},                   //
-                      SizeRow{1000000, "1.00 MB", "1.00 MB", "1.00 MB"},                           //
-                      SizeRow{999999999, "1000.00 MB", "1000.00 MB", "1000.00 MB"},                //
-                      SizeRow{1000000000, "1.00 GB", "1.00 GB", "1.00 GB"},                        //
-                      SizeRow{1500000000, "1.50 GB", "1.50 GB", "1.50 GB"},                        //
-                      SizeRow{999999999999, "1000.00 GB", "1000.00 GB", "1000.00 GB"},             //
-                      SizeRow{1000000000000, "1.00 TB", "1000.00 GB", "1000.00 GB"},               //
-                      SizeRow{1500000000000, "1.50 TB", "1500.00 GB", "1500.00 GB"},               //
-                      SizeRow{2000000000000, "2.00 TB", "2000.00 GB", "2000.00 GB"},               //
-                      SizeRow{500277790720, "500.28 GB", "500.28 GB", "500.28 GB"}));
+INSTANTIATE_TEST_SUITE_P(Boundaries, SizeTexts,
+                         ::testing::Values(SizeRow{0, "0 byte", "0 byte", "0 byte"},                      //
+                                           SizeRow{999, "999 byte", "999 byte", "999 byte"},              //
+                                           SizeRow{1000, "1.00 KB", "1.00 KB", "1.00 KB"},                //
+                                           SizeRow{999999, "1000.00 KB", "1000.00 KB", "1000.00 KB"},     //
+                                           SizeRow{1000000, "1.00 MB", "1.00 MB", "1.00 MB"},             //
+                                           SizeRow{999999999, "1000.00 MB", "1000.00 MB", "1000.00 MB"},  //
+                                           SizeRow{1000000000, "1.00 GB", "1.00 GB", "1.00 GB"},          //
+                                           SizeRow{1500000000, "1.50 GB", "1.50 GB", "1.50 GB"},          //
+                                           SizeRow{999999999999, "1000.00 GB", "1000.00 GB",
+                                                   "1000.00 GB"},                                          //
+                                           SizeRow{1000000000000, "1.00 TB", "1000.00 GB", "1000.00 GB"},  //
+                                           SizeRow{1500000000000, "1.50 TB", "1500.00 GB", "1500.00 GB"},  //
+                                           SizeRow{2000000000000, "2.00 TB", "2000.00 GB", "2000.00 GB"},  //
+                                           SizeRow{500277790720, "500.28 GB", "500.28 GB", "500.28 GB"}));
 
 TEST(SizeTexts, SignedVariantsPrintNegativeCountsAsBytes) {
     EXPECT_EQ(KVPublicUtilities::longlongDiskSize(-1), "-1 byte");
@@ -66,7 +69,9 @@ struct ParseRow {
     quint64 bytes;
 };
 
-void PrintTo(const ParseRow& row, std::ostream* out) { *out << '"' << row.text << '"'; }
+void PrintTo(const ParseRow& row, std::ostream* out) {
+    *out << '"' << row.text << '"';
+}
 
 class VolSpaceFromString : public ::testing::TestWithParam<ParseRow> {};
 
@@ -77,7 +82,8 @@ TEST_P(VolSpaceFromString, ReadsBackSizeTextsAndNeverCrashes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, VolSpaceFromString,
-    ::testing::Values(ParseRow{"1.50 GB", 1500000000}, ParseRow{"2.00 TB", 1999999991808},  // 1e12 is not exact in single precision
+    ::testing::Values(ParseRow{"1.50 GB", 1500000000},
+                      ParseRow{"2.00 TB", 1999999991808},  // 1e12 is not exact in single precision
                       ParseRow{"12.00 MB", 12000000}, ParseRow{"1.00 KB", 1000}, ParseRow{"0.50 KB", 500},
                       // a number of 0 or less before "KB" stays unscaled; below zero is no bytes
                       ParseRow{"0 KB", 0}, ParseRow{"-5 KB", 0}, ParseRow{"-5 MB", 0},
@@ -93,14 +99,15 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(VolSpaceFromString, InvertsTheSizeTextsItIsFedWith) {
     for (qint64 bytes : {1000LL, 250000LL, 7340000LL, 64000000000LL, 4000000000000LL}) {
         const QString text = KVPublicUtilities::longlongDiskSize(bytes);
-        EXPECT_NEAR(static_cast<double>(KVPublicUtilities::volSpaceFromString(text)), static_cast<double>(bytes),
-                    static_cast<double>(bytes) * 1e-6)
+        EXPECT_NEAR(static_cast<double>(KVPublicUtilities::volSpaceFromString(text)),
+                    static_cast<double>(bytes), static_cast<double>(bytes) * 1e-6)
             << text.toStdString();
     }
 }
 
 TEST(FileSystemTypeForInt, NamesCodesAndImages) {
-    const char* names[] = {"FAT12", "FAT16", "FAT32", "NTFS", "EXT2", "EXT3", "RAW", "EXFAT", "HFS+", "APFS", "Unknown"};
+    const char* names[] = {"FAT12", "FAT16", "FAT32", "NTFS", "EXT2",   "EXT3",
+                           "RAW",   "EXFAT", "HFS+",  "APFS", "Unknown"};
     for (int code = 0; code < 11; ++code) {
         EXPECT_EQ(KVPublicUtilities::fileSystemTypeForInt(code, false, false), QLatin1String(names[code]));
         EXPECT_EQ(KVPublicUtilities::fileSystemTypeForInt(code, true, false), "Disk Image");

@@ -11,8 +11,8 @@ namespace {
 const QString kSystemVersion = QStringLiteral("/System/Library/CoreServices/SystemVersion.plist");
 
 void writeProductVersion(const testsupport::TempSimRoot& sim, const QString& version) {
-    sim.writeFile(kSystemVersion, platform::PropertyList::toXml(QVariantMap{
-                                      {"ProductName", "macOS"}, {"ProductVersion", version}}));
+    sim.writeFile(kSystemVersion, platform::PropertyList::toXml(
+                                      QVariantMap{{"ProductName", "macOS"}, {"ProductVersion", version}}));
 }
 
 struct VersionRow {
@@ -21,7 +21,9 @@ struct VersionRow {
     int major, minor, bugFix;
 };
 
-void PrintTo(const VersionRow& row, std::ostream* out) { *out << '"' << row.productVersion << '"'; }
+void PrintTo(const VersionRow& row, std::ostream* out) {
+    *out << '"' << row.productVersion << '"';
+}
 
 class SystemVersion : public ::testing::TestWithParam<VersionRow> {};
 
