@@ -3,6 +3,7 @@
 #include "platform/Dispatch.h"
 #include "services/CVolumeMgr.h"
 
+#include "tests/disk-services/QtPrinting.h"
 #include "tests/support/SimMac.h"
 #include "tests/support/TestEnv.h"
 

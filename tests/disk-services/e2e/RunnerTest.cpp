@@ -73,7 +73,8 @@ TEST_P(FaultyInfo, GivesNoInformationAndLeavesTheVolumeOut) {
     rule.insert("ArgsContain", faulty);
     rule.insert("Times", -1);
     sim.addFault(rule);
-    setCommandDeadlineForTesting(1500ms);
+    // Long enough for every healthy lookup on a busy machine; a hung one is stopped at it.
+    setCommandDeadlineForTesting(8s);
 
     QElapsedTimer clock;
     clock.start();
@@ -81,7 +82,7 @@ TEST_P(FaultyInfo, GivesNoInformationAndLeavesTheVolumeOut) {
         EXPECT_FALSE(KVPublicUtilities::KVGetDiskInfo("/dev/" + faulty));
     }
     EXPECT_EQ(volumeNames(enumerateVolumes()), (QStringList{"Macintosh HD", "USB HFS"}));
-    EXPECT_LT(clock.elapsed(), 30000);
+    EXPECT_LT(clock.elapsed(), 60000);
     setCommandDeadlineForTesting(10min);
 }
 
