@@ -81,6 +81,13 @@ TEST_F(Watcher, AVolumeMountedTwiceUnderOneNameGetsItsOwnPath) {
     EXPECT_EQ(heard(2), (QStringList{"mount /Volumes/USB", "mount /Volumes/USB 1"}));
 }
 
+TEST_F(Watcher, AttachingAndDetachingADiskImage) {
+    const QString image = attachImage(sim_, "TavrunDmg");
+    EXPECT_EQ(heard(1), QStringList{"mount /Volumes/TavrunDmg"});
+    EXPECT_EQ(sim_.run("/usr/bin/hdiutil", {"detach", image}).exitCode, 0);
+    EXPECT_EQ(heard(1), QStringList{"unmount /Volumes/TavrunDmg"});
+}
+
 TEST(DiskArbitrationSession, ReportsEachDiskAndNodeAsItAppearsAndDisappears) {
     SimMac sim("intel-12");
     QStringList seen;

@@ -30,6 +30,13 @@ TEST(Runner, AHostileVolumeNameReachesDiskutilAsOneArgument) {
     EXPECT_FALSE(QFileInfo::exists(sim.host("/tmp/pwned")));
     EXPECT_FALSE(QFileInfo::exists("/tmp/pwned"));
     EXPECT_TRUE(volumeNames(enumerateVolumes()).contains(hostile));
+
+    const QString erased = hostile + " again";
+    eraserExecCommand(DiskUtilCommands::eraseVolume("JHFS+", erased, "/dev/" + disk + "s2"));
+    EXPECT_EQ(toolCalls(sim, "diskutil").last(),
+              (QStringList{"eraseVolume", "JHFS+", erased, "/dev/" + disk + "s2"}));
+    EXPECT_EQ(sim.info(disk + "s2").value("VolumeName"), erased);
+    EXPECT_FALSE(QFileInfo::exists(sim.host("/tmp/pwned")));
 }
 
 TEST(Runner, TwoThreadsUsingOneRunnerEachReadTheirOwnDisk) {
@@ -133,6 +140,19 @@ TEST_F(SharedTaskOnTheMac, RunsDiskutilToItsEffect) {
     task_->KVSetTimeoutCount(600);
     task_->KVStartTask();
     EXPECT_EQ(sim.info(disk + "s2").value("MountPoint"), "");
+}
+
+TEST_F(SharedTaskOnTheMac, ErasesAWholeDiskAsTheCloneEngineDoes) {
+    SimMac sim("apple-silicon-13");
+    const QString disk = sim.attach("usb-exfat");
+    task_->KVSetLaunchPath(DiskUtilCommands::kDiskUtil);
+    task_->KVSetArguments({"eraseDisk", "APFS", "TavrunSystem", disk});
+    task_->KVSetTimeoutCount(600);
+    task_->KVStartTask();
+    EXPECT_EQ(KVCheckFolderExist("/Volumes/TavrunSystem"), 1);
+    const auto info = KVPublicUtilities::KVGetDiskInfo("/Volumes/TavrunSystem");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->value("FilesystemName"), "APFS");
 }
 
 TEST_F(SharedTaskOnTheMac, StopEndsAHungDiskutil) {

@@ -22,19 +22,13 @@ qint64 number(const QVariantMap& info, const char* key) {
     return info.value(QLatin1String(key)).toLongLong();
 }
 
-// An attached USB disk whose bus reads "Disk Image", as a mounted disk image's does.
-QString attachImageLikeDisk(const SimMac& sim) {
-    const QString disk = sim.attach("usb-hfs", {"--name", "TavrunDmg"});
-    sim.simctl({"set", disk, "BusProtocol", "Disk Image"});
-    return disk;
-}
-
 TEST(VolumeList, AppleSiliconSystemWithUsbTinyAndImageVolumes) {
     SimMac sim("apple-silicon-13");
     const QString exfat = sim.attach("usb-exfat", {"--name", "MyUSB"});
     const QString fat32 = sim.attach("usb-fat32-mbr");
     sim.attach("usb-tiny");  // its one volume holds 20,000,000 bytes
-    attachImageLikeDisk(sim);
+    const QString image = attachImage(sim, "TavrunDmg");
+    ASSERT_EQ(sim.info(image + "s1").value("MountPoint"), "/Volumes/TavrunDmg");
 
     const QList<QVariantMap> volumes = enumerateVolumes();
     // Left out: the ISC, Recovery and main containers' stores and auxiliary volumes, the unmounted System
@@ -142,7 +136,8 @@ TEST(VolumeList, HfsSystemWithUsbFat32TinyAndImageVolumes) {
     const QString hfs = sim.attach("usb-hfs");
     const QString fat32 = sim.attach("usb-fat32-mbr", {"--name", "CAMERA"});
     sim.attach("usb-tiny");
-    attachImageLikeDisk(sim);
+    const QString image = attachImage(sim, "TavrunDmg");
+    ASSERT_EQ(sim.info(image + "s1").value("MountPoint"), "/Volumes/TavrunDmg");
     const QList<QVariantMap> volumes = enumerateVolumes();
     // EFI and "Recovery HD" (Apple_Boot) are left out by their partition type.
     EXPECT_EQ(volumeNames(volumes), (QStringList{"Macintosh HD", "USB HFS", "CAMERA"}));
