@@ -93,8 +93,6 @@ QString KVPublicUtilities::longlongDiskSize(qint64 bytes) {
 QString KVPublicUtilities::longlongConvertVolSpace(qint64 bytes) {
     return longlongDiskSize(bytes);
 }
-<<<<<<< HEAD
-=======
 
 bool KVPublicUtilities::isMoreThan2GB(qint64 bytes) {
     return bytes > 999999 && static_cast<qint64>(static_cast<double>(bytes) / 1000000.0) > 2048;
@@ -233,4 +231,3 @@ KVAttributedText KVPublicUtilities::setAddItunesBackup(const QString& text, doub
 }
 
 void KVPublicUtilities::writeFileWithTab(const QString& /*text*/) {}
->>>>>>> disk-services
