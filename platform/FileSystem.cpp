@@ -304,6 +304,11 @@ bool FileSystem::rename(const QString& fromMacPath, const QString& toMacPath) {
     return from && to && ::rename(from->constData(), to->constData()) == 0;
 }
 
+bool FileSystem::moveToTrash(const QString& macPath) {
+    const auto host = hostPath(macPath);
+    return host && QFile::moveToTrash(*host);
+}
+
 bool FileSystem::copyItem(const QString& fromMacPath, const QString& toMacPath) {
     const auto from = native(fromMacPath);
     const auto to = native(toMacPath);
