@@ -1,13 +1,9 @@
 #include "services/GetFilesSize.h"
 
 #include "platform/Dispatch.h"
-#include "platform/FileSystem.h"
 #include "platform/LogCategories.h"
 #include "services/KVPublicUtilities.h"
 #include "services/NodeTreeOperator.h"
-
-using platform::FileKind;
-using platform::FileSystem;
 
 GetFilesSize::~GetFilesSize() {
     if (owner_) {
@@ -39,21 +35,7 @@ void GetFilesSize::getAllFilesSizeWithArr(const FileNodeList& roots) {
 }
 
 quint64 GetFilesSize::getFileSizeWithPat(const QString& path, quint64 total) {
-    if (FileSystem::info(path).kind != FileKind::Directory) {
-        return total + NodeTreeOperator::getOneFileSizeWithPath(path);
-    }
-    return total + sumFolder(path);
-}
-
-quint64 GetFilesSize::sumFolder(const QString& path) {
-    quint64 total = 0;
-    for (const platform::DirEntry& entry :
-         FileSystem::list(path).value_or(std::vector<platform::DirEntry>{})) {
-        total += entry.kind == FileKind::Directory
-                     ? sumFolder(NodeTreeOperator::pathInFolder(path, entry.name))
-                     : static_cast<quint64>(entry.size);
-    }
-    return total;
+    return total + NodeTreeOperator::bytesBelow(path);
 }
 
 quint64 GetFilesSize::sumChecked(const FileNodeList& nodes) {

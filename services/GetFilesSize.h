@@ -28,7 +28,6 @@ public:
     void setDelegate(GetFilesSizeDelegate* delegate) { delegate_ = delegate; }
 
 private:
-    static quint64 sumFolder(const QString& path);
     static quint64 sumChecked(const FileNodeList& nodes);
 
     // Cleared on the main thread when this summer dies or starts again; the report runs there too.

@@ -6,10 +6,13 @@
 #include <QString>
 
 #include <atomic>
+#include <cstddef>
+#include <functional>
 
 // Builds a folder's subtree of nodes and sums its sizes. Every entry's kind and size come with the listing of
-// its folder (one lstat each), so the walk costs what `du` costs. Sizes are the items' own data sizes:
-// links are counted, never followed, and a folder counts only through what lies below it.
+// its folder (one lstat each), as `du` counts them, and separate subtrees are walked side by side. Sizes are
+// the items' own data sizes: links are counted, never followed, and a folder counts only through what lies
+// below it.
 //
 // The walk runs on a background thread on nodes that no other thread sees yet; the list operations run on
 // the main thread, where the tree lives.
@@ -35,11 +38,17 @@ public:
     NodeTreeOperatorDelegate* opDelegate() const { return opDelegate_; }
     void setOpDelegate(NodeTreeOperatorDelegate* delegate) { opDelegate_ = delegate; }
 
+    // The bytes of every file below `path` by the same walk, building no nodes; an item that is not a folder
+    // counts with its own size.
+    static quint64 bytesBelow(const QString& path);
     // The path of the entry `name` of `folder`, with a single slash below "/".
     static QString pathInFolder(const QString& folder, const QString& name);
 
 private:
-    quint64 walkFolder(const QString& path, FileNode* folder);
+    static void walkSubfolders(std::size_t count, bool spread,
+                               const std::function<void(std::size_t, bool)>& walk);
+    quint64 walkFolder(const QString& path, FileNode* folder, bool spread);
+    static quint64 sumFolder(const QString& path, bool spread);
 
     std::atomic_bool isStopScan_{false};
     NodeTreeOperatorDelegate* opDelegate_ = nullptr;

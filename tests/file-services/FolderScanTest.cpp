@@ -339,6 +339,28 @@ TEST(NodeTreeOperator, InsertsEachNodeBeforeTheFirstThatIsNotLarger) {
     }
 }
 
+TEST(NodeTreeOperator, WalksWideTreesSideBySideIntoTheSameResult) {
+    const SimMac mac;
+    for (int i = 0; i < 12; ++i) {
+        const QString folder = QStringLiteral("/Volumes/Top/Wide/d%1").arg(i);
+        mac.file(folder + QStringLiteral("/f"), i);
+        mac.file(folder + QStringLiteral("/sub/g"), 10 * i);
+        mac.folder(folder + QStringLiteral("/sub/empty"));
+    }
+    auto top = node(QStringLiteral("/Volumes/Top"), true);
+    NodeTreeOperator walker;
+    const quint64 total = walker.getFileSizeWithPat(QStringLiteral("/Volumes/Top"), top.get(), 7);
+    top->setSize(total - 7);
+    EXPECT_EQ(total, 7 + 11 * 66U);
+    expectSizedAndSorted(mac, *top);
+    EXPECT_EQ(NodeTreeOperator::bytesBelow(QStringLiteral("/Volumes/Top")), 11 * 66U);
+
+    auto stopped = node(QStringLiteral("/Volumes/Top"), true);
+    walker.stopScan();
+    EXPECT_EQ(walker.getFileSizeWithPat(QStringLiteral("/Volumes/Top"), stopped.get(), 0), 0U);
+    EXPECT_TRUE(stopped->children().empty());
+}
+
 TEST(NodeTreeOperator, SizesTheItemItself) {
     const SimMac mac;
     mac.file(QStringLiteral("/f"), 123);
