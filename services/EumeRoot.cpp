@@ -55,35 +55,6 @@ struct EumeRoot::Run {
     std::atomic_bool ended{false};
 };
 
-namespace {
-
-// The first steps of both scans. Nothing when the scan has already ended: at a missing root, or at a file,
-// whose one node is then handed over.
-template <typename Run, typename HandOver>
-std::optional<std::vector<DirEntry>> topLevelEntries(Run& run, const QString& rootPath, bool skipSystemNames,
-                                                     const HandOver& handOverFile) {
-    const FileKind kind = FileSystem::info(rootPath, true).kind;
-    if (kind == FileKind::Missing) {
-        handOverFile(nullptr);
-        return std::nullopt;
-    }
-    if (kind != FileKind::Directory) {
-        auto node = std::make_unique<FileNode>(rootPath, QString(), false, nullptr);
-        node->setName(node->displayName());
-        node->setSize(NodeTreeOperator::getOneFileSizeWithPath(rootPath));
-        handOverFile(std::move(node));
-        return std::nullopt;
-    }
-    std::vector<DirEntry> entries = FileSystem::list(rootPath).value_or(std::vector<DirEntry>{});
-    if (skipSystemNames) {
-        std::erase_if(entries, [](const DirEntry& entry) { return EumeRoot::isSkipName(entry.name); });
-    }
-    run.allFileCount.store(static_cast<int>(entries.size()));
-    return entries;
-}
-
-}  // namespace
-
 EumeRoot::EumeRoot() = default;
 
 EumeRoot::~EumeRoot() {
@@ -95,10 +66,10 @@ EumeRoot::~EumeRoot() {
 }
 
 bool EumeRoot::isSkipName(const QString& name) {
-    static const std::array<QString, 8> names = {
-        QStringLiteral(".DS_Store"), QStringLiteral(".Trashes"),   QStringLiteral(".Trash"),
-        QStringLiteral(".vol"),      QStringLiteral(".fseventsd"), QStringLiteral(".Spotlight-V100"),
-        QStringLiteral(".Volumes"),  QStringLiteral(".Volume")};
+    static constexpr std::array<QLatin1String, 8> names = {
+        QLatin1String(".DS_Store"), QLatin1String(".Trashes"),   QLatin1String(".Trash"),
+        QLatin1String(".vol"),      QLatin1String(".fseventsd"), QLatin1String(".Spotlight-V100"),
+        QLatin1String(".Volumes"),  QLatin1String(".Volume")};
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
@@ -131,10 +102,35 @@ void EumeRoot::getRootNodeListWithPath(const QString& rootPath) {
     platform::globalAsync([run = startRun(), rootPath] { deepScan(run, rootPath); });
 }
 
+std::optional<std::vector<DirEntry>> EumeRoot::topLevelEntries(const std::shared_ptr<Run>& run,
+                                                               const QString& rootPath,
+                                                               bool skipSystemNames) {
+    const FileKind kind = FileSystem::info(rootPath, true).kind;
+    if (kind != FileKind::Directory) {
+        std::unique_ptr<FileNode> file;
+        if (kind != FileKind::Missing) {
+            file = std::make_unique<FileNode>(rootPath, QString(), false, nullptr);
+            file->setName(file->displayName());
+            file->setSize(NodeTreeOperator::getOneFileSizeWithPath(rootPath));
+        }
+        run->onMain([&](EumeRoot& self) {
+            if (file) {
+                self.insertFileInRootArrWithFile(std::move(file));
+            }
+            self.endRun();
+        });
+        return std::nullopt;
+    }
+    std::vector<DirEntry> entries = FileSystem::list(rootPath).value_or(std::vector<DirEntry>{});
+    if (skipSystemNames) {
+        std::erase_if(entries, [](const DirEntry& entry) { return isSkipName(entry.name); });
+    }
+    run->allFileCount.store(static_cast<int>(entries.size()));
+    return entries;
+}
+
 void EumeRoot::eumeRootListNode(const std::shared_ptr<Run>& run, const QString& rootPath) {
-    const auto entries = topLevelEntries(*run, rootPath, true, [&](std::unique_ptr<FileNode> file) {
-        run->onMain([&](EumeRoot& self) { self.handOverAndEnd(std::move(file)); });
-    });
+    const auto entries = topLevelEntries(run, rootPath, true);
     if (!entries) {
         return;
     }
@@ -154,9 +150,7 @@ void EumeRoot::eumeRootListNode(const std::shared_ptr<Run>& run, const QString& 
 }
 
 void EumeRoot::deepScan(const std::shared_ptr<Run>& run, const QString& rootPath) {
-    const auto entries = topLevelEntries(*run, rootPath, false, [&](std::unique_ptr<FileNode> file) {
-        run->onMain([&](EumeRoot& self) { self.handOverAndEnd(std::move(file)); });
-    });
+    const auto entries = topLevelEntries(run, rootPath, false);
     if (!entries) {
         return;
     }
@@ -196,13 +190,6 @@ void EumeRoot::handOver(FileNodeList files, FileNodeList folders) {
         rootNodeArr_->push_back(std::move(folder));
     }
     run_->eumeFileCount.fetch_add(count);
-}
-
-void EumeRoot::handOverAndEnd(std::unique_ptr<FileNode> file) {
-    if (file) {
-        insertFileInRootArrWithFile(std::move(file));
-    }
-    endRun();
 }
 
 void EumeRoot::endRun() {

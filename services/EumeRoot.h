@@ -8,6 +8,12 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
+#include <vector>
+
+namespace platform {
+struct DirEntry;
+}
 
 // Turns a source folder into root nodes. A scan lists on the global queue and hands the finished nodes to the
 // main thread in batches, where it changes the caller's list; `endScan` follows the last batch. Destroying
@@ -50,10 +56,13 @@ private:
 
     std::shared_ptr<Run> startRun();
     void abandonRun();
+    // The first steps of both scans; nothing once the scan has ended, at a missing root or at a file.
+    static std::optional<std::vector<platform::DirEntry>> topLevelEntries(const std::shared_ptr<Run>& run,
+                                                                          const QString& rootPath,
+                                                                          bool skipSystemNames);
     static void eumeRootListNode(const std::shared_ptr<Run>& run, const QString& rootPath);
     static void deepScan(const std::shared_ptr<Run>& run, const QString& rootPath);
     void handOver(FileNodeList files, FileNodeList folders);
-    void handOverAndEnd(std::unique_ptr<FileNode> file);
     void endRun();
 
     SharedFileNodeList rootNodeArr_;
