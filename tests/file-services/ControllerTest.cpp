@@ -121,8 +121,10 @@ TEST(Selection, SelectingAllPushesIntoExpandedRootsOnly) {
 }
 
 struct FatherCase {
+    const char* name;
     std::vector<qint64> siblings;
     qint64 father;
+    friend void PrintTo(const FatherCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class FatherState : public testing::TestWithParam<FatherCase> {};
@@ -145,8 +147,11 @@ TEST_P(FatherState, FollowsTheChildrenUpToTheRoot) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Siblings, FatherState,
-                         testing::Values(FatherCase{{1, 0, 0}, 2}, FatherCase{{1, 1, 1}, 1},
-                                         FatherCase{{0, 2, 0}, 2}, FatherCase{{0, 0, 0}, 0}));
+                         testing::Values(FatherCase{"oneChecked", {1, 0, 0}, 2},
+                                         FatherCase{"allChecked", {1, 1, 1}, 1},
+                                         FatherCase{"onePartly", {0, 2, 0}, 2},
+                                         FatherCase{"noneChecked", {0, 0, 0}, 0}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Selection, ARootHasNoAncestorsButTheScreenIsStillTold) {
     auto root = node(QStringLiteral("/r"), false, 0);
@@ -165,6 +170,7 @@ struct WholeSourceCase {
     bool copyFiles;
     int copyScans;
     int imageScans;
+    friend void PrintTo(const WholeSourceCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class WholeSourceScan : public testing::TestWithParam<WholeSourceCase> {};

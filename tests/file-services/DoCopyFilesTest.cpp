@@ -137,6 +137,7 @@ struct ClashCase {
     const char* name;
     std::vector<const char*> taken;
     const char* stored;
+    friend void PrintTo(const ClashCase& row, std::ostream* out) { *out << row.name << " -> " << row.stored; }
 };
 
 class StoredName : public testing::TestWithParam<ClashCase> {};
@@ -164,7 +165,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ClashCase{".bashrc", {".bashrc"}, ".bashrc 1"},
                     ClashCase{".config.json", {".config.json"}, ".config 1.json"},
                     ClashCase{"Report.PDF", {"report.pdf"}, "Report.PDF"},
-                    ClashCase{"Résumé 履歴書.txt", {"Résumé 履歴書.txt"}, "Résumé 履歴書 1.txt"}));
+                    ClashCase{"Résumé 履歴書.txt", {"Résumé 履歴書.txt"}, "Résumé 履歴書 1.txt"}),
+    [](const auto& row) { return "case" + std::to_string(row.index); });
 
 TEST_F(CopyRun, ATakenNameIsNumberedInTheRun) {
     mac.file(kDestination + QStringLiteral("/notes.txt"), 1);

@@ -27,18 +27,27 @@ TEST(FileNode, StartsCheckedUnsizedCollapsedAndOutsideItsFather) {
     EXPECT_TRUE(father.children().empty()) << "the caller inserts the node";
 }
 
-class DisplayName : public testing::TestWithParam<std::pair<const char*, const char*>> {};
+struct NameCase {
+    const char* name;
+    const char* path;
+    const char* shown;
+    friend void PrintTo(const NameCase& row, std::ostream* out) { *out << row.name; }
+};
+
+class DisplayName : public testing::TestWithParam<NameCase> {};
 
 TEST_P(DisplayName, IsTheLastPathComponent) {
-    const FileNode item(QString::fromUtf8(GetParam().first), QStringLiteral("ignored"), true, nullptr);
-    EXPECT_EQ(item.displayName(), QString::fromUtf8(GetParam().second));
+    const FileNode item(QString::fromUtf8(GetParam().path), QStringLiteral("ignored"), true, nullptr);
+    EXPECT_EQ(item.displayName(), QString::fromUtf8(GetParam().shown));
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, DisplayName,
-                         testing::Values(std::pair{"/Volumes/Data/Users", "Users"}, std::pair{"/", "/"},
-                                         std::pair{"/Volumes/USB/", "USB"}, std::pair{"//", "/"},
-                                         std::pair{"/Users/ana/Résumé 履歴書.pdf", "Résumé 履歴書.pdf"},
-                                         std::pair{"loose", "loose"}));
+INSTANTIATE_TEST_SUITE_P(
+    Paths, DisplayName,
+    testing::Values(NameCase{"nested", "/Volumes/Data/Users", "Users"}, NameCase{"root", "/", "/"},
+                    NameCase{"trailingSlash", "/Volumes/USB/", "USB"}, NameCase{"doubleSlash", "//", "/"},
+                    NameCase{"beyondAscii", "/Users/ana/Résumé 履歴書.pdf", "Résumé 履歴書.pdf"},
+                    NameCase{"relative", "loose", "loose"}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(FileNode, SortsLargestFirstAsUnsignedSizes) {
     FileNodeList list;

@@ -180,6 +180,7 @@ struct EndCase {
     const char* name;
     std::function<void(const SimMac&)> prepare;
     QStringList roots;
+    friend void PrintTo(const EndCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class ScanEnd : public testing::TestWithParam<EndCase> {};
@@ -238,14 +239,21 @@ TEST(ShallowScan, AnAbandonedScanAddsAndReportsNothing) {
     EXPECT_EQ(recorder.endScans, 1) << "the third scanner died before it could report";
 }
 
-class FolderListing : public testing::TestWithParam<std::pair<qint64, qint64>> {};
+struct ListingCase {
+    const char* name;
+    qint64 father;
+    qint64 children;
+    friend void PrintTo(const ListingCase& row, std::ostream* out) { *out << row.name; }
+};
+
+class FolderListing : public testing::TestWithParam<ListingCase> {};
 
 TEST_P(FolderListing, ChildrenTakeTheFathersCheck) {
     const SimMac mac;
     mac.file(QStringLiteral("/Volumes/USB/Photos/b.jpg"), 7);
     mac.folder(QStringLiteral("/Volumes/USB/Photos/album"));
     mac.link(QStringLiteral("/Volumes/USB/Photos/c-link"), QStringLiteral("album"));
-    auto photos = node(QStringLiteral("/Volumes/USB/Photos"), true, GetParam().first);
+    auto photos = node(QStringLiteral("/Volumes/USB/Photos"), true, GetParam().father);
 
     EumeRoot scanner;
     ScanRecorder recorder;
@@ -254,7 +262,7 @@ TEST_P(FolderListing, ChildrenTakeTheFathersCheck) {
     EXPECT_EQ(recorder.endNodes, 1);
     ASSERT_EQ(names(photos->children()), QStringList({"album", "b.jpg", "c-link"})) << "listing order";
     for (const auto& child : photos->children()) {
-        EXPECT_EQ(child->state(), GetParam().second);
+        EXPECT_EQ(child->state(), GetParam().children);
         EXPECT_EQ(child->father(), photos.get());
         EXPECT_EQ(child->path(), QStringLiteral("/Volumes/USB/Photos/") + child->name());
     }
@@ -264,8 +272,9 @@ TEST_P(FolderListing, ChildrenTakeTheFathersCheck) {
 }
 
 INSTANTIATE_TEST_SUITE_P(States, FolderListing,
-                         testing::Values(std::pair<qint64, qint64>{0, 0}, std::pair<qint64, qint64>{1, 1},
-                                         std::pair<qint64, qint64>{2, 1}));
+                         testing::Values(ListingCase{"unchecked", 0, 0}, ListingCase{"checked", 1, 1},
+                                         ListingCase{"partlyChecked", 2, 1}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(FolderListing, AMissingFolderReportsNothing) {
     const SimMac mac;
@@ -278,13 +287,21 @@ TEST(FolderListing, AMissingFolderReportsNothing) {
     EXPECT_TRUE(gone->children().empty());
 }
 
-TEST(DeepScan, BuildsTheWholeTreeWithTheSizesThatDuCounts) {
-    const SimMac mac;
-    makeDataVolume(mac);
+// A deep scan fills the list of the last shallow scan, here of a missing folder.
+class DeepScan : public testing::Test {
+protected:
+    void SetUp() override {
+        makeDataVolume(mac);
+        runShallowScan(scanner, recorder, list, QStringLiteral("/Volumes/Missing"));
+    }
+
+    SimMac mac;
     EumeRoot scanner;
     ScanRecorder recorder;
-    const auto list = rootList();
-    runShallowScan(scanner, recorder, list, QStringLiteral("/Volumes/USB"));
+    SharedFileNodeList list = rootList();
+};
+
+TEST_F(DeepScan, BuildsTheWholeTreeWithTheSizesThatDuCounts) {
     scanner.getRootNodeListWithPath(QStringLiteral("/Volumes/Data"));
     ASSERT_TRUE(testsupport::waitUntil([&] { return recorder.endScans == 2; }));
     drainBackground();
@@ -305,13 +322,7 @@ TEST(DeepScan, BuildsTheWholeTreeWithTheSizesThatDuCounts) {
     EXPECT_EQ(names(docs.children()), QStringList({"deep", "report.pdf", kWideName, kLongName}));
 }
 
-TEST(DeepScan, AStoppedScanReportsNothing) {
-    const SimMac mac;
-    makeDataVolume(mac);
-    EumeRoot scanner;
-    ScanRecorder recorder;
-    const auto list = rootList();
-    runShallowScan(scanner, recorder, list, QStringLiteral("/Volumes/Empty"));
+TEST_F(DeepScan, AStoppedScanReportsNothing) {
     scanner.stopScan();
     scanner.getRootNodeListWithPath(QStringLiteral("/Volumes/Data"));
     drainBackground();
