@@ -344,6 +344,7 @@ TEST(Trash, MovesTheItemAwayFromItsPlace) {
     controller.setADelegate(&screen);
     controller.moveFileToTrash(QStringLiteral("/Users/ana/Desktop/old.txt"));
     EXPECT_FALSE(mac.exists(QStringLiteral("/Users/ana/Desktop/old.txt")));
+    EXPECT_TRUE(QFileInfo::exists(data.filePath(QStringLiteral("Trash/files/old.txt"))));
     controller.moveFileToTarsh();
     EXPECT_EQ(screen.reloads, 1);
 }
