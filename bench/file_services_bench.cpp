@@ -40,7 +40,7 @@ void writeFile(const QString& macPath, const QByteArray& content) {
     }
 }
 
-// 100,000 files in 1,110 folders, ten levels wide and three deep, of apparent sizes from 0 to 64 KB.
+// 100,000 files in 1,110 folders, ten wide and three deep, of apparent sizes from 0 to 64 KB.
 void makeScanTree() {
     std::mt19937 random(1);
     for (int a = 0; a < 10; ++a) {
