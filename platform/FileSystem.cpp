@@ -132,7 +132,8 @@ bool renameNoReplace(const QByteArray& from, const QByteArray& to) {
 }
 
 bool copyRegular(const QByteArray& from, const QByteArray& to) {
-    Fd in(::open(from.constData(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a pipe put in the file's place cannot hold the copy; regular files ignore it.
+    Fd in(::open(from.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (in.get() < 0 || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return false;
@@ -204,6 +205,10 @@ bool copyNative(const QByteArray& from, const QByteArray& to) {
     }
     if (S_ISDIR(st.st_mode)) {
         return copyFolder(from, to, st);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        // Pipes, sockets and device nodes are made anew, as `cp -a` does: reading a pipe waits for a writer.
+        return ::mknod(to.constData(), st.st_mode & (S_IFMT | 07777), st.st_rdev) == 0;
     }
     return copyRegular(from, to);
 }
@@ -306,6 +311,11 @@ bool FileSystem::rename(const QString& fromMacPath, const QString& toMacPath) {
     const auto from = native(fromMacPath);
     const auto to = native(toMacPath);
     return from && to && ::rename(from->constData(), to->constData()) == 0;
+}
+
+bool FileSystem::moveToTrash(const QString& macPath) {
+    const auto host = hostPath(macPath);
+    return host && QFile::moveToTrash(*host);
 }
 
 bool FileSystem::copyItem(const QString& fromMacPath, const QString& toMacPath) {

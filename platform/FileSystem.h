@@ -44,6 +44,8 @@ public:
     // Removes a file, a link (not its target) or a whole folder tree. True when nothing is left.
     static bool remove(const QString& macPath);
     static bool rename(const QString& fromMacPath, const QString& toMacPath);
+    // Moves a file or folder into the platform's trash. True when it has left its place.
+    static bool moveToTrash(const QString& macPath);
 
     // Copies a file, a link (as a link) or a folder tree (links inside copied as links), keeping
     // permissions and modification times. The destination must not exist. A file is written under a
