@@ -314,8 +314,30 @@ bool FileSystem::rename(const QString& fromMacPath, const QString& toMacPath) {
 }
 
 bool FileSystem::moveToTrash(const QString& macPath) {
-    const auto host = hostPath(macPath);
-    return host && QFile::moveToTrash(*host);
+    if (!hasSimRoot()) {
+        return QFile::moveToTrash(macPath);
+    }
+    // On a simulated Mac the trash stays inside it, where a Mac keeps it: a volume's own
+    // ".Trashes/<uid>", or the user's "~/.Trash" for the root volume.
+    const auto clean = cleanMacPath(macPath);
+    if (!clean || *clean == u"/" || info(*clean).kind == FileKind::Missing) {
+        return false;
+    }
+    const QStringList parts = clean->split(u'/', Qt::SkipEmptyParts);
+    const QString volume =
+        parts.size() > 2 && parts[0] == u"Volumes" ? QStringLiteral("/Volumes/") + parts[1] : QString();
+    const bool onVolume = !volume.isEmpty() && !isSymLink(volume);
+    const QString trash = onVolume ? volume + QStringLiteral("/.Trashes/") + QString::number(::geteuid())
+                                   : homeFolder() + QStringLiteral("/.Trash");
+    if (!mkpath(trash)) {
+        return false;
+    }
+    const QString name = parts.last();
+    QString target = trash + u'/' + name;
+    for (int n = 1; info(target).kind != FileKind::Missing; ++n) {
+        target = trash + u'/' + name + u' ' + QString::number(n);
+    }
+    return rename(*clean, target);
 }
 
 bool FileSystem::copyItem(const QString& fromMacPath, const QString& toMacPath) {

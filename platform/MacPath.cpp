@@ -3,6 +3,12 @@
 #include <QDir>
 #include <QStringList>
 
+#include <cerrno>
+#include <vector>
+
+#include <pwd.h>
+#include <unistd.h>
+
 namespace platform {
 
 QString simRoot() {
@@ -75,6 +81,31 @@ std::optional<QString> macPath(const QString& hostPath) {
         return clean->mid(root.size());
     }
     return std::nullopt;
+}
+
+namespace {
+
+QString userName(uid_t uid) {
+    std::vector<char> buffer(1024);
+    passwd entry{};
+    passwd* found = nullptr;
+    while (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == ERANGE) {
+        buffer.resize(buffer.size() * 2);
+    }
+    return found != nullptr ? QString::fromLocal8Bit(found->pw_name) : QString::number(uid);
+}
+
+}  // namespace
+
+QString homeFolder() {
+    if (!hasSimRoot()) {
+        return QDir::homePath();
+    }
+    const uid_t uid = ::geteuid();
+    if (uid == 0) {
+        return QStringLiteral("/var/root");
+    }
+    return QStringLiteral("/Users/") + userName(uid);
 }
 
 }  // namespace platform

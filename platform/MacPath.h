@@ -16,6 +16,10 @@ std::optional<QString> hostPath(const QString& macPath);
 // The inverse: nothing for a host path outside the root.
 std::optional<QString> macPath(const QString& hostPath);
 
+// The user's home as a Mac path. On a simulated Mac: "/var/root" for root (the program runs as root on a
+// Mac), else "/Users/<name>"; without one, the host's home.
+QString homeFolder();
+
 // "/a/./b//c/../d/" -> "/a/b/d"; nothing when ".." would climb above "/" or the path is not absolute.
 std::optional<QString> cleanMacPath(const QString& path);
 

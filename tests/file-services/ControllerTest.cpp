@@ -1,6 +1,8 @@
 #include "platform/Dispatch.h"
 #include "services/Controller.h"
 
+#include "platform/MacPath.h"
+
 #include "FileTreeSupport.h"
 
 #include <QDir>
@@ -337,14 +339,12 @@ TEST(FinderActions, ShowOrOpenTheItemInTheFileBrowser) {
 TEST(Trash, MovesTheItemAwayFromItsPlace) {
     const SimMac mac;
     mac.file(QStringLiteral("/Users/ana/Desktop/old.txt"), 4);
-    QTemporaryDir data;
-    const testsupport::ScopedEnv xdg("XDG_DATA_HOME", data.path());
     ScreenRecorder screen;
     Controller controller;
     controller.setADelegate(&screen);
     controller.moveFileToTrash(QStringLiteral("/Users/ana/Desktop/old.txt"));
     EXPECT_FALSE(mac.exists(QStringLiteral("/Users/ana/Desktop/old.txt")));
-    EXPECT_TRUE(QFileInfo::exists(data.filePath(QStringLiteral("Trash/files/old.txt"))));
+    EXPECT_TRUE(mac.exists(platform::homeFolder() + QStringLiteral("/.Trash/old.txt")));
     controller.moveFileToTarsh();
     EXPECT_EQ(screen.reloads, 1);
 }

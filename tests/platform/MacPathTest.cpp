@@ -121,3 +121,24 @@ TEST(FileSystem, AppendRefusesALinkAndWritesAtomically) {
     EXPECT_TRUE(FileSystem::writeAtomically("/w.txt", "new"));
     EXPECT_EQ(FileSystem::readAll("/w.txt"), "new");
 }
+
+TEST(FileSystem, TrashStaysInsideTheSimulatedMac) {
+    testsupport::TempSimRoot root;
+    root.writeFile("/Volumes/USB/report.pdf", "a");
+    root.writeFile("/Users/Shared/notes.txt", "b");
+    root.writeFile("/Users/Shared/again/notes.txt", "c");
+    ASSERT_TRUE(FileSystem::moveToTrash("/Volumes/USB/report.pdf"));
+    EXPECT_FALSE(FileSystem::exists("/Volumes/USB/report.pdf"));
+    const QString volumeTrash = "/Volumes/USB/.Trashes/" + QString::number(::geteuid());
+    EXPECT_EQ(FileSystem::readAll(volumeTrash + "/report.pdf"), "a");
+
+    ASSERT_TRUE(FileSystem::moveToTrash("/Users/Shared/notes.txt"));
+    ASSERT_TRUE(FileSystem::moveToTrash("/Users/Shared/again/notes.txt"));
+    const QString home = platform::homeFolder();
+    EXPECT_EQ(FileSystem::readAll(home + "/.Trash/notes.txt"), "b");
+    EXPECT_EQ(FileSystem::readAll(home + "/.Trash/notes.txt 1"), "c") << "a taken name is numbered";
+
+    EXPECT_FALSE(FileSystem::moveToTrash("/Volumes/USB/missing"));
+    EXPECT_FALSE(FileSystem::moveToTrash("/"));
+    EXPECT_FALSE(FileSystem::moveToTrash("/../escape"));
+}
