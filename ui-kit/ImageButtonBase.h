@@ -39,7 +39,8 @@ public:
 protected:
     // Loads the images by name, places them at the origin at their own size, starts hover tracking and
     // redraws. A name that no resource has gives a null image.
-    void loadImages(const QString& normal, const QString& active, const QString& hover, const QString& disable);
+    void loadImages(const QString& normal, const QString& active, const QString& hover,
+                    const QString& disable);
     // Tells a subclass that the state may have changed, before the redraw (label colours follow the state).
     virtual void stateChanged() {}
     void refresh();
@@ -51,9 +52,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -65,6 +63,9 @@ protected:
     QRectF srcRect_;
 
 private:
+    // The events that could press the button: a switched-off button swallows them.
+    static bool isActivation(const QEvent* event);
+
     bool isTracking_ = false;
     bool isFocus_ = false;
     bool isDisabled_ = true;
