@@ -66,6 +66,8 @@ public:
     QRectF viewFrame() const { return viewFrame_; }
     // The window's frame in Cocoa screen coordinates.
     QRectF cocoaFrame() const;
+    // The window's own background: the painted body, as a pattern.
+    const QBrush& backgroundColor() const { return windowBackground_; }
 
     // Qt's coordinates are already in points: the user-space scale factor is 1.
     static double userSpaceScaleFactor() { return 1.0; }

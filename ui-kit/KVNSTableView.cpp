@@ -12,6 +12,8 @@
 #include <QLocale>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 const QString kSpacePreviewFile = QStringLiteral("SpacePreviewFile");
@@ -74,10 +76,14 @@ void KVNSTableView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 float KVNSTableView::getLableHight() {
-    const QStringList languages = QLocale().uiLanguages();
+    // The user's first preferred language ("AppleLanguages"), in any of the forms it is written in
+    // ("de-Latn-DE", "de-DE", "de"): so German matches "de", and only Brazilian Portuguese "pt-BR".
+    const QLocale first(QLocale().uiLanguages().value(0));
     static const QStringList longer = {QStringLiteral("de"), QStringLiteral("fr"), QStringLiteral("es"),
                                        QStringLiteral("it"), QStringLiteral("pt-BR")};
-    return !languages.isEmpty() && longer.contains(languages.first()) ? 40.0f : 25.0f;
+    const QStringList forms = first.uiLanguages();
+    const bool isLonger = std::any_of(forms.begin(), forms.end(), [](const QString& form) { return longer.contains(form); });
+    return isLonger ? 40.0f : 25.0f;
 }
 
 QRect KVNSTableView::nodeViewFrame() const {

@@ -6,8 +6,28 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QProxyStyle>
 
-NewOutlineView::NewOutlineView(QWidget* parent) : QTreeView(parent), header_(new CustomHeaderView(this)) {
+namespace {
+
+// The platform's look for the outline, less the focus frame it draws around the current cell: the rows'
+// own backgrounds are the only highlight.
+class NoFocusFrameStyle : public QProxyStyle {
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element == PE_FrameFocusRect && (option->state & State_Item)) {
+            return;
+        }
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+};
+
+}  // namespace
+
+NewOutlineView::NewOutlineView(QWidget* parent)
+    : QTreeView(parent), header_(new CustomHeaderView(this)), rowStyle_(std::make_unique<NoFocusFrameStyle>()) {
+    setStyle(rowStyle_.get());
     setHeader(header_);
     header_->setStretchLastSection(true);
     // The rows' own backgrounds show the highlighted row; the platform's selection stays invisible.

@@ -5,8 +5,11 @@
 #include <QPersistentModelIndex>
 #include <QTreeView>
 
+#include <memory>
+
 class CustomHeaderView;
 class QMouseEvent;
+class QStyle;
 
 class NewOutlineViewDelegate {
 public:
@@ -52,4 +55,5 @@ private:
     qint64 rowNum_ = 0;
     NewOutlineViewDelegate* aDelegate_ = nullptr;
     QPersistentModelIndex highlighted_;  // the item of rowNum_, found once per paint
+    std::unique_ptr<QStyle> rowStyle_;
 };
