@@ -5,8 +5,8 @@
 #include "ui-kit/NamedImage.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QEnterEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QSaveFile>

@@ -42,8 +42,10 @@ bool showsImageColor(QWidget* widget, QPoint at, const QString& image, int toler
 // Moves the pointer into or out of a shown widget the way the window system reports it.
 void hover(QWidget* widget, bool inside);
 
-// Saves a screenshot under <build>/screenshots/<folder>/<name>.png, whole or not at all, and returns the path.
-QString saveScreenshot(const QImage& image, const QString& name, const QString& folder = QStringLiteral("ui-kit"));
+// Saves a screenshot under <build>/screenshots/<folder>/<name>.png, whole or not at all, and returns the
+// path.
+QString saveScreenshot(const QImage& image, const QString& name,
+                       const QString& folder = QStringLiteral("ui-kit"));
 
 // One picture of many captioned screenshots, laid out in rows, for people to review at a glance.
 class ContactSheet {
