@@ -88,9 +88,11 @@ QPointF AttachedWindowBase<WindowBase>::anchorInScreen() const {
 
 template <class WindowBase>
 int AttachedWindowBase<WindowBase>::_bestSideForAutomaticPosition() const {
-    const QScreen* screen = window_ && window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        window_ && window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
     const QRectF visible =
-        screen ? cocoa::cocoaRect(QRectF(screen->availableGeometry()), cocoa::primaryScreenHeight()) : QRectF();
+        screen ? cocoa::cocoaRect(QRectF(screen->availableGeometry()), cocoa::primaryScreenHeight())
+               : QRectF();
     std::optional<QRectF> parentFrame;
     if (window_) {
         parentFrame = screenFrameOf(window_);

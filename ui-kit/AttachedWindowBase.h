@@ -115,8 +115,8 @@ private:
     QRectF viewFrame_;
     bool resizing_ = false;
 
-    QSizeF viewSize_;       // the view's size at the last layout, kept for a view that is gone
-    QSize laidOutSize_;     // the size the last layout gave the window
+    QSizeF viewSize_;    // the view's size at the last layout, kept for a view that is gone
+    QSize laidOutSize_;  // the size the last layout gave the window
     QBrush windowBackground_;
     bool isKey_ = false;
     bool tearingDown_ = false;
@@ -141,7 +141,8 @@ public:
     static std::unique_ptr<Window> initWithView(QWidget* view, const QPointF& point, QWidget* window) {
         return Window::initWithView(view, point, window, AttachedWindowSideAutomatic, 0.0f);
     }
-    static std::unique_ptr<Window> initWithView(QWidget* view, const QPointF& point, AttachedWindowSide side) {
+    static std::unique_ptr<Window> initWithView(QWidget* view, const QPointF& point,
+                                                AttachedWindowSide side) {
         return Window::initWithView(view, point, nullptr, side, 0.0f);
     }
     static std::unique_ptr<Window> initWithView(QWidget* view, const QPointF& point) {

@@ -9,13 +9,21 @@ namespace AttachedWindowGeometry {
 
 namespace {
 
-float single(double value) { return static_cast<float>(value); }
+float single(double value) {
+    return static_cast<float>(value);
+}
 
-double shortSide(const QRectF& rect) { return std::min(rect.width(), rect.height()); }
+double shortSide(const QRectF& rect) {
+    return std::min(rect.width(), rect.height());
+}
 
 // A QRectF holding Cocoa coordinates: its top() is the smallest y.
-double minY(const QRectF& rect) { return rect.top(); }
-double maxY(const QRectF& rect) { return rect.bottom(); }
+double minY(const QRectF& rect) {
+    return rect.top();
+}
+double maxY(const QRectF& rect) {
+    return rect.bottom();
+}
 
 }  // namespace
 
@@ -205,14 +213,14 @@ QPointF arrowStart(const Outline& e, int side, const AttachedWindowStyle& style,
     const double b = single(style.arrowBaseWidth * s);
     const double hb = single(b * 0.5);
     const SquareCorners square = squareCorners(side, style, s);
-    const double startX = square.topLeft ? e.minX : e.minX + r;     // top edge, after the top-left corner
-    const double endX = square.topRight ? e.maxX : e.maxX - r;       // top edge, before the top-right corner
-    const double topY = square.topRight ? e.maxY : e.maxY - r;       // right edge, after the top-right corner
+    const double startX = square.topLeft ? e.minX : e.minX + r;  // top edge, after the top-left corner
+    const double endX = square.topRight ? e.maxX : e.maxX - r;   // top edge, before the top-right corner
+    const double topY = square.topRight ? e.maxY : e.maxY - r;   // right edge, after the top-right corner
     const double bottomY = square.bottomRight ? e.minY : e.minY + r;  // right edge, before the bottom-right
-    const double rightX = square.bottomRight ? e.maxX : e.maxX - r;  // bottom edge, after the bottom-right
-    const double leftX = square.bottomLeft ? e.minX : e.minX + r;    // bottom edge, before the bottom-left
-    const double lowY = square.bottomLeft ? e.minY : e.minY + r;     // left edge, after the bottom-left
-    const double highY = square.topLeft ? e.maxY : e.maxY - r;       // left edge, before the top-left
+    const double rightX = square.bottomRight ? e.maxX : e.maxX - r;   // bottom edge, after the bottom-right
+    const double leftX = square.bottomLeft ? e.minX : e.minX + r;     // bottom edge, before the bottom-left
+    const double lowY = square.bottomLeft ? e.minY : e.minY + r;      // left edge, after the bottom-left
+    const double highY = square.topLeft ? e.maxY : e.maxY - r;        // left edge, before the top-left
     switch (side) {
         case AttachedWindowSideBelowRight:
             return {startX, e.maxY};
@@ -243,7 +251,8 @@ QPointF arrowStart(const Outline& e, int side, const AttachedWindowStyle& style,
     }
 }
 
-std::array<QPointF, 2> arrowPoints(const QPointF& start, int side, const AttachedWindowStyle& style, double s) {
+std::array<QPointF, 2> arrowPoints(const QPointF& start, int side, const AttachedWindowStyle& style,
+                                   double s) {
     const double h = single(style.arrowHeight * s);
     const double b = single(style.arrowBaseWidth * s);
     const double x = start.x();
@@ -309,7 +318,9 @@ QPainterPath backgroundPath(const QRectF& viewFrame, int side, const AttachedWin
     return path;
 }
 
-float clampedBorderWidth(float value, float viewMargin) { return std::max(0.0f, std::min(value, viewMargin)); }
+float clampedBorderWidth(float value, float viewMargin) {
+    return std::max(0.0f, std::min(value, viewMargin));
+}
 
 float clampedCornerRadius(float value, const QRectF& viewFrame, const AttachedWindowStyle& style) {
     const double limit = (2.0 * style.viewMargin + shortSide(viewFrame) - style.arrowBaseWidth) * 0.5;

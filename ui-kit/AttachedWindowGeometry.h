@@ -85,7 +85,8 @@ SquareCorners squareCorners(int side, const AttachedWindowStyle& style, double s
 // Where the outline, running clockwise, starts the arrow on its edge (sides 0 to 11 only).
 QPointF arrowStart(const Outline& edges, int side, const AttachedWindowStyle& style, double s);
 // The arrow's tip and the end of its base, from its start on the edge.
-std::array<QPointF, 2> arrowPoints(const QPointF& start, int side, const AttachedWindowStyle& style, double s);
+std::array<QPointF, 2> arrowPoints(const QPointF& start, int side, const AttachedWindowStyle& style,
+                                   double s);
 
 // The body's outline: a rounded rectangle, with the arrow when the style has one.
 QPainterPath backgroundPath(const QRectF& viewFrame, int side, const AttachedWindowStyle& style, double s);

@@ -4,5 +4,6 @@
 #include "ui-kit/getColor.h"
 
 QList<DrawnShape> BGMView::backgroundShapes(const QSizeF& size) const {
-    return {DrawnShape::fill(cocoa::insetRect(QRectF(QPointF(0, 0), size), 0.5, 0.5), 0, getColor(249, 250, 251, 1))};
+    return {DrawnShape::fill(cocoa::insetRect(QRectF(QPointF(0, 0), size), 0.5, 0.5), 0,
+                             getColor(249, 250, 251, 1))};
 }

@@ -6,11 +6,16 @@
 #include <QPainter>
 #include <QPainterPath>
 
-CustomHeaderCell::CustomHeaderCell(const QString& stringValue) : title_{stringValue, titleFont(), titleColor()} {}
+CustomHeaderCell::CustomHeaderCell(const QString& stringValue)
+    : title_{stringValue, titleFont(), titleColor()} {}
 
-QFont CustomHeaderCell::titleFont() { return systemFont(12); }
+QFont CustomHeaderCell::titleFont() {
+    return systemFont(12);
+}
 
-QColor CustomHeaderCell::titleColor() { return getColor(79, 79, 98, 0.8f); }
+QColor CustomHeaderCell::titleColor() {
+    return getColor(79, 79, 98, 0.8f);
+}
 
 CustomHeaderCell::AttributedString CustomHeaderCell::getStr() {
     title_.font = titleFont();

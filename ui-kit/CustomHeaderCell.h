@@ -34,7 +34,8 @@ public:
 
     // A triangle 8 wide and 7 high at the right end of the frame, pointing up when ascending; filled white
     // only at priority 0 (it is clear otherwise, so at the default priority nothing shows).
-    void drawSortIndicatorWithFrame(QPainter& painter, const QRectF& frame, bool ascending, int priority) const;
+    void drawSortIndicatorWithFrame(QPainter& painter, const QRectF& frame, bool ascending,
+                                    int priority) const;
     static std::array<QPointF, 3> sortIndicatorPoints(const QRectF& frame, bool ascending);
     void setSortAscending(bool ascending, int priority);
     bool ascending() const { return _ascending; }

@@ -62,7 +62,7 @@ CustomTableView::CustomTableView(QWidget* parent)
     scrollView_->setFrameShape(QFrame::NoFrame);
     scrollView_->setWidgetResizable(true);
     scrollView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scrollView_->setWidget(document_);  // the scroll view owns it
+    scrollView_->setWidget(document_);     // the scroll view owns it
     auto* layout = new QVBoxLayout(this);  // owned by the table
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -176,7 +176,8 @@ void CustomTableView::rebuild() {
     buildingColumn_ = -1;
 
     for (const Cell& old : cells_) {
-        const bool kept = std::any_of(cells.begin(), cells.end(), [&](const Cell& cell) { return cell.view == old.view; });
+        const bool kept =
+            std::any_of(cells.begin(), cells.end(), [&](const Cell& cell) { return cell.view == old.view; });
         if (old.view && !kept) {
             old.view->hide();
         }
@@ -193,7 +194,8 @@ void CustomTableView::rebuild() {
 }
 
 void CustomTableView::layoutCells() {
-    const double columnWidth = columns_.isEmpty() ? 0 : document_->width() / static_cast<double>(columns_.size());
+    const double columnWidth =
+        columns_.isEmpty() ? 0 : document_->width() / static_cast<double>(columns_.size());
     for (const Cell& cell : cells_) {
         if (!cell.view || cell.row >= numberOfRows()) {
             continue;
@@ -211,7 +213,8 @@ QRectF CustomTableView::rectOfRow(int row) const {
         return {};
     }
     const auto index = static_cast<size_t>(row);
-    return {0, rowTops_[index], static_cast<double>(document_->width()), rowHeights_[index] + kIntercellHeight};
+    return {0, rowTops_[index], static_cast<double>(document_->width()),
+            rowHeights_[index] + kIntercellHeight};
 }
 
 int CustomTableView::rowAtPoint(const QPointF& point) const {
@@ -273,4 +276,6 @@ void CustomTableView::drawRows(QPainter& painter, const QRect& exposed) const {
     }
 }
 
-QWidget* CustomTableView::documentView() const { return document_; }
+QWidget* CustomTableView::documentView() const {
+    return document_;
+}

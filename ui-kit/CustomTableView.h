@@ -29,7 +29,8 @@ public:
     virtual ~CustomTableViewDataSource() = default;
     virtual int numberOfRowsInTableView(CustomTableView* /*tableView*/) { return 0; }
     // The view of one cell, usually from makeViewWithIdentifier(); none leaves the cell empty.
-    virtual QWidget* viewForTableColumn(CustomTableView* /*tableView*/, const QString& /*column*/, int /*row*/) {
+    virtual QWidget* viewForTableColumn(CustomTableView* /*tableView*/, const QString& /*column*/,
+                                        int /*row*/) {
         return nullptr;
     }
     // Without an answer of its own, a row is the table's rowHeight() high.

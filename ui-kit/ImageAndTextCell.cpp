@@ -33,8 +33,8 @@ QRectF ImageAndTextCell::imageFrameForCellFrame(const QRectF& cellFrame, const Q
         return {};
     }
     const QSizeF size = image.deviceIndependentSize();
-    return {cellFrame.x() + metrics_.xOffset, cellFrame.y() + std::ceil((cellFrame.height() - size.height()) / 2),
-            size.width(), size.height()};
+    return {cellFrame.x() + metrics_.xOffset,
+            cellFrame.y() + std::ceil((cellFrame.height() - size.height()) / 2), size.width(), size.height()};
 }
 
 QRectF ImageAndTextCell::imageDrawFrame(const QRectF& frame) const {

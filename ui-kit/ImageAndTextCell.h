@@ -24,7 +24,8 @@ public:
     // The editor's frame: the cell frame less a strip of the image's width plus 3 at its left.
     QRectF editFrame(const QRectF& cellFrame, const QPixmap& image) const;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     // The inherited size widened by 3, and by the image's width when there is an image.
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,

@@ -18,7 +18,9 @@ namespace {
 
 const QString kSpacePreviewFile = QStringLiteral("SpacePreviewFile");
 
-void postSpacePreviewFile() { platform::NotificationCenter::defaultCenter().post(kSpacePreviewFile); }
+void postSpacePreviewFile() {
+    platform::NotificationCenter::defaultCenter().post(kSpacePreviewFile);
+}
 
 QLabel* imageView(QWidget* parent, const QString& name) {
     auto* view = new QLabel(parent);  // owned by the parent
@@ -68,7 +70,9 @@ void KVNSTableView::pressureChangeWithEvent(int stage) {
     QTimer::singleShot(kForceClickRearmMs, this, [this] { mouseUp(); });
 }
 
-void KVNSTableView::mouseUp() { isClicking_ = false; }
+void KVNSTableView::mouseUp() {
+    isClicking_ = false;
+}
 
 void KVNSTableView::mouseReleaseEvent(QMouseEvent* event) {
     mouseUp();
@@ -82,7 +86,8 @@ float KVNSTableView::getLableHight() {
     static const QStringList longer = {QStringLiteral("de"), QStringLiteral("fr"), QStringLiteral("es"),
                                        QStringLiteral("it"), QStringLiteral("pt-BR")};
     const QStringList forms = first.uiLanguages();
-    const bool isLonger = std::any_of(forms.begin(), forms.end(), [](const QString& form) { return longer.contains(form); });
+    const bool isLonger =
+        std::any_of(forms.begin(), forms.end(), [](const QString& form) { return longer.contains(form); });
     return isLonger ? 40.0f : 25.0f;
 }
 

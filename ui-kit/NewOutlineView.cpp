@@ -26,7 +26,9 @@ public:
 }  // namespace
 
 NewOutlineView::NewOutlineView(QWidget* parent)
-    : QTreeView(parent), header_(new CustomHeaderView(this)), rowStyle_(std::make_unique<NoFocusFrameStyle>()) {
+    : QTreeView(parent),
+      header_(new CustomHeaderView(this)),
+      rowStyle_(std::make_unique<NoFocusFrameStyle>()) {
     setStyle(rowStyle_.get());
     setHeader(header_);
     header_->setStretchLastSection(true);

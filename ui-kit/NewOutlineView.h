@@ -47,7 +47,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:

@@ -9,8 +9,8 @@ std::unique_ptr<PAAttachedWindow> PAAttachedWindow::initWithView(QWidget* view, 
     return std::unique_ptr<PAAttachedWindow>(new PAAttachedWindow(view, point, window, side, distance));
 }
 
-PAAttachedWindow::PAAttachedWindow(QWidget* view, const QPointF& point, QWidget* window, AttachedWindowSide side,
-                                   float distance)
+PAAttachedWindow::PAAttachedWindow(QWidget* view, const QPointF& point, QWidget* window,
+                                   AttachedWindowSide side, float distance)
     : AttachedWindowBase<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     setWindowOpacity(1.0);
     Defaults defaults;

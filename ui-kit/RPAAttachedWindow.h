@@ -17,9 +17,9 @@ class RPAAttachedWindow : public AttachedWindowBase<QWidget>,
 public:
     using AttachedWindowInitialisers<RPAAttachedWindow>::initWithView;
     // Null for a null view. The background alpha is accepted and not read.
-    static std::unique_ptr<RPAAttachedWindow> initWithView(QWidget* view, const QPointF& point, QWidget* window,
-                                                           AttachedWindowSide side, float distance,
-                                                           float windowBgAlpha = 0.0f);
+    static std::unique_ptr<RPAAttachedWindow> initWithView(QWidget* view, const QPointF& point,
+                                                           QWidget* window, AttachedWindowSide side,
+                                                           float distance, float windowBgAlpha = 0.0f);
 
     RPAAttachedWindowDelegate* mattachedWDelegate() const { return mattachedWDelegate_; }
     void setMattachedWDelegate(RPAAttachedWindowDelegate* delegate) { mattachedWDelegate_ = delegate; }

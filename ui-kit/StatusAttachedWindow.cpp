@@ -14,12 +14,14 @@ constexpr int kUnknownSystemVersion = 1000;
 }  // namespace
 
 std::unique_ptr<StatusAttachedWindow> StatusAttachedWindow::initWithView(QWidget* view, const QPointF& point,
-                                                                         QWidget* window, AttachedWindowSide side,
+                                                                         QWidget* window,
+                                                                         AttachedWindowSide side,
                                                                          float distance) {
     if (!view) {
         return nullptr;
     }
-    return std::unique_ptr<StatusAttachedWindow>(new StatusAttachedWindow(view, point, window, side, distance));
+    return std::unique_ptr<StatusAttachedWindow>(
+        new StatusAttachedWindow(view, point, window, side, distance));
 }
 
 StatusAttachedWindow::StatusAttachedWindow(QWidget* view, const QPointF& point, QWidget* window,
@@ -49,9 +51,13 @@ StatusAttachedWindow::~StatusAttachedWindow() {
     trackingArea_.reset();  // no pointer notices while the window goes
 }
 
-void StatusAttachedWindow::setSystemVersionFunction(SystemVersionFunction function) { versionFunction = function; }
+void StatusAttachedWindow::setSystemVersionFunction(SystemVersionFunction function) {
+    versionFunction = function;
+}
 
-int StatusAttachedWindow::systemVersion() { return versionFunction ? versionFunction() : kUnknownSystemVersion; }
+int StatusAttachedWindow::systemVersion() {
+    return versionFunction ? versionFunction() : kUnknownSystemVersion;
+}
 
 void StatusAttachedWindow::setWindowBackgroundBlurRadius(int radius) {
     qCInfo(lcUiKit) << "window background blur" << radius << "requested; not available on this platform";

@@ -40,7 +40,9 @@ struct SideCase {
     QPointF tip;
 };
 
-void PrintTo(const SideCase& c, std::ostream* os) { *os << "side " << c.side; }
+void PrintTo(const SideCase& c, std::ostream* os) {
+    *os << "side " << c.side;
+}
 
 class EverySide : public testing::TestWithParam<SideCase> {};
 
@@ -70,26 +72,27 @@ TEST_P(EverySide, FrameViewAndArrowTip) {
 
 // Worked out by hand from the placement table: W 104 and H 44 before the arrow's room of 10, arrow inset
 // 15 / 2 + 16 = 23.5, the outline one point inside the view frame grown by the margin.
-INSTANTIATE_TEST_SUITE_P(
-    AttachedWindowGeometry, EverySide,
-    testing::Values(SideCase{0, {181, 178, 114, 44}, {2, 2, 100, 40}, {113, 22}},
-                    SideCase{1, {248, 141, 104, 54}, {2, 2, 100, 40}, {52, 53}},
-                    SideCase{2, {305, 178, 114, 44}, {12, 2, 100, 40}, {1, 22}},
-                    SideCase{3, {248, 205, 104, 54}, {2, 12, 100, 40}, {52, 1}},
-                    SideCase{4, {181, 176.5, 114, 44}, {2, 2, 100, 40}, {113, 24.5}},
-                    SideCase{5, {181, 179.5, 114, 44}, {2, 2, 100, 40}, {113, 19.5}},
-                    SideCase{6, {305, 176.5, 114, 44}, {12, 2, 100, 40}, {1, 24.5}},
-                    SideCase{7, {305, 179.5, 114, 44}, {12, 2, 100, 40}, {1, 19.5}},
-                    SideCase{8, {219.5, 205, 104, 54}, {2, 12, 100, 40}, {79.5, 1}},
-                    SideCase{9, {276.5, 205, 104, 54}, {2, 12, 100, 40}, {24.5, 1}},
-                    SideCase{10, {219.5, 141, 104, 54}, {2, 2, 100, 40}, {79.5, 53}},
-                    SideCase{11, {276.5, 141, 104, 54}, {2, 2, 100, 40}, {24.5, 53}}));
+INSTANTIATE_TEST_SUITE_P(AttachedWindowGeometry, EverySide,
+                         testing::Values(SideCase{0, {181, 178, 114, 44}, {2, 2, 100, 40}, {113, 22}},
+                                         SideCase{1, {248, 141, 104, 54}, {2, 2, 100, 40}, {52, 53}},
+                                         SideCase{2, {305, 178, 114, 44}, {12, 2, 100, 40}, {1, 22}},
+                                         SideCase{3, {248, 205, 104, 54}, {2, 12, 100, 40}, {52, 1}},
+                                         SideCase{4, {181, 176.5, 114, 44}, {2, 2, 100, 40}, {113, 24.5}},
+                                         SideCase{5, {181, 179.5, 114, 44}, {2, 2, 100, 40}, {113, 19.5}},
+                                         SideCase{6, {305, 176.5, 114, 44}, {12, 2, 100, 40}, {1, 24.5}},
+                                         SideCase{7, {305, 179.5, 114, 44}, {12, 2, 100, 40}, {1, 19.5}},
+                                         SideCase{8, {219.5, 205, 104, 54}, {2, 12, 100, 40}, {79.5, 1}},
+                                         SideCase{9, {276.5, 205, 104, 54}, {2, 12, 100, 40}, {24.5, 1}},
+                                         SideCase{10, {219.5, 141, 104, 54}, {2, 2, 100, 40}, {79.5, 53}},
+                                         SideCase{11, {276.5, 141, 104, 54}, {2, 2, 100, 40}, {24.5, 53}}));
 
 TEST(AttachedWindowGeometry, TheChooserAboveItsPointIsAPlainRoundedRectangle) {
-    const geometry::Layout layout = geometry::layout(kView, kPoint, AttachedWindowSideAbove, 0, chooserStyle(), 1);
+    const geometry::Layout layout =
+        geometry::layout(kView, kPoint, AttachedWindowSideAbove, 0, chooserStyle(), 1);
     EXPECT_EQ(layout.frame, QRectF(248, 200, 104, 44));
     EXPECT_EQ(layout.viewFrame, QRectF(2, 2, 100, 40));
-    const QPainterPath path = geometry::backgroundPath(layout.viewFrame, AttachedWindowSideAbove, chooserStyle(), 1);
+    const QPainterPath path =
+        geometry::backgroundPath(layout.viewFrame, AttachedWindowSideAbove, chooserStyle(), 1);
     EXPECT_EQ(path.boundingRect(), QRectF(1, 1, 102, 42)) << "the body runs from (1, 1) to (103, 43)";
 }
 
@@ -99,7 +102,8 @@ TEST(AttachedWindowGeometry, TheDialogKeepsRoomForAnArrowItDoesNotDraw) {
     const geometry::Layout layout = geometry::layout(kView, kPoint, AttachedWindowSideAbove, 0, style, 1);
     EXPECT_EQ(layout.frame, QRectF(248, 200, 104, 54));
     EXPECT_EQ(layout.viewFrame, QRectF(2, 12, 100, 40));
-    const QRectF body = geometry::backgroundPath(layout.viewFrame, AttachedWindowSideAbove, style, 1).boundingRect();
+    const QRectF body =
+        geometry::backgroundPath(layout.viewFrame, AttachedWindowSideAbove, style, 1).boundingRect();
     EXPECT_EQ(body.top(), 11) << "the strip below the body stays transparent";
     EXPECT_EQ(body.bottom(), 53);
 }
@@ -115,7 +119,8 @@ TEST(AttachedWindowGeometry, AutomaticAndUnknownSidesPutTheCornerAtThePointWitho
 }
 
 TEST(AttachedWindowGeometry, TheScaleFactorScalesMarginsArrowAndInset) {
-    const geometry::Layout layout = geometry::layout(kView, kPoint, AttachedWindowSideBelowRight, 0, arrowStyle(), 2);
+    const geometry::Layout layout =
+        geometry::layout(kView, kPoint, AttachedWindowSideBelowRight, 0, arrowStyle(), 2);
     // W = 100 + 8, H = 40 + 8 + 20; inset = 2 x (7.5 + 16) = 47.
     EXPECT_EQ(layout.frame, QRectF(300 - 47, 200 - 68, 108, 68));
     EXPECT_EQ(layout.viewFrame, QRectF(4, 4, 100, 40));
@@ -125,10 +130,12 @@ TEST(AttachedWindowGeometry, TheScaleFactorScalesMarginsArrowAndInset) {
 TEST(AttachedWindowGeometry, ACornerBesideTheArrowIsSquareOnlyWhenAsked) {
     AttachedWindowStyle square = arrowStyle();
     square.drawsRoundCornerBesideArrow = false;
-    const geometry::Layout layout = geometry::layout(kView, kPoint, AttachedWindowSideBelowRight, 0, square, 1);
+    const geometry::Layout layout =
+        geometry::layout(kView, kPoint, AttachedWindowSideBelowRight, 0, square, 1);
     const geometry::Outline edges = geometry::outline(layout.viewFrame, 2, 1);
     // Square top-left corner: the base starts at the corner itself.
-    EXPECT_EQ(geometry::arrowStart(edges, AttachedWindowSideBelowRight, square, 1), QPointF(edges.minX, edges.maxY));
+    EXPECT_EQ(geometry::arrowStart(edges, AttachedWindowSideBelowRight, square, 1),
+              QPointF(edges.minX, edges.maxY));
     EXPECT_TRUE(geometry::squareCorners(AttachedWindowSideBelowRight, square, 1).topLeft);
     EXPECT_FALSE(geometry::squareCorners(AttachedWindowSideBelowRight, square, 1).topRight);
     // Rounded: it starts where the rounding ends.
@@ -139,17 +146,19 @@ TEST(AttachedWindowGeometry, ACornerBesideTheArrowIsSquareOnlyWhenAsked) {
         int side;
         bool geometry::SquareCorners::*corner;
     };
-    for (const Corner& c : {Corner{7, &geometry::SquareCorners::topLeft}, Corner{11, &geometry::SquareCorners::topLeft},
-                            Corner{5, &geometry::SquareCorners::topRight}, Corner{10, &geometry::SquareCorners::topRight},
-                            Corner{4, &geometry::SquareCorners::bottomRight}, Corner{8, &geometry::SquareCorners::bottomRight},
-                            Corner{6, &geometry::SquareCorners::bottomLeft}, Corner{9, &geometry::SquareCorners::bottomLeft}}) {
+    for (const Corner& c :
+         {Corner{7, &geometry::SquareCorners::topLeft}, Corner{11, &geometry::SquareCorners::topLeft},
+          Corner{5, &geometry::SquareCorners::topRight}, Corner{10, &geometry::SquareCorners::topRight},
+          Corner{4, &geometry::SquareCorners::bottomRight}, Corner{8, &geometry::SquareCorners::bottomRight},
+          Corner{6, &geometry::SquareCorners::bottomLeft}, Corner{9, &geometry::SquareCorners::bottomLeft}}) {
         const geometry::SquareCorners corners = geometry::squareCorners(c.side, square, 1);
         EXPECT_TRUE(corners.*c.corner) << c.side;
         EXPECT_EQ(corners.topLeft + corners.topRight + corners.bottomRight + corners.bottomLeft, 1) << c.side;
     }
     for (int side : {0, 1, 2, 3}) {
         const geometry::SquareCorners corners = geometry::squareCorners(side, square, 1);
-        EXPECT_FALSE(corners.topLeft || corners.topRight || corners.bottomRight || corners.bottomLeft) << side;
+        EXPECT_FALSE(corners.topLeft || corners.topRight || corners.bottomRight || corners.bottomLeft)
+            << side;
     }
     AttachedWindowStyle noRadius = arrowStyle();
     noRadius.cornerRadius = 0;
@@ -167,7 +176,9 @@ struct AutoCase {
     int side;
 };
 
-void PrintTo(const AutoCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const AutoCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AutomaticSide : public testing::TestWithParam<AutoCase> {};
 
@@ -183,21 +194,38 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         AutoCase{"room everywhere: below", {700, 450}, kScreen, std::nullopt, AttachedWindowSideBelow},
         AutoCase{"near the bottom: right", {700, 30}, kScreen, std::nullopt, AttachedWindowSideRight},
-        AutoCase{"on the bottom: right, reaching up", {700, 20}, kScreen, std::nullopt, AttachedWindowSideRightUp},
+        AutoCase{
+            "on the bottom: right, reaching up", {700, 20}, kScreen, std::nullopt, AttachedWindowSideRightUp},
         AutoCase{"bottom right corner: left", {1400, 30}, kScreen, std::nullopt, AttachedWindowSideLeft},
         AutoCase{"no room beside: above", {75, 30}, {0, 0, 150, 900}, std::nullopt, AttachedWindowSideAbove},
         AutoCase{"no room anywhere: below", {75, 30}, {0, 0, 150, 60}, std::nullopt, AttachedWindowSideBelow},
-        AutoCase{"past the parent's left edge: below, reaching right", {120, 300}, kScreen,
-                 QRectF(100, 100, 600, 400), AttachedWindowSideBelowRight},
-        AutoCase{"past the parent's left edge, no room on the right: below", {120, 300}, {0, 0, 200, 900},
-                 QRectF(100, 100, 600, 400), AttachedWindowSideBelow},
-        AutoCase{"past the parent's right edge: below, reaching left", {680, 300}, kScreen,
-                 QRectF(100, 100, 600, 400), AttachedWindowSideBelowLeft},
-        AutoCase{"at the parent's top edge: right, reaching down", {700, 480}, {0, 440, 1440, 460},
-                 QRectF(100, 300, 600, 200), AttachedWindowSideRightDown},
-        AutoCase{"at the parent's top edge, no room below it on screen: right", {700, 480}, {0, 446, 1440, 454},
-                 QRectF(100, 300, 600, 200), AttachedWindowSideRight},
-        AutoCase{"no screen: computed against zero", {0, 0}, QRectF(), std::nullopt, AttachedWindowSideBelow}));
+        AutoCase{"past the parent's left edge: below, reaching right",
+                 {120, 300},
+                 kScreen,
+                 QRectF(100, 100, 600, 400),
+                 AttachedWindowSideBelowRight},
+        AutoCase{"past the parent's left edge, no room on the right: below",
+                 {120, 300},
+                 {0, 0, 200, 900},
+                 QRectF(100, 100, 600, 400),
+                 AttachedWindowSideBelow},
+        AutoCase{"past the parent's right edge: below, reaching left",
+                 {680, 300},
+                 kScreen,
+                 QRectF(100, 100, 600, 400),
+                 AttachedWindowSideBelowLeft},
+        AutoCase{"at the parent's top edge: right, reaching down",
+                 {700, 480},
+                 {0, 440, 1440, 460},
+                 QRectF(100, 300, 600, 200),
+                 AttachedWindowSideRightDown},
+        AutoCase{"at the parent's top edge, no room below it on screen: right",
+                 {700, 480},
+                 {0, 446, 1440, 454},
+                 QRectF(100, 300, 600, 200),
+                 AttachedWindowSideRight},
+        AutoCase{
+            "no screen: computed against zero", {0, 0}, QRectF(), std::nullopt, AttachedWindowSideBelow}));
 
 TEST(AttachedWindowGeometry, TheAutomaticSideKeepsTheWindowOnASmallScreen) {
     // The chooser's window, whose arrow axis lies 6 points from a corner: anchors all over a small screen,
@@ -210,9 +238,9 @@ TEST(AttachedWindowGeometry, TheAutomaticSideKeepsTheWindowOnASmallScreen) {
             const QPointF point(x, y);
             const int side = geometry::bestSide(kView, point, 0, style, 1, small, std::nullopt);
             const QRectF frame = geometry::layout(kView, point, side, 0, style, 1).frame;
-            EXPECT_TRUE(small.contains(frame)) << "side " << side << " at " << x << "," << y << " gives "
-                                               << frame.x() << "," << frame.y() << " " << frame.width() << "x"
-                                               << frame.height();
+            EXPECT_TRUE(small.contains(frame))
+                << "side " << side << " at " << x << "," << y << " gives " << frame.x() << "," << frame.y()
+                << " " << frame.width() << "x" << frame.height();
         }
     }
 }

@@ -59,7 +59,8 @@ void takeKeyAway(QWidget* window) {
 
 TEST(AttachedWindow, TheChooserWindowAroundAViewAboveItsPoint) {
     auto view = makeView();
-    auto window = RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0.8f);
+    auto window =
+        RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0.8f);
     ASSERT_TRUE(window);
     EXPECT_EQ(placedFrame(*window), QRectF(248, 200, 104, 44));
     EXPECT_EQ(window->viewFrame(), QRectF(2, 2, 100, 40));
@@ -70,14 +71,16 @@ TEST(AttachedWindow, TheChooserWindowAroundAViewAboveItsPoint) {
     EXPECT_EQ(window->hasArrow(), 1.0f);
     EXPECT_EQ(window->arrowBaseWidth(), 0);
     EXPECT_EQ(window->arrowHeight(), 0);
-    EXPECT_EQ(window->windowBackgroundColor().color(), QColor::fromRgbF(238 / 255.0f, 244 / 255.0f, 254 / 255.0f, 0.97f));
+    EXPECT_EQ(window->windowBackgroundColor().color(),
+              QColor::fromRgbF(238 / 255.0f, 244 / 255.0f, 254 / 255.0f, 0.97f));
     EXPECT_TRUE(window->testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
 }
 
 TEST(AttachedWindow, TheDialogWindowKeepsArrowRoomAndItsRadiusUntilAskedToClamp) {
     auto view = makeView();
-    auto window = StatusAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0);
+    auto window =
+        StatusAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0);
     ASSERT_TRUE(window);
     EXPECT_EQ(placedFrame(*window), QRectF(248, 200, 104, 54));
     EXPECT_EQ(window->viewFrame(), QRectF(2, 12, 100, 40));
@@ -123,7 +126,8 @@ TEST(AttachedWindow, AnAnchorInAParentWindowIsTakenFromThatWindowsOrigin) {
     const QRectF parentFrame = placedFrame(parent);
     auto view = makeView();
     // The format dialog's type menu: (237, -15) in its window, above the point.
-    auto window = RPAAttachedWindow::initWithView(view.get(), {237, -15}, &parent, AttachedWindowSideAbove, 0, 0.8f);
+    auto window =
+        RPAAttachedWindow::initWithView(view.get(), {237, -15}, &parent, AttachedWindowSideAbove, 0, 0.8f);
     ASSERT_TRUE(window);
     EXPECT_EQ(placedFrame(*window), QRectF(parentFrame.x() + 237 - 52, parentFrame.y() - 15, 104, 44));
 }
@@ -132,8 +136,9 @@ TEST(AttachedWindow, TheAutomaticSideKeepsTheWindowOnTheScreen) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const QRectF visible = cocoa::cocoaRect(QRectF(screen), cocoa::primaryScreenHeight());
     auto view = makeView({160, 90});
-    for (const QPointF& corner : {visible.topLeft() + QPointF(12, 12), visible.bottomRight() - QPointF(12, 12),
-                                  QPointF(visible.right() - 12, visible.top() + 12), visible.center()}) {
+    for (const QPointF& corner :
+         {visible.topLeft() + QPointF(12, 12), visible.bottomRight() - QPointF(12, 12),
+          QPointF(visible.right() - 12, visible.top() + 12), visible.center()}) {
         auto window = RPAAttachedWindow::initWithView(view.get(), corner, AttachedWindowSideAutomatic);
         ASSERT_TRUE(window);
         EXPECT_NE(window->side(), AttachedWindowSideAutomatic);
@@ -144,7 +149,8 @@ TEST(AttachedWindow, TheAutomaticSideKeepsTheWindowOnTheScreen) {
 
 TEST(AttachedWindow, ReanchoringTakesTheSideAsGiven) {
     auto view = makeView();
-    auto window = RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0);
+    auto window =
+        RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0);
     window->setPoint({100, 100}, AttachedWindowSideRight);
     EXPECT_EQ(placedFrame(*window), QRectF(100, 78, 104, 44));
     window->setPoint({50, 60}, AttachedWindowSideAutomatic);
@@ -154,7 +160,8 @@ TEST(AttachedWindow, ReanchoringTakesTheSideAsGiven) {
 
 TEST(AttachedWindow, AForeignResizeIsLaidOutAgain) {
     auto view = makeView();
-    auto window = RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0);
+    auto window =
+        RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0);
     window->show();
     window->resize(300, 300);
     EXPECT_EQ(placedFrame(*window), QRectF(248, 200, 104, 44));
@@ -164,7 +171,8 @@ TEST(AttachedWindow, AForeignResizeIsLaidOutAgain) {
 
 TEST(AttachedWindow, SettersClampAndRepaintOnlyWhenSomethingChanged) {
     auto view = makeView();
-    auto window = RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0);
+    auto window =
+        RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0);
     const auto patternKey = [&] { return window->backgroundColor().texture().cacheKey(); };
 
     window->setBorderWidth(5);
@@ -204,7 +212,8 @@ TEST(AttachedWindow, APatternImageBecomesTheFill) {
 TEST(AttachedWindow, BodyBorderAndArrowPixels) {
     auto view = makeView();
     view->setAttribute(Qt::WA_NoSystemBackground);
-    auto window = RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0);
+    auto window =
+        RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0);
     window->setArrowHeight(10);
     window->setArrowBaseWidth(15);
     view->hide();  // the body alone
@@ -214,7 +223,8 @@ TEST(AttachedWindow, BodyBorderAndArrowPixels) {
     const QColor border(184, 196, 255);
     // Qt rows: the body spans Cocoa y 11..53, that is Qt y 1..43; the arrow below it, tip at Qt y 53.
     EXPECT_TRUE(kittest::sameColor(kittest::pixel(image, 52, 20), fill, 2)) << "body";
-    EXPECT_TRUE(kittest::sameColor(kittest::pixel(image, 1, 20), border, 2)) << "left border, inside the body";
+    EXPECT_TRUE(kittest::sameColor(kittest::pixel(image, 1, 20), border, 2))
+        << "left border, inside the body";
     EXPECT_TRUE(kittest::sameColor(kittest::pixel(image, 52, 1), border, 2)) << "top border";
     EXPECT_EQ(kittest::pixel(image, 0, 20).alpha(), 0) << "outside the body";
     EXPECT_EQ(kittest::pixel(image, 0, 0).alpha(), 0) << "the rounded corner";
@@ -229,7 +239,8 @@ TEST(AttachedWindow, BodyBorderAndArrowPixels) {
 // An owner that holds its attached window and would crash if it were called while being destroyed.
 struct Owner : RPAAttachedWindowDelegate {
     Owner() : view(makeView()) {
-        window = RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0);
+        window =
+            RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0);
         window->setMattachedWDelegate(this);
     }
     ~Owner() override { alive = false; }
@@ -255,7 +266,8 @@ TEST(AttachedWindow, DestroyedWhileShownItClosesCleanlyAndGivesTheViewBack) {
 
 TEST(AttachedWindow, AViewDestroyedFirstLeavesAWorkingWindow) {
     auto view = makeView();
-    auto window = StatusAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideBelow, 5);
+    auto window =
+        StatusAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideBelow, 5);
     window->show();
     view.reset();
     EXPECT_EQ(window->view(), nullptr);
@@ -268,7 +280,8 @@ TEST(AttachedWindow, AParentWindowThatGoesCountsAsNone) {
     auto parent = std::make_unique<QWidget>();
     parent->setGeometry(100, 100, 400, 300);
     auto view = makeView();
-    auto window = RPAAttachedWindow::initWithView(view.get(), {237, -15}, parent.get(), AttachedWindowSideAbove, 0, 0);
+    auto window =
+        RPAAttachedWindow::initWithView(view.get(), {237, -15}, parent.get(), AttachedWindowSideAbove, 0, 0);
     parent.reset();
     EXPECT_EQ(window->parentWindow(), nullptr);
     window->setPoint({300, 200}, AttachedWindowSideAbove);
@@ -280,7 +293,8 @@ TEST(AttachedWindow, TheCloseCommandClosesTheParentWindow) {
     QWidget parent;
     parent.show();
     auto view = makeView();
-    auto window = RPAAttachedWindow::initWithView(view.get(), {10, 10}, &parent, AttachedWindowSideAbove, 0, 0);
+    auto window =
+        RPAAttachedWindow::initWithView(view.get(), {10, 10}, &parent, AttachedWindowSideAbove, 0, 0);
     window->show();
     window->performClose();
     EXPECT_FALSE(parent.isVisible());
@@ -291,7 +305,8 @@ TEST(AttachedWindow, TheCloseCommandClosesTheParentWindow) {
 TEST(AttachedWindow, LosingTheKeyWindowTellsTheDelegateButClosesNothing) {
     auto view = makeView();
     RecordingRPADelegate chooser;
-    auto rpa = RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0);
+    auto rpa =
+        RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0);
     rpa->setMattachedWDelegate(&chooser);
     takeKeyAway(rpa.get());
     EXPECT_EQ(chooser.closes, 1);
@@ -315,7 +330,8 @@ TEST(AttachedWindow, LosingTheKeyWindowTellsTheDelegateButClosesNothing) {
 TEST(AttachedWindow, TheDialogTellsWhenThePointerEntersAndLeaves) {
     auto view = makeView();
     RecordingStatusDelegate dialog;
-    auto window = StatusAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0);
+    auto window =
+        StatusAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0);
     window->setMattachedWDelegate(&dialog);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -329,7 +345,8 @@ TEST(AttachedWindow, TheDialogTellsWhenThePointerEntersAndLeaves) {
 
 TEST(AttachedWindow, ClosingTheDialogReturnsFromItsModalRun) {
     auto view = makeView();
-    auto window = StatusAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0);
+    auto window =
+        StatusAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0);
     window->center();
     QTimer::singleShot(0, window.get(), [&] { window->close(); });
     EXPECT_EQ(ModalRun::runModalForWindow(window.get()), ModalRun::kResponseStop);
@@ -339,8 +356,10 @@ TEST(AttachedWindow, ClosingTheDialogReturnsFromItsModalRun) {
 TEST(AttachedWindow, ADialogOpenedFromADialogStopsOnlyItsOwnRun) {
     auto outerView = makeView();
     auto innerView = makeView();
-    auto outer = StatusAttachedWindow::initWithView(outerView.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0);
-    auto inner = StatusAttachedWindow::initWithView(innerView.get(), {300, 300}, nullptr, AttachedWindowSideBelow, 5);
+    auto outer =
+        StatusAttachedWindow::initWithView(outerView.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0);
+    auto inner =
+        StatusAttachedWindow::initWithView(innerView.get(), {300, 300}, nullptr, AttachedWindowSideBelow, 5);
     bool outerRanOn = false;
     QTimer::singleShot(0, outer.get(), [&] {
         QTimer::singleShot(0, inner.get(), [&] { inner->close(); });

@@ -101,7 +101,8 @@ QImage everySide() {
         window->setArrowHeight(10);
         window->setArrowBaseWidth(15);
         const QRectF frame = window->cocoaFrame();
-        const QPoint cell((side % 4) * kCellWidth + kCellWidth / 2, (side / 4) * kCellHeight + kCellHeight / 2);
+        const QPoint cell((side % 4) * kCellWidth + kCellWidth / 2,
+                          (side / 4) * kCellHeight + kCellHeight / 2);
         const QPoint topLeft(cell.x() + qRound(frame.x() - anchor.x()),
                              cell.y() - qRound(frame.y() + frame.height() - anchor.y()));
         painter.drawImage(topLeft, window->grab().toImage());
@@ -117,19 +118,21 @@ void attachedWindows(Shots& shots) {
     shots.take("AttachedWindow-every-side", everySide());
 
     auto chooser = chooserView();
-    auto rpa = RPAAttachedWindow::initWithView(chooser.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0.8f);
+    auto rpa =
+        RPAAttachedWindow::initWithView(chooser.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0, 0.8f);
     rpa->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(rpa.get()));
     kittest::hover(chooser->childAt(80, 10), true);  // the first row (its title lets the pointer through)
     shots.takeWindow("RPAAttachedWindow-chooser", rpa.get(), QColor(0xF2, 0xF7, 0xFF));
 
     auto dialog = dialogView();
-    auto status = StatusAttachedWindow::initWithView(dialog.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0);
+    auto status =
+        StatusAttachedWindow::initWithView(dialog.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0);
     shots.takeWindow("StatusAttachedWindow-dialog", status.get(), QColor(0x88, 0x8C, 0x99));
 
     auto plain = std::make_unique<QWidget>();
-    plain->resize(160, 50);
-    label(plain.get(), "A plain attached window", {10, 14, 150, 20});
+    plain->resize(190, 50);
+    label(plain.get(), "A plain attached window", {10, 14, 175, 20});
     auto pa = PAAttachedWindow::initWithView(plain.get(), {300, 200}, AttachedWindowSideBelow);
     shots.takeWindow("PAAttachedWindow", pa.get(), QColor(0x88, 0x8C, 0x99));
 }

@@ -228,7 +228,8 @@ TEST(CustomTableView, TheHighlightedRowIsTheOnlyLightOne) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&table));
     table.reloadData();
     const auto rowColour = [&](int row) {
-        return kittest::pixel(kittest::render(table.documentView()), 300, static_cast<int>(table.rectOfRow(row).top()) + 24);
+        return kittest::pixel(kittest::render(table.documentView()), 300,
+                              static_cast<int>(table.rectOfRow(row).top()) + 24);
     };
     EXPECT_TRUE(kittest::sameColor(rowColour(0), QColor(255, 255, 255), 3)) << "row 0 starts highlighted";
     EXPECT_TRUE(kittest::sameColor(rowColour(1), kDarkRow, 2));
@@ -259,7 +260,8 @@ TEST(CustomTableView, ARightClickGoesToTheListDelegateOnly) {
 TEST(RepairDiskTableCellView, AWhiteOrLightBlueCardFromTheBottom) {
     RepairDiskTableCellView card;
     card.resize(712, 48);
-    EXPECT_EQ(card.backgroundShapes({712, 48}), (QList<DrawnShape>{DrawnShape::fill({8, 0, 696, 88}, 8, Qt::white)}));
+    EXPECT_EQ(card.backgroundShapes({712, 48}),
+              (QList<DrawnShape>{DrawnShape::fill({8, 0, 696, 88}, 8, Qt::white)}));
     card.setIsSelect(true);
     EXPECT_EQ(card.backgroundShapes({712, 88}).first().color, QColor::fromRgbF(0, 113 / 255.0f, 1, 0.08f));
     const QImage image = kittest::render(&card);
@@ -298,7 +300,8 @@ TEST(KVNSTableView, TheSpaceBarPostsAPreviewAndGoesNoFurther) {
     KVNSTableView& table = shown.table;
     EXPECT_EQ(table.customHeaderView()->height(), KVNSTableView::kHeaderHeight);
     EXPECT_EQ(table.customHeaderView()->headerCell(1)->stringValue(), "Size");
-    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, table.visualRect(shown.model.index(0, 0)).center());
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {},
+                      table.visualRect(shown.model.index(0, 0)).center());
     ASSERT_EQ(table.currentIndex().row(), 0);
     QTest::keyClick(&table, Qt::Key_Space);
     QTest::keyClick(&table, Qt::Key_Space);
@@ -321,7 +324,8 @@ TEST(KVNSTableView, OneForceClickPreviewUntilTheMouseComesUpOrASecondPasses) {
     QTest::mouseRelease(table.viewport(), Qt::LeftButton, {}, {5, 5});
     table.pressureChangeWithEvent(2);
     EXPECT_EQ(shown.previews, 2) << "a mouse-up re-arms it";
-    EXPECT_TRUE(testsupport::waitUntil([&] { return !table.isClicking(); }, 3000)) << "re-armed after a second";
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !table.isClicking(); }, 3000))
+        << "re-armed after a second";
     table.pressureChangeWithEvent(2);
     EXPECT_EQ(shown.previews, 3);
 }
@@ -357,9 +361,14 @@ TEST(KVNSTableView, ThePlaceholderIsBuiltOnceAndRemovedOnce) {
 
 TEST(KVNSTableView, LongerLanguagesGetATallerLabel) {
     const QLocale saved;
-    for (const auto& [name, height] : std::vector<std::pair<const char*, float>>{
-             {"de_DE", 40}, {"fr_FR", 40}, {"es_ES", 40}, {"it_IT", 40}, {"pt_BR", 40}, {"pt_PT", 25},
-             {"en_US", 25}, {"ja_JP", 25}}) {
+    for (const auto& [name, height] : std::vector<std::pair<const char*, float>>{{"de_DE", 40},
+                                                                                 {"fr_FR", 40},
+                                                                                 {"es_ES", 40},
+                                                                                 {"it_IT", 40},
+                                                                                 {"pt_BR", 40},
+                                                                                 {"pt_PT", 25},
+                                                                                 {"en_US", 25},
+                                                                                 {"ja_JP", 25}}) {
         QLocale::setDefault(QLocale(name));
         EXPECT_EQ(KVNSTableView::getLableHight(), height) << name;
     }
@@ -413,7 +422,8 @@ TEST(NewOutlineView, RowsCountAsShownAndAClickMovesTheLightRow) {
     EXPECT_EQ(outline.itemAtRow(3), shown.model.item(1)->index());
     EXPECT_EQ(outline.itemAtRow(9), QModelIndex());
 
-    EXPECT_TRUE(kittest::sameColor(shown.rowColour(0), QColor(237, 243, 253), 2)) << "row 0 starts highlighted";
+    EXPECT_TRUE(kittest::sameColor(shown.rowColour(0), QColor(237, 243, 253), 2))
+        << "row 0 starts highlighted";
     QTest::mouseClick(outline.viewport(), Qt::LeftButton, {}, outline.visualRect(bob).center());
     EXPECT_EQ(outline.rowNum(), 2);
     EXPECT_TRUE(outline.selectionModel()->isSelected(bob));
@@ -423,7 +433,8 @@ TEST(NewOutlineView, RowsCountAsShownAndAClickMovesTheLightRow) {
     outline.setFocus();
     const QRect cell = outline.visualRect(bob);
     EXPECT_TRUE(kittest::sameColor(
-        kittest::pixel(outline.viewport()->grab().toImage(), cell.right() - 4, cell.center().y()), QColor(237, 243, 253), 2))
+        kittest::pixel(outline.viewport()->grab().toImage(), cell.right() - 4, cell.center().y()),
+        QColor(237, 243, 253), 2))
         << "no focus frame around the current cell";
 
     outline.collapse(shown.model.item(0)->index());
@@ -442,9 +453,9 @@ TEST(NewOutlineView, TheIconIsDrawnBeforeTheText) {
     const QRect rect = shown.outline.visualRect(shown.model.item(0)->index());
     const QImage image = shown.outline.viewport()->grab().toImage();
     const QRectF icon = shown.cell.imageDrawFrame(rect);
-    EXPECT_TRUE(kittest::sameColor(kittest::pixel(image, static_cast<int>(icon.center().x()),
-                                                  static_cast<int>(icon.center().y())),
-                                   QColor(255, 196, 0), 2));
+    EXPECT_TRUE(kittest::sameColor(
+        kittest::pixel(image, static_cast<int>(icon.center().x()), static_cast<int>(icon.center().y())),
+        QColor(255, 196, 0), 2));
 }
 
 TEST(NewOutlineView, ARightClickIsReportedOnRelease) {

@@ -15,9 +15,13 @@ VolumeRows::VolumeRows(CustomTableView* table) : table_(table) {
     table->registerViewFactory("Name", [this](QWidget* parent) { return makeCard(parent); });
 }
 
-int VolumeRows::numberOfRowsInTableView(CustomTableView*) { return static_cast<int>(names.size()); }
+int VolumeRows::numberOfRowsInTableView(CustomTableView*) {
+    return static_cast<int>(names.size());
+}
 
-double VolumeRows::heightOfRow(CustomTableView*, int row) { return row == selectIndex ? 88 : 48; }
+double VolumeRows::heightOfRow(CustomTableView*, int row) {
+    return row == selectIndex ? 88 : 48;
+}
 
 bool VolumeRows::shouldSelectRow(CustomTableView* table, int row) {
     selectIndex = row;
@@ -51,7 +55,9 @@ QWidget* VolumeRows::viewForTableColumn(CustomTableView* table, const QString& c
     return card;
 }
 
-void VolumeRows::listRightMouseDown(QMouseEvent*) { ++rightClicks; }
+void VolumeRows::listRightMouseDown(QMouseEvent*) {
+    ++rightClicks;
+}
 
 TextImageButton* VolumeRows::button(int row, const char* identifier) const {
     QWidget* card = table_->viewAtColumn(0, row);
