@@ -197,6 +197,22 @@ TEST(AttachedWindow, SettersClampAndRepaintOnlyWhenSomethingChanged) {
     EXPECT_EQ(placedFrame(*window), QRectF(250, 200, 100, 40)) << "laid out again without a margin";
 }
 
+TEST(AttachedWindow, AViewTooSmallForTheCornersGetsNoNegativeArrow) {
+    auto view = makeView({4, 4});
+    auto window =
+        RPAAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideBelowLeft, 0, 0);
+    window->setArrowHeight(10);
+    window->setArrowBaseWidth(15);
+    EXPECT_EQ(window->arrowBaseWidth(), 0.0f) << "4 + 4 - 6 - 6 is below zero: no arrow base at all";
+    window->setCornerRadius(6);
+    EXPECT_EQ(window->cornerRadius(), 4.0f);
+    EXPECT_EQ(window->arrowBaseWidth(), 0.0f);
+    const QRectF body = AttachedWindowGeometry::backgroundPath(
+                            window->viewFrame(), AttachedWindowSideBelowLeft, {2, 0, 10, 4, true, true}, 1)
+                            .boundingRect();
+    EXPECT_TRUE(QRectF(QPointF(0, 0), window->cocoaFrame().size()).contains(body));
+}
+
 TEST(AttachedWindow, APatternImageBecomesTheFill) {
     auto view = makeView();
     auto window = PAAttachedWindow::initWithView(view.get(), {300, 200}, AttachedWindowSideAbove);
