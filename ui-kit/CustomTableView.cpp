@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 // The rows' surface: paints the row backgrounds under the row views and turns presses into row clicks.
 // Presses that a row's views leave unhandled (on a label, on the card's background) arrive here too.
@@ -72,9 +73,10 @@ CustomTableView::CustomTableView(QWidget* parent)
 }
 
 CustomTableView::~CustomTableView() {
-    // The document and its row views go with the scroll view; nothing may call back into the table then.
     dataSource_ = nullptr;
     listDelegate_ = nullptr;
+    // The rows' surface and its views go while the table they draw from is still whole.
+    const std::unique_ptr<QWidget> document(scrollView_->takeWidget());
 }
 
 void CustomTableView::addTableColumn(const QString& identifier, const QString& title) {

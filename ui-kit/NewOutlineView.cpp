@@ -40,6 +40,10 @@ NewOutlineView::NewOutlineView(QWidget* parent)
     _setupHeaderCell();
 }
 
+NewOutlineView::~NewOutlineView() {
+    setStyle(nullptr);  // back to the application's style before the outline's own goes
+}
+
 void NewOutlineView::setModel(QAbstractItemModel* model) {
     QTreeView::setModel(model);
     _setupHeaderCell();

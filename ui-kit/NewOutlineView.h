@@ -25,6 +25,9 @@ public:
     static constexpr int kHeaderHeight = 30;
 
     explicit NewOutlineView(QWidget* parent = nullptr);
+    ~NewOutlineView() override;
+    NewOutlineView(const NewOutlineView&) = delete;
+    NewOutlineView& operator=(const NewOutlineView&) = delete;
 
     void setModel(QAbstractItemModel* model) override;
     // Gives every column a CustomHeaderCell from its current title and the header its height.
