@@ -6,8 +6,10 @@
 
 #include <QDir>
 #include <QEnterEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QSaveFile>
 #include <QTest>
 #include <QWidget>
 
@@ -50,16 +52,31 @@ void hover(QWidget* widget, bool inside) {
     QCoreApplication::processEvents();
 }
 
-QString saveScreenshot(const QImage& image, const QString& name) {
-    const QString folder = testsupport::buildDir() + QStringLiteral("/screenshots/ui-kit");
-    QDir().mkpath(folder);
-    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
-    image.save(path);
+QString saveScreenshot(const QImage& image, const QString& name, const QString& folder) {
+    const QString dir = testsupport::buildDir() + QStringLiteral("/screenshots/") + folder;
+    QDir().mkpath(dir);
+    const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
+    // Two suites may write the kit's contact sheet at the same time: each writes it whole.
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && image.save(&file, "PNG")) {
+        file.commit();
+    }
     return path;
 }
 
 void ContactSheet::add(const QString& caption, const QImage& image) {
     entries_.append({caption, image});
+}
+
+void ContactSheet::addScreenshotsIn(const QString& folder, const QStringList& skip) {
+    const QDir dir(folder);
+    for (const QString& file : dir.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name)) {
+        const QString name = QFileInfo(file).completeBaseName();
+        const QImage image(dir.filePath(file));
+        if (!skip.contains(name) && !image.isNull()) {
+            add(name, image);
+        }
+    }
 }
 
 QImage ContactSheet::compose(int width) const {

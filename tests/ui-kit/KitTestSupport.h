@@ -6,6 +6,7 @@
 #include <QPair>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <QTest>
 #include <QWidget>
 
@@ -41,13 +42,17 @@ bool showsImageColor(QWidget* widget, QPoint at, const QString& image, int toler
 // Moves the pointer into or out of a shown widget the way the window system reports it.
 void hover(QWidget* widget, bool inside);
 
-// Saves a screenshot under <build>/screenshots/ui-kit/<name>.png and returns the path.
-QString saveScreenshot(const QImage& image, const QString& name);
+// Saves a screenshot under <build>/screenshots/<folder>/<name>.png, whole or not at all, and returns the
+// path.
+QString saveScreenshot(const QImage& image, const QString& name,
+                       const QString& folder = QStringLiteral("ui-kit"));
 
 // One picture of many captioned screenshots, laid out in rows, for people to review at a glance.
 class ContactSheet {
 public:
     void add(const QString& caption, const QImage& image);
+    // Adds every screenshot saved in a folder, by name, except the named ones.
+    void addScreenshotsIn(const QString& folder, const QStringList& skip = {});
     QImage compose(int width = 1400) const;
 
 private:
