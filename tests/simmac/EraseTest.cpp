@@ -208,3 +208,23 @@ TEST(DiskutilResizeVolume, RefusesFatAndSizesThatDoNotFit) {
 }
 
 }  // namespace
+
+namespace {
+
+// Erasing or ejecting a disk whose nodes carry no file system (an APFS store, a disk without a scheme)
+// must not touch the content other disks keep while they are unmounted or unplugged.
+TEST(DiskutilEraseDisk, LeavesTheContentOfOtherDisksAlone) {
+    SimMac mac;
+    const QString kept = mac.attach("usb-exfat");
+    mac.detach(kept);
+    const QString apfs = mac.attach("usb-apfs");
+    ASSERT_EQ(mac.run(kDiskutil, {"eraseDisk", "JHFS+", "New", apfs}).exitCode, 0);
+    const QString blank = mac.attach("usb-blank");
+    ASSERT_EQ(mac.run(kDiskutil, {"eject", blank}).exitCode, 0);
+    ASSERT_EQ(mac.run(kDiskutil, {"unmount", "/Volumes/New"}).exitCode, 0);
+    ASSERT_EQ(mac.run(kDiskutil, {"eject", apfs}).exitCode, 0);
+    mac.attach(kept);
+    EXPECT_TRUE(QFileInfo::exists(mac.host("/Volumes/USB/Documents/notes.txt")));
+}
+
+}  // namespace

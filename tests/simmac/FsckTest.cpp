@@ -11,6 +11,16 @@ namespace {
 
 const QString kDiskutil = QStringLiteral("/usr/sbin/diskutil");
 
+// Pulls the disk out when the tool's first output arrives.
+std::function<void(QProcess&, const QByteArray&)> unplugOnFirstChunk(const SimMac& mac, const QString& disk) {
+    return [&mac, disk, unplugged = false](QProcess&, const QByteArray&) mutable {
+        if (!unplugged) {
+            unplugged = true;
+            mac.detach(disk);
+        }
+    };
+}
+
 TEST(DiskutilVerify, PrintsEachLineAsItsOwnChunk) {
     SimMac mac;
     mac.attach("usb-exfat");
@@ -85,14 +95,8 @@ TEST(DiskutilVerify, UnpluggingTheDiskMidStreamEndsIt) {
     const QString disk = mac.attach("usb-exfat");
     mac.setConfig("LineDelayMs", 60);
     mac.setConfig("VerifyExtraLines", 30);
-    bool unplugged = false;
-    const StreamedRun run = StreamedRun::run(mac, kDiskutil, {"verifyvolume", "/Volumes/USB/"},
-                                             [&](QProcess&, const QByteArray&) {
-                                                 if (!unplugged) {
-                                                     unplugged = true;
-                                                     mac.detach(disk);
-                                                 }
-                                             });
+    const StreamedRun run =
+        StreamedRun::run(mac, kDiskutil, {"verifyvolume", "/Volumes/USB/"}, unplugOnFirstChunk(mac, disk));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "Error: -69808: The disk disappeared\n");
     EXPECT_FALSE(run.out().contains("appears to be OK"));
@@ -102,14 +106,8 @@ TEST(DiskutilEraseDisk, UnpluggingTheDiskMidStreamEndsIt) {
     SimMac mac;
     const QString disk = mac.attach("usb-exfat");
     mac.setConfig("EraseDelayMs", 800);
-    bool unplugged = false;
     const StreamedRun run = StreamedRun::run(mac, kDiskutil, {"eraseDisk", "APFS", "TavrunSystem", disk},
-                                             [&](QProcess&, const QByteArray&) {
-                                                 if (!unplugged) {
-                                                     unplugged = true;
-                                                     mac.detach(disk);
-                                                 }
-                                             });
+                                             unplugOnFirstChunk(mac, disk));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "Error: -69808: The disk disappeared\n");
     EXPECT_FALSE(mac.list().value("WholeDisks").toStringList().contains(disk));
