@@ -66,8 +66,8 @@ TEST(DiskutilRepair, RemountsAtTheSamePlaceAndClearsTheDamage) {
     const ToolRun result = mac.run(kDiskutil, {"repairvolume", "/Volumes/USB HFS/"});
     EXPECT_EQ(result.exitCode, 0);
     const QStringList lines = QString::fromUtf8(result.out).split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(lines.at(2), "Volume was successfully unmounted");
-    EXPECT_EQ(lines.at(3), "Performing fsck_hfs -y -x /dev/r" + volume);
+    EXPECT_EQ(lines.at(1), "Volume was successfully unmounted");
+    EXPECT_EQ(lines.at(2), "Performing fsck_hfs -y -x /dev/r" + volume);
     EXPECT_TRUE(lines.contains("The volume USB HFS was repaired successfully"));
     EXPECT_EQ(lines.last(), "Finished file system repair on " + volume + " (USB HFS)");
     EXPECT_EQ(mac.info(volume).value("MountPoint"), "/Volumes/USB HFS");
