@@ -93,8 +93,8 @@ TEST(DiskutilRepair, RefusesTheRootAndBusyVolumes) {
 TEST(DiskutilVerify, UnpluggingTheDiskMidStreamEndsIt) {
     SimMac mac;
     const QString disk = mac.attach("usb-exfat");
-    mac.setConfig("LineDelayMs", 60);
-    mac.setConfig("VerifyExtraLines", 30);
+    mac.setConfig("LineDelayMs", 150);
+    mac.setConfig("VerifyExtraLines", 100);  // far longer than the unplug takes
     const StreamedRun run =
         StreamedRun::run(mac, kDiskutil, {"verifyvolume", "/Volumes/USB/"}, unplugOnFirstChunk(mac, disk));
     EXPECT_EQ(run.exitCode, 1);
@@ -105,7 +105,7 @@ TEST(DiskutilVerify, UnpluggingTheDiskMidStreamEndsIt) {
 TEST(DiskutilEraseDisk, UnpluggingTheDiskMidStreamEndsIt) {
     SimMac mac;
     const QString disk = mac.attach("usb-exfat");
-    mac.setConfig("EraseDelayMs", 800);
+    mac.setConfig("EraseDelayMs", 16000);  // far longer than the unplug takes
     const StreamedRun run = StreamedRun::run(mac, kDiskutil, {"eraseDisk", "APFS", "TavrunSystem", disk},
                                              unplugOnFirstChunk(mac, disk));
     EXPECT_EQ(run.exitCode, 1);
