@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QRectF>
+#include <QWidget>
+
+class DiskListViewDelegate {
+public:
+    virtual ~DiskListViewDelegate() = default;
+    virtual void doSelectDisk() {}
+    virtual void mouseInView() {}
+    virtual void mouseOutView() {}
+};
+
+// The ground of one tile of the disk picker: a pale rounded highlight under the pointer; entry, exit and
+// clicks go to the tile's controller (not owned; its owner clears it).
+class DiskListView : public QWidget {
+public:
+    explicit DiskListView(QWidget* parent = nullptr);
+
+    DiskListViewDelegate* diskViewDelegate() const { return delegate_; }
+    void setDiskViewDelegate(DiskListViewDelegate* delegate) { delegate_ = delegate; }
+    bool mouseIn() const { return mouseIn_; }
+
+    // The highlight, in the tile's Cocoa coordinates.
+    static QRectF highlightRect();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    DiskListViewDelegate* delegate_ = nullptr;
+    bool mouseIn_ = false;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QWidget>
+
+// The main window's sliding tip panel: a plain, transparent view that draws nothing of its own.
+class MainTipBgView : public QWidget {
+public:
+    explicit MainTipBgView(QWidget* parent = nullptr);
+};

@@ -1,0 +1,3 @@
+#include "ui-kit/TCAdditions.h"
+
+QColor QN_CGColorCreate(const QColor& color) { return color.toRgb(); }
