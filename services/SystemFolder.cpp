@@ -1,18 +1,15 @@
 #include "services/SystemFolder.h"
 
-#include "platform/Bundle.h"
-#include "platform/PropertyList.h"
+#include "platform/BundleResource.h"
 
 bool SystemFolder::isSystemFileWithFilePath(const QString& path) {
-    const QString file =
-        platform::Bundle::pathForResource(QStringLiteral("SystemFile"), QStringLiteral("plist"));
-    const auto table = file.isEmpty() ? std::nullopt : platform::PropertyList::fromHostFile(file);
-    if (!table || table->typeId() != QMetaType::QVariantMap) {
+    const auto entries = platform::BundleResource::dictionary(QStringLiteral("SystemFile"));
+    if (!entries) {
         return false;
     }
-    const QVariantMap entries = table->toMap();
-    for (qsizetype j = 0; j < entries.size(); ++j) {
-        if (entries.value(QString::number(j)).toString() == path) {
+    for (qsizetype j = 0; j < entries->size(); ++j) {
+        const auto entry = entries->constFind(QString::number(j));
+        if (entry != entries->constEnd() && entry->toString() == path) {
             return true;
         }
     }

@@ -1,0 +1,98 @@
+#include "platform/SimInventory.h"
+
+#include "platform/MacPath.h"
+#include "platform/PropertyList.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+// Holds the simulated Mac's lock shared: the tools replace the state under the exclusive lock.
+class SharedLock {
+public:
+    explicit SharedLock(const QString& file)
+        : fd_(::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC)) {
+        if (fd_ >= 0) {
+            ::flock(fd_, LOCK_SH);
+        }
+    }
+    SharedLock(const SharedLock&) = delete;
+    SharedLock& operator=(const SharedLock&) = delete;
+    ~SharedLock() {
+        if (fd_ >= 0) {
+            ::close(fd_);  // releases the lock
+        }
+    }
+
+private:
+    int fd_;
+};
+
+QString simFile(const QString& name) {
+    const QString root = simRoot();
+    return root.isEmpty() ? QString() : root + QStringLiteral("/.sim/") + name;
+}
+
+void appendVolumes(const QVariantMap& disk, QList<QVariantMap>& out) {
+    if (!disk.value(QStringLiteral("FileSystem")).toString().isEmpty()) {
+        out.append(disk);
+    }
+    for (const char* key : {"Partitions", "APFSVolumes"}) {
+        for (const QVariant& volume : disk.value(QLatin1String(key)).toList()) {
+            out.append(volume.toMap());
+        }
+    }
+}
+
+}  // namespace
+
+std::optional<QVariantMap> SimInventory::state() {
+    const QString file = simFile(QStringLiteral("state.plist"));
+    if (file.isEmpty()) {
+        return std::nullopt;
+    }
+    SharedLock lock(simFile(QStringLiteral("lock")));
+    const auto value = PropertyList::fromHostFile(file);
+    if (!value || value->typeId() != QMetaType::QVariantMap) {
+        return std::nullopt;
+    }
+    return value->toMap();
+}
+
+std::optional<QVariantMap> SimInventory::machine() {
+    const QString file = simFile(QStringLiteral("machine.plist"));
+    const auto value = file.isEmpty() ? std::nullopt : PropertyList::fromHostFile(file);
+    if (!value || value->typeId() != QMetaType::QVariantMap) {
+        return std::nullopt;
+    }
+    return value->toMap();
+}
+
+QList<QVariantMap> SimInventory::volumes(const QVariantMap& state) {
+    QList<QVariantMap> out;
+    for (const QVariant& disk : state.value(QStringLiteral("Disks")).toList()) {
+        appendVolumes(disk.toMap(), out);
+    }
+    return out;
+}
+
+QList<QVariantMap> SimInventory::mountedVolumes(const QVariantMap& state) {
+    QList<QVariantMap> root;
+    QList<QVariantMap> others;
+    for (const QVariantMap& volume : volumes(state)) {
+        const QString mountPoint = volume.value(QStringLiteral("MountPoint")).toString();
+        if (mountPoint == u"/") {
+            root.append(volume);
+        } else if (!mountPoint.isEmpty()) {
+            others.append(volume);
+        }
+    }
+    return root + others;
+}
+
+}  // namespace platform
