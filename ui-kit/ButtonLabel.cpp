@@ -9,6 +9,8 @@ QLabel* makeButtonLabel(QWidget* button, const QRectF& frame, const QFont& font)
     label->setFont(font);
     label->setAlignment(Qt::AlignCenter);
     label->setTextFormat(Qt::PlainText);
+    // Inside a button a label would take the button's text colour; its own colour is the one to use.
+    label->setForegroundRole(QPalette::WindowText);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->show();
     return label;

@@ -77,7 +77,8 @@ private:
 };
 
 ChildLink* linkFor(const QWidget* parent, const QWidget* child) {
-    for (ChildLink* link : parent->findChildren<ChildLink*>(QStringLiteral("ChildLink"), Qt::FindDirectChildrenOnly)) {
+    for (ChildLink* link :
+         parent->findChildren<ChildLink*>(QStringLiteral("ChildLink"), Qt::FindDirectChildrenOnly)) {
         if (link->child() && link->child() == child) {
             return link;
         }
@@ -105,7 +106,8 @@ void ChildWindows::removeChildWindow(QWidget* parent, QWidget* child) {
 
 QList<QWidget*> ChildWindows::childWindows(const QWidget* parent) {
     QList<QWidget*> children;
-    for (ChildLink* link : parent->findChildren<ChildLink*>(QStringLiteral("ChildLink"), Qt::FindDirectChildrenOnly)) {
+    for (ChildLink* link :
+         parent->findChildren<ChildLink*>(QStringLiteral("ChildLink"), Qt::FindDirectChildrenOnly)) {
         if (link->child()) {
             children.append(link->child());
         }

@@ -11,7 +11,9 @@ QRectF cocoaRect(const QRectF& rect, qreal parentHeight) {
     return {rect.x(), parentHeight - (rect.y() + rect.height()), rect.width(), rect.height()};
 }
 
-QPointF cocoaPoint(const QPointF& point, qreal parentHeight) { return {point.x(), parentHeight - point.y()}; }
+QPointF cocoaPoint(const QPointF& point, qreal parentHeight) {
+    return {point.x(), parentHeight - point.y()};
+}
 
 QPainterPath cocoaPath(const QPainterPath& path, qreal height) {
     return QTransform(1, 0, 0, -1, 0, height).map(path);

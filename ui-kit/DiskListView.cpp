@@ -9,27 +9,33 @@
 #include <QPainter>
 
 DiskListView::DiskListView(QWidget* parent) : QWidget(parent) {
-    new HoverArea(this, [this] {
-                                 mouseIn_ = true;
-                                 if (delegate_) {
-                                     delegate_->mouseInView();
-                                 }
-                                 update();
-                             }, [this] {
-                                 mouseIn_ = false;
-                                 if (delegate_) {
-                                     delegate_->mouseOutView();
-                                 }
-                                 update();
-                             });  // owned by the view
+    new HoverArea(
+        this,
+        [this] {
+            mouseIn_ = true;
+            if (delegate_) {
+                delegate_->mouseInView();
+            }
+            update();
+        },
+        [this] {
+            mouseIn_ = false;
+            if (delegate_) {
+                delegate_->mouseOutView();
+            }
+            update();
+        });  // owned by the view
 }
 
-QRectF DiskListView::highlightRect() { return cocoa::insetRect({15, 5, 320, 56}, 0.5, 0.5); }
+QRectF DiskListView::highlightRect() {
+    return cocoa::insetRect({15, 5, 320, 56}, 0.5, 0.5);
+}
 
 void DiskListView::paintEvent(QPaintEvent* /*event*/) {
     if (mouseIn_) {
         QPainter painter(this);
-        paintDrawnShapes(painter, {DrawnShape::fill(highlightRect(), 8, getColor(237, 243, 253, 1))}, height());
+        paintDrawnShapes(painter, {DrawnShape::fill(highlightRect(), 8, getColor(237, 243, 253, 1))},
+                         height());
     }
 }
 

@@ -9,7 +9,9 @@
 #include <QMouseEvent>
 #include <QUrl>
 
-DragView::DragView(QWidget* parent) : QWidget(parent) { setAcceptDrops(true); }
+DragView::DragView(QWidget* parent) : QWidget(parent) {
+    setAcceptDrops(true);
+}
 
 void DragView::viewDragAction(const QStringList& paths) {
     if (delegate_) {
@@ -33,7 +35,8 @@ QStringList DragView::droppedPaths(const QMimeData* data) {
 }
 
 bool DragView::carriesImage(const QMimeData* data) {
-    return (data->hasImage() && !data->imageData().isNull()) || !data->data(QStringLiteral("image/tiff")).isEmpty();
+    return (data->hasImage() && !data->imageData().isNull()) ||
+           !data->data(QStringLiteral("image/tiff")).isEmpty();
 }
 
 void DragView::dragEnterEvent(QDragEnterEvent* event) {
@@ -67,4 +70,6 @@ void DragView::dropEvent(QDropEvent* event) {
     update();
 }
 
-void DragView::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+void DragView::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}

@@ -6,7 +6,11 @@
 
 HoverArea::HoverArea(QWidget* view, std::function<void()> entered, std::function<void()> exited,
                      std::function<void(QPointF)> moved)
-    : QObject(view), view_(view), entered_(std::move(entered)), exited_(std::move(exited)), moved_(std::move(moved)) {
+    : QObject(view),
+      view_(view),
+      entered_(std::move(entered)),
+      exited_(std::move(exited)),
+      moved_(std::move(moved)) {
     if (moved_) {
         view->setMouseTracking(true);
     }

@@ -51,15 +51,18 @@ void ImageButtonBase::loadImages(const QString& normal, const QString& active, c
     disableImage_ = NamedImage::imageNamed(disable);
     dstRect_ = srcRect_ = QRectF(QPointF(0, 0), normalImage_.size());
     if (!hoverArea_) {
-        hoverArea_ = new HoverArea(this, [this] {
-                                                  if (isEnabled()) {
-                                                      isFocus_ = true;
-                                                      refresh();
-                                                  }
-                                              }, [this] {
-                                                  isFocus_ = false;
-                                                  refresh();
-                                              });  // owned by the button
+        hoverArea_ = new HoverArea(
+            this,
+            [this] {
+                if (isEnabled()) {
+                    isFocus_ = true;
+                    refresh();
+                }
+            },
+            [this] {
+                isFocus_ = false;
+                refresh();
+            });  // owned by the button
     }
     refresh();
 }

@@ -39,7 +39,8 @@ public:
 protected:
     // Loads the images by name, places them at the origin at their own size, starts hover tracking and
     // redraws. A name that no resource has gives a null image.
-    void loadImages(const QString& normal, const QString& active, const QString& hover, const QString& disable);
+    void loadImages(const QString& normal, const QString& active, const QString& hover,
+                    const QString& disable);
     // Tells a subclass that the state may have changed, before the redraw (label colours follow the state).
     virtual void stateChanged() {}
     void refresh();

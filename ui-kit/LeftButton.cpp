@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QPainter>
 
-LeftButton::LeftButton(QWidget* parent) : ImageButtonBase(parent) { setText(QStringLiteral(" ")); }
+LeftButton::LeftButton(QWidget* parent) : ImageButtonBase(parent) {
+    setText(QStringLiteral(" "));
+}
 
 void LeftButton::setImageFromFileNormalName(const QString& normal, const QString& active) {
     selectImage_ = NamedImage::imageNamed(QStringLiteral("tabon"));
@@ -37,13 +39,17 @@ QRectF LeftButton::labelFrame(const QSizeF& bounds, const QString& title) {
     return {21, bounds.height() - 18 - height, 72, height};
 }
 
-QRectF LeftButton::markerFrame(const QSizeF& bounds) { return {bounds.width() - 12, 15, 11, 44}; }
+QRectF LeftButton::markerFrame(const QSizeF& bounds) {
+    return {bounds.width() - 12, 15, 11, 44};
+}
 
 QColor LeftButton::labelColor(bool current) {
     return current ? getColor(226, 239, 255, 1) : getColor(182, 207, 255, 1);
 }
 
-void LeftButton::stateChanged() { setButtonLabelColor(textField_, labelColor(isAction_ && !normalImage_.isNull())); }
+void LeftButton::stateChanged() {
+    setButtonLabelColor(textField_, labelColor(isAction_ && !normalImage_.isNull()));
+}
 
 void LeftButton::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);

@@ -104,4 +104,6 @@ void ModalRun::stopModal(QWidget* window, int code) {
     }
 }
 
-bool ModalRun::isRunning(const QWidget* window) { return sessionFor(window) != nullptr; }
+bool ModalRun::isRunning(const QWidget* window) {
+    return sessionFor(window) != nullptr;
+}

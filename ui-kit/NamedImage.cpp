@@ -7,7 +7,9 @@
 #include <QSvgRenderer>
 
 // The resources live in a static library: their registration has to be pulled in by a call.
-static void initImageResources() { Q_INIT_RESOURCE(images); }
+static void initImageResources() {
+    Q_INIT_RESOURCE(images);
+}
 
 namespace {
 

@@ -36,7 +36,8 @@ void NewButton::drawWithFrame(QPainter& painter, const QRectF& frame, const QWid
         painter.save();
         painter.setFont(view->font());
         painter.setPen(view->palette().color(QPalette::Text));
-        painter.drawText(imageRectForBounds(frame), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, *label_);
+        painter.drawText(imageRectForBounds(frame), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         *label_);
         painter.restore();
     }
 }
@@ -54,4 +55,6 @@ int NewButton::hitTestForEvent(const QPointF& point, const QRectF& cellFrame) {
     return kHitContentArea | kHitTrackableArea;
 }
 
-void NewButton::changeVlaue() { clickLatch() = 0; }
+void NewButton::changeVlaue() {
+    clickLatch() = 0;
+}

@@ -10,7 +10,9 @@ PopBaseWindow::PopBaseWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt:
     new WindowMover(this);  // owned by the window
 }
 
-void PopBaseWindow::windowDidDeminiaturize() { update(); }
+void PopBaseWindow::windowDidDeminiaturize() {
+    update();
+}
 
 void PopBaseWindow::closeEvent(QCloseEvent* event) {
     event->accept();

@@ -4,5 +4,6 @@
 #include "ui-kit/getColor.h"
 
 QList<DrawnShape> PopNoHeaderV::backgroundShapes(const QSizeF& size) const {
-    return {DrawnShape::fill(cocoa::insetRect(QRectF(QPointF(0, 0), size), 0.5, 0.5), 16, getColor(255, 255, 255, 1))};
+    return {DrawnShape::fill(cocoa::insetRect(QRectF(QPointF(0, 0), size), 0.5, 0.5), 16,
+                             getColor(255, 255, 255, 1))};
 }

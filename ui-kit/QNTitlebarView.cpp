@@ -38,7 +38,8 @@ QRectF QNTitlebarView::titleFrame(const QRectF& bounds, const QSizeF& titleSize)
             bounds.y() + bounds.height() - titleSize.height() - 2, titleSize.width(), titleSize.height()};
 }
 
-void QNTitlebarView::getTitleFrame(QRectF* frame, TitleAttributes* attributes, const TCImageWindow* window) const {
+void QNTitlebarView::getTitleFrame(QRectF* frame, TitleAttributes* attributes,
+                                   const TCImageWindow* window) const {
     const bool main = window->drawsAsMain();
     TitleAttributes result;
     const auto shadow = main ? window->titleTextShadow() : window->inactiveTitleTextShadow();
@@ -52,7 +53,8 @@ void QNTitlebarView::getTitleFrame(QRectF* frame, TitleAttributes* attributes, c
         result.shadowBlurRadius = 10;
     }
     const QColor color = main ? window->titleTextColor() : window->inactiveTitleTextColor();
-    result.color = color.isValid() ? color : QColor::fromRgbF(56.0f / 255, 56.0f / 255, 56.0f / 255, main ? 1.0f : 0.5f);
+    result.color =
+        color.isValid() ? color : QColor::fromRgbF(56.0f / 255, 56.0f / 255, 56.0f / 255, main ? 1.0f : 0.5f);
     result.font = systemFont(13);
     if (frame) {
         const QSizeF size = QFontMetricsF(result.font).size(Qt::TextSingleLine, window->windowTitle());
@@ -64,8 +66,8 @@ void QNTitlebarView::getTitleFrame(QRectF* frame, TitleAttributes* attributes, c
 }
 
 bool QNTitlebarView::miniaturizeOnDoubleClick() {
-    const auto preferences =
-        platform::PropertyList::dictionaryFromFile(QStringLiteral("/Library/Preferences/.GlobalPreferences.plist"));
+    const auto preferences = platform::PropertyList::dictionaryFromFile(
+        QStringLiteral("/Library/Preferences/.GlobalPreferences.plist"));
     return preferences && preferences->value(QStringLiteral("AppleMiniaturizeOnDoubleClick")).toBool();
 }
 

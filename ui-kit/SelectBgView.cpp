@@ -6,15 +6,18 @@
 
 SelectBgView::SelectBgView(QWidget* parent) : QWidget(parent) {
     // One tracking area for the view's life: a new one at every redraw would report each entry many times.
-    new HoverArea(this, [this] {
-                                 if (delegate_) {
-                                     delegate_->mouseInSelectBgView(true);
-                                 }
-                             }, [this] {
-                                 if (delegate_) {
-                                     delegate_->mouseInSelectBgView(false);
-                                 }
-                             });  // owned by the view
+    new HoverArea(
+        this,
+        [this] {
+            if (delegate_) {
+                delegate_->mouseInSelectBgView(true);
+            }
+        },
+        [this] {
+            if (delegate_) {
+                delegate_->mouseInSelectBgView(false);
+            }
+        });  // owned by the view
 }
 
 void SelectBgView::mousePressEvent(QMouseEvent* event) {

@@ -9,7 +9,8 @@
 #include <limits>
 
 SortSelectBgView::SortSelectBgView(QWidget* parent) : QWidget(parent) {
-    new HoverArea(this, [this] { mouseChanged(true); }, [this] { mouseChanged(false); });  // owned by the view
+    new HoverArea(
+        this, [this] { mouseChanged(true); }, [this] { mouseChanged(false); });  // owned by the view
 }
 
 int SortSelectBgView::intValue(const QString& text) {
@@ -24,7 +25,8 @@ int SortSelectBgView::intValue(const QString& text) {
     }
     long long value = 0;
     for (; i < text.size() && text.at(i) >= u'0' && text.at(i) <= u'9'; ++i) {
-        value = std::min<long long>(value * 10 + (text.at(i).unicode() - u'0'), std::numeric_limits<int>::max());
+        value =
+            std::min<long long>(value * 10 + (text.at(i).unicode() - u'0'), std::numeric_limits<int>::max());
     }
     return static_cast<int>(negative ? -value : value);
 }

@@ -4,10 +4,12 @@
 
 QRectF StandardWindowButton::systemFrame(Kind kind, double frameHeight) {
     // 7 points from the left, 6 points apart, centred in the system's 22-point title bar.
-    return {7.0 + 20.0 * static_cast<int>(kind), frameHeight - 3 - kSize.height(), kSize.width(), kSize.height()};
+    return {7.0 + 20.0 * static_cast<int>(kind), frameHeight - 3 - kSize.height(), kSize.width(),
+            kSize.height()};
 }
 
-StandardWindowButton::StandardWindowButton(Kind kind, QWidget* parent) : QAbstractButton(parent), kind_(kind) {
+StandardWindowButton::StandardWindowButton(Kind kind, QWidget* parent)
+    : QAbstractButton(parent), kind_(kind) {
     resize(kSize.toSize());
     setFocusPolicy(Qt::NoFocus);
     connect(this, &QAbstractButton::clicked, this, [this] {

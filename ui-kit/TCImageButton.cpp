@@ -27,4 +27,6 @@ QColor TCImageButton::labelColor(State state) {
     return state == State::SwitchedOff ? QColor::fromRgbF(0.5f, 0.5f, 0.5f) : QColor(Qt::white);
 }
 
-void TCImageButton::stateChanged() { setButtonLabelColor(textField_, labelColor(state())); }
+void TCImageButton::stateChanged() {
+    setButtonLabelColor(textField_, labelColor(state()));
+}

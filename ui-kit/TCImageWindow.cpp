@@ -19,14 +19,17 @@ namespace {
 constexpr int kFullScreenButtonKind = 7;
 
 // The content rectangle that a titled system window keeps for a frame: all of it below the title bar.
-QRectF systemContentRect(const QRectF& frame) { return frame.adjusted(0, 0, 0, -22); }
+QRectF systemContentRect(const QRectF& frame) {
+    return frame.adjusted(0, 0, 0, -22);
+}
 
 }  // namespace
 
 TCImageWindow::TCImageWindow(const QSizeF& contentSize, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setAttribute(Qt::WA_TranslucentBackground);  // not opaque, clear background
-    new WindowMover(this);  // movable by its background; owned by the window
+    new WindowMover(this,
+                    [this] { return !isFullScreen(); });  // movable by its background; owned by the window
     resize(QSizeF(contentSize.width(), contentSize.height() + _minimumTitlebarHeight()).toSize());
     contentView_ = new QWidget(this);  // owned by the window
     placeCocoa(contentView_, contentViewFrame(size(), _minimumTitlebarHeight()));
@@ -54,7 +57,8 @@ void TCImageWindow::_doInitialWindowSetup() {
     trafficLightSeparation_ = _defaultTrafficLightSeparation();
     // Moves, resizes, key changes and title changes arrive as events; the application's activation as a
     // signal.
-    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this] { _displayWindowAndTitlebar(); });
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            [this] { _displayWindowAndTitlebar(); });
     _createTitlebarView();
     _layoutTrafficLightsAndContent();
 }
@@ -82,7 +86,8 @@ double TCImageWindow::_defaultTrafficLightSeparation() {
     static double separation = 0;
     if (separation == 0) {
         const QRectF close = StandardWindowButton::systemFrame(StandardWindowButton::Close, 100);
-        separation = StandardWindowButton::systemFrame(StandardWindowButton::Miniaturize, 100).x() - close.right();
+        separation =
+            StandardWindowButton::systemFrame(StandardWindowButton::Miniaturize, 100).x() - close.right();
     }
     return separation;
 }
@@ -93,12 +98,14 @@ QRectF TCImageWindow::titleBarContainerFrame(const QSizeF& frameSize, double tit
     return {0, frameSize.height() - titleBarHeight, frameSize.width(), titleBarHeight};
 }
 
-std::array<QRectF, 3> TCImageWindow::trafficLightFrames(const QRectF& container, const std::array<QSizeF, 3>& sizes,
+std::array<QRectF, 3> TCImageWindow::trafficLightFrames(const QRectF& container,
+                                                        const std::array<QSizeF, 3>& sizes,
                                                         const TrafficLightSettings& settings) {
     const auto& [close, minimize, zoom] = sizes;
     const double cy = container.y();
     const double ch = container.height();
-    std::array<QRectF, 3> frames{QRectF(QPointF(), close), QRectF(QPointF(), minimize), QRectF(QPointF(), zoom)};
+    std::array<QRectF, 3> frames{QRectF(QPointF(), close), QRectF(QPointF(), minimize),
+                                 QRectF(QPointF(), zoom)};
     if (!settings.vertical) {
         double y = settings.center ? std::round(cy + ch * 0.5 - close.height() * 0.5)
                                    : cy + ch - close.height() - settings.topMargin;
@@ -202,10 +209,10 @@ void TCImageWindow::_layoutTrafficLightsAndContent() {
     for (size_t i = 0; i < buttons.size(); ++i) {
         sizes[i] = buttons[i] ? QSizeF(buttons[i]->size()) : QSizeF(0, 0);
     }
-    const auto frames = trafficLightFrames(container, sizes,
-                                           {trafficLightButtonsLeftMargin_, trafficLightSeparation_,
-                                            trafficLightButtonsTopMargin_, topButtonMoveUp_,
-                                            centerTrafficLightButtons_, verticalTrafficLightButtons_});
+    const auto frames = trafficLightFrames(
+        container, sizes,
+        {trafficLightButtonsLeftMargin_, trafficLightSeparation_, trafficLightButtonsTopMargin_,
+         topButtonMoveUp_, centerTrafficLightButtons_, verticalTrafficLightButtons_});
     for (size_t i = 0; i < buttons.size(); ++i) {
         if (buttons[i]) {
             placeCocoa(buttons[i], frames[i]);
@@ -217,9 +224,9 @@ void TCImageWindow::_layoutTrafficLightsAndContent() {
             const QRectF current = cocoaFrameOf(fullScreen);
             setFullScreenButtonRightMargin(container.width() - (current.x() + current.width()));
         }
-        placeCocoa(fullScreen, fullScreenButtonFrame(container, QSizeF(fullScreen->size()),
-                                                     fullScreenButtonRightMargin_, fullScreenButtonTopMargin_,
-                                                     centerFullScreenButton_));
+        placeCocoa(fullScreen,
+                   fullScreenButtonFrame(container, QSizeF(fullScreen->size()), fullScreenButtonRightMargin_,
+                                         fullScreenButtonTopMargin_, centerFullScreenButton_));
         fullScreen->raise();
     }
     _repositionContentView();
@@ -371,9 +378,13 @@ void TCImageWindow::setFullScreenButton(QAbstractButton* button) {
 
 // --- delegate and window behaviour ----------------------------------------------------------------------
 
-WindowDelegate* TCImageWindow::delegate() const { return delegateProxy_->secondaryDelegate(); }
+WindowDelegate* TCImageWindow::delegate() const {
+    return delegateProxy_->secondaryDelegate();
+}
 
-void TCImageWindow::setDelegate(WindowDelegate* delegate) { delegateProxy_->setSecondaryDelegate(delegate); }
+void TCImageWindow::setDelegate(WindowDelegate* delegate) {
+    delegateProxy_->setSecondaryDelegate(delegate);
+}
 
 bool TCImageWindow::drawsAsMain() const {
     return isActiveWindow() && QGuiApplication::applicationState() == Qt::ApplicationActive;
@@ -385,7 +396,9 @@ void TCImageWindow::performClose() {
     }
 }
 
-void TCImageWindow::performMiniaturize() { showMinimized(); }
+void TCImageWindow::performMiniaturize() {
+    showMinimized();
+}
 
 void TCImageWindow::performZoom() {
     if (isMaximized()) {

@@ -33,8 +33,8 @@ public:
     };
     // Paints the title bar instead of the default; gets the painter, whether the window draws as main, the
     // title bar's rectangle and the clipping path (both in the title bar view's own coordinates).
-    using TitleBarDrawingBlock =
-        std::function<void(QPainter& painter, bool drawsAsMain, const QRectF& frame, const QPainterPath& clip)>;
+    using TitleBarDrawingBlock = std::function<void(QPainter& painter, bool drawsAsMain, const QRectF& frame,
+                                                    const QPainterPath& clip)>;
 
     struct TrafficLightSettings {
         double leftMargin = 0;
@@ -145,7 +145,8 @@ public:
     // --- geometry, in the window's Cocoa coordinates ---
     static QRectF titleBarContainerFrame(const QSizeF& frameSize, double titleBarHeight);
     // Close, minimise and zoom frames for buttons of these sizes (a missing button counts as size 0).
-    static std::array<QRectF, 3> trafficLightFrames(const QRectF& container, const std::array<QSizeF, 3>& sizes,
+    static std::array<QRectF, 3> trafficLightFrames(const QRectF& container,
+                                                    const std::array<QSizeF, 3>& sizes,
                                                     const TrafficLightSettings& settings);
     static QRectF fullScreenButtonFrame(const QRectF& container, const QSizeF& size, double rightMargin,
                                         double topMargin, bool center);

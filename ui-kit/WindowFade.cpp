@@ -10,7 +10,9 @@ int& testDuration() {
     return milliseconds;
 }
 
-QString fadeName() { return QStringLiteral("WindowFade"); }
+QString fadeName() {
+    return QStringLiteral("WindowFade");
+}
 
 // The running fade of one window, a child of that window. A fade that dies with its window tells nobody.
 class Fade : public QPropertyAnimation {
@@ -49,7 +51,9 @@ void WindowFade::fadeIn(QWidget* window, Completion done) {
     animateOpacity(window, 1.0, std::move(done));
 }
 
-void WindowFade::fadeOut(QWidget* window, Completion done) { animateOpacity(window, 0.0, std::move(done)); }
+void WindowFade::fadeOut(QWidget* window, Completion done) {
+    animateOpacity(window, 0.0, std::move(done));
+}
 
 void WindowFade::animateOpacity(QWidget* window, double target, Completion done) {
     if (Fade* running = Fade::runningFade(window)) {
@@ -62,4 +66,6 @@ void WindowFade::animateOpacity(QWidget* window, double target, Completion done)
     fade->start();
 }
 
-void WindowFade::setDurationForTesting(int milliseconds) { testDuration() = milliseconds; }
+void WindowFade::setDurationForTesting(int milliseconds) {
+    testDuration() = milliseconds;
+}

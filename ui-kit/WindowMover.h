@@ -12,7 +12,8 @@ class QWidget;
 // window, a title bar). The window follows the pointer's screen position from where the press began.
 class WindowMover : public QObject {
 public:
-    // `canMove` is asked at each press; a window it refuses is not moved by that drag.
+    // `canMove` is asked at each press; a window it refuses is not moved by that drag, and the press goes on
+    // to the view's parent.
     explicit WindowMover(QWidget* view, std::function<bool()> canMove = {});
     bool isDragging() const { return dragging_; }
 

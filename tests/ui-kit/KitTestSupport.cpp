@@ -1,0 +1,91 @@
+#include "tests/ui-kit/KitTestSupport.h"
+
+#include "tests/support/TestEnv.h"
+
+#include <QDir>
+#include <QEnterEvent>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QTest>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace kittest {
+
+QImage render(QWidget* widget) {
+    QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+QColor pixel(const QImage& image, int x, int y) {
+    return image.pixelColor(x, y);
+}
+
+bool sameColor(const QColor& a, const QColor& b, int tolerance) {
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance && std::abs(a.alpha() - b.alpha()) <= tolerance;
+}
+
+void hover(QWidget* widget, bool inside) {
+    if (inside) {
+        QTest::mouseMove(widget, widget->rect().center());
+    } else {
+        QTest::mouseMove(widget->window(),
+                         QPoint(widget->window()->width() - 1, widget->window()->height() - 1));
+    }
+    QCoreApplication::processEvents();
+}
+
+QString saveScreenshot(const QImage& image, const QString& name) {
+    const QString folder = testsupport::buildDir() + QStringLiteral("/screenshots/ui-kit");
+    QDir().mkpath(folder);
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    image.save(path);
+    return path;
+}
+
+void ContactSheet::add(const QString& caption, const QImage& image) {
+    entries_.append({caption, image});
+}
+
+QImage ContactSheet::compose(int width) const {
+    constexpr int kGap = 16;
+    constexpr int kCaption = 18;
+    // First pass places the tiles in rows; the second paints them.
+    QList<QPoint> origins;
+    int x = kGap;
+    int y = kGap;
+    int rowHeight = 0;
+    for (const auto& [caption, image] : entries_) {
+        const int tileWidth = std::max(image.width(), 120);
+        if (x + tileWidth + kGap > width && x > kGap) {
+            x = kGap;
+            y += rowHeight + kCaption + kGap;
+            rowHeight = 0;
+        }
+        origins.append({x, y});
+        x += tileWidth + kGap;
+        rowHeight = std::max(rowHeight, image.height());
+    }
+    QImage sheet(width, y + rowHeight + kCaption + kGap, QImage::Format_ARGB32_Premultiplied);
+    sheet.fill(QColor(0xE4, 0xE6, 0xEB));
+    QPainter painter(&sheet);
+    QFont font;
+    font.setPixelSize(11);
+    painter.setFont(font);
+    for (qsizetype i = 0; i < entries_.size(); ++i) {
+        const auto& [caption, image] = entries_[i];
+        painter.drawImage(origins[i], image);
+        painter.setPen(QColor(0x40, 0x40, 0x50));
+        painter.drawText(QRect(origins[i].x(), origins[i].y() + image.height() + 2,
+                               std::max(image.width(), 120), kCaption),
+                         Qt::AlignLeft | Qt::AlignTop, caption);
+    }
+    return sheet;
+}
+
+}  // namespace kittest

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QPair>
+#include <QPoint>
+#include <QString>
+
+class QWidget;
+
+namespace kittest {
+
+// The widget as it paints itself, at one pixel per point, on a transparent ground.
+QImage render(QWidget* widget);
+// The colour at (x, y) in the widget's own (Qt) coordinates.
+QColor pixel(const QImage& image, int x, int y);
+// Near enough for antialiased or rounded colours.
+bool sameColor(const QColor& a, const QColor& b, int tolerance = 3);
+
+// Moves the pointer into or out of a shown widget the way the window system reports it.
+void hover(QWidget* widget, bool inside);
+
+// Saves a screenshot under <build>/screenshots/ui-kit/<name>.png and returns the path.
+QString saveScreenshot(const QImage& image, const QString& name);
+
+// One picture of many captioned screenshots, laid out in rows, for people to review at a glance.
+class ContactSheet {
+public:
+    void add(const QString& caption, const QImage& image);
+    QImage compose(int width = 1400) const;
+
+private:
+    QList<QPair<QString, QImage>> entries_;
+};
+
+}  // namespace kittest
