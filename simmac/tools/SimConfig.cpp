@@ -1,0 +1,30 @@
+#include "simmac/tools/SimConfig.h"
+
+#include "simmac/state/FileLock.h"
+#include "simmac/state/SimPaths.h"
+
+#include "platform/PropertyList.h"
+
+namespace simmac {
+
+SimConfig SimConfig::load() {
+    const QVariantMap map =
+        platform::PropertyList::dictionaryFromFile(SimPaths::config()).value_or(QVariantMap());
+    SimConfig c;
+    c.lineDelayMs = map.value(QStringLiteral("LineDelayMs"), c.lineDelayMs).toInt();
+    c.eraseDelayMs = map.value(QStringLiteral("EraseDelayMs"), c.eraseDelayMs).toInt();
+    c.asrStepDelayMs = map.value(QStringLiteral("AsrStepDelayMs"), c.asrStepDelayMs).toInt();
+    c.verifyExtraLines = map.value(QStringLiteral("VerifyExtraLines"), c.verifyExtraLines).toInt();
+    c.computeUsageFromFiles =
+        map.value(QStringLiteral("ComputeUsageFromFiles"), c.computeUsageFromFiles).toBool();
+    return c;
+}
+
+bool SimConfig::set(const QString& key, const QVariant& value) {
+    const FileLock lock(FileLock::Mode::Exclusive);
+    QVariantMap map = platform::PropertyList::dictionaryFromFile(SimPaths::config()).value_or(QVariantMap());
+    map.insert(key, value);
+    return lock.held() && platform::PropertyList::writeXmlFile(SimPaths::config(), map);
+}
+
+}  // namespace simmac
