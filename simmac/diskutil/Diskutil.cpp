@@ -2,11 +2,15 @@
 
 #include "simmac/ToolExit.h"
 #include "simmac/diskutil/EjectVerb.h"
+#include "simmac/diskutil/EraseDiskVerb.h"
+#include "simmac/diskutil/EraseVolumeVerb.h"
+#include "simmac/diskutil/FsckVerb.h"
 #include "simmac/diskutil/InfoVerb.h"
 #include "simmac/diskutil/ListVerb.h"
 #include "simmac/diskutil/MountDiskVerb.h"
 #include "simmac/diskutil/MountVerb.h"
 #include "simmac/diskutil/RenameVerb.h"
+#include "simmac/diskutil/ResizeVolumeVerb.h"
 
 #include "platform/PropertyList.h"
 
@@ -23,7 +27,7 @@ struct Verb {
     VerbFunction run;
 };
 
-const std::array<Verb, 9> kVerbs{{
+const std::array<Verb, 15> kVerbs{{
     {"list", "list -plist [MountPoint|DiskIdentifier|DeviceNode]", &ListVerb::run},
     {"info", "info[rmation] -plist MountPoint|DiskIdentifier|DeviceNode|UUID", &InfoVerb::run},
     {"information", "info[rmation] -plist MountPoint|DiskIdentifier|DeviceNode|UUID", &InfoVerb::run},
@@ -33,6 +37,15 @@ const std::array<Verb, 9> kVerbs{{
     {"unmountdisk", "unmountDisk MountPoint|DiskIdentifier|DeviceNode", &MountDiskVerb::unmountDisk},
     {"eject", "eject MountPoint|DiskIdentifier|DeviceNode", &EjectVerb::run},
     {"rename", "rename MountPoint|DiskIdentifier|DeviceNode NewName", &RenameVerb::run},
+    {"erasevolume", "eraseVolume Format Name MountPoint|DiskIdentifier|DeviceNode",
+     &EraseVolumeVerb::eraseVolume},
+    {"reformat", "reformat MountPoint|DiskIdentifier|DeviceNode", &EraseVolumeVerb::reformat},
+    {"erasedisk", "eraseDisk Format Name [MBR[Format]|GPT[Format]] MountPoint|DiskIdentifier|DeviceNode",
+     &EraseDiskVerb::run},
+    {"resizevolume", "resizeVolume MountPoint|DiskIdentifier|DeviceNode Size [Format Name Size]",
+     &ResizeVolumeVerb::run},
+    {"verifyvolume", "verifyVolume MountPoint|DiskIdentifier|DeviceNode", &FsckVerb::verify},
+    {"repairvolume", "repairVolume MountPoint|DiskIdentifier|DeviceNode", &FsckVerb::repair},
 }};
 
 const Verb* find(const QString& name) {

@@ -4,18 +4,15 @@
 #include "simmac/diskutil/DeviceArgument.h"
 #include "simmac/diskutil/Diskutil.h"
 #include "simmac/diskutil/UnmountPolicy.h"
+#include "simmac/hdiutil/ImageDisk.h"
 #include "simmac/state/StateTransaction.h"
 #include "simmac/state/Topology.h"
 
 namespace simmac {
+namespace {
 
-int EjectVerb::run(ToolContext& ctx, const QStringList& args) {
-    if (args.size() != 1) {
-        Diskutil::usage(QStringLiteral("eject"));
-    }
-    const QString& argument = args.first();
-    StateTransaction tx;
-    SimState& state = tx.state();
+// The disk to eject, after the refusals: not ejectable, or a volume that will not unmount.
+QString ejectable(const SimState& state, const QString& argument) {
     const QString diskId = state.physicalDiskOf(DeviceArgument::node(state, argument));
     if (!state.disk(diskId)->ejectable) {
         throw ToolExit{1, QStringLiteral("Disk %1 failed to eject: the disk is not ejectable").arg(argument)};
@@ -25,8 +22,31 @@ int EjectVerb::run(ToolContext& ctx, const QStringList& args) {
             throw ToolExit{1, UnmountPolicy::refusal(diskId, *dissenter).join(QLatin1Char('\n'))};
         }
     }
-    Topology(tx).unplug(diskId, true);
-    tx.commit();
+    return diskId;
+}
+
+}  // namespace
+
+int EjectVerb::run(ToolContext& ctx, const QStringList& args) {
+    if (args.size() != 1) {
+        Diskutil::usage(QStringLiteral("eject"));
+    }
+    const QString& argument = args.first();
+    const SimState state = StateTransaction::current();
+    const QString diskId = ejectable(state, argument);
+    bool ejected = false;
+    if (state.disk(diskId)->isImage()) {
+        ejected = ImageDisk::detach(diskId);
+    } else {
+        StateTransaction tx;
+        ejected = ejectable(tx.state(), argument) == diskId && Topology(tx).unplug(diskId, true);
+        if (ejected) {
+            tx.commit();
+        }
+    }
+    if (!ejected) {
+        throw ToolExit{1, QStringLiteral("Disk %1 failed to eject").arg(argument)};
+    }
     ctx.console.line(QStringLiteral("Disk %1 ejected").arg(argument));
     return 0;
 }

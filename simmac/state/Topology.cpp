@@ -95,6 +95,9 @@ bool Topology::unplug(const QString& diskId, bool keep) {
 
 QString Topology::format(const QString& nodeId, const QString& fileSystem, const QString& name) {
     SimState& state = tx_.state();
+    if (const Disk* container = state.containerOnStore(nodeId)) {
+        dropContainer(container->id());
+    }
     NodeRef node = state.node(nodeId);
     Volume& v = *node.volume;
     const bool guid = isGuid(*node.disk);

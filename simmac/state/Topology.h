@@ -22,8 +22,9 @@ public:
     // for the disk holding the root volume.
     bool unplug(const QString& diskId, bool keep);
 
-    // Gives a partition (or a disk without a scheme) a new, empty file system. APFS makes the partition a
-    // store with a new container holding one volume. Returns the node that carries the file system.
+    // Gives a partition (or a disk without a scheme) a new, empty file system, dropping a container stored
+    // on it. APFS makes the partition a store with a new container holding one volume. Returns the node
+    // that carries the file system (unmounted).
     QString format(const QString& nodeId, const QString& fileSystem, const QString& name);
     // Removes every partition of a disk and the containers on them.
     void dropPartitions(const QString& diskId);

@@ -1,0 +1,31 @@
+#include "simmac/diskutil/FormatText.h"
+
+#include "simmac/state/FileSystemType.h"
+
+#include <cmath>
+
+namespace simmac {
+namespace {
+
+QString sizeText(qint64 bytes) {
+    if (bytes >= 1000000000) {
+        return QString::number(std::llround(static_cast<double>(bytes) / 1e9)) + QStringLiteral(" GB");
+    }
+    return QString::number(std::llround(static_cast<double>(bytes) / 1e6)) + QStringLiteral(" MB");
+}
+
+}  // namespace
+
+QString FormatText::initialized(const QString& nodeId, const QString& fileSystem, qint64 size) {
+    const QString device = QStringLiteral("/dev/r") + nodeId;
+    if (fileSystem == QLatin1String("hfs") || fileSystem == QLatin1String("jhfs")) {
+        const QString journal =
+            fileSystem == QLatin1String("jhfs") ? QStringLiteral(" with a 8192k journal") : QString();
+        return QStringLiteral("Initialized %1 as a %2 case-insensitive HFS Plus volume%3")
+            .arg(device, sizeText(size), journal);
+    }
+    return QStringLiteral("Initialized %1 as a %2 volume")
+        .arg(device, FileSystemType::personality(fileSystem));
+}
+
+}  // namespace simmac
