@@ -92,10 +92,6 @@ void ImageButtonBase::paintEvent(QPaintEvent* /*event*/) {
 }
 
 void ImageButtonBase::mousePressEvent(QMouseEvent* event) {
-    if (!isDisabled_) {
-        event->accept();  // swallowed whole: no tracking, no action, not passed on
-        return;
-    }
     if (isEnabled() && event->button() == Qt::LeftButton) {
         isTracking_ = true;
         refresh();
@@ -104,10 +100,6 @@ void ImageButtonBase::mousePressEvent(QMouseEvent* event) {
 }
 
 void ImageButtonBase::mouseReleaseEvent(QMouseEvent* event) {
-    if (!isDisabled_) {
-        event->accept();
-        return;
-    }
     const bool wasTracking = isTracking_;
     isTracking_ = false;
     QPointer<ImageButtonBase> self(this);
@@ -117,35 +109,32 @@ void ImageButtonBase::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
-void ImageButtonBase::mouseMoveEvent(QMouseEvent* event) {
-    if (!isDisabled_) {
-        event->accept();
-        return;
-    }
-    QAbstractButton::mouseMoveEvent(event);
-}
-
-void ImageButtonBase::keyPressEvent(QKeyEvent* event) {
-    if (!isDisabled_) {
-        event->accept();
-        return;
-    }
-    QAbstractButton::keyPressEvent(event);
-}
-
-void ImageButtonBase::keyReleaseEvent(QKeyEvent* event) {
-    if (!isDisabled_) {
-        event->accept();
-        return;
-    }
-    QAbstractButton::keyReleaseEvent(event);
-}
-
 bool ImageButtonBase::event(QEvent* event) {
-    if (event->type() == QEvent::Shortcut && !isDisabled_) {
+    if (!isDisabled_ && isActivation(event)) {
+        event->accept();  // swallowed whole: no tracking, no action, not passed on
         return true;
     }
     return QAbstractButton::event(event);
+}
+
+bool ImageButtonBase::isActivation(const QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Shortcut:
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            // The keys that press a button; Tab and the others still move the focus on.
+            const int key = static_cast<const QKeyEvent*>(event)->key();
+            return key == Qt::Key_Space || key == Qt::Key_Select || key == Qt::Key_Return ||
+                   key == Qt::Key_Enter;
+        }
+        default:
+            return false;
+    }
 }
 
 void ImageButtonBase::changeEvent(QEvent* event) {

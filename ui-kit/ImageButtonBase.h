@@ -52,9 +52,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -66,6 +63,9 @@ protected:
     QRectF srcRect_;
 
 private:
+    // The events that could press the button: a switched-off button swallows them.
+    static bool isActivation(const QEvent* event);
+
     bool isTracking_ = false;
     bool isFocus_ = false;
     bool isDisabled_ = true;

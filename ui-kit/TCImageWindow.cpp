@@ -200,6 +200,9 @@ QAbstractButton* TCImageWindow::_windowButtonToLayout(int kind, QAbstractButton*
 }
 
 void TCImageWindow::_layoutTrafficLightsAndContent() {
+    if (!titleBarContainer_) {
+        return;  // not set up yet
+    }
     _recalculateFrameForTitleBarContainer();
     const QRectF container = titleBarContainerFrame(size(), titleBarHeight_);
     const std::array<QAbstractButton*, 3> buttons{_windowButtonToLayout(0, closeButton_),

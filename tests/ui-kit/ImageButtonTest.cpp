@@ -19,31 +19,12 @@ using State = ImageButtonBase::State;
 
 namespace {
 
-// A shown window holding one button of the "btn_sec" family, 120 x 44 (taller than its 36-point images).
-template <typename Button>
-struct ButtonInWindow {
-    ButtonInWindow() {
-        window.resize(200, 80);
-        button = new Button(&window);
-        button->setGeometry(10, 10, 120, 44);
-        window.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-    QWidget window;
-    Button* button = nullptr;
-};
-
-std::unique_ptr<ButtonInWindow<TextImageButton>> secondaryButton() {
-    auto holder = std::make_unique<ButtonInWindow<TextImageButton>>();
-    holder->button->setImageFromFileNormalName("btn_sec", "btn_sec_press", "btn_sec_hover",
-                                               "btn_sec_disable");
-    holder->button->setTextWithName("Cancel");
+// A "btn_sec" button 120 x 44, taller than its 36-point images.
+std::unique_ptr<kittest::Shown<TextImageButton>> secondaryButton() {
+    auto holder = std::make_unique<kittest::Shown<TextImageButton>>(QSize(120, 44));
+    holder->view->setImageFromFileNormalName("btn_sec", "btn_sec_press", "btn_sec_hover", "btn_sec_disable");
+    holder->view->setTextWithName("Cancel");
     return holder;
-}
-
-// The colour the named image shows at a point well inside it.
-QColor imageColor(const QString& name, QPoint at) {
-    return NamedImage::imageNamed(name).pixmap().toImage().pixelColor(at);
 }
 
 }  // namespace
@@ -112,11 +93,10 @@ TEST(TextImageButtonLabel, SecondTitleOnlyChangesTheText) {
 }
 
 TEST(TextImageButtonLabel, TheTitleIsPaintedInTheLabelColour) {
-    auto holder = std::make_unique<ButtonInWindow<TextImageButton>>();
-    holder->button->setImageFromFileNormalName("btn_pri", "btn_pri_press", "btn_pri_hover",
-                                               "btn_pri_disable");
-    holder->button->setTextWithName("MMMMMMMM");
-    const QImage image = kittest::render(holder->button);
+    auto holder = std::make_unique<kittest::Shown<TextImageButton>>(QSize(120, 44));
+    holder->view->setImageFromFileNormalName("btn_pri", "btn_pri_press", "btn_pri_hover", "btn_pri_disable");
+    holder->view->setTextWithName("MMMMMMMM");
+    const QImage image = kittest::render(holder->view);
     int white = 0;
     for (int x = 20; x < 100; ++x) {
         for (int y = 10; y < 26; ++y) {
@@ -128,10 +108,10 @@ TEST(TextImageButtonLabel, TheTitleIsPaintedInTheLabelColour) {
 
 TEST(TextImageButtonLabel, TitleIsPlainTextAndLetsClicksThrough) {
     auto holder = secondaryButton();
-    holder->button->setTextWithName("<b>$(reboot)</b>");
-    EXPECT_EQ(holder->button->textField()->textFormat(), Qt::PlainText);
-    QSignalSpy clicked(holder->button, &QAbstractButton::clicked);
-    QTest::mouseClick(holder->button->textField(), Qt::LeftButton, {}, QPoint(5, 5));
+    holder->view->setTextWithName("<b>$(reboot)</b>");
+    EXPECT_EQ(holder->view->textField()->textFormat(), Qt::PlainText);
+    QSignalSpy clicked(holder->view, &QAbstractButton::clicked);
+    QTest::mouseClick(holder->view->textField(), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(clicked.size(), 1);
 }
 
@@ -170,62 +150,56 @@ TEST(TCImageButtonLabel, WhiteOrGreyAndTheImageShrinksToTheFrame) {
 
 TEST(TextImageButtonDrawing, EachStateDrawsItsImageFromTheTopLeft) {
     auto holder = secondaryButton();
-    TextImageButton* button = holder->button;
+    TextImageButton* button = holder->view;
     const QPoint inside(60, 30);  // in the image's lower part, still inside its 36 points
     const QPoint below(60, 40);   // under the image: the button is 44 high
 
-    QImage normal = kittest::render(button);
-    EXPECT_TRUE(
-        kittest::sameColor(kittest::pixel(normal, inside.x(), inside.y()), imageColor("btn_sec", inside)));
-    EXPECT_EQ(kittest::pixel(normal, below.x(), below.y()).alpha(), 0) << "image not drawn from the top left";
+    EXPECT_TRUE(kittest::showsImageColor(button, inside, "btn_sec"));
+    EXPECT_EQ(kittest::pixel(kittest::render(button), below.x(), below.y()).alpha(), 0)
+        << "image not drawn from the top left";
 
     kittest::hover(button, true);
     ASSERT_EQ(button->state(), State::Hover);
-    EXPECT_TRUE(kittest::sameColor(kittest::pixel(kittest::render(button), inside.x(), inside.y()),
-                                   imageColor("btn_sec_hover", inside)));
+    EXPECT_TRUE(kittest::showsImageColor(button, inside, "btn_sec_hover"));
     EXPECT_EQ(button->textField()->palette().color(QPalette::WindowText), getColor(98, 141, 255, 1));
 
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 20));
     ASSERT_EQ(button->state(), State::Pressed);
-    EXPECT_TRUE(kittest::sameColor(kittest::pixel(kittest::render(button), inside.x(), inside.y()),
-                                   imageColor("btn_sec_press", inside)));
+    EXPECT_TRUE(kittest::showsImageColor(button, inside, "btn_sec_press"));
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(20, 20));
 
     button->setButtonEnabled(false);
     ASSERT_EQ(button->state(), State::SwitchedOff);
-    EXPECT_TRUE(kittest::sameColor(kittest::pixel(kittest::render(button), inside.x(), inside.y()),
-                                   imageColor("btn_sec_disable", inside)));
+    EXPECT_TRUE(kittest::showsImageColor(button, inside, "btn_sec_disable"));
     EXPECT_EQ(button->textField()->palette().color(QPalette::WindowText), getColor(255, 255, 255, 0.64f));
     EXPECT_TRUE(button->isEnabled()) << "the control's own enabled state is left alone";
 }
 
 TEST(TextImageButtonDrawing, HoverEnterAndLeaveSwapTheImage) {
     auto holder = secondaryButton();
-    TextImageButton* button = holder->button;
+    TextImageButton* button = holder->view;
     const QPoint inside(60, 18);
     kittest::hover(button, true);
     EXPECT_TRUE(button->isFocus());
-    EXPECT_TRUE(kittest::sameColor(kittest::pixel(kittest::render(button), inside.x(), inside.y()),
-                                   imageColor("btn_sec_hover", inside)));
+    EXPECT_TRUE(kittest::showsImageColor(button, inside, "btn_sec_hover"));
     kittest::hover(button, false);
     EXPECT_FALSE(button->isFocus());
-    EXPECT_TRUE(kittest::sameColor(kittest::pixel(kittest::render(button), inside.x(), inside.y()),
-                                   imageColor("btn_sec", inside)));
+    EXPECT_TRUE(kittest::showsImageColor(button, inside, "btn_sec"));
     EXPECT_EQ(button->textField()->palette().color(QPalette::WindowText), getColor(65, 98, 255, 1));
 }
 
 TEST(TextImageButtonDrawing, HoverOnADisabledControlIsIgnored) {
     auto holder = secondaryButton();
-    holder->button->setEnabled(false);
-    kittest::hover(holder->button, true);
-    EXPECT_FALSE(holder->button->isFocus());
-    EXPECT_EQ(holder->button->state(), State::SwitchedOff);
+    holder->view->setEnabled(false);
+    kittest::hover(holder->view, true);
+    EXPECT_FALSE(holder->view->isFocus());
+    EXPECT_EQ(holder->view->state(), State::SwitchedOff);
 }
 
 TEST(TextImageButtonDrawing, WithoutImagesItDrawsAsAPlainButton) {
-    ButtonInWindow<TextImageButton> holder;
-    holder.button->setText("Plain");
-    const QImage image = kittest::render(holder.button);
+    kittest::Shown<TextImageButton> holder(QSize(120, 44));
+    holder.view->setText("Plain");
+    const QImage image = kittest::render(holder.view);
     int opaque = 0;
     for (int x = 0; x < image.width(); ++x) {
         opaque += image.pixelColor(x, image.height() / 2).alpha() > 0 ? 1 : 0;
@@ -268,33 +242,47 @@ TEST(SwitchedOffButton, IgnoresClicksKeysShortcutsAndTheDefaultKey) {
 
 TEST(SwitchedOffButton, APressUnderWayDoesNotCompleteAfterSwitchingOff) {
     auto holder = secondaryButton();
-    QSignalSpy clicked(holder->button, &QAbstractButton::clicked);
-    QTest::mousePress(holder->button, Qt::LeftButton, {}, QPoint(20, 20));
-    holder->button->setButtonEnabled(false);
-    QTest::mouseRelease(holder->button, Qt::LeftButton, {}, QPoint(20, 20));
+    QSignalSpy clicked(holder->view, &QAbstractButton::clicked);
+    QTest::mousePress(holder->view, Qt::LeftButton, {}, QPoint(20, 20));
+    holder->view->setButtonEnabled(false);
+    QTest::mouseRelease(holder->view, Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_EQ(clicked.size(), 0);
 
-    QTest::keyPress(holder->button, Qt::Key_Space);
-    holder->button->setButtonEnabled(false);
-    QTest::keyRelease(holder->button, Qt::Key_Space);
+    QTest::keyPress(holder->view, Qt::Key_Space);
+    holder->view->setButtonEnabled(false);
+    QTest::keyRelease(holder->view, Qt::Key_Space);
     EXPECT_EQ(clicked.size(), 0);
-    EXPECT_FALSE(holder->button->isDown());
+    EXPECT_FALSE(holder->view->isDown());
 }
 
 TEST(SwitchedOffButton, ASwallowedPressDoesNotReachTheParent) {
     auto holder = secondaryButton();
-    holder->button->setButtonEnabled(false);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20), holder->button->mapToGlobal(QPointF(20, 20)),
+    holder->view->setButtonEnabled(false);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20), holder->view->mapToGlobal(QPointF(20, 20)),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     press.ignore();
-    QCoreApplication::sendEvent(holder->button, &press);
+    QCoreApplication::sendEvent(holder->view, &press);
     EXPECT_TRUE(press.isAccepted());
 }
 
 TEST(ButtonClick, AnActionThatDeletesTheButtonIsSafe) {
     auto holder = secondaryButton();
-    QPointer<TextImageButton> button = holder->button;
+    QPointer<TextImageButton> button = holder->view;
     QObject::connect(button, &QAbstractButton::clicked, button, [&] { delete button.data(); });
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_TRUE(button.isNull());
+}
+
+TEST(SwitchedOffButton, TabStillMovesTheFocusOn) {
+    QWidget window;
+    auto* off = new TextImageButton(&window);
+    auto* next = new TextImageButton(&window);
+    off->setFocusPolicy(Qt::StrongFocus);
+    next->setFocusPolicy(Qt::StrongFocus);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    off->setFocus();
+    off->setButtonEnabled(false);
+    QTest::keyClick(off, Qt::Key_Tab);
+    EXPECT_TRUE(next->hasFocus());
 }

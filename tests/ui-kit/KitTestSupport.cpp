@@ -2,6 +2,8 @@
 
 #include "tests/support/TestEnv.h"
 
+#include "ui-kit/NamedImage.h"
+
 #include <QDir>
 #include <QEnterEvent>
 #include <QGuiApplication>
@@ -28,6 +30,14 @@ QColor pixel(const QImage& image, int x, int y) {
 bool sameColor(const QColor& a, const QColor& b, int tolerance) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance && std::abs(a.alpha() - b.alpha()) <= tolerance;
+}
+
+QColor imageColor(const QString& name, QPoint at) {
+    return NamedImage::imageNamed(name).pixmap().toImage().pixelColor(at);
+}
+
+bool showsImageColor(QWidget* widget, QPoint at, const QString& image, int tolerance) {
+    return sameColor(pixel(render(widget), at.x(), at.y()), imageColor(image, at), tolerance);
 }
 
 void hover(QWidget* widget, bool inside) {

@@ -6,10 +6,26 @@
 #include <QPair>
 #include <QPoint>
 #include <QString>
+#include <QTest>
+#include <QWidget>
 
-class QWidget;
+#include <gtest/gtest.h>
 
 namespace kittest {
+
+// A shown window holding one view of the given class, 20 points in from the window's edges.
+template <typename View>
+struct Shown {
+    explicit Shown(QSize size) {
+        window.resize(size.width() + 40, size.height() + 40);
+        view = new View(&window);  // owned by the window
+        view->setGeometry(20, 20, size.width(), size.height());
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    QWidget window;
+    View* view = nullptr;
+};
 
 // The widget as it paints itself, at one pixel per point, on a transparent ground.
 QImage render(QWidget* widget);
@@ -17,6 +33,10 @@ QImage render(QWidget* widget);
 QColor pixel(const QImage& image, int x, int y);
 // Near enough for antialiased or rounded colours.
 bool sameColor(const QColor& a, const QColor& b, int tolerance = 3);
+
+// The colour of the named image at a point of it, and whether `widget` paints that colour there.
+QColor imageColor(const QString& name, QPoint at);
+bool showsImageColor(QWidget* widget, QPoint at, const QString& image, int tolerance = 3);
 
 // Moves the pointer into or out of a shown widget the way the window system reports it.
 void hover(QWidget* widget, bool inside);

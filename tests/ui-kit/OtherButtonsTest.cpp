@@ -15,14 +15,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-QColor imageColor(const QString& name, QPoint at) {
-    return NamedImage::imageNamed(name).pixmap().toImage().pixelColor(at);
-}
-
-}  // namespace
-
 // --- tabs
 // -----------------------------------------------------------------------------------------------------
 
@@ -56,7 +48,7 @@ TEST(LeftButton, TheCurrentTabShowsItsSelectedIconAndTheMarker) {
 
     tab->setButtonAction(true);
     const QImage current = kittest::render(tab);
-    EXPECT_TRUE(kittest::sameColor(kittest::pixel(current, 108, 37), imageColor("tabon", {8, 22})));
+    EXPECT_TRUE(kittest::sameColor(kittest::pixel(current, 108, 37), kittest::imageColor("tabon", {8, 22})));
     EXPECT_EQ(tab->textField()->palette().color(QPalette::WindowText), getColor(226, 239, 255, 1));
     // The icon sits 23 points from the top (buttons are flipped): nothing above it.
     EXPECT_EQ(kittest::pixel(current, 56, 10).alpha(), 0);
@@ -69,33 +61,22 @@ TEST(LeftButton, TheCurrentTabShowsItsSelectedIconAndTheMarker) {
 // ----------------------------------------------------------------------------------
 
 TEST(TCImageButton, DrawsEachStateAndTheCloseIconIsItsOwnDisabledImage) {
-    QWidget window;
-    window.resize(60, 60);
-    auto* button = new TCImageButton(&window);
-    button->setGeometry(10, 10, 16, 16);
+    kittest::Shown<TCImageButton> shown(QSize(16, 16));
+    TCImageButton* button = shown.view;
     button->setImageFromFileNormalName("ic_close", "ic_close_press", "ic_close_hover", "ic_close");
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const QPoint ring(8, 1);  // on the circle, clear of the cross
-    EXPECT_TRUE(kittest::sameColor(kittest::pixel(kittest::render(button), ring.x(), ring.y()),
-                                   imageColor("ic_close", ring), 12));
+    EXPECT_TRUE(kittest::showsImageColor(button, ring, "ic_close", 12));
     kittest::hover(button, true);
-    EXPECT_TRUE(kittest::sameColor(kittest::pixel(kittest::render(button), ring.x(), ring.y()),
-                                   imageColor("ic_close_hover", ring), 12));
+    EXPECT_TRUE(kittest::showsImageColor(button, ring, "ic_close_hover", 12));
     button->setButtonEnabled(false);
-    EXPECT_TRUE(kittest::sameColor(kittest::pixel(kittest::render(button), ring.x(), ring.y()),
-                                   imageColor("ic_close", ring), 12));
+    EXPECT_TRUE(kittest::showsImageColor(button, ring, "ic_close", 12));
 }
 
 TEST(CancelTextImageButton, AMissingHoverImageDrawsNothingAndKeepsTheBlueTitle) {
-    QWidget window;
-    window.resize(160, 60);
-    auto* button = new CancelTextImageButton(&window);
-    button->setGeometry(10, 10, 120, 36);
+    kittest::Shown<CancelTextImageButton> shown(QSize(120, 36));
+    CancelTextImageButton* button = shown.view;
     button->setImageFromFileNormalName("btn_sec", "btn_sec_press", "no_such_image", "btn_sec_disable");
     button->setTextWithName("Cancel");
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     kittest::hover(button, true);
     ASSERT_EQ(button->state(), ImageButtonBase::State::Hover);
     EXPECT_EQ(kittest::pixel(kittest::render(button), 4, 4).alpha(), 0);
@@ -109,12 +90,8 @@ TEST(CancelTextImageButton, AMissingHoverImageDrawsNothingAndKeepsTheBlueTitle) 
 // -------------------------------------------------------------------
 
 TEST(KVHandButton, ShowsTheHandWhileThePointerIsOver) {
-    QWidget window;
-    window.resize(200, 60);
-    auto* link = new KVHandButton(&window);
-    link->setGeometry(10, 10, 120, 24);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    kittest::Shown<KVHandButton> shown(QSize(120, 24));
+    KVHandButton* link = shown.view;
     kittest::hover(link, true);
     EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
     kittest::hover(link, false);

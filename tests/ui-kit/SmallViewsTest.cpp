@@ -53,27 +53,13 @@ struct DropDelegate : DragViewDelegate {
     std::vector<QStringList> drops;
 };
 
-// A shown window with one view of the given class.
-template <typename View>
-struct Shown {
-    explicit Shown(QSize size = {360, 66}) {
-        window.resize(size.width() + 40, size.height() + 40);
-        view = new View(&window);
-        view->setGeometry(20, 20, size.width(), size.height());
-        window.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-    QWidget window;
-    View* view = nullptr;
-};
-
 }  // namespace
 
 // --- rows, tiles and panels
 // ---------------------------------------------------------------------------------
 
 TEST(SortSelectBgView, ReportsItsNumberOnEntryAndExitAndLightsUp) {
-    Shown<SortSelectBgView> shown({200, 30});
+    kittest::Shown<SortSelectBgView> shown(QSize(200, 30));
     RowDelegate delegate;
     shown.view->setDelegate(&delegate);
     shown.view->setIdentifier("2");
@@ -98,14 +84,14 @@ TEST(SortSelectBgView, IdentifiersReadAsLeadingIntegers) {
 }
 
 TEST(SortSelectBgView, WithoutADelegateItStillRedraws) {
-    Shown<SortSelectBgView> shown({200, 30});
+    kittest::Shown<SortSelectBgView> shown(QSize(200, 30));
     kittest::hover(shown.view, true);
     EXPECT_TRUE(shown.view->isMouseIn());
     QTest::mouseClick(shown.view, Qt::LeftButton);  // nobody to tell: nothing happens
 }
 
 TEST(DiskListView, HighlightsUnderThePointerAndReportsClicks) {
-    Shown<DiskListView> shown({392, 64});
+    kittest::Shown<DiskListView> shown(QSize(392, 64));
     TileDelegate delegate;
     shown.view->setDiskViewDelegate(&delegate);
     EXPECT_EQ(DiskListView::highlightRect(), QRectF(15.5, 5.5, 319, 55));
@@ -124,7 +110,7 @@ TEST(DiskListView, HighlightsUnderThePointerAndReportsClicks) {
 }
 
 TEST(SelectBgView, ReportsEachEntryOnceHoweverOftenItRedraws) {
-    Shown<SelectBgView> shown({300, 150});
+    kittest::Shown<SelectBgView> shown(QSize(300, 150));
     PanelDelegate delegate;
     shown.view->setDelegate(&delegate);
     for (int i = 0; i < 3; ++i) {
@@ -142,7 +128,7 @@ TEST(LComboBoxSubView, AClickSelects) {
         void doSelect() override { ++selects; }
         int selects = 0;
     } combo;
-    Shown<LComboBoxSubView> shown({200, 30});
+    kittest::Shown<LComboBoxSubView> shown(QSize(200, 30));
     shown.view->setDelegate(&combo);
     QTest::mouseClick(shown.view, Qt::LeftButton);
     EXPECT_EQ(combo.selects, 1);
@@ -294,7 +280,7 @@ TEST(TopImageView, DraggingItMovesTheWindow) {
 // --- tracking areas ---------------------------------------------------------------------------------------
 
 TEST(HoverArea, ReportsMovesInsideAndAnExitWhenTheViewIsHidden) {
-    Shown<QWidget> shown({200, 100});
+    kittest::Shown<QWidget> shown(QSize(200, 100));
     int entries = 0;
     int exits = 0;
     std::vector<QPointF> moves;
