@@ -1,6 +1,5 @@
 #include "platform/SimEventLog.h"
 
-#include "platform/Dispatch.h"
 #include "platform/MacPath.h"
 
 #include <QCoreApplication>

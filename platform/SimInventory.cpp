@@ -38,6 +38,14 @@ QString simFile(const QString& name) {
     return root.isEmpty() ? QString() : root + QStringLiteral("/.sim/") + name;
 }
 
+std::optional<QVariantMap> dictionaryAt(const QString& hostFile) {
+    const auto value = hostFile.isEmpty() ? std::nullopt : PropertyList::fromHostFile(hostFile);
+    if (!value || value->typeId() != QMetaType::QVariantMap) {
+        return std::nullopt;
+    }
+    return value->toMap();
+}
+
 void appendVolumes(const QVariantMap& disk, QList<QVariantMap>& out) {
     if (!disk.value(QStringLiteral("FileSystem")).toString().isEmpty()) {
         out.append(disk);
@@ -57,20 +65,11 @@ std::optional<QVariantMap> SimInventory::state() {
         return std::nullopt;
     }
     SharedLock lock(simFile(QStringLiteral("lock")));
-    const auto value = PropertyList::fromHostFile(file);
-    if (!value || value->typeId() != QMetaType::QVariantMap) {
-        return std::nullopt;
-    }
-    return value->toMap();
+    return dictionaryAt(file);
 }
 
 std::optional<QVariantMap> SimInventory::machine() {
-    const QString file = simFile(QStringLiteral("machine.plist"));
-    const auto value = file.isEmpty() ? std::nullopt : PropertyList::fromHostFile(file);
-    if (!value || value->typeId() != QMetaType::QVariantMap) {
-        return std::nullopt;
-    }
-    return value->toMap();
+    return dictionaryAt(simFile(QStringLiteral("machine.plist")));
 }
 
 QList<QVariantMap> SimInventory::volumes(const QVariantMap& state) {

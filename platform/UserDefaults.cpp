@@ -46,7 +46,11 @@ QString UserDefaults::domainFile(const QString& domain) {
 
 QVariant UserDefaults::objectForKey(const QString& key) {
     for (const QString& domain : {applicationDomain, globalDomain}) {
-        QSettings settings(domainFile(domain), QSettings::IniFormat);
+        const QString file = domainFile(domain);
+        if (file.isEmpty()) {
+            return {};
+        }
+        QSettings settings(file, QSettings::IniFormat);
         if (settings.contains(key)) {
             return settings.value(key);
         }
@@ -55,7 +59,11 @@ QVariant UserDefaults::objectForKey(const QString& key) {
 }
 
 void UserDefaults::setObject(const QVariant& value, const QString& key, const QString& domain) {
-    QSettings settings(domainFile(domain), QSettings::IniFormat);
+    const QString file = domainFile(domain);
+    if (file.isEmpty()) {
+        return;
+    }
+    QSettings settings(file, QSettings::IniFormat);
     settings.setValue(key, value);
     settings.sync();
 }

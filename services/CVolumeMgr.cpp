@@ -23,10 +23,6 @@ QString text(const QVariantMap& map, const char* key) {
     return map.value(QLatin1String(key)).toString();
 }
 
-bool isOneOf(const QString& value, const QSet<QString>& set) {
-    return set.contains(value);
-}
-
 bool ejectable(const QVariantMap& info) {
     return info.value(QStringLiteral("Ejectable")).toBool();
 }
@@ -35,16 +31,16 @@ bool ejectable(const QVariantMap& info) {
 bool hiddenByEntry(const QVariantMap& entry) {
     static const QSet<QString> contents{"Apple_Boot", "EFI", "Apple_CoreStorage", "Apple_APFS"};
     static const QSet<QString> mountPoints{"/System/Volumes/Update/mnt1", "/System/Volumes/Data"};
-    return isOneOf(text(entry, "Content"), contents) ||
+    return contents.contains(text(entry, "Content")) ||
            text(entry, "FilesystemName") == u"Case-sensitive APFS" ||
-           isOneOf(text(entry, "MountPoint"), mountPoints);
+           mountPoints.contains(text(entry, "MountPoint"));
 }
 
 bool hiddenByInfo(const QVariantMap& info) {
     static const QSet<QString> contents{"Apple_Boot", "EFI", "Apple_CoreStorage"};
     const bool unnamed =
         text(info, "VolumeName").isEmpty() && info.value(QStringLiteral("TotalSize")).toULongLong() != 0;
-    return text(info, "BusProtocol") == u"Disk Image" || isOneOf(text(info, "Content"), contents) ||
+    return text(info, "BusProtocol") == u"Disk Image" || contents.contains(text(info, "Content")) ||
            (text(info, "MountPoint").isEmpty() && !ejectable(info)) || (unnamed && !ejectable(info));
 }
 
@@ -54,7 +50,7 @@ bool hiddenSystemMount(const QVariantMap& info) {
     static const QSet<QString> system{"/System/Volumes/Data", "/System/Volumes/VM"};
     const QString mountPoint = text(info, "MountPoint");
     return mountPoint == u"/System/Volumes/Update/mnt1" ||
-           (isOneOf(mountPoint, auxiliary) && !ejectable(info)) || isOneOf(mountPoint, system);
+           (auxiliary.contains(mountPoint) && !ejectable(info)) || system.contains(mountPoint);
 }
 
 bool tiny(const QVariantMap& info) {
@@ -138,10 +134,10 @@ std::optional<QVariantMap> CVolumeMgr::volumeForEntry(const QVariantMap& entry, 
     const QString name = text(volume, "volumeName");
     static const QSet<QString> firmware{"iSCPreboot", "xART", "Hardware"};
     static const QSet<QString> helpers{"Preboot", "Recovery", "VM"};
-    if (isOneOf(name, firmware) && !ejectable(*info)) {
+    if (firmware.contains(name) && !ejectable(*info)) {
         return std::nullopt;
     }
-    if (isOneOf(name, helpers)) {
+    if (helpers.contains(name)) {
         if (text(*info, "MountPoint").isEmpty()) {
             return std::nullopt;
         }

@@ -3,6 +3,7 @@
 #include "services/DiskUtilCommands.h"
 #include "services/ExecCommand.h"
 
+#include "tests/disk-services/QtPrinting.h"
 #include "tests/support/TestEnv.h"
 
 #include <QDir>

@@ -2,6 +2,7 @@
 
 #include "platform/PropertyList.h"
 
+#include "tests/disk-services/QtPrinting.h"
 #include "tests/support/TestEnv.h"
 
 #include <QDir>

@@ -1,5 +1,6 @@
 #include "services/KVLog.h"
 
+#include "tests/disk-services/QtPrinting.h"
 #include "tests/support/TestEnv.h"
 
 #include <QFile>

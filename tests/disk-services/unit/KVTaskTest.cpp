@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include "tests/disk-services/QtPrinting.h"
 
 #include <cmath>
 #include <thread>

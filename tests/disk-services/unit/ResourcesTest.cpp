@@ -5,6 +5,7 @@
 #include "services/KVPublicUtilities.h"
 #include "services/SystemFolder.h"
 
+#include "tests/disk-services/QtPrinting.h"
 #include "tests/support/TestEnv.h"
 
 #include <QDir>

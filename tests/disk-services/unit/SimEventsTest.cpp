@@ -6,6 +6,7 @@
 #include "platform/Workspace.h"
 #include "services/WatchMountUnmount.h"
 
+#include "tests/disk-services/QtPrinting.h"
 #include "tests/support/TestEnv.h"
 
 #include <QDir>

@@ -2,6 +2,7 @@
 #include "services/KVPublicUtilities.h"
 
 #include <gtest/gtest.h>
+#include "tests/disk-services/QtPrinting.h"
 
 #include <limits>
 

@@ -2,6 +2,7 @@
 #include "platform/SystemInfo.h"
 #include "services/KVPublicUtilities.h"
 
+#include "tests/disk-services/QtPrinting.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>
