@@ -10,7 +10,6 @@
 #include "simmac/state/SimPaths.h"
 #include "simmac/state/SizeText.h"
 #include "simmac/state/StateTransaction.h"
-#include "simmac/state/Topology.h"
 #include "simmac/state/UsageMeter.h"
 
 #include "platform/FileSystem.h"
@@ -198,17 +197,7 @@ int Hdiutil::detach(ToolContext& ctx, const QString& verb, const QStringList& ar
                            QStringLiteral("hdiutil: couldn't unmount \"%1\" - Resource busy").arg(diskId)};
         }
     }
-    bool done = false;
-    if (state.disk(diskId)->isImage()) {
-        done = ImageDisk::detach(diskId);
-    } else {
-        StateTransaction tx;
-        done = Topology(tx).unplug(diskId, true);
-        if (done) {
-            tx.commit();
-        }
-    }
-    if (!done) {
+    if (!ImageDisk::eject(diskId)) {
         throw ToolExit{1, QStringLiteral("hdiutil: %1 failed - Input/output error").arg(verb)};
     }
     ctx.console.line(QStringLiteral("\"%1\" ejected.").arg(diskId));
