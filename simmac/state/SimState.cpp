@@ -102,9 +102,13 @@ ConstNodeRef SimState::node(const QString& id) const {
     return findNode<const SimState, ConstNodeRef>(*this, id);
 }
 
-Disk* SimState::disk(const QString& id) { return findDisk<SimState, Disk>(*this, id); }
+Disk* SimState::disk(const QString& id) {
+    return findDisk<SimState, Disk>(*this, id);
+}
 
-const Disk* SimState::disk(const QString& id) const { return findDisk<const SimState, const Disk>(*this, id); }
+const Disk* SimState::disk(const QString& id) const {
+    return findDisk<const SimState, const Disk>(*this, id);
+}
 
 const Disk* SimState::containerOnStore(const QString& storeId) const {
     for (const Disk& d : disks) {

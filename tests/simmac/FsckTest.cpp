@@ -66,8 +66,8 @@ TEST(DiskutilRepair, RemountsAtTheSamePlaceAndClearsTheDamage) {
     const ToolRun result = mac.run(kDiskutil, {"repairvolume", "/Volumes/USB HFS/"});
     EXPECT_EQ(result.exitCode, 0);
     const QStringList lines = QString::fromUtf8(result.out).split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(lines.at(2), "Volume was successfully unmounted");
-    EXPECT_EQ(lines.at(3), "Performing fsck_hfs -y -x /dev/r" + volume);
+    EXPECT_EQ(lines.at(1), "Volume was successfully unmounted");
+    EXPECT_EQ(lines.at(2), "Performing fsck_hfs -y -x /dev/r" + volume);
     EXPECT_TRUE(lines.contains("The volume USB HFS was repaired successfully"));
     EXPECT_EQ(lines.last(), "Finished file system repair on " + volume + " (USB HFS)");
     EXPECT_EQ(mac.info(volume).value("MountPoint"), "/Volumes/USB HFS");
@@ -93,8 +93,8 @@ TEST(DiskutilRepair, RefusesTheRootAndBusyVolumes) {
 TEST(DiskutilVerify, UnpluggingTheDiskMidStreamEndsIt) {
     SimMac mac;
     const QString disk = mac.attach("usb-exfat");
-    mac.setConfig("LineDelayMs", 60);
-    mac.setConfig("VerifyExtraLines", 30);
+    mac.setConfig("LineDelayMs", 150);
+    mac.setConfig("VerifyExtraLines", 100);  // far longer than the unplug takes
     const StreamedRun run =
         StreamedRun::run(mac, kDiskutil, {"verifyvolume", "/Volumes/USB/"}, unplugOnFirstChunk(mac, disk));
     EXPECT_EQ(run.exitCode, 1);
@@ -105,7 +105,7 @@ TEST(DiskutilVerify, UnpluggingTheDiskMidStreamEndsIt) {
 TEST(DiskutilEraseDisk, UnpluggingTheDiskMidStreamEndsIt) {
     SimMac mac;
     const QString disk = mac.attach("usb-exfat");
-    mac.setConfig("EraseDelayMs", 800);
+    mac.setConfig("EraseDelayMs", 16000);  // far longer than the unplug takes
     const StreamedRun run = StreamedRun::run(mac, kDiskutil, {"eraseDisk", "APFS", "TavrunSystem", disk},
                                              unplugOnFirstChunk(mac, disk));
     EXPECT_EQ(run.exitCode, 1);

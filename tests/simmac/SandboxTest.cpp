@@ -3,7 +3,9 @@
 #include "simmac/state/Mounter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +58,21 @@ TEST(Sandbox, PathsEscapingTheRootAreRefusedByTheTools) {
     EXPECT_EQ(mac.run("/usr/sbin/diskutil", {"info", "-plist", "/../../"}).exitCode, 1);
     EXPECT_EQ(mac.run("/usr/bin/zip", {"-r", "/../out.zip", "/Users"}).exitCode, 1);
     EXPECT_EQ(entriesAround(mac), before);
+}
+
+TEST(Sandbox, LinksInsideTheRootDoNotLeadToolsOut) {
+    SimMac mac;
+    QTemporaryDir outside;
+    ASSERT_TRUE(QFile::link(outside.path(), mac.host("/Users/out")));
+    QDir().mkpath(mac.host("/tmp/src"));
+    const ToolRun into =
+        mac.run("/usr/bin/hdiutil", {"create", "/Users/out/x.dmg", "-srcfolder", "/tmp/src"});
+    EXPECT_EQ(into.err, "hdiutil: create failed - No such file or directory\n");
+    EXPECT_EQ(mac.run("/usr/bin/hdiutil", {"create", "/Users/in.dmg", "-srcfolder", "/Users/out"}).exitCode,
+              1)
+        << "nothing of the host is packed into an image";
+    EXPECT_EQ(mac.run("/bin/cp", {"/Users/Shared", "/Users/out/planted"}).exitCode, 1);
+    EXPECT_TRUE(QDir(outside.path()).isEmpty());
 }
 
 }  // namespace
