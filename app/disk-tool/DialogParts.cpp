@@ -1,0 +1,44 @@
+#include "app/disk-tool/DialogParts.h"
+
+#include "ui-kit/ButtonLabel.h"
+#include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/TextImageButton.h"
+#include "ui-kit/getColor.h"
+
+#include <QLabel>
+
+namespace disktool {
+
+QColor textColor(double alpha) {
+    return getColor(79, 79, 98, static_cast<float>(alpha));
+}
+
+QLabel* makeLabel(QWidget* parent, int pixelSize, const QColor& color, bool bold) {
+    auto* label = new QLabel(parent);  // owned by the parent
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(systemFont(pixelSize, bold));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+
+QLabel* addLabel(QWidget* parent, const QRectF& frame, int pixelSize, const QColor& color, bool bold) {
+    QLabel* label = makeLabel(parent, pixelSize, color, bold);
+    cocoa::setCocoaFrame(label, frame);
+    return label;
+}
+
+TextImageButton* addImageButton(QWidget* parent, const QRectF& frame, const QString& family,
+                                const QString& title) {
+    auto* button = new TextImageButton(parent);  // owned by the parent
+    cocoa::setCocoaFrame(button, frame);
+    button->setButtonEnabled(true);
+    button->setImageFromFileNormalName(family, family + QStringLiteral("_press"),
+                                       family + QStringLiteral("_hover"),
+                                       family + QStringLiteral("_disable"));
+    button->setTextWithName(title);
+    return button;
+}
+
+}  // namespace disktool

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPointer>
+#include <QSizeF>
+#include <QWidget>
+
+class QLabel;
+class TextImageButton;
+
+// The closing message of a format, with "OK", which closes it. It says whether the format succeeded; the
+// volume list shows what the disk holds now. The hosting window is not owned.
+class FormatEndViewController : public QWidget {
+public:
+    static constexpr QSizeF kViewSize{360, 160};
+
+    explicit FormatEndViewController(QWidget* parent = nullptr);
+
+    void changeResult(bool succeeded);
+    void closeWindow();
+
+    QWidget* superDelegate() const { return superDelegate_; }
+    void setSuperDelegate(QWidget* window) { superDelegate_ = window; }
+    TextImageButton* closeButton() const { return closeButton_; }
+    QLabel* titleLabel() const { return titleLabel_; }
+    QLabel* messageLabel() const { return messageLabel_; }
+
+private:
+    void awakeFromNib();
+
+    TextImageButton* closeButton_ = nullptr;
+    QLabel* titleLabel_ = nullptr;
+    QLabel* messageLabel_ = nullptr;
+    QPointer<QWidget> superDelegate_;
+};

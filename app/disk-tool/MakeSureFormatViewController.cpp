@@ -1,0 +1,182 @@
+#include "app/disk-tool/MakeSureFormatViewController.h"
+
+#include "app/disk-tool/DialogParts.h"
+#include "app/disk-tool/FormatTypeViewController.h"
+#include "app/disk-tool/MakeSureFormatVCDelegate.h"
+#include "platform/Dispatch.h"
+#include "ui-kit/ButtonLabel.h"
+#include "ui-kit/ChildWindows.h"
+#include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/NamedImage.h"
+#include "ui-kit/RPAAttachedWindow.h"
+#include "ui-kit/TextImageButton.h"
+#include "ui-kit/getColor.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// The layout, in the view's Cocoa coordinates. The type row lies just above where the menu opens.
+constexpr QRectF kNameLabelFrame{30, 200, 400, 28};
+constexpr QRectF kNodeFrame{30, 156, 400, 40};
+constexpr QRectF kNameCaptionFrame{30, 122, 120, 24};
+constexpr QRectF kNameFieldFrame{160, 122, 270, 24};
+constexpr QRectF kTypeCaptionFrame{30, 86, 120, 24};
+constexpr QRectF kTypeLabelFrame{165, 86, 130, 24};
+constexpr QRectF kOpenImageFrame{300, 92, 12, 12};
+constexpr QRectF kTypeButtonFrame{160, 86, 160, 24};
+constexpr QRectF kNoFrame{180, 22, 120, 36};
+constexpr QRectF kOkFrame{310, 22, 120, 36};
+
+void setTextColor(QLabel* label, const QColor& color) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+}
+
+}  // namespace
+
+MakeSureFormatViewController::MakeSureFormatViewController(QWidget* parent) : QWidget(parent) {
+    resize(kViewSize.toSize());
+    nameLabel_ = disktool::addLabel(this, kNameLabelFrame, 16, disktool::textColor(), true);
+    nodeLabel_ = disktool::addLabel(this, kNodeFrame, 12, disktool::textColor(0.8));
+    nodeLabel_->setWordWrap(true);
+    disktool::addLabel(this, kNameCaptionFrame, 13, disktool::textColor())->setText(QStringLiteral("Name:"));
+    disktool::addLabel(this, kTypeCaptionFrame, 13, disktool::textColor())
+        ->setText(QStringLiteral("Format:"));
+    nameTextFiled_ = new QLineEdit(this);  // owned by the view
+    nameTextFiled_->setFont(systemFont(13));
+    cocoa::setCocoaFrame(nameTextFiled_, kNameFieldFrame);
+    typeLabel_ = disktool::addLabel(this, kTypeLabelFrame, 13, disktool::textColor());
+    openImageV_ = new QLabel(this);  // owned by the view
+    openImageV_->setPixmap(NamedImage::imageNamed(QStringLiteral("ic_open")).pixmap());
+    cocoa::setCocoaFrame(openImageV_, kOpenImageFrame);
+    typeSelectBut_ = new QPushButton(this);  // owned by the view; a clear button over the type
+    typeSelectBut_->setFlat(true);
+    typeSelectBut_->setCursor(Qt::PointingHandCursor);
+    typeSelectBut_->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
+    cocoa::setCocoaFrame(typeSelectBut_, kTypeButtonFrame);
+    noButton_ = disktool::addImageButton(this, kNoFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
+    okButton_ =
+        disktool::addImageButton(this, kOkFrame, QStringLiteral("btn_pri"), QStringLiteral("Continue"));
+    awakeFromNib();
+}
+
+MakeSureFormatViewController::~MakeSureFormatViewController() {
+    releaseMenu();
+}
+
+void MakeSureFormatViewController::awakeFromNib() {
+    connect(okButton_, &QAbstractButton::clicked, this, &MakeSureFormatViewController::okButtonAction);
+    connect(noButton_, &QAbstractButton::clicked, this, &MakeSureFormatViewController::noButtonAction);
+    connect(typeSelectBut_, &QAbstractButton::clicked, this, &MakeSureFormatViewController::openMenuAction);
+}
+
+void MakeSureFormatViewController::setName(const QString& name, const QString& type) {
+    nameLabel_->setText(QStringLiteral("Format '%1'?").arg(name));
+    nodeLabel_->setText(
+        QStringLiteral("All data on '%1' will be deleted after format, do you want to format it?").arg(name));
+    nameTextFiled_->setReadOnly(true);
+    nameTextFiled_->setText(name);
+    typeLabel_->setText(type);
+    setTextColor(typeLabel_, getColor(79, 79, 98, 1));
+    openImageV_->show();
+    if (type.toLower().contains(QStringLiteral("apfs"))) {
+        setTextColor(typeLabel_, QColor::fromRgbF(0, 0, 0, 0.6f));
+        openImageV_->hide();
+        typeSelectBut_->setEnabled(false);
+    }
+    chengTextStart();
+}
+
+void MakeSureFormatViewController::chengTextStart() {
+    // Editable again once the dialog's run serves the main queue, so the field does not grab the text as
+    // the window comes up.
+    platform::mainAsync([self = QPointer<MakeSureFormatViewController>(this)] {
+        if (self) {
+            self->nameTextFiled_->setReadOnly(false);
+        }
+    });
+}
+
+void MakeSureFormatViewController::okButtonAction() {
+    if (delegate_) {
+        delegate_->makeSureToFormatSelectVolumeWithName(nameTextFiled_->text(), typeLabel_->text());
+    }
+    closeWindow();
+}
+
+void MakeSureFormatViewController::noButtonAction() {
+    closeWindow();
+}
+
+void MakeSureFormatViewController::closeWindow() {
+    if (superDelegate_) {
+        superDelegate_->close();
+    }
+}
+
+void MakeSureFormatViewController::openMenuAction() {
+    if (isPopSortWin_) {
+        return;
+    }
+    isPopSortWin_ = true;
+    releaseMenu();
+    formatTypeVC_ = std::make_unique<FormatTypeViewController>();
+    formatTypeVC_->setDelegate(this);
+    sortAttachedWindow_ = RPAAttachedWindow::initWithView(formatTypeVC_.get(), kMenuPoint, superDelegate_,
+                                                          AttachedWindowSideAbove, 0, 0.8f);
+    if (superDelegate_) {
+        ChildWindows::addChildWindow(superDelegate_, sortAttachedWindow_.get());
+    }
+    sortAttachedWindow_->show();
+    const int opening = ++menuOpenings_;
+    platform::mainAfter(kMenuWaitMs, [self = QPointer<MakeSureFormatViewController>(this), opening] {
+        if (self && self->menuOpenings_ == opening) {
+            self->closeMattachedWindow();
+        }
+    });
+}
+
+void MakeSureFormatViewController::closeMattachedWindow() {
+    // Later on the main queue: the menu may be what is calling (a click on one of its rows, the pointer
+    // leaving it), and it must not go while it does.
+    platform::mainAsync([self = QPointer<MakeSureFormatViewController>(this)] {
+        if (!self || !self->isPopSortWin_) {
+            return;
+        }
+        self->isPopSortWin_ = false;
+        self->releaseMenu();
+    });
+}
+
+void MakeSureFormatViewController::releaseMenu() {
+    if (sortAttachedWindow_) {
+        if (superDelegate_) {
+            ChildWindows::removeChildWindow(superDelegate_, sortAttachedWindow_.get());
+        }
+        sortAttachedWindow_->hide();
+    }
+    if (formatTypeVC_) {
+        formatTypeVC_->setDelegate(nullptr);
+    }
+    sortAttachedWindow_.reset();
+    formatTypeVC_.reset();
+}
+
+void MakeSureFormatViewController::mouseEixtView(bool exited) {
+    isPopSortWin_ = exited;
+    if (exited) {
+        closeMattachedWindow();
+    }
+}
+
+void MakeSureFormatViewController::selectFormatbyType(int index) {
+    const QString type = FormatTypeViewController::typeText(index);
+    if (!type.isEmpty()) {
+        typeLabel_->setText(type);
+    }
+    mouseEixtView(true);
+}

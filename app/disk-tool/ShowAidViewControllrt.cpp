@@ -1,0 +1,146 @@
+#include "app/disk-tool/ShowAidViewControllrt.h"
+
+#include "app/disk-tool/DialogParts.h"
+#include "app/disk-tool/ShowAidVCDelegate.h"
+#include "ui-kit/AidProgress.h"
+#include "ui-kit/ButtonLabel.h"
+#include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/NamedImage.h"
+#include "ui-kit/TextImageButton.h"
+
+#include <QFontMetricsF>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// The layout, in the view's Cocoa coordinates.
+constexpr QRectF kIconFrame{25, 344, 32, 32};
+constexpr QRectF kNodeFrame{70, 338, 425, 44};
+constexpr QRectF kTableFrame{25, 108, 470, 220};
+constexpr QRectF kProgressFrame{25, 84, 470, 8};
+constexpr QRectF kStopFrame{240, 22, 120, 36};
+constexpr QRectF kCompleteFrame{375, 22, 120, 36};
+
+constexpr int kFontSize = 12;
+
+}  // namespace
+
+ShowAidViewControllrt::ShowAidViewControllrt(QWidget* parent) : QWidget(parent) {
+    resize(kViewSize.toSize());
+    iconImageView_ = new QLabel(this);  // owned by the view
+    iconImageView_->setPixmap(NamedImage::imageNamed(QStringLiteral("ic_repair_disk")).pixmap());
+    cocoa::setCocoaFrame(iconImageView_, kIconFrame);
+    nodeLabel_ = disktool::addLabel(this, kNodeFrame, 13, disktool::textColor());
+    nodeLabel_->setWordWrap(true);
+    nodeLabel_->setText(
+        QStringLiteral("First Aid is checking the volume. Keep the disk connected until it has "
+                       "finished."));
+
+    showTableView_ = new QTableView(this);  // owned by the view
+    rows_ = new QStandardItemModel(0, 1, showTableView_);
+    showTableView_->setModel(rows_);
+    showTableView_->horizontalHeader()->hide();
+    showTableView_->verticalHeader()->hide();
+    showTableView_->horizontalHeader()->setStretchLastSection(true);
+    showTableView_->setShowGrid(false);
+    showTableView_->setWordWrap(true);
+    showTableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    showTableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    showTableView_->setFont(systemFont(kFontSize));
+    showTableView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    cocoa::setCocoaFrame(showTableView_, kTableFrame);
+
+    progress_ = new AidProgress(this);  // owned by the view
+    cocoa::setCocoaFrame(progress_, kProgressFrame);
+    stopBut_ = disktool::addImageButton(this, kStopFrame, QStringLiteral("btn_sec"), QStringLiteral("Stop"));
+    stopBut_->setButtonEnabled(false);
+    completeBut_ =
+        disktool::addImageButton(this, kCompleteFrame, QStringLiteral("btn_pri"), QStringLiteral("Complete"));
+    awakeFromNib();
+}
+
+void ShowAidViewControllrt::awakeFromNib() {
+    allShowStrArr.clear();
+    completeBut_->setButtonEnabled(false);
+    connect(completeBut_, &QAbstractButton::clicked, this, &ShowAidViewControllrt::completeButAction);
+    connect(stopBut_, &QAbstractButton::clicked, this, &ShowAidViewControllrt::stopButAction);
+    progress_->changeProgressValue(1.0f);
+}
+
+void ShowAidViewControllrt::changeShowOutPut(const QString& text) {
+    QString row = text;
+    if (row.endsWith(u'\n')) {
+        row.chop(1);
+    }
+    allShowStrArr.append(row);
+    auto* item = new QStandardItem(row);  // owned by the model
+    item->setEditable(false);
+    rows_->appendRow(item);
+    const int last = numberOfRowsInTableView() - 1;
+    showTableView_->setRowHeight(last, static_cast<int>(heightOfRow(last)));
+    showTableView_->scrollToBottom();
+}
+
+void ShowAidViewControllrt::setProgressValue(float value) {
+    progress_->changeProgressValue(barValue(value));
+    if (value == kEndValue) {
+        completeBut_->setButtonEnabled(true);
+        stopBut_->setButtonEnabled(false);
+        cancel_.reset();
+    }
+}
+
+float ShowAidViewControllrt::barValue(float value) {
+    if (value == kEndValue) {
+        return 100.0f;
+    }
+    return std::min(5.0f * value, 99.0f);
+}
+
+void ShowAidViewControllrt::setCancelFlag(const platform::CancelFlag& flag) {
+    cancel_ = flag;
+    stopBut_->setButtonEnabled(true);
+}
+
+void ShowAidViewControllrt::stopButAction() {
+    if (cancel_) {
+        cancel_->request();
+    }
+    stopBut_->setButtonEnabled(false);
+}
+
+void ShowAidViewControllrt::completeButAction() {
+    closeWindow();
+    if (delegate_) {
+        delegate_->closeShowAidWindow();
+    }
+}
+
+void ShowAidViewControllrt::closeWindow() {
+    if (superDelegate_) {
+        superDelegate_->close();
+    }
+}
+
+double ShowAidViewControllrt::heightOfRow(int row) const {
+    const QSizeF size = sizeofString(objectValueForRow(row), systemFont(kFontSize), kTextWidth);
+    return rowHeightForTextHeight(size.height());
+}
+
+QSizeF ShowAidViewControllrt::sizeofString(const QString& text, const QFont& font, double width) {
+    const QRectF bounds(0, 0, width, std::numeric_limits<float>::max());
+    return QFontMetricsF(font).boundingRect(bounds, Qt::TextWordWrap, text).size();
+}
+
+double ShowAidViewControllrt::rowHeightForTextHeight(double textHeight) {
+    if (textHeight > 30.0 && textHeight < 36.0) {
+        return 36.0;
+    }
+    return std::max(textHeight, 20.0);
+}
