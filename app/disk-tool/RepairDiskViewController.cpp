@@ -7,10 +7,9 @@
 #include "app/disk-tool/FristAidViewController.h"
 #include "app/disk-tool/MakeSureFormatViewController.h"
 #include "app/disk-tool/ShowAidViewControllrt.h"
+#include "app/disk-tool/VolumeCommands.h"
 #include "platform/Dispatch.h"
 #include "platform/FileBrowser.h"
-#include "platform/LogCategories.h"
-#include "platform/ToolProcess.h"
 #include "platform/Workspace.h"
 #include "services/CVolumeMgr.h"
 #include "services/DiskUtilCommands.h"
@@ -27,12 +26,10 @@
 #include "ui-kit/StatusAttachedWindow.h"
 #include "ui-kit/TextImageButton.h"
 
-#include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <QStringDecoder>
-#include <QThread>
+#include <QTextDocument>
 #include <QUrl>
 
 #include <algorithm>
@@ -115,113 +112,29 @@ QLabel* addRowLabel(QWidget* cell, const char* identifier, const QRect& frame, i
     return label;
 }
 
-bool runSucceeded(const platform::ToolCommand& command) {
-    const platform::ToolResult result = platform::ToolProcess::run(command, commandDeadline());
-    if (!result.succeeded()) {
-        qCWarning(lcApp) << command.arguments.value(0) << "failed:" << static_cast<int>(result.outcome)
-                         << result.exitCode;
-    }
-    return result.succeeded();
+// A label's text, and the same as its tooltip; tooltips take markup, so the text is escaped for them.
+QLabel* showText(QWidget* cell, const char* identifier, const QString& text) {
+    auto* label = cell->findChild<QLabel*>(QLatin1String(identifier));
+    label->setText(text);
+    label->setToolTip(Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap));
+    return label;
 }
 
-QString infoText(const QVariantMap& info, const char* key) {
-    return info.value(QLatin1String(key)).toString();
-}
-
-// diskutil's facts on the volume the user chose, when its identifier still names that volume: the same disk
-// UUID when it has one, else the same name, file system and size (a partition of a disk with a master boot
-// record has no UUID).
-std::optional<QVariantMap> chosenVolumeInfo(const VolumeObj& volume) {
-    auto info = KVPublicUtilities::KVGetDiskInfo(volume.volumePath);
-    if (!info) {
-        return std::nullopt;
-    }
-    bool same = false;
-    if (!volume.diskUUID.isEmpty()) {
-        same = infoText(*info, "DiskUUID") == volume.diskUUID;
-    } else {
-        const QString name = infoText(*info, "VolumeName");
-        same = infoText(*info, "DiskUUID").isEmpty() &&
-               (name.isEmpty() ? QStringLiteral("Untitled") : name) == volume.volumeName &&
-               infoText(*info, "FilesystemName") == volume.diskType &&
-               info->value(QStringLiteral("TotalSize")).toLongLong() == volume.volumeTotalSizeNum;
-    }
-    return same ? info : std::nullopt;
-}
-
-// A tool that says it succeeded is believed once the volume shows it: a new name, or a new volume UUID after
-// an erase.
-bool showsName(const QString& device, const QString& name) {
-    const auto info = KVPublicUtilities::KVGetDiskInfo(device);
-    return info && infoText(*info, "VolumeName").compare(name, Qt::CaseInsensitive) == 0;
-}
-
-bool erased(const QString& device, const QVariantMap& before) {
-    const auto after = KVPublicUtilities::KVGetDiskInfo(device);
-    return after && infoText(*after, "VolumeUUID") != infoText(before, "VolumeUUID");
-}
-
-// The format itself, on the global queue. An APFS volume keeps its file system: it is renamed, then
-// reformatted; any other volume is erased to the chosen type. Nothing is erased once a step has failed, or
-// when the identifier no longer names the volume the user chose.
-bool formatVolume(const VolumeObj& volume, const QString& name, const QString& type) {
-    const auto before = chosenVolumeInfo(volume);
-    if (!before) {
-        qCWarning(lcApp) << "not formatting" << volume.volumePath << ": it no longer holds"
-                         << volume.volumeName;
-        return false;
-    }
-    const bool ran = volume.diskType.toLower().contains(QStringLiteral("apfs"))
-                         ? runSucceeded(DiskUtilCommands::rename(volume.volumePath, name)) &&
-                               runSucceeded(DiskUtilCommands::reformat(volume.volumePath))
-                         : runSucceeded(DiskUtilCommands::eraseVolume(
-                               type, RepairDiskViewController::eraseName(name, type),
-                               QStringLiteral("/dev/") + volume.volumePath));
-    return ran && erased(volume.volumePath, *before);
-}
-
-QString firstAidOutcome(const platform::ToolResult& result) {
-    if (result.outcome == platform::ToolOutcome::Cancelled) {
-        return QStringLiteral("First Aid was stopped.");
-    }
-    return result.succeeded() ? QString() : QStringLiteral("First Aid failed.");
-}
-
-// Waits before First Aid starts, unless the user stops the run first.
-void waitBeforeStart(int milliseconds, const platform::CancelFlag& stop) {
-    QDeadlineTimer start(milliseconds);
-    while (!start.hasExpired() && !stop.isRequested()) {
-        QThread::msleep(static_cast<unsigned long>(std::clamp<qint64>(start.remainingTime(), 1, 20)));
-    }
-}
-
-// One First Aid run, on the global queue: after the wait, each piece of the tool's output (standard error
-// included) becomes one row of the output window, in order, and the end value follows the tool's end.
+// First Aid on the global queue: its rows and the bar go to the output window on the main queue, in order.
 void runFirstAid(const QPointer<ShowAidViewControllrt>& output, const platform::ToolCommand& command,
                  const platform::CancelFlag& stop, int delayMs) {
-    waitBeforeStart(delayMs, stop);
-    int pieces = 0;
-    QStringDecoder decoder(QStringDecoder::Utf8);  // keeps a character split between two pieces
-    platform::ToolProcess process(command);
-    process.setMergeStandardError(true);
-    process.setCancelFlag(stop);
-    process.setOutputHandler([&](const QByteArray& chunk) {
-        ++pieces;
-        QString text = decoder.decode(chunk);
-        if (decoder.hasError()) {
-            text.clear();  // not UTF-8: no row, but the bar moves
-            decoder.resetState();
-        }
-        platform::mainAsync([output, text, count = pieces] {
-            if (output) {
-                if (!text.isEmpty()) {
-                    output->changeShowOutPut(text);
+    const QString outcome =
+        disktool::runFirstAid(command, stop, delayMs, [&](const QString& text, int pieces) {
+            // Bytes that are not UTF-8 come as an empty text: no row, yet the bar moves.
+            platform::mainAsync([output, text, pieces] {
+                if (output) {
+                    if (!text.isEmpty()) {
+                        output->changeShowOutPut(text);
+                    }
+                    output->setProgressValue(static_cast<float>(pieces));
                 }
-                output->setProgressValue(static_cast<float>(count));
-            }
+            });
         });
-    });
-    const QString outcome = firstAidOutcome(process.run());
     platform::mainAsync([output, outcome] {
         if (output) {
             if (!outcome.isEmpty()) {
@@ -430,16 +343,10 @@ QWidget* RepairDiskViewController::viewForTableColumn(CustomTableView* tableView
 
     cell->findChild<QLabel*>(QStringLiteral("icon"))
         ->setPixmap(NamedImage::imageNamed(volumeIcon(volume)).pixmap());
-    auto* name = cell->findChild<QLabel*>(QStringLiteral("name"));
-    name->setText(volume.volumeName);
-    name->setToolTip(volume.volumeName);
+    auto* name = showText(cell, "name", volume.volumeName);
     name->setVisible(!renaming);
-    auto* type = cell->findChild<QLabel*>(QStringLiteral("type"));
-    type->setText(volume.diskType);
-    type->setToolTip(volume.diskType);
-    auto* size = cell->findChild<QLabel*>(QStringLiteral("size"));
-    size->setText(sizeText(volume));
-    size->setToolTip(size->text());
+    showText(cell, "type", volume.diskType);
+    showText(cell, "size", sizeText(volume));
     auto* edit = cell->findChild<QWidget*>(QStringLiteral("editname"));
     for (QLineEdit* field : edit->findChildren<QLineEdit*>()) {
         field->setText(volume.volumeName);
@@ -557,8 +464,7 @@ void RepairDiskViewController::saveButtonAction() {
     }
     const QString name =
         target->diskType.toLower().contains(QStringLiteral("fat32")) ? fat32Name(typed) : typed;
-    const bool renamed = runSucceeded(DiskUtilCommands::rename(target->volumePath, name)) &&
-                         showsName(target->volumePath, name);
+    const bool renamed = disktool::renameVolume(target->volumePath, name);
     if (renamed && selectVolume && selectVolume->volumePath == target->volumePath) {
         selectVolume->volumeName = name;
     }
@@ -624,6 +530,9 @@ void RepairDiskViewController::makeSureToFormatSelectVolumeWithName(const QStrin
         return;
     }
     const VolumeObj volume = *formatTarget_;
+    // An APFS volume keeps its type and takes the name as typed; the others follow the erase's name rules.
+    const bool apfs = volume.diskType.toLower().contains(QStringLiteral("apfs"));
+    const QString erasedName = apfs ? name : eraseName(name, type);
     formatRunning_ = true;
     const int run = ++formatRuns_;
     platform::mainAfter(delays.formatingViewMs, [guard = Guard(this), run] {
@@ -631,8 +540,8 @@ void RepairDiskViewController::makeSureToFormatSelectVolumeWithName(const QStrin
             guard->showFormatingView();
         }
     });
-    platform::globalAsync([guard = Guard(this), volume, name, type] {
-        const bool succeeded = formatVolume(volume, name, type);
+    platform::globalAsync([guard = Guard(this), volume, erasedName, type] {
+        const bool succeeded = disktool::formatVolume(volume, erasedName, type);
         platform::mainAsync([guard, succeeded] {
             if (guard) {
                 guard->formatCompleted(succeeded);

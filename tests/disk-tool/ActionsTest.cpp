@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTextDocument>
 
 using namespace disktooltest;
 
@@ -114,7 +115,7 @@ TEST(DiskToolRename, AHostileNameReachesDiskutilAsOneUnchangedArgument) {
     Harness h(QStringLiteral("intel-10.12-hfs"));
     const QString node = h.sim.attach("usb-hfs") + "s2";
     h.open();
-    const QString hostile = QStringLiteral("$(touch pwned) `id` \"a\" 'b' \\ ; | & > x");
+    const QString hostile = QStringLiteral("$(touch pwned) `id` \"a\" 'b' \\ ; | & > <b>x</b>");
     ASSERT_TRUE(h.select("USB HFS"));
     h.typeNewName(hostile);
     h.click("save");
@@ -122,6 +123,11 @@ TEST(DiskToolRename, AHostileNameReachesDiskutilAsOneUnchangedArgument) {
     EXPECT_EQ(h.diskutilCalls("rename"), (Calls{{"rename", node, hostile}}));
     EXPECT_EQ(h.node(node).value("VolumeName"), hostile);
     EXPECT_FALSE(QFile::exists("pwned"));
+    // Shown as it is, never as markup.
+    const QLabel* label = h.cell(h.rowOf(hostile))->findChild<QLabel*>("name");
+    EXPECT_EQ(label->text(), hostile);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->toolTip(), Qt::convertFromPlainText(hostile, Qt::WhiteSpaceNoWrap));
 }
 
 namespace {

@@ -15,6 +15,7 @@
 
 #include <QLabel>
 #include <QTest>
+#include <QTextDocument>
 
 using namespace disktooltest;
 
@@ -124,7 +125,8 @@ TEST(DiskToolList, RowsShowIconTypeSizeAndTheSelectedRowAloneIsTallWithButtons) 
 
     QWidget* usbCell = h.cell(1);
     EXPECT_EQ(usbCell->findChild<QLabel*>("type")->text(), "ExFAT");
-    EXPECT_EQ(usbCell->findChild<QLabel*>("name")->toolTip(), "USB");
+    EXPECT_EQ(usbCell->findChild<QLabel*>("name")->toolTip(),
+              Qt::convertFromPlainText("USB", Qt::WhiteSpaceNoWrap));
     EXPECT_TRUE(usbCell->findChild<QLabel*>("size")->text().endsWith("/31.79 GB"));
     for (const char* id : {"open", "mount", "fristaid", "rename", "format", "eject", "save"}) {
         EXPECT_FALSE(usbCell->findChild<QWidget*>(id)->isVisible()) << id << " on an unselected row";
