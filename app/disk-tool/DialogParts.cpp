@@ -13,13 +13,17 @@ QColor textColor(double alpha) {
     return getColor(79, 79, 98, static_cast<float>(alpha));
 }
 
+void setTextColor(QLabel* label, const QColor& color) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+}
+
 QLabel* makeLabel(QWidget* parent, int pixelSize, const QColor& color, bool bold) {
     auto* label = new QLabel(parent);  // owned by the parent
     label->setTextFormat(Qt::PlainText);
     label->setFont(systemFont(pixelSize, bold));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
+    setTextColor(label, color);
     return label;
 }
 

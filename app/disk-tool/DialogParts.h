@@ -15,6 +15,7 @@ namespace disktool {
 // The kit's dark text colour, (79, 79, 98).
 QColor textColor(double alpha = 1.0);
 
+void setTextColor(QLabel* label, const QColor& color);
 // A plain-text label in the system font of `pixelSize`, not yet placed.
 QLabel* makeLabel(QWidget* parent, int pixelSize, const QColor& color, bool bold = false);
 // The same, placed at the frame.

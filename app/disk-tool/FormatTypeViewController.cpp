@@ -12,12 +12,6 @@ namespace {
 const std::array<QString, 4> kTypeTexts{QStringLiteral("ExFAT"), QStringLiteral("MS-DOS FAT32"),
                                         QStringLiteral("Journaled HFS+"), QStringLiteral("APFS")};
 
-void setLabelColor(QLabel* label, const QColor& color) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-}
-
 }  // namespace
 
 FormatTypeViewController::FormatTypeViewController(QWidget* parent) : QWidget(parent) {
@@ -77,9 +71,9 @@ void FormatTypeViewController::selectSortType(SortSelectBgView* row) {
 void FormatTypeViewController::mouseInView(bool inside, int tag) {
     if (!inside) {
         for (QLabel* label : labels_) {
-            setLabelColor(label, getColor(79, 79, 98, 1));
+            disktool::setTextColor(label, getColor(79, 79, 98, 1));
         }
     } else if (tag >= 0 && tag < static_cast<int>(labels_.size())) {
-        setLabelColor(labels_[static_cast<size_t>(tag)], getColor(255, 255, 255, 1));
+        disktool::setTextColor(labels_[static_cast<size_t>(tag)], getColor(255, 255, 255, 1));
     }
 }

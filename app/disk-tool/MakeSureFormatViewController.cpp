@@ -30,12 +30,6 @@ constexpr QRectF kTypeButtonFrame{160, 86, 160, 24};
 constexpr QRectF kNoFrame{180, 22, 120, 36};
 constexpr QRectF kOkFrame{310, 22, 120, 36};
 
-void setTextColor(QLabel* label, const QColor& color) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-}
-
 }  // namespace
 
 MakeSureFormatViewController::MakeSureFormatViewController(QWidget* parent) : QWidget(parent) {
@@ -81,10 +75,10 @@ void MakeSureFormatViewController::setName(const QString& name, const QString& t
     nameTextFiled_->setReadOnly(true);
     nameTextFiled_->setText(name);
     typeLabel_->setText(type);
-    setTextColor(typeLabel_, getColor(79, 79, 98, 1));
+    disktool::setTextColor(typeLabel_, getColor(79, 79, 98, 1));
     openImageV_->show();
     if (type.toLower().contains(QStringLiteral("apfs"))) {
-        setTextColor(typeLabel_, QColor::fromRgbF(0, 0, 0, 0.6f));
+        disktool::setTextColor(typeLabel_, QColor::fromRgbF(0, 0, 0, 0.6f));
         openImageV_->hide();
         typeSelectBut_->setEnabled(false);
     }

@@ -52,6 +52,15 @@ void runFirstAid(Harness& h, bool repair, Output& output, const QString& shot = 
     h.click("fristaid");
 }
 
+// An HFS+ volume that needs repair, selected; its identifier.
+QString selectDamagedVolume(Harness& h) {
+    const QString node = h.sim.attach("usb-hfs") + "s2";
+    h.sim.simctl({"set", node, "Damaged", "true"});
+    h.open();
+    EXPECT_TRUE(h.select("USB HFS"));
+    return node;
+}
+
 bool hasRowContaining(const Output& output, const QString& text) {
     return std::any_of(output.rows.begin(), output.rows.end(),
                        [&](const QString& row) { return row.contains(text); });
@@ -89,10 +98,7 @@ TEST(DiskToolFirstAid, VerifiesAHealthyVolumeByItsIdentifierAndShowsEveryPiece) 
 
 TEST(DiskToolFirstAid, VerifyingADamagedVolumeShowsTheToolsErrorAndFails) {
     Harness h(QStringLiteral("intel-10.12-hfs"));
-    const QString node = h.sim.attach("usb-hfs") + "s2";
-    h.sim.simctl({"set", node, "Damaged", "true"});
-    h.open();
-    ASSERT_TRUE(h.select("USB HFS"));
+    const QString node = selectDamagedVolume(h);
     Output output;
     runFirstAid(h, false, output, "firstaid-verify-damaged");
     EXPECT_TRUE(hasRowContaining(output, "The volume USB HFS was found corrupt and needs to be repaired"));
@@ -105,10 +111,7 @@ TEST(DiskToolFirstAid, VerifyingADamagedVolumeShowsTheToolsErrorAndFails) {
 
 TEST(DiskToolFirstAid, RepairsADamagedVolume) {
     Harness h(QStringLiteral("intel-10.12-hfs"));
-    const QString node = h.sim.attach("usb-hfs") + "s2";
-    h.sim.simctl({"set", node, "Damaged", "true"});
-    h.open();
-    ASSERT_TRUE(h.select("USB HFS"));
+    const QString node = selectDamagedVolume(h);
     Output output;
     runFirstAid(h, true, output, "firstaid-repair");
     EXPECT_EQ(h.diskutilCalls("repairvolume"), (Calls{{"repairvolume", node}}));

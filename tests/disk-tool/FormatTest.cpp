@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 
@@ -153,6 +154,19 @@ TEST(DiskToolFormat, TheConfirmationShowsTheVolumeAndCancelChangesNothing) {
         clickButton(dialog.typeSelectBut());
         ASSERT_TRUE(dialog.sortAttachedWindow());
         screenshot(dialog.sortAttachedWindow(), "format-type-menu");
+        // The menu as it lies over the confirmation, a window of its own.
+        QWidget* menu = dialog.sortAttachedWindow();
+        const QRect area = dialog.window()->frameGeometry().united(menu->frameGeometry());
+        QImage both(area.size(), QImage::Format_ARGB32_Premultiplied);
+        both.fill(Qt::transparent);
+        QPainter painter(&both);
+        painter.drawImage(dialog.window()->pos() - area.topLeft(), dialog.window()->grab().toImage());
+        painter.drawImage(menu->pos() - area.topLeft(), menu->grab().toImage());
+        painter.end();
+        QLabel picture;
+        picture.setPixmap(QPixmap::fromImage(both));
+        picture.resize(both.size());
+        screenshot(&picture, "format-confirm-menu-open");
         clickButton(dialog.noButton());
     });
     h.click("format");

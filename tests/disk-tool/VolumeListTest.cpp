@@ -53,6 +53,15 @@ const QStringList kAll{"open", "mount", "fristaid", "rename", "format", "eject"}
 const QStringList kSystem{"open", "fristaid", "rename"};
 const QStringList kUnmounted{"mount", "rename", "format", "eject"};
 
+// The screen shown and its first load started, with diskutil's list slow to come.
+void startSlowFirstLoad(Harness& h) {
+    h.sim.addFault(
+        {{"Tool", "diskutil"}, {"Verb", "list"}, {"Action", "delay"}, {"DelayMs", 1500}, {"Times", 1}});
+    h.screen = std::make_unique<RepairDiskViewController>();
+    h.screen->show();
+    h.screen->loadData();
+}
+
 struct MacCase {
     const char* preset;
     const char* systemName;
@@ -166,11 +175,7 @@ TEST(DiskToolList, UnmountedVolumesOfferMountAndAnyFreeSpaceOutsideApfsCountsAsM
 
 TEST(DiskToolList, ShowsTheLoadingViewAndNoRowsWhileItEnumerates) {
     Harness h(QStringLiteral("intel-10.12-hfs"));
-    h.sim.addFault(
-        {{"Tool", "diskutil"}, {"Verb", "list"}, {"Action", "delay"}, {"DelayMs", 1500}, {"Times", 1}});
-    h.screen = std::make_unique<RepairDiskViewController>();
-    h.screen->show();
-    h.screen->loadData();
+    startSlowFirstLoad(h);
     EXPECT_TRUE(h.screen->isScanning());
     EXPECT_TRUE(h.screen->loadProView()->isVisible());
     EXPECT_EQ(h.screen->parTableView()->numberOfRows(), 0);
@@ -210,11 +215,7 @@ TEST(DiskToolList, NotificationsWithinTheGateStartNoEnumerationButOneFollows) {
 
 TEST(DiskToolList, NotificationsDuringAnEnumerationAreFollowedByOneMore) {
     Harness h(QStringLiteral("intel-10.12-hfs"));
-    h.sim.addFault(
-        {{"Tool", "diskutil"}, {"Verb", "list"}, {"Action", "delay"}, {"DelayMs", 1500}, {"Times", 1}});
-    h.screen = std::make_unique<RepairDiskViewController>();
-    h.screen->show();
-    h.screen->loadData();
+    startSlowFirstLoad(h);
     h.sim.attach("usb-fat32-mbr");
     ASSERT_TRUE(waitFor([&] { return h.screen->isReloadPending(); }, 10000))
         << "the plug's notification arrives while the list is read";
