@@ -22,6 +22,7 @@ namespace platform {
 namespace {
 
 constexpr int kSocketWaitMs = 2000;
+constexpr int kLockWaitMs = 300;
 constexpr qint64 kMaxRequestBytes = 64;
 const QByteArray kActivate = QByteArrayLiteral("activate ");
 
@@ -70,6 +71,25 @@ QString bundleFile(const QString& base) {
     return base + QStringLiteral(".bundle");
 }
 
+// An instance that was killed leaves its place behind. Every new registration clears the places of the
+// user's instances that have gone, on any simulated Mac, so they never pile up.
+void clearPlacesOfGoneInstances(const QString& ownBase) {
+    const QString folder = QFileInfo(ownBase).path();
+    for (const QFileInfo& lock : QDir(folder).entryInfoList({QStringLiteral("*.lock")}, QDir::Files)) {
+        const QString base = lock.filePath().chopped(5);  // ".lock"
+        if (base == ownBase) {
+            continue;
+        }
+        QLockFile probe(lock.filePath());
+        probe.setStaleLockTime(0);
+        if (probe.tryLock(0)) {  // a live instance holds its lock; one that has gone does not
+            QFile::remove(bundleFile(base));
+            QLocalServer::removeServer(socketFile(base));
+            probe.unlock();
+        }
+    }
+}
+
 bool answers(const QString& socketPath) {
     QLocalSocket socket;
     socket.connectToServer(socketPath);
@@ -89,7 +109,8 @@ RunningApplication::Registration::Registration(const QString& bundleIdentifier, 
     }
     lock_ = std::make_unique<QLockFile>(lockFile(*base));
     lock_->setStaleLockTime(0);  // held for the whole run: stale only when its process is gone
-    if (!lock_->tryLock(0)) {
+    // A moment's wait: another registration may be holding this lock while it clears gone instances.
+    if (!lock_->tryLock(kLockWaitMs)) {
         qCInfo(lcPlatform) << bundleIdentifier << "already runs on this Mac";
         lock_.reset();
         return;
@@ -108,6 +129,7 @@ RunningApplication::Registration::Registration(const QString& bundleIdentifier, 
     }
     connect(server_.get(), &QLocalServer::newConnection, this, &Registration::serve);
     registered_ = true;
+    clearPlacesOfGoneInstances(*base);
 }
 
 RunningApplication::Registration::~Registration() {

@@ -9,12 +9,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include <unistd.h>
 
 // The assembled application as it ships, run as its own process on a simulated Mac.
 
@@ -38,6 +41,21 @@ qint64 waitForInstance() {
         },
         60000);
     return pid;
+}
+
+// The files of the place that a process holds as a running application.
+QStringList placeFilesOf(qint64 pid) {
+    const QString folder = QDir::tempPath() + "/tavrun-running-" + QString::number(::geteuid());
+    for (const QFileInfo& lock : QDir(folder).entryInfoList({"*.lock"}, QDir::Files)) {
+        qint64 holder = 0;
+        QString host;
+        QString application;
+        if (QLockFile(lock.filePath()).getLockInfo(&holder, &host, &application) && holder == pid) {
+            const QString base = lock.filePath().chopped(5);
+            return {lock.filePath(), base + ".bundle", base + ".socket"};
+        }
+    }
+    return {};
 }
 
 // A copy of the application bundle at "<folder>/<path>".
@@ -120,14 +138,26 @@ TEST(ApplicationProcess, TwoSimulatedMacsNeverSeeEachOther) {
 
 TEST(ApplicationProcess, AnInstanceThatDiedLeavesNoPlaceBehind) {
     testsupport::TempSimRoot sim;
+    QStringList place;
     {
         AppProcess killed(sim.path());
         killed.start({kArgument});
         ASSERT_TRUE(killed.waitForLog(kShown)) << killed.log().toStdString();
         ASSERT_EQ(waitForInstance(), killed.pid());
+        place = placeFilesOf(killed.pid());
+        ASSERT_EQ(place.size(), 3) << "a lock, the bundle's path and the socket";
         shelltest::endProcess(killed.pid());
     }
     EXPECT_TRUE(RunningApplication::runningApplicationsWithBundleIdentifier(kId).isEmpty());
+    {
+        testsupport::TempSimRoot elsewhere;
+        RunningApplication::Registration other(kId, "/x/Tavrun.app", {});
+        ASSERT_TRUE(other.isRegistered());
+        for (const QString& file : place) {
+            EXPECT_FALSE(QFileInfo::exists(file))
+                << file.toStdString() << " is cleared by the next registration";
+        }
+    }
     AppProcess next(sim.path());
     next.start({kArgument});
     EXPECT_TRUE(next.waitForLog(kShown)) << next.log().toStdString();
