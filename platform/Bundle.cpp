@@ -1,5 +1,7 @@
 #include "platform/Bundle.h"
 
+#include "platform/PropertyList.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -16,6 +18,20 @@ QString* resourcesOverride() {
 }
 
 }  // namespace
+
+QString Bundle::mainBundlePath() {
+    // The kernel's link to the running executable: QCoreApplication's answer needs an application object.
+    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return QDir::cleanPath(QFileInfo(executable).path() + QStringLiteral("/../.."));
+}
+
+std::optional<QVariantMap> Bundle::infoDictionary(const QString& bundlePath) {
+    const auto info = PropertyList::fromHostFile(bundlePath + QStringLiteral("/Contents/Info.plist"));
+    if (!info || info->typeId() != QMetaType::QVariantMap) {
+        return std::nullopt;
+    }
+    return info->toMap();
+}
 
 QString Bundle::resourcesFolder() {
     {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QVariantMap>
+
+#include <optional>
 
 namespace platform {
 
@@ -9,6 +12,12 @@ namespace platform {
 // of the (simulated) Mac it works on.
 class Bundle {
 public:
+    // "<bundle>" for the running executable "<bundle>/Contents/MacOS/<exe>"; answers before the application
+    // object exists.
+    static QString mainBundlePath();
+    // A bundle's "Contents/Info.plist" ("CFBundleIdentifier", "CFBundleExecutable", …); nothing without one.
+    static std::optional<QVariantMap> infoDictionary(const QString& bundlePath);
+
     static QString resourcesFolder();
     // "<resources>/<name>.<type>" when that file exists, else empty.
     static QString pathForResource(const QString& name, const QString& type);

@@ -1,0 +1,3 @@
+#include "app/Bootable/SelectDrivceViewController.h"
+
+SelectDrivceViewController::SelectDrivceViewController(QWidget* parent) : QWidget(parent) {}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QRect>
+
+class QWidget;
+
+// NSWindow's center: the window goes across the middle of the screen's usable area, and somewhat above its
+// middle: a third of the free height above the window, two thirds below. A window larger than the area
+// starts at its top left.
+QRect centeredFrame(const QRect& available, const QSize& size);
+void centerWindow(QWidget* window);

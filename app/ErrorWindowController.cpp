@@ -1,0 +1,91 @@
+#include "app/ErrorWindowController.h"
+
+#include "app/CenterWindow.h"
+#include "ui-kit/ButtonLabel.h"
+#include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/ModalRun.h"
+#include "ui-kit/PopWBgView.h"
+#include "ui-kit/PopWTopBgView.h"
+#include "ui-kit/StandardWindowButton.h"
+#include "ui-kit/TCImageWindow.h"
+#include "ui-kit/TextImageButton.h"
+#include "ui-kit/getColor.h"
+
+#include <QLabel>
+
+namespace {
+
+// The layout, in the content view's Cocoa coordinates; the label wraps inside its frame.
+constexpr QSizeF kContentSize{400, 160};
+constexpr QRectF kLabelFrame{30, 70, 340, 66};
+constexpr QRectF kDoneFrame{140, 22, 120, 36};
+
+}  // namespace
+
+ErrorWindowController::ErrorWindowController() = default;
+
+ErrorWindowController::~ErrorWindowController() = default;
+
+void ErrorWindowController::showError(std::unique_ptr<ErrorWindowController>& errorWC,
+                                      const QString& message) {
+    errorWC.reset();
+    errorWC = std::make_unique<ErrorWindowController>();
+    centerWindow(errorWC->window());
+    errorWC->changeErrorLabelStr(message);
+    ModalRun::runModalForWindow(errorWC->window());
+}
+
+TCImageWindow* ErrorWindowController::window() {
+    if (!window_) {
+        loadWindow();
+        windowDidLoad();
+    }
+    return window_.get();
+}
+
+void ErrorWindowController::loadWindow() {
+    window_ = std::make_unique<TCImageWindow>(kContentSize);  // clear, and movable by its background
+    auto* cap = new PopWTopBgView(window_->titleBarView());   // owned by the title bar view
+    cocoa::setCocoaFrame(cap, QRectF(0, -10, kContentSize.width(), 40));
+    QWidget* content = window_->contentView();
+    cocoa::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));  // owned by the view
+
+    errorLabel_ = new QLabel(content);
+    errorLabel_->setTextFormat(Qt::PlainText);
+    errorLabel_->setWordWrap(true);
+    errorLabel_->setAlignment(Qt::AlignCenter);
+    errorLabel_->setFont(systemFont(13));
+    QPalette palette = errorLabel_->palette();
+    palette.setColor(QPalette::WindowText, getColor(79, 79, 98, 1));
+    errorLabel_->setPalette(palette);
+    cocoa::setCocoaFrame(errorLabel_, kLabelFrame);
+
+    okButton_ = new TextImageButton(content);
+    cocoa::setCocoaFrame(okButton_, kDoneFrame);
+    connect(okButton_, &QAbstractButton::clicked, this, &ErrorWindowController::okButtonAction);
+}
+
+void ErrorWindowController::windowDidLoad() {
+    okButton_->setButtonEnabled(true);
+    okButton_->setImageFromFileNormalName(QStringLiteral("btn_sec"), QStringLiteral("btn_sec_press"),
+                                          QStringLiteral("btn_sec_hover"), QStringLiteral("btn_sec_disable"));
+    okButton_->setTextWithName(QStringLiteral("Done"));
+    if (auto* close = dynamic_cast<StandardWindowButton*>(window_->standardWindowButton(0))) {
+        close->setAction([this] { closeWindow(); });
+    }
+}
+
+void ErrorWindowController::changeErrorLabelStr(const QString& text) {
+    window();
+    errorLabel_->setText(text);
+    errorLabel_->update();
+}
+
+void ErrorWindowController::closeWindow() {
+    window_->close();
+    ModalRun::stopModal(window_.get());
+}
+
+void ErrorWindowController::okButtonAction() {
+    closeWindow();
+}

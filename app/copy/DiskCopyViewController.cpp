@@ -1,0 +1,3 @@
+#include "app/copy/DiskCopyViewController.h"
+
+DiskCopyViewController::DiskCopyViewController(QWidget* parent) : QWidget(parent) {}

@@ -1,0 +1,3 @@
+#include "app/image/DmgViewController.h"
+
+DmgViewController::DmgViewController(QWidget* parent) : QWidget(parent) {}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/PowerAssertion.h"
+
+#include <QString>
+
+#include <functional>
+
+// The application's start: the hand-over to the launcher when started without an argument, and the power
+// assertion that keeps the display awake while the application loop runs.
+
+// The runner of the application loop (NSApplicationMain); it returns the loop's result.
+using ApplicationLoop = std::function<int(int argc, char** argv)>;
+
+// The process entry. Only the number of arguments counts: without one the launcher is started instead and
+// the process ends with 0; otherwise (or when that launch fails) the loop runs under the assertion.
+int TavrunMain(int argc, char** argv, const ApplicationLoop& loop);
+
+// Launches the bundle three levels above the application's own (the launcher's); true when it was launched.
+// A process that was itself started by a hand-over does not hand over again, so a start never loops.
+bool ZZManRunLoader();
+// The bundle that holds the application bundle: "<launcher>.app/Contents/MacOS/Tavrun.app" ->
+// "<launcher>.app".
+QString launcherBundlePath(const QString& applicationBundlePath);
+
+void PreventSleep();
+platform::IOReturn ReleasePreventObj();
+
+// Set in the environment that the launcher (and through it the application) inherits from a hand-over.
+inline constexpr char kHandOverVariable[] = "TAVRUN_HANDED_OVER";
