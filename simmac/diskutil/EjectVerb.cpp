@@ -6,7 +6,6 @@
 #include "simmac/diskutil/UnmountPolicy.h"
 #include "simmac/hdiutil/ImageDisk.h"
 #include "simmac/state/StateTransaction.h"
-#include "simmac/state/Topology.h"
 
 namespace simmac {
 namespace {
@@ -34,17 +33,7 @@ int EjectVerb::run(ToolContext& ctx, const QStringList& args) {
     const QString& argument = args.first();
     const SimState state = StateTransaction::current();
     const QString diskId = ejectable(state, argument);
-    bool ejected = false;
-    if (state.disk(diskId)->isImage()) {
-        ejected = ImageDisk::detach(diskId);
-    } else {
-        StateTransaction tx;
-        ejected = ejectable(tx.state(), argument) == diskId && Topology(tx).unplug(diskId, true);
-        if (ejected) {
-            tx.commit();
-        }
-    }
-    if (!ejected) {
+    if (!ImageDisk::eject(diskId)) {
         throw ToolExit{1, QStringLiteral("Disk %1 failed to eject").arg(argument)};
     }
     ctx.console.line(QStringLiteral("Disk %1 ejected").arg(argument));

@@ -102,7 +102,6 @@ int FsckVerb::verify(ToolContext& ctx, const QStringList& args) {
 int FsckVerb::repair(ToolContext& ctx, const QStringList& args) {
     const Target t = lookUp(ctx, args, "repairVolume");
     say(ctx, QStringLiteral("Started file system repair on %1 (%2)").arg(t.id, t.name));
-    say(ctx, QStringLiteral("Repairing file system"));
     if (t.refusesUnmount) {
         throw ToolExit{1, QStringLiteral("Error: -69842: Unable to unmount volume for repair")};
     }

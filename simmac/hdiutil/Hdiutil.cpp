@@ -7,10 +7,10 @@
 #include "simmac/state/ContentFolder.h"
 #include "simmac/state/DeviceResolver.h"
 #include "simmac/state/FileSystemType.h"
+#include "simmac/state/SandboxPath.h"
 #include "simmac/state/SimPaths.h"
 #include "simmac/state/SizeText.h"
 #include "simmac/state/StateTransaction.h"
-#include "simmac/state/Topology.h"
 #include "simmac/state/UsageMeter.h"
 
 #include "platform/FileSystem.h"
@@ -90,6 +90,12 @@ void checkRoom(const QString& imagePath, qint64 size, bool countFiles) {
     }
 }
 
+// A clean Mac path that does not lead out of the sim root, also through a link.
+std::optional<QString> insideRoot(const QString& argument) {
+    const auto clean = platform::cleanMacPath(argument);
+    return clean && SandboxPath::staysInside(*clean) ? clean : std::nullopt;
+}
+
 QString failureText(ImageDisk::Failure failure) {
     switch (failure) {
         case ImageDisk::Failure::NotRecognized:
@@ -125,9 +131,9 @@ int Hdiutil::create(ToolContext& ctx, const QStringList& args) {
     if (!fs) {
         throw ToolExit{1, QStringLiteral("hdiutil: create: unknown filesystem \"%1\"").arg(fsName)};
     }
-    const auto path = platform::cleanMacPath(request.path);
+    const auto path = insideRoot(request.path);
     const QString source = request.options.value(QStringLiteral("-srcfolder"));
-    const auto sourcePath = source.isEmpty() ? std::optional<QString>() : platform::cleanMacPath(source);
+    const auto sourcePath = source.isEmpty() ? std::optional<QString>() : insideRoot(source);
     if (!path || (!source.isEmpty() && (!sourcePath || !platform::FileSystem::isDirectory(*sourcePath))) ||
         !platform::FileSystem::isDirectory(path->section(QLatin1Char('/'), 0, -2) + QLatin1Char('/'))) {
         createFailed("No such file or directory");
@@ -170,7 +176,7 @@ int Hdiutil::attach(ToolContext& ctx, const QString& verb, const QStringList& ar
         usage();
     }
     const QString failedPrefix = QStringLiteral("hdiutil: %1 failed - ").arg(verb);
-    const auto path = platform::cleanMacPath(args.first());
+    const auto path = insideRoot(args.first());
     ImageDisk::Failure failure = ImageDisk::Failure::Missing;
     const auto id = path ? ImageDisk::attach(*path, failure) : std::nullopt;
     if (!id) {
@@ -198,17 +204,7 @@ int Hdiutil::detach(ToolContext& ctx, const QString& verb, const QStringList& ar
                            QStringLiteral("hdiutil: couldn't unmount \"%1\" - Resource busy").arg(diskId)};
         }
     }
-    bool done = false;
-    if (state.disk(diskId)->isImage()) {
-        done = ImageDisk::detach(diskId);
-    } else {
-        StateTransaction tx;
-        done = Topology(tx).unplug(diskId, true);
-        if (done) {
-            tx.commit();
-        }
-    }
-    if (!done) {
+    if (!ImageDisk::eject(diskId)) {
         throw ToolExit{1, QStringLiteral("hdiutil: %1 failed - Input/output error").arg(verb)};
     }
     ctx.console.line(QStringLiteral("\"%1\" ejected.").arg(diskId));

@@ -133,6 +133,19 @@ bool ImageDisk::detach(const QString& diskId) {
     return true;
 }
 
+bool ImageDisk::eject(const QString& diskId) {
+    const SimState state = StateTransaction::current();
+    if (state.disk(diskId) != nullptr && state.disk(diskId)->isImage()) {
+        return detach(diskId);
+    }
+    StateTransaction tx;
+    if (!Topology(tx).unplug(diskId, true)) {
+        return false;
+    }
+    tx.commit();
+    return true;
+}
+
 QStringList ImageDisk::entities(const SimState& state, const QString& diskId) {
     QStringList lines;
     QStringList disks{diskId};

@@ -14,7 +14,7 @@ namespace simmac {
 // outside the state lock.
 class ImageDisk {
 public:
-    enum class Failure { None, Missing, NotRecognized, Unwritable };
+    enum class Failure { Missing, NotRecognized, Unwritable };
 
     // The image disk of the file, attaching it when it is not attached yet. Nothing (with the reason) when
     // the file is missing or not an image.
@@ -22,6 +22,9 @@ public:
     // Packs the volume's files into the image and removes the disk with its events. False when the image
     // cannot be written; the disk then stays as it was.
     static bool detach(const QString& diskId);
+    // Ejects a whole disk: an image goes back into its file, any other disk to "Detached". False when
+    // nothing changed.
+    static bool eject(const QString& diskId);
     // The lines `hdiutil attach` prints for an attached disk: each device padded to 20 characters, its
     // content hint padded or cut to 31, and its mount point.
     static QStringList entities(const SimState& state, const QString& diskId);

@@ -72,14 +72,14 @@ void prepareFolder(const QString& folder) {
 }
 
 int init(const QStringList& args) {
-    const QString preset = option(args, QStringLiteral("--preset"));
-    QStringList positional = args;
-    positional.removeAt(positional.indexOf(QStringLiteral("--preset")) + 1);
-    positional.removeAll(QStringLiteral("--preset"));
-    if (positional.size() != 1 || preset.isEmpty()) {
+    const qsizetype at = args.indexOf(QStringLiteral("--preset"));
+    if (args.size() != 3 || at < 0 || at == 2) {
         fail(QStringLiteral("usage: simctl init <dir> --preset <%1>")
                  .arg(MacPreset::names().join(QLatin1Char('|'))));
     }
+    const QString preset = args.at(at + 1);
+    QStringList positional = args;
+    positional.remove(at, 2);
     if (!MacPreset::names().contains(preset)) {
         fail(QStringLiteral("unknown preset \"%1\" (known: %2)")
                  .arg(preset, MacPreset::names().join(QStringLiteral(", "))));

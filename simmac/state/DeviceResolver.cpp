@@ -1,8 +1,9 @@
 #include "simmac/state/DeviceResolver.h"
 
+#include "simmac/state/SandboxPath.h"
+
 #include "platform/MacPath.h"
 
-#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace simmac {
@@ -59,30 +60,11 @@ std::optional<QString> DeviceResolver::byMountPoint(const SimState& state, const
     if (!clean) {
         return std::nullopt;
     }
-    const QString wanted = canonicalMacPath(*clean).value_or(*clean);
+    const QString wanted = SandboxPath::canonical(*clean).value_or(*clean);
     for (const QString& id : state.nodeIds()) {
         if (state.node(id).volume->mountPoint == wanted) {
             return id;
         }
-    }
-    return std::nullopt;
-}
-
-std::optional<QString> DeviceResolver::canonicalMacPath(const QString& macPath) {
-    const auto host = platform::hostPath(macPath);
-    if (!host) {
-        return std::nullopt;
-    }
-    const QString root = QFileInfo(platform::simRoot()).canonicalFilePath();
-    const QString canonical = QFileInfo(*host).canonicalFilePath();
-    if (root.isEmpty() || canonical.isEmpty()) {
-        return std::nullopt;
-    }
-    if (canonical == root) {
-        return QStringLiteral("/");
-    }
-    if (canonical.startsWith(root + QLatin1Char('/'))) {
-        return canonical.mid(root.size());
     }
     return std::nullopt;
 }

@@ -16,8 +16,6 @@ public:
     static std::optional<QString> resolve(const SimState& state, const QString& argument);
     // The mounted volume whose mount point is the Mac path, after cleaning and following links.
     static std::optional<QString> byMountPoint(const SimState& state, const QString& macPath);
-    // The Mac path with links inside the sim root followed; nothing when it leaves the root.
-    static std::optional<QString> canonicalMacPath(const QString& macPath);
 };
 
 }  // namespace simmac

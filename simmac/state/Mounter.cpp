@@ -26,7 +26,9 @@ bool Mounter::mount(Volume& volume, const QString& mountPoint) {
     if (volume.isMounted()) {
         return true;
     }
-    const QString target = mountPoint.isEmpty() ? freeMountPoint(volume.name) : mountPoint;
+    // A wanted mount point that something else took meanwhile is never replaced.
+    const QString target =
+        mountPoint.isEmpty() || taken(mountPoint) ? freeMountPoint(volume.name) : mountPoint;
     const QString store = SimPaths::store(volume.uuid);
     FileSystem::mkpath(store);
     FileSystem::mkpath(parentOf(target));

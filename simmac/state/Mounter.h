@@ -13,8 +13,8 @@ class Mounter {
 public:
     explicit Mounter(StateTransaction& tx) : tx_(tx) {}
 
-    // Mounts at `mountPoint`, or at a free "/Volumes/<name>" when it is empty. True when mounted (also when
-    // it already was).
+    // Mounts at `mountPoint`, or at a free "/Volumes/<name>" when it is empty or taken. True when mounted
+    // (also when it already was).
     bool mount(Volume& volume, const QString& mountPoint = {});
     void unmount(Volume& volume);
     // Gives the volume a new name; a volume mounted under "/Volumes" moves to the mount point of that name.

@@ -18,8 +18,11 @@ public:
     static QString systemVersion() {
         return QStringLiteral("/System/Library/CoreServices/SystemVersion.plist");
     }
-    // Content of an unmounted volume.
-    static QString store(const QString& volumeUuid) { return QStringLiteral("/.sim/store/") + volumeUuid; }
+    // Content of an unmounted volume. Empty (a path every file operation refuses) for a node without a
+    // volume UUID, so that no operation can ever reach the store folder itself.
+    static QString store(const QString& volumeUuid) {
+        return volumeUuid.isEmpty() ? QString() : QStringLiteral("/.sim/store/") + volumeUuid;
+    }
     // Removed content waits here until the state lock is released.
     static QString trash() { return QStringLiteral("/.sim/trash"); }
     // Work folders of one tool run (image unpacking, archive metadata).

@@ -32,6 +32,16 @@ Ref findNode(State& state, const QString& id) {
     return {};
 }
 
+template <typename State, typename DiskT>
+DiskT* findDisk(State& state, const QString& id) {
+    for (auto& d : state.disks) {
+        if (d.id() == id) {
+            return &d;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 std::optional<SimState> SimState::fromMap(const QVariantMap& map) {
@@ -93,16 +103,11 @@ ConstNodeRef SimState::node(const QString& id) const {
 }
 
 Disk* SimState::disk(const QString& id) {
-    for (Disk& d : disks) {
-        if (d.id() == id) {
-            return &d;
-        }
-    }
-    return nullptr;
+    return findDisk<SimState, Disk>(*this, id);
 }
 
 const Disk* SimState::disk(const QString& id) const {
-    return const_cast<SimState*>(this)->disk(id);
+    return findDisk<const SimState, const Disk>(*this, id);
 }
 
 const Disk* SimState::containerOnStore(const QString& storeId) const {

@@ -1,10 +1,9 @@
 #include "simmac/wrappers/HostToolWrapper.h"
 
 #include "simmac/ToolExit.h"
-#include "simmac/state/DeviceResolver.h"
+#include "simmac/state/SandboxPath.h"
 #include "simmac/tools/HostProcess.h"
 
-#include "platform/FileSystem.h"
 #include "platform/MacPath.h"
 
 namespace simmac {
@@ -17,27 +16,12 @@ QString hostProgram(const QString& tool) {
     return QStringLiteral("/bin/") + tool;
 }
 
-// The nearest existing folder or file at or above the path still lies in the sim root once links are
-// followed.
-bool staysInside(const QString& cleanPath) {
-    QString path = cleanPath;
-    while (!platform::FileSystem::exists(path) && !platform::FileSystem::isSymLink(path) &&
-           path != QLatin1String("/")) {
-        path = path.section(QLatin1Char('/'), 0, -2);
-        path = path.isEmpty() ? QStringLiteral("/") : path;
-    }
-    if (platform::FileSystem::isSymLink(path) && !platform::FileSystem::exists(path)) {
-        return false;  // a dangling link may point anywhere
-    }
-    return DeviceResolver::canonicalMacPath(path).has_value();
-}
-
 QString mapped(const QString& argument, bool relative) {
     if (!argument.startsWith(QLatin1Char('/'))) {
         return argument;
     }
     const auto clean = platform::cleanMacPath(argument);
-    if (!clean || !staysInside(*clean)) {
+    if (!clean || !SandboxPath::staysInside(*clean)) {
         throw ToolExit{1, QStringLiteral("simmac: %1 leads out of the simulated Mac").arg(argument)};
     }
     if (relative) {

@@ -102,6 +102,10 @@ QStringList SimMac::events() const {
     return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+QList<simmac::SimEvent> SimMac::eventRecords(qsizetype from) const {
+    return simmac::EventLog::readAll().mid(from);
+}
+
 QString SimMac::host(const QString& macPath) const {
     return macPath == QLatin1String("/") ? root_ : root_ + macPath;
 }

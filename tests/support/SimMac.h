@@ -2,6 +2,8 @@
 
 #include "tests/support/TestEnv.h"
 
+#include "simmac/state/EventLog.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
@@ -37,6 +39,8 @@ public:
     QList<QJsonObject> calls() const;                                 // .sim/calls.log parsed
     QStringList events() const;                                       // .sim/events.log lines
 
+    // The events from the `from`-th on, decoded.
+    QList<simmac::SimEvent> eventRecords(qsizetype from = 0) const;
     // Host path of a Mac path in this simulated Mac.
     QString host(const QString& macPath) const;
     // Runs a simulated tool by its Mac path ("/usr/sbin/diskutil") with the arguments and standard input.

@@ -1,0 +1,99 @@
+#include "tests/support/SimMac.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using testsupport::SimMac;
+using testsupport::ToolRun;
+
+namespace {
+
+void writeFile(const QString& hostPath, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(hostPath).path());
+    QFile file(hostPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+TEST(Wrappers, ZipStoresEntriesRelativeToTheRootAndPassesItsOutputThrough) {
+    SimMac mac;
+    mac.attach("usb-exfat", {"--name", "Src"});
+    writeFile(mac.host("/Volumes/Src/text.txt"), QByteArray(4000, 'a'));
+    const ToolRun result = mac.run(
+        "/usr/bin/zip", {"-r", "/Users/Tavrun(1).zip", "/Volumes/Src/text.txt", "/Volumes/Src/Photos"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.out.contains("  adding: Volumes/Src/text.txt (deflated")) << result.out.toStdString();
+    QProcess unzip;
+    unzip.start("/usr/bin/unzip", {"-Z1", mac.host("/Users/Tavrun(1).zip")});
+    unzip.waitForFinished();
+    const QStringList entries =
+        QString::fromUtf8(unzip.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(entries.contains("Volumes/Src/text.txt"));
+    EXPECT_TRUE(entries.contains("Volumes/Src/Photos/IMG_0001.JPG"));
+    EXPECT_EQ(mac.run("/usr/bin/zip", {"-r", "/Users/none.zip", "/Volumes/Src/missing"}).exitCode, 12)
+        << "zip's own status comes back";
+}
+
+TEST(Wrappers, CpAndChmodWorkOnMappedPaths) {
+    SimMac mac;
+    mac.attach("usb-exfat");
+    const ToolRun cp = mac.run("/bin/cp", {"-av", "/Users", "/Volumes/USB/Backup"});
+    EXPECT_EQ(cp.exitCode, 0);
+    EXPECT_TRUE(cp.out.contains(" -> '" + mac.host("/Volumes/USB/Backup").toUtf8() + "'"));
+    EXPECT_TRUE(QFileInfo(mac.host("/Volumes/USB/Backup/Shared")).isDir());
+    const ToolRun missing = mac.run("/bin/cp", {"/nope", "/Volumes/USB/x"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("No such file or directory"));
+    QDir().mkpath(mac.host("/Tavrun_dmg"));
+    EXPECT_EQ(mac.run("/bin/chmod", {"-R", "777", "/Tavrun_dmg"}).exitCode, 0);
+    EXPECT_EQ(QFileInfo(mac.host("/Tavrun_dmg")).permissions() & QFile::WriteOther, QFile::WriteOther);
+}
+
+TEST(Wrappers, PathsLeadingOutOfTheSimulatedMacAreRefused) {
+    SimMac mac;
+    ASSERT_TRUE(QFile::link("/etc", mac.host("/Users/etc-link")));
+    for (const QStringList& args :
+         {QStringList{"/../etc/hostname", "/Users/x"}, QStringList{"/Users/etc-link/hostname", "/Users/y"},
+          QStringList{"/Users/notes", "/Users/etc-link/planted"}}) {
+        const ToolRun result = mac.run("/bin/cp", args);
+        EXPECT_EQ(result.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(result.err.contains("leads out of the simulated Mac")) << result.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists("/etc/planted"));
+    EXPECT_FALSE(QFileInfo::exists(mac.host("/Users/x")));
+}
+
+TEST(CallsLog, ArgumentsArriveAsOneElementEach) {
+    SimMac mac;
+    const QString name = QStringLiteral("a\"; rm -rf ~; \" $(reboot) `id`");
+    mac.run("/usr/sbin/diskutil", {"rename", "/Volumes/Nope", name});
+    const QList<QJsonObject> calls = mac.calls();
+    ASSERT_EQ(calls.size(), 2);
+    EXPECT_EQ(calls.at(0).value("phase").toString(), "start");
+    EXPECT_EQ(calls.at(0).value("tool").toString(), "diskutil");
+    EXPECT_EQ(calls.at(0).value("argv").toArray(), (QJsonArray{"rename", "/Volumes/Nope", name}));
+    EXPECT_GT(calls.at(0).value("pid").toInt(), 0);
+    EXPECT_EQ(calls.at(1).value("seq"), calls.at(0).value("seq"));
+    EXPECT_EQ(calls.at(1).value("exit").toInt(), 1);
+    EXPECT_EQ(calls.at(1).value("signal").toInt(), 0);
+    EXPECT_GE(calls.at(1).value("t").toDouble(), calls.at(0).value("t").toDouble());
+}
+
+TEST(SimulatedTools, RequireASimulatedMac) {
+    SimMac mac;
+    for (const QString& root : {QString(), mac.root() + "/Users"}) {
+        testsupport::ScopedEnv env("TAVRUN_SIM_ROOT", root);
+        for (const QString& tool : {QStringLiteral("/usr/sbin/diskutil"), QStringLiteral("/usr/bin/zip")}) {
+            const ToolRun result = mac.run(tool, {"list", "-plist"});
+            EXPECT_EQ(result.exitCode, 70) << tool.toStdString();
+            EXPECT_TRUE(result.err.startsWith("simmac: TAVRUN_SIM_ROOT")) << result.err.toStdString();
+        }
+    }
+}
+
+}  // namespace
