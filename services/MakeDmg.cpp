@@ -256,6 +256,9 @@ private:
 
     // On the main thread while this thread waits; dropped after a cancel or once the worker is gone.
     void deliver(const std::function<void(MakeDmgDelegate&)>& call) {
+        if (isCancelled()) {
+            return;
+        }
         platform::mainSync([&] {
             MakeDmg* owner = owner_.load();
             if (owner != nullptr && owner->delegate_ != nullptr && !isCancelled()) {

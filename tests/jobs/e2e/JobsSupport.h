@@ -17,6 +17,11 @@
 // Long enough for a clone on a loaded machine with sanitizers; the simulated tools are paced short.
 constexpr int kJobTimeoutMs = 120000;
 
+// Waits, serving the main thread (workers report to it synchronously), until the global queue is idle.
+inline bool settle() {
+    return testsupport::waitUntil([] { return platform::waitForGlobalQueue(1); }, kJobTimeoutMs);
+}
+
 // Calls of one tool whose arguments start with `verb` (diskutil's verb, hdiutil's verb).
 inline QList<QStringList> verbCalls(const testsupport::SimMac& sim, const QString& tool,
                                     const QString& verb) {

@@ -38,7 +38,7 @@ class USBControl : public ::testing::Test {
 protected:
     void SetUp() override { usb.KVSetDelegateObj(&delegate); }
     // Appeared disks are looked up on the global queue; nothing may outlive the control.
-    void TearDown() override { ASSERT_TRUE(platform::waitForGlobalQueue(kJobTimeoutMs)); }
+    void TearDown() override { ASSERT_TRUE(settle()); }
 
     SimMac sim;
     ListingDelegate delegate;
