@@ -151,16 +151,24 @@ void KVBootable::finish(int errorCode, int stepCode) {
     });
 }
 
-void KVBootable::runJob(const VolumeObj& target, const QString& name) {
-    platform::CancelFlag stop;
-    {
-        std::lock_guard guard(mutex_);
-        stop = stop_;
+bool KVBootable::endedByCancel(int stepCode) {
+    if (KVUserIsCancel()) {
+        finish(kErrCancel, stepCode);
+        return true;
     }
+    return false;
+}
+
+platform::CancelFlag KVBootable::currentStop() {
+    std::lock_guard guard(mutex_);
+    return stop_;
+}
+
+void KVBootable::runJob(const VolumeObj& target, const QString& name) {
+    const platform::CancelFlag stop = currentStop();
     KVUpdateProgress(0, 0, 0);
     KVUpdateProgress(0, 0, 1);
-    if (KVUserIsCancel()) {
-        finish(kErrCancel, 1);
+    if (endedByCancel(1)) {
         return;
     }
     endSpotlightStores(stop);
@@ -171,8 +179,7 @@ void KVBootable::runJob(const VolumeObj& target, const QString& name) {
         finish(kErrUnplugged, 2);
         return;
     }
-    if (KVUserIsCancel()) {
-        finish(kErrCancel, 2);
+    if (endedByCancel(2)) {
         return;
     }
     const platform::ToolCommand erase = DiskUtilCommands::eraseDisk(fileSystem, name, target.volumePath);
@@ -181,14 +188,12 @@ void KVBootable::runJob(const VolumeObj& target, const QString& name) {
     task->KVSetArguments(erase.arguments);
     task->KVSetTimeoutCount(kEraseTimeoutSeconds);
     task->KVStartTask();
-    if (KVUserIsCancel()) {
-        finish(kErrCancel, 2);
+    if (endedByCancel(2)) {
         return;
     }
     const QString path = kVolumesFolder + QLatin1Char('/') + name;
     const int found = findNewVolume(target, name, path);
-    if (KVUserIsCancel()) {
-        finish(kErrCancel, 2);
+    if (endedByCancel(2)) {
         return;
     }
     if (found != 0) {
@@ -251,11 +256,7 @@ int KVBootable::KVCreateBootableSystem(const QString& source, const QString& tar
 }
 
 void KVBootable::runRestore(const QString& source, const QString& targetPath) {
-    platform::CancelFlag stop;
-    {
-        std::lock_guard guard(mutex_);
-        stop = stop_;
-    }
+    const platform::CancelFlag stop = currentStop();
     const QStringList arguments{
         QStringLiteral("restore"), QStringLiteral("--source"), source, QStringLiteral("--target"), targetPath,
         QStringLiteral("--erase")};

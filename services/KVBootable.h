@@ -81,6 +81,9 @@ public:
 private:
     KVBootable() = default;
     void runJob(const VolumeObj& target, const QString& name);
+    // Ends the job with the cancel code at this step when a stop was asked for.
+    bool endedByCancel(int stepCode);
+    platform::CancelFlag currentStop();
     int findNewVolume(const VolumeObj& target, const QString& name, const QString& path);
     bool isSameDrive(const VolumeObj& target);
     bool waitUnlessCancelled();

@@ -98,9 +98,12 @@ public:
         deliver([](MakeDmgDelegate& delegate) { delegate.makeDmgFailWithError(QString()); });
     }
 
-    void create(const QString& folder, const QString& name, qint64 size) {
-        if (!FileSystem::makePrivateFolder(folder)) {
-            qCWarning(lcServices) << "image folder cannot be made:" << folder;
+    // A destination of "/" stands for "/Tavrun_dmg", made on the root volume for the image.
+    void create(const QString& destination, const QString& name, qint64 size) {
+        const bool onRoot = destination == u"/";
+        const QString folder = onRoot ? kRootFolder : destination;
+        if (onRoot && !FileSystem::makePrivateFolder(kRootFolder)) {
+            qCWarning(lcServices) << "image folder cannot be made:" << kRootFolder;
             fail();
             return;
         }
@@ -301,8 +304,7 @@ void MakeDmg::makeTmpDmgWithPath(const QString& folder, const QString& name, qin
         job->fail();
         return;
     }
-    const QString imageFolder = folder == u"/" ? kRootFolder : folder;
-    job->start([imageFolder, name, size](Job& j) { j.create(imageFolder, name, size); });
+    job->start([folder, name, size](Job& j) { j.create(folder, name, size); });
 }
 
 void MakeDmg::mountDmgWithDmgPath(const QString& imagePath) {

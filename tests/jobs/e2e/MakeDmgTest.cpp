@@ -92,7 +92,9 @@ protected:
 
 TEST_F(Image, HoldsTheChosenItemsUnderTheirOwnNames) {
     screen.items = QStringList{"/Volumes/Src/docs", "/Volumes/Src/photo.jpg"};
+    const QFile::Permissions destination = QFileInfo(sim.host("/Volumes/Dest")).permissions();
     make("/Volumes/Dest");
+    EXPECT_EQ(QFileInfo(sim.host("/Volumes/Dest")).permissions(), destination);
     EXPECT_EQ(screen.failed, 0);
     EXPECT_EQ(screen.reports, (std::vector<std::pair<QString, float>>{{"Configuration setting ...", 10.0F},
                                                                       {"/Volumes/Src/docs", 10.0F},
