@@ -1,6 +1,5 @@
 #include "platform/FileSystem.h"
 #include "services/FileNode.h"
-#include "services/KVBootable.h"
 #include "services/MakeDmg.h"
 #include "tests/support/TestEnv.h"
 
@@ -20,13 +19,6 @@ using platform::FileSystem;
 unsigned modeOf(const QString& hostPath) {
     struct stat st {};
     return ::lstat(QFile::encodeName(hostPath).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
-
-TEST(KVBootable, PercentOfEachStep) {
-    const int expected[] = {0, 12, 25, 37, 50, 62, 75, 87, 100};
-    for (int step = 0; step <= 8; ++step) {
-        EXPECT_EQ(KVBootable::KVGetPrecentWithStepCode(step), expected[step]) << "step " << step;
-    }
 }
 
 TEST(PrivateFolder, IsMadeForItsOwnerOnlyWithItsParents) {
