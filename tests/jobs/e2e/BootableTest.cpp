@@ -324,6 +324,27 @@ TEST_F(Clone, OutputSplitAnywhereGivesTheSameReports) {
     EXPECT_EQ(screen.verdict(), std::pair(KVBootable::kErrRestore, 8)) << "asr exited with status 1";
 }
 
+// The same split writes in front of a restore that succeeds: the prompt, split inside "[ny]", is answered
+// once and the real restore, whose own output is withheld, completes.
+TEST_F(Clone, SplitOutputOfASuccessfulRestore) {
+    sim.addFault(
+        {{"Tool", "asr"},
+         {"Action", "output"},
+         {"LineDelayMs", 5},
+         {"Lines",
+          QStringList{
+              "\tValidating tar", "get...", "done\n\tValidating source...done\n\tErase ",
+              "contents of /dev/disk9s1 (/Volumes/TavrunSystem)? [n", "y]: ", "\n\tReplicating  ....1",
+              "0....20....30....40....50....60....70....80....90....1", "00\n\tVerifying  ....10....20.",
+              "...30....40....50....60....70....80....90....100\n", "\tRestored target device is /dev/",
+              "disk9s1.\n\tRemounting target volume...done\n"}}});
+    cloneOnto(targetDisk(sim, usbDisk()));
+    EXPECT_EQ(screen.verdict(), std::pair(0, 8));
+    EXPECT_EQ(screen.tags, bothPasses());
+    EXPECT_TRUE(QFileInfo::exists(
+        sim.host("/Volumes/Macintosh HD 1/System/Library/CoreServices/SystemVersion.plist")));
+}
+
 // Each state of a job can be stopped; the job then ends with the cancel code at the step it had reached.
 TEST_F(Clone, CancelRightAfterTheStartErasesNothing) {
     sim.addFault({{"Tool", "killall"}, {"Action", "hang"}});
