@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -300,6 +301,20 @@ std::optional<std::vector<DirEntry>> FileSystem::list(const QString& macPath) {
 bool FileSystem::mkpath(const QString& macPath) {
     const auto host = hostPath(macPath);
     return host && QDir().mkpath(*host);
+}
+
+bool FileSystem::makePrivateFolder(const QString& macPath) {
+    const auto host = hostPath(macPath);
+    if (!host || !QDir().mkpath(QFileInfo(*host).path())) {
+        return false;
+    }
+    const QByteArray path = QFile::encodeName(*host);
+    if (::mkdir(path.constData(), 0700) == 0) {
+        return true;
+    }
+    struct stat st {};
+    return errno == EEXIST && ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           ::chmod(path.constData(), 0700) == 0;
 }
 
 bool FileSystem::remove(const QString& macPath) {

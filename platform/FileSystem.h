@@ -41,6 +41,9 @@ public:
     static std::optional<std::vector<DirEntry>> list(const QString& macPath);
 
     static bool mkpath(const QString& macPath);
+    // A folder only its owner can enter (0700), made with its intermediate folders; a folder already there
+    // is restricted to 0700. False when something else (a file, a link) stands at the path.
+    static bool makePrivateFolder(const QString& macPath);
     // Removes a file, a link (not its target) or a whole folder tree. True when nothing is left.
     static bool remove(const QString& macPath);
     static bool rename(const QString& fromMacPath, const QString& toMacPath);

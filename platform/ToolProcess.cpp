@@ -32,6 +32,12 @@ void ToolProcess::write(const QByteArray& bytes) {
     }
 }
 
+void ToolProcess::closeStandardInput() {
+    if (process_) {
+        process_->closeWriteChannel();
+    }
+}
+
 void ToolProcess::drain(ToolResult& result) {
     if (!outputFile_.isEmpty()) {
         return;

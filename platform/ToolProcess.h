@@ -62,6 +62,8 @@ public:
     ToolResult run();
     // Only from the output handler (the running thread), for an interactive tool.
     void write(const QByteArray& bytes);
+    // Only from the output handler: the tool reads the end of its input after what was written.
+    void closeStandardInput();
 
     static ToolResult run(const ToolCommand& command, std::chrono::milliseconds timeout = {});
 

@@ -60,7 +60,7 @@ const std::array<DeviceSpec, 12> kDevices{{
      "Tiny Flash"},
 }};
 
-const DeviceSpec& spec(const QString& preset) {
+const DeviceSpec& deviceLayout(const QString& preset) {
     for (const DeviceSpec& d : kDevices) {
         if (preset == QLatin1String(d.preset)) {
             return d;
@@ -167,7 +167,7 @@ QStringList DevicePreset::names() {
 }
 
 DetachedDisk DevicePreset::make(const QString& preset, const Options& options, SimState& state) {
-    const DeviceSpec& d = spec(preset);
+    const DeviceSpec& d = deviceLayout(preset);
     const QString fs = chosenFileSystem(d, options);
     const QString name = options.name.isEmpty() ? QLatin1String(d.volumeName) : options.name;
     DetachedDisk entry{physicalDisk(d, options.size > 0 ? options.size : d.size), {}};

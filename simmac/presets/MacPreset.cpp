@@ -79,16 +79,16 @@ QString snapshotName(const QString& uuid) {
 // A container on `store` holding the volumes in order; the System volume of a sealed system is followed by
 // its snapshot, which is what "/" is.
 void addContainer(SimState& state, const Disk& physical, const Volume& store,
-                  std::initializer_list<VolumeSpec> specs, bool sealed) {
+                  std::initializer_list<VolumeSpec> volumes, bool sealed) {
     const QString id = state.newDiskId();
     Disk container = Topology::containerFor(physical, store, id, Volume{});
     container.apfsVolumes.clear();
-    for (const VolumeSpec& spec : specs) {
-        Volume v = Topology::apfsVolume(QLatin1String(spec.name), state.newUuid());
+    for (const VolumeSpec& wanted : volumes) {
+        Volume v = Topology::apfsVolume(QLatin1String(wanted.name), state.newUuid());
         v.id = container.nextChildId();
-        v.role = QLatin1String(spec.role);
-        v.usedBytes = spec.usedBytes;
-        v.mountPoint = QLatin1String(spec.mountPoint);
+        v.role = QLatin1String(wanted.role);
+        v.usedBytes = wanted.usedBytes;
+        v.mountPoint = QLatin1String(wanted.mountPoint);
         if (sealed && v.role == QLatin1String("System")) {
             Volume snapshot = v;
             snapshot.id = v.id + QStringLiteral("s1");

@@ -2,10 +2,18 @@
 
 #include <QProcess>
 
+#include <csignal>
+
 #include <sys/wait.h>
 
 namespace simmac {
 namespace {
+
+volatile std::sig_atomic_t terminationRequested = 0;
+
+extern "C" void noteTermination(int) {
+    terminationRequested = 1;
+}
 
 int statusOf(QProcess& process) {
     if (process.exitStatus() == QProcess::NormalExit) {
@@ -43,11 +51,25 @@ int HostProcess::forward(const QString& program, const QStringList& args, const 
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.setInputChannelMode(QProcess::ForwardedInputChannel);
+    // A stop meant for the tool must reach the host tool too, or it would go on writing after the caller
+    // has cleaned up; the wrapper then dies by the same signal, as the real tool would.
+    std::signal(SIGTERM, noteTermination);
     start(process, program, args, workingFolder);
     if (!process.waitForStarted(-1)) {
         return 127;
     }
-    process.waitForFinished(-1);
+    bool passedOn = false;
+    while (process.state() != QProcess::NotRunning) {
+        process.waitForFinished(20);
+        if (terminationRequested != 0 && !passedOn) {
+            process.terminate();
+            passedOn = true;
+        }
+    }
+    if (terminationRequested != 0) {
+        std::signal(SIGTERM, SIG_DFL);
+        std::raise(SIGTERM);
+    }
     return statusOf(process);
 }
 

@@ -100,6 +100,12 @@ std::optional<int> ToolSession::before() {
         Console::pause(rule.number("DelayMs", 0));
     }
     if (action == QLatin1String("output")) {
+        // The replacement comes first, so that a prompt among its lines can be answered while the real
+        // work, muted, waits for that answer.
+        for (const QString& chunk : rule.lines()) {
+            Console::pause(rule.number("LineDelayMs", 0));
+            ctx_.console.write(chunk);
+        }
         ctx_.console.setMuted(true);
     }
     if (action == QLatin1String("detachDisk")) {
@@ -130,10 +136,6 @@ int ToolSession::after(int status) {
     }
     if (action == QLatin1String("output")) {
         ctx_.console.setMuted(false);
-        for (const QString& chunk : rule.lines()) {
-            Console::pause(rule.number("LineDelayMs", 0));
-            ctx_.console.write(chunk);
-        }
     }
     if (action == QLatin1String("hang") && rule.flag("AfterEffect")) {
         hang(rule.flag("IgnoreSigterm"));

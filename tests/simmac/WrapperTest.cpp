@@ -1,4 +1,5 @@
 #include "tests/support/SimMac.h"
+#include "tests/support/TestEnv.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,6 +8,10 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testsupport::SimMac;
 using testsupport::ToolRun;
@@ -97,3 +102,37 @@ TEST(SimulatedTools, RequireASimulatedMac) {
 }
 
 }  // namespace
+
+// Processes other than the wrapper whose command line names `path`.
+int hostProcessesNaming(const QString& path, qint64 wrapperPid) {
+    int count = 0;
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile cmdline("/proc/" + pid + "/cmdline");
+        if (pid.toLongLong() != wrapperPid && cmdline.open(QIODevice::ReadOnly) &&
+            cmdline.readAll().contains(QFile::encodeName(path))) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+TEST(Wrappers, AStopReachesTheHostTool) {
+    SimMac mac;
+    const QString fifo = mac.host("/Users/Shared/pipe");
+    QDir().mkpath(QFileInfo(fifo).path());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // Held open for writing, the pipe never ends: the host cp waits on it until it is stopped.
+    const int writer = ::open(QFile::encodeName(fifo).constData(), O_RDWR);
+    ASSERT_GE(writer, 0);
+    QProcess wrapper;
+    wrapper.start(mac.toolRoot() + "/bin/cp", {"/Users/Shared/pipe", "/Users/Shared/copy"});
+    ASSERT_TRUE(wrapper.waitForStarted());
+    const qint64 pid = wrapper.processId();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return hostProcessesNaming(fifo, pid) == 1; }, 10000));
+    wrapper.terminate();
+    ASSERT_TRUE(wrapper.waitForFinished(10000));
+    EXPECT_EQ(wrapper.exitStatus(), QProcess::CrashExit) << "the wrapper dies by the stop, as the tool would";
+    EXPECT_TRUE(testsupport::waitUntil([&] { return hostProcessesNaming(fifo, pid) == 0; }, 10000))
+        << "the host cp is gone too";
+    ::close(writer);
+}

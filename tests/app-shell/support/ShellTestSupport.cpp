@@ -51,9 +51,6 @@ AppProcess::AppProcess(const QString& simRoot, const QString& executable)
     environment_.insert("TAVRUN_SIM_ROOT", simRoot);
     environment_.insert("QT_QPA_PLATFORM", "offscreen");
     environment_.insert("QT_LOGGING_RULES", "tavrun.*.info=true");
-    environment_.insert(
-        "LSAN_OPTIONS",
-        QStringLiteral("suppressions=%1:print_suppressions=0").arg(QStringLiteral(TAVRUN_LSAN_SUPPRESSIONS)));
     environment_.remove("TAVRUN_HANDED_OVER");
     QTemporaryFile log(QDir::tempPath() + QStringLiteral("/app-shell-log-XXXXXX"));
     log.setAutoRemove(false);

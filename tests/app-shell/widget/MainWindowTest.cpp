@@ -246,10 +246,6 @@ TEST(MainWindowDeathTest, CloseButtonEndsTheProcessAtOnceWithZero) {
     }
     const testsupport::ScopedEnv shared(kShared, folder ? folder->path() : qEnvironmentVariable(kShared));
     const testsupport::ScopedEnv sim("TAVRUN_SIM_ROOT", qEnvironmentVariable(kShared));
-    // An exit skips the application's destructor: what the font library keeps then counts as a leak.
-    const testsupport::ScopedEnv leaks(
-        "LSAN_OPTIONS",
-        QStringLiteral("suppressions=%1:print_suppressions=0").arg(QStringLiteral(TAVRUN_LSAN_SUPPRESSIONS)));
     EXPECT_EXIT(
         {
             MainWindowController controller;

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// What a `MakeDmg` reports, synchronously on the main thread: the worker waits until each call returns.
+class MakeDmgDelegate {
+public:
+    virtual ~MakeDmgDelegate() = default;
+    // A status text, a file path or a chunk of zip's output, and the percent; 100 ends a job that succeeded.
+    virtual void copyFileToDmgWithFileName(const QString& /*text*/, float /*percent*/) {}
+    // The image was made and mounted at "/Volumes/TavrunDmg": the delegate now calls doCopyFilesToDmgWithDmg.
+    virtual void beginToCopyDmg() {}
+    // The job failed (`error` is null: the screen shows its own text); nothing follows.
+    virtual void makeDmgFailWithError(const QString& /*error*/) {}
+};
