@@ -1,6 +1,5 @@
 #include "app/ErrorWindowController.h"
 
-#include "app/CenterWindow.h"
 #include "ui-kit/ButtonLabel.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/ModalRun.h"
@@ -9,6 +8,7 @@
 #include "ui-kit/StandardWindowButton.h"
 #include "ui-kit/TCImageWindow.h"
 #include "ui-kit/TextImageButton.h"
+#include "ui-kit/WindowCentering.h"
 #include "ui-kit/getColor.h"
 
 #include <QLabel>

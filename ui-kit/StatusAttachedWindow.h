@@ -39,6 +39,7 @@ public:
     // installs its reader at start-up; without one the version counts as unknown (1000).
     using SystemVersionFunction = int (*)();
     static void setSystemVersionFunction(SystemVersionFunction function);
+    static int systemVersion();
 
 protected:
     void resignedKey() override { closeMattachedWindow(); }
@@ -50,7 +51,6 @@ private:
     void updateTrackingAreas();
     void mouseEntered();
     void mouseExited();
-    static int systemVersion();
 
     StatusAttachedWindowDelegate* mattachedWDelegate_ = nullptr;
     std::unique_ptr<HoverArea> trackingArea_;

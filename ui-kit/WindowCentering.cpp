@@ -4,6 +4,14 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
+QRect centeredFrame(const QRect& available, const QSize& size) {
+    const int x = available.left() + std::max(0, (available.width() - size.width()) / 2);
+    const int y = available.top() + std::max(0, (available.height() - size.height()) / 3);
+    return {QPoint(x, y), size};
+}
+
 void centerWindow(QWidget* window) {
     if (!window) {
         return;
@@ -12,9 +20,5 @@ void centerWindow(QWidget* window) {
     if (!screen) {
         return;
     }
-    const QRect visible = screen->availableGeometry();
-    const QSize size = window->frameGeometry().size();
-    const int x = visible.x() + (visible.width() - size.width()) / 2;
-    const int y = visible.y() + (visible.height() - size.height()) / 3;
-    window->move(x, y);
+    window->move(centeredFrame(screen->availableGeometry(), window->frameGeometry().size()).topLeft());
 }

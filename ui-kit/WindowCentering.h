@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QRect>
+
 class QWidget;
 
-// NSWindow's center: the window is centred horizontally on its screen's visible area and placed somewhat
-// above the middle (a third of the free height above it, two thirds below). A window without a screen
-// stays where it is.
+// NSWindow's center: the window goes across the middle of its screen's usable area and somewhat above its
+// middle (a third of the free height above it, two thirds below). A window larger than the area starts at
+// its top left; a window without a screen stays where it is.
+QRect centeredFrame(const QRect& available, const QSize& size);
 void centerWindow(QWidget* window);

@@ -1,12 +1,14 @@
 #include "app/shell/AppDelegate.h"
 
-#include "app/CenterWindow.h"
 #include "app/shell/MainWindowController.h"
 #include "platform/LogCategories.h"
 #include "platform/RunningApplication.h"
 #include "platform/Workspace.h"
 #include "services/KVLinkUrl.h"
+#include "services/KVPublicUtilities.h"
+#include "ui-kit/StatusAttachedWindow.h"
 #include "ui-kit/TCImageWindow.h"
+#include "ui-kit/WindowCentering.h"
 
 #include <QMenuBar>
 
@@ -37,6 +39,8 @@ void AppDelegate::applicationDidFinishLaunching() {
         qCInfo(lcApp) << "another instance runs; it was brought to the front";
         std::exit(0);
     }
+    // The kit cannot reach the services; the dialogs' look follows the system version.
+    StatusAttachedWindow::setSystemVersionFunction(&KVPublicUtilities::getSystemVersion);
     mainWindowController_ = std::make_unique<MainWindowController>();
     TCImageWindow* window = mainWindowController_->window();
     centerWindow(window);

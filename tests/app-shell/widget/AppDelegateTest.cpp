@@ -1,12 +1,13 @@
-#include "tests/support/TestEnv.h"
-
-#include "app/CenterWindow.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/MainWindowController.h"
 #include "platform/Bundle.h"
+#include "platform/PropertyList.h"
 #include "platform/RunningApplication.h"
 #include "platform/Workspace.h"
+#include "tests/support/TestEnv.h"
+#include "ui-kit/StatusAttachedWindow.h"
 #include "ui-kit/TCImageWindow.h"
+#include "ui-kit/WindowCentering.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -114,6 +115,8 @@ TEST(AppDelegateLinks, AMissingOrBrokenAddressOpensNothing) {
 
 TEST(AppDelegateLaunch, AloneItShowsTheCentredMainWindow) {
     testsupport::TempSimRoot sim;
+    sim.writeFile("/System/Library/CoreServices/SystemVersion.plist",
+                  platform::PropertyList::toXml(QVariantMap{{"ProductVersion", "13.4"}}));
     RecordedWorkspace workspace;
     AppDelegate delegate;
     EXPECT_FALSE(delegate.checkAppDuplicateAndBringToFrontWithBundle(AppDelegate::kBundleIdentifier));
@@ -124,6 +127,7 @@ TEST(AppDelegateLaunch, AloneItShowsTheCentredMainWindow) {
     EXPECT_EQ(window->pos(),
               centeredFrame(QGuiApplication::primaryScreen()->availableGeometry(), window->size()).topLeft());
     EXPECT_TRUE(workspace.launched.isEmpty());
+    EXPECT_EQ(StatusAttachedWindow::systemVersion(), 1304) << "the dialogs know the system version";
 }
 
 TEST(AppDelegateLaunch, ItsOwnRegistrationIsNoOtherInstance) {

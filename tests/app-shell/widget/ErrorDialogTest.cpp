@@ -1,11 +1,11 @@
 #include "tests/app-shell/support/ShellTestSupport.h"
 #include "tests/support/TestEnv.h"
 
-#include "app/CenterWindow.h"
 #include "app/ErrorWindowController.h"
 #include "ui-kit/ModalRun.h"
 #include "ui-kit/TCImageWindow.h"
 #include "ui-kit/TextImageButton.h"
+#include "ui-kit/WindowCentering.h"
 
 #include <QApplication>
 #include <QLabel>
