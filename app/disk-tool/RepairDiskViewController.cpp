@@ -131,7 +131,9 @@ void runFirstAid(const QPointer<ShowAidViewControllrt>& output, const platform::
                     if (!text.isEmpty()) {
                         output->changeShowOutPut(text);
                     }
-                    output->setProgressValue(static_cast<float>(pieces));
+                    // The end value is reserved for the end: a long run must not look finished early.
+                    output->setProgressValue(
+                        std::min(static_cast<float>(pieces), ShowAidViewControllrt::kEndValue - 1));
                 }
             });
         });

@@ -172,6 +172,30 @@ TEST(DiskToolFirstAid, AHungToolCanBeStopped) {
     EXPECT_FLOAT_EQ(output.bar, 100.0f);
 }
 
+TEST(DiskToolFirstAid, ALongRunStaysStoppableAfterItsHundredAndFirstPiece) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    h.sim.attach("usb-exfat");
+    QStringList lines;
+    for (int line = 1; line <= 240; ++line) {
+        lines << QStringLiteral("Checking part %1\n").arg(line);
+    }
+    h.sim.addFault({{"Tool", "diskutil"},
+                    {"Verb", "verifyvolume"},
+                    {"Action", "output"},
+                    {"LineDelayMs", 12},
+                    {"Lines", lines}});
+    h.open();
+    ASSERT_TRUE(h.select("USB"));
+    Output output;
+    runFirstAid(h, false, output, {}, [&](ShowAidViewControllrt& view) {
+        ASSERT_TRUE(waitFor([&] { return view.numberOfRowsInTableView() >= 102; }, 60000));
+        EXPECT_FALSE(view.completeBut()->isUsable()) << "the tool is still writing";
+        EXPECT_TRUE(view.stopBut()->isUsable());
+        clickButton(view.stopBut());
+    });
+    EXPECT_EQ(output.rows.last(), "First Aid was stopped.");
+}
+
 TEST(DiskToolFirstAid, AReloadDuringTheWaitBeforeTheStartKeepsTheVolumeTheUserChose) {
     RepairDiskViewController::Delays delays = fastDelays();
     delays.firstAidMs = 60000;  // the run starts once the test has reloaded the list

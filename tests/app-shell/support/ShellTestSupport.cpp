@@ -104,11 +104,17 @@ void endProcess(qint64 pid) {
     if (pid <= 0 || ::kill(static_cast<pid_t>(pid), SIGKILL) != 0) {
         return;
     }
-    // Gone once /proc no longer lists it as running (a child of another process is reaped by it).
+    // Gone once /proc no longer lists it, or lists a zombie whose other threads have ended (a child of
+    // another process is reaped by it). The leader turns zombie while its other threads still hold the open
+    // files.
     testsupport::waitUntil(
         [pid] {
-            QFile status(QStringLiteral("/proc/%1/stat").arg(pid));
-            return !status.open(QIODevice::ReadOnly) || status.readAll().contains(") Z ");
+            QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+            if (!status.open(QIODevice::ReadOnly)) {
+                return true;
+            }
+            const QByteArray text = status.readAll();
+            return text.contains("\nState:\tZ") && text.contains("\nThreads:\t1\n");
         },
         10000);
 }
