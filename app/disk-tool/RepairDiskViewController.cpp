@@ -33,6 +33,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -292,6 +293,80 @@ void RepairDiskViewController::installVolumes(std::optional<std::vector<VolumeOb
     if (reloadPending_ && !isLoadValueing) {
         getallVolumes();
     }
+}
+
+std::optional<QVariantMap> RepairDiskViewController::getDisjInfo(const QString& name) {
+    if (name.isNull()) {
+        return std::nullopt;
+    }
+    return aepairExecCommand(DiskUtilCommands::info(name));
+}
+
+std::optional<QVariantMap> RepairDiskViewController::getAllDiskAndVolumes() {
+    return aepairExecCommand(DiskUtilCommands::list());
+}
+
+void RepairDiskViewController::getVolumeAllObjWithVolumeName(const QString& name) {
+    const auto listed = [this](const auto& matches) {
+        return std::any_of(allVolumeArr.begin(), allVolumeArr.end(), matches);
+    };
+    if (listed([&](const VolumeObj& volume) { return volume.volumeName == name; })) {
+        return;
+    }
+    const std::optional<QVariantMap> info = getDisjInfo(name);
+    if (!info) {
+        return;
+    }
+    const auto text = [&](const char* key) { return info->value(QLatin1String(key)).toString(); };
+    const auto bytes = [&](const char* key) { return info->value(QLatin1String(key)).toLongLong(); };
+    VolumeObj volume;
+    volume.volumeName = text("VolumeName");
+    volume.volumePath = text("DeviceNode");
+    if (volume.volumeName.isEmpty() || volume.volumeName == u"EFI" || listed([&](const VolumeObj& other) {
+            return other.volumeName == volume.volumeName && other.volumePath == volume.volumePath;
+        })) {
+        return;
+    }
+    volume.BusProtocol = text("BusProtocol");
+    volume.bCanEject = info->value(QStringLiteral("Ejectable")).toBool();
+    volume.diskType = text("FilesystemName");
+    volume.volumeTotalSizeNum = bytes("TotalSize");
+    volume.volumeFreeSizeNum = bytes(volume.diskType == u"APFS" ? "APFSContainerFree" : "FreeSpace");
+    volume.volumeTotalSize =
+        byteToSizeWithByte(static_cast<quint64>(std::max<qint64>(0, volume.volumeTotalSizeNum)));
+    volume.volumeFreeSize =
+        byteToSizeWithByte(static_cast<quint64>(std::max<qint64>(0, volume.volumeFreeSizeNum)));
+    volume.volRootDir = volume.volumePath;
+    volume.parentWholeDisk = text("ParentWholeDisk");
+    volume.volumeMountPoint = text("MountPoint");
+    volume.diskUUID = text("VolumeUUID");
+
+    // The selection points into the list, which may move as it grows.
+    const std::ptrdiff_t selected = selectVolume ? selectVolume - allVolumeArr.data() : -1;
+    allVolumeArr.push_back(std::move(volume));
+    if (selected >= 0) {
+        selectVolume = &allVolumeArr[static_cast<size_t>(selected)];
+    }
+    parTableView_->reloadData();
+}
+
+QString RepairDiskViewController::byteToSizeWithByte(quint64 bytes) {
+    if (bytes < 1000) {
+        return QString::asprintf("%.0f byte", static_cast<double>(bytes));
+    }
+    static constexpr std::pair<quint64, const char*> kUnits[] = {
+        {999'999ULL, "KB"}, {999'999'999ULL, "MB"}, {999'999'999'999ULL, "GB"}};
+    double divisor = 1000.0;
+    const char* unit = "TB";
+    for (const auto& [limit, name] : kUnits) {
+        if (bytes <= limit) {
+            unit = name;
+            break;
+        }
+        divisor *= 1000.0;
+    }
+    const auto quotient = static_cast<float>(static_cast<double>(bytes) / divisor);
+    return QString::asprintf("%.2f %s", static_cast<double>(quotient), unit);
 }
 
 void RepairDiskViewController::setIsLoadValueing() {

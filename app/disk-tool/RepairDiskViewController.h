@@ -9,7 +9,9 @@
 #include "ui-kit/CustomTableView.h"
 
 #include <QPointF>
+#include <QPointer>
 #include <QString>
+#include <QVariantMap>
 #include <QWidget>
 
 #include <memory>
@@ -93,6 +95,16 @@ public:
     // type "MS-DOS FAT32".
     static QString eraseName(const QString& name, const QString& type);
 
+    // Lookups that the screen's own flows do not call.
+    static std::optional<QVariantMap> getDisjInfo(const QString& name);
+    static std::optional<QVariantMap> getAllDiskAndVolumes();
+    // Appends the volume of that device when no record holds it yet.
+    void getVolumeAllObjWithVolumeName(const QString& name);
+    // The lookup's size text: "%.0f byte" below 1000, then KB, MB, GB and TB in steps of 1000.
+    static QString byteToSizeWithByte(quint64 bytes);
+
+    QObject* superDelegate() const { return superDelegate_; }
+    void setSuperDelegate(QObject* owner) { superDelegate_ = owner; }
     CustomTableView* parTableView() const { return parTableView_; }
     QWidget* loadProView() const { return loadProView_; }
     TextImageButton* helpButton() const { return helpButton_; }
@@ -137,6 +149,7 @@ private:
     void showFormatEndWindow(bool succeeded);
     void showError(const QString& message);
 
+    QPointer<QObject> superDelegate_;
     std::vector<VolumeObj> allVolumeArr;
     CustomTableView* parTableView_ = nullptr;
     std::unique_ptr<WatchMountUnmount> watchMu;

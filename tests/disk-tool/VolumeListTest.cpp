@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QTextDocument>
 
+#include <utility>
+
 using namespace disktooltest;
 
 namespace {
@@ -236,6 +238,51 @@ TEST(DiskToolList, ADiskUnpluggedWhileTheScreenIsOpenLeavesTheList) {
     EXPECT_EQ(h.screen->selectedIndex(), 0);
     EXPECT_EQ(h.screen->selectedVolume()->volumeName, "Macintosh HD");
     EXPECT_TRUE(h.usable("open"));
+}
+
+TEST(DiskToolLookups, SizeTextsStepByThousandsAtTheirBoundaries) {
+    const std::pair<quint64, const char*> cases[] = {
+        {0, "0 byte"},
+        {999, "999 byte"},
+        {1000, "1.00 KB"},
+        {999'999, "1000.00 KB"},
+        {1'000'000, "1.00 MB"},
+        {1'500'000'000, "1.50 GB"},
+        {999'999'999'999, "1000.00 GB"},
+        {1'000'000'000'000, "1.00 TB"},
+        {18'446'744'073'709'551'615ULL, "18446744.00 TB"},  // single precision rounds the quotient
+    };
+    for (const auto& [bytes, text] : cases) {
+        EXPECT_EQ(RepairDiskViewController::byteToSizeWithByte(bytes), text) << bytes;
+    }
+}
+
+TEST(DiskToolLookups, AVolumeIsAppendedOnceByItsDeviceAndTheSelectionStaysOnItsRecord) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    const QString usb = h.sim.attach("usb-exfat");
+    h.open();
+    ASSERT_TRUE(h.select("USB"));
+    const auto all = RepairDiskViewController::getAllDiskAndVolumes();
+    ASSERT_TRUE(all.has_value());
+    EXPECT_TRUE(all->contains("AllDisksAndPartitions"));
+    EXPECT_FALSE(RepairDiskViewController::getDisjInfo({}).has_value());
+
+    h.screen->getVolumeAllObjWithVolumeName(usb + "s2");
+    ASSERT_EQ(h.screen->allVolumes().size(), 3u);
+    const VolumeObj& added = h.screen->allVolumes().back();
+    EXPECT_EQ(added.volumeName, "USB");
+    EXPECT_EQ(added.volumePath, "/dev/" + usb + "s2");
+    EXPECT_EQ(added.volRootDir, added.volumePath);
+    EXPECT_EQ(added.diskType, "ExFAT");
+    EXPECT_EQ(added.volumeTotalSize,
+              RepairDiskViewController::byteToSizeWithByte(static_cast<quint64>(added.volumeTotalSizeNum)));
+    EXPECT_EQ(h.screen->selectedVolume()->volumeName, "USB") << "the selection follows its record";
+
+    h.screen->getVolumeAllObjWithVolumeName(usb + "s2");  // the same device again
+    h.screen->getVolumeAllObjWithVolumeName(usb + "s1");  // its EFI partition
+    h.screen->getVolumeAllObjWithVolumeName("disk99");
+    h.screen->getVolumeAllObjWithVolumeName("USB");  // a listed name
+    EXPECT_EQ(h.screen->allVolumes().size(), 3u);
 }
 
 TEST(DiskToolInMainWindow, TheDiskToolTabShowsTheScreenWithItsListLoadedAtStart) {
