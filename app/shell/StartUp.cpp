@@ -1,9 +1,12 @@
 #include "app/shell/StartUp.h"
 
+#include "app/shell/AppDelegate.h"
 #include "platform/Bundle.h"
 #include "platform/LogCategories.h"
+#include "platform/RunningApplication.h"
 #include "platform/Workspace.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace {
@@ -41,6 +44,25 @@ void PreventSleep() {
 
 platform::IOReturn ReleasePreventObj() {
     return platform::IOPMAssertionRelease(assertionID);
+}
+
+bool IsOnlyOneApp() {
+    using platform::RunningApplication;
+    const auto running =
+        RunningApplication::runningApplicationsWithBundleIdentifier(AppDelegate::kBundleIdentifier);
+    if (running.isEmpty()) {
+        return true;
+    }
+    const qint64 current = RunningApplication::currentProcessIdentifier();
+    for (const RunningApplication& application : running) {
+        if (application.processIdentifier() != current) {
+            application.activateWithOptions(RunningApplication::ActivateAllWindows |
+                                            RunningApplication::ActivateIgnoringOtherApps);
+            break;
+        }
+    }
+    QCoreApplication::quit();
+    return false;
 }
 
 int TavrunMain(int argc, char** argv, const ApplicationLoop& loop) {

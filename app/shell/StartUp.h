@@ -26,5 +26,10 @@ QString launcherBundlePath(const QString& applicationBundlePath);
 void PreventSleep();
 platform::IOReturn ReleasePreventObj();
 
+// A second single-instance test that start-up does not call (the delegate's is the one in force): true when
+// no instance of this bundle is listed; otherwise another listed instance comes to the front, the
+// application is asked to quit and the answer is false.
+bool IsOnlyOneApp();
+
 // Set in the environment that the launcher (and through it the application) inherits from a hand-over.
 inline constexpr char kHandOverVariable[] = "TAVRUN_HANDED_OVER";

@@ -3,6 +3,7 @@
 #include "tests/support/TestEnv.h"
 
 #include "app/shell/AppDelegate.h"
+#include "app/shell/StartUp.h"
 #include "platform/Bundle.h"
 #include "platform/RunningApplication.h"
 
@@ -121,6 +122,15 @@ TEST(ApplicationProcess, TheFirstInstanceComesToTheFrontWhenAnotherStartAsks) {
     AppDelegate second;  // this process, started second on the same Mac
     EXPECT_TRUE(second.checkAppDuplicateAndBringToFrontWithBundle(kId));
     EXPECT_TRUE(first.waitForLog("brought to the front")) << first.log().toStdString();
+
+    EXPECT_FALSE(IsOnlyOneApp());
+    EXPECT_TRUE(testsupport::waitUntil([&] { return first.countInLog("brought to the front") == 2; }, 10000))
+        << first.log().toStdString();
+}
+
+TEST(ApplicationProcess, AloneOnItsMacTheApplicationIsTheOnlyOne) {
+    testsupport::TempSimRoot sim;
+    EXPECT_TRUE(IsOnlyOneApp());
 }
 
 TEST(ApplicationProcess, TwoSimulatedMacsNeverSeeEachOther) {
