@@ -67,17 +67,6 @@ bool isRoot() {
     return ::geteuid() == 0;
 }
 
-// pkexec starts from a clean environment; a window needs the display back.
-QStringList pkexecCommand(const QString& path, const QStringList& arguments) {
-    QStringList command{QStringLiteral("env")};
-    for (const char* name : {"DISPLAY", "XAUTHORITY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) {
-        if (qEnvironmentVariableIsSet(name)) {
-            command.append(QString::fromLatin1(name) + u'=' + qEnvironmentVariable(name));
-        }
-    }
-    return command + QStringList{path} + arguments;
-}
-
 bool componentIsSafe(const QString& path, QString* reason) {
     struct stat st {};
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0) {
@@ -129,15 +118,33 @@ OSStatus Authorization::executeWithPrivileges(const QString& path, const QString
             qCWarning(lcPlatform) << "refusing to start" << path << "with privileges:" << reason;
             return errAuthorizationToolExecuteFailure;
         }
-        started = isRoot()
-                      ? QProcess::startDetached(path, arguments)
-                      : QProcess::startDetached(QStringLiteral("pkexec"), pkexecCommand(path, arguments));
+        if (isRoot()) {
+            started = QProcess::startDetached(path, arguments);
+        } else if (const auto command = pkexecArguments(path, arguments)) {
+            started = QProcess::startDetached(QStringLiteral("pkexec"), *command);
+        } else {
+            qCWarning(lcPlatform) << "refusing to start" << path << "through pkexec: its path holds \"=\"";
+            return errAuthorizationToolExecuteFailure;
+        }
     }
     if (!started) {
         qCWarning(lcPlatform) << "could not start" << path;
         return errAuthorizationToolExecuteFailure;
     }
     return errAuthorizationSuccess;
+}
+
+std::optional<QStringList> Authorization::pkexecArguments(const QString& path, const QStringList& arguments) {
+    if (path.contains(u'=')) {
+        return std::nullopt;
+    }
+    QStringList command{QStringLiteral("env")};
+    for (const char* name : {"DISPLAY", "XAUTHORITY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) {
+        if (qEnvironmentVariableIsSet(name)) {
+            command.append(QString::fromLatin1(name) + u'=' + qEnvironmentVariable(name));
+        }
+    }
+    return command + QStringList{path} + arguments;
 }
 
 bool Authorization::isSafeToRunPrivileged(const QString& path, QString* reason) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace platform {
 
@@ -41,6 +42,10 @@ public:
     // True when neither the executable nor any folder on its path (links resolved) is writable by group or
     // others, or owned by a user other than root or the caller; `reason` says what failed.
     static bool isSafeToRunPrivileged(const QString& path, QString* reason);
+
+    // pkexec's arguments to start the tool with this session's display (pkexec clears the environment, so
+    // `env` puts it back); nothing for a path holding "=", which `env` would take for a variable.
+    static std::optional<QStringList> pkexecArguments(const QString& path, const QStringList& arguments);
 
 private:
     bool granted_ = false;

@@ -163,6 +163,16 @@ TEST(Authorization, SafetyCheckLooksAtEveryFolderOnTheRealPath) {
     EXPECT_FALSE(Authorization::isSafeToRunPrivileged(dir.path() + "/missing", &reason));
 }
 
+TEST(Authorization, PkexecGetsTheDisplayBackAndNeverAPathThatEnvWouldTakeForAVariable) {
+    const testsupport::ScopedEnv display("DISPLAY", QStringLiteral(":7"));
+    const auto command = Authorization::pkexecArguments("/opt/Tavrun.app/Tavrun", {"en*loaderflag*"});
+    ASSERT_TRUE(command.has_value());
+    EXPECT_EQ(command->first(), "env");
+    EXPECT_TRUE(command->contains("DISPLAY=:7"));
+    EXPECT_EQ(command->mid(command->size() - 2), (QStringList{"/opt/Tavrun.app/Tavrun", "en*loaderflag*"}));
+    EXPECT_FALSE(Authorization::pkexecArguments("/opt/a=b/Tavrun", {"en*loaderflag*"}).has_value());
+}
+
 TEST(RunScript, ArgumentsReachTheToolAsOneWordEach) {
     QTemporaryDir dir;
     const QString marker = dir.filePath("pwned");
