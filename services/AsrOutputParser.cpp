@@ -48,15 +48,28 @@ void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
         endLine(events);
         return;
     }
+    if (promptTail_) {
+        if (c == u':' || c.isSpace()) {
+            return;
+        }
+        promptTail_ = false;
+    }
     line_ += c;
+    // A message of the system can cut a pass's line; its dots go on on a line of their own.
+    if (!passLine_ && passOpen_ && line_.trimmed() == u".") {
+        passLine_ = true;
+    }
     if (passLine_) {
         takeInPass(c, events);
         return;
     }
     if (!answered_ && line_.endsWith(kPrompt)) {
         answered_ = true;
-        lineShown_ = true;
         events.push_back(Event::prompt());
+        // The answer is not echoed through a pipe, so the tool may go on on the prompt's line.
+        line_.clear();
+        promptTail_ = true;
+        return;
     }
     if (lineShown_) {
         return;
@@ -64,6 +77,7 @@ void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
     const QString text = line_.trimmed();
     if (isPassTitle(text)) {
         passLine_ = true;
+        passOpen_ = true;
         events.push_back(Event::label(kCloning));
         if (++isTwoTime == 1) {
             events.push_back(Event::stepTo(5));
@@ -101,8 +115,11 @@ void AsrOutputParser::endNumber(std::vector<Event>& events) {
     if ((isTwoTime == 1 || isTwoTime == 2) && percent >= 10 && percent <= 100 && percent % 10 == 0) {
         events.push_back(Event::tagOf(percent / 10, isTwoTime));
     }
-    if (percent == 100 && ++isTwoTime100 == 2) {
-        inProgress = false;
+    if (percent == 100) {
+        passOpen_ = false;
+        if (++isTwoTime100 == 2) {
+            inProgress = false;
+        }
     }
 }
 
@@ -116,6 +133,7 @@ void AsrOutputParser::endLine(std::vector<Event>& events) {
     line_.clear();
     lineShown_ = false;
     passLine_ = false;
+    promptTail_ = false;
 }
 
 void AsrOutputParser::label(const QString& text, std::vector<Event>& events) const {

@@ -57,7 +57,9 @@ private:
     QStringDecoder decoder_{QStringDecoder::Utf8};
     QString line_;
     QString number_;
-    bool lineShown_ = false;  // the line gave its text (a step text, the prompt) or stands for a pass
-    bool passLine_ = false;
+    bool lineShown_ = false;   // the line gave its text (a step text)
+    bool passLine_ = false;    // the line carries a pass's progress
+    bool passOpen_ = false;    // a pass began and has not printed its 100
+    bool promptTail_ = false;  // the ": " after the prompt's mark belongs to no line
     bool answered_ = false;
 };

@@ -116,6 +116,29 @@ TEST(AsrOutputParser, AnswersThePromptOnce) {
     EXPECT_EQ(parsed.events.front(), Event::prompt()) << "at the moment the mark is complete";
 }
 
+// Without an echo of the answer the tool may go on on the prompt's line, and a message of the system may cut
+// a pass's line: the passes still count.
+TEST(AsrOutputParser, APassStaysWholeOnThePromptsLineAndAcrossAnInterleavedMessage) {
+    const QByteArray cutPass =
+        "\tReplicating  ....10....20nx_kernel_mount:1455: : checkpoint search: largest xid 5, best xid 5 @ "
+        "1\n"
+        "....30....40....50\nfailed to get properties for device disk5, error = 22\n"
+        "....60....70....80....90....100\n";
+    const Parsed parsed = parse(inPiecesOf(
+        "\tErase contents of /dev/disk5s1 (/V)? [ny]: " + cutPass + "\tVerifying  " + kProgress, 3));
+    std::vector<Event> expected{Event::prompt(), label("Cloning..."), step(5)};
+    for (int pass = 1; pass <= 2; ++pass) {
+        for (int t = 1; t <= 10; ++t) {
+            expected.push_back(tag(t, pass));
+        }
+        if (pass == 1) {
+            expected.push_back(label("Cloning..."));
+        }
+    }
+    EXPECT_EQ(parsed.events, expected);
+    EXPECT_TRUE(parsed.bothPassesEnded);
+}
+
 struct VerdictRow {
     const char* name;
     QList<QByteArray> chunks;
