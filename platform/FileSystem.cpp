@@ -258,6 +258,29 @@ bool FileSystem::isDirectory(const QString& macPath) {
     return info(macPath, true).kind == FileKind::Directory;
 }
 
+std::optional<QString> FileSystem::canonicalPath(const QString& macPath) {
+    const auto host = hostPath(macPath);
+    const auto rootHost = hostPath(QStringLiteral("/"));
+    if (!host || !rootHost) {
+        return std::nullopt;
+    }
+    const QString path = QFileInfo(*host).canonicalFilePath();
+    const QString root = QFileInfo(*rootHost).canonicalFilePath();
+    if (path.isEmpty() || root.isEmpty()) {
+        return std::nullopt;
+    }
+    if (root == u"/") {
+        return path;
+    }
+    if (path == root) {
+        return QStringLiteral("/");
+    }
+    if (path.startsWith(root + u'/')) {
+        return path.mid(root.size());
+    }
+    return std::nullopt;
+}
+
 bool FileSystem::isSymLink(const QString& macPath) {
     return info(macPath).kind == FileKind::SymLink;
 }

@@ -35,6 +35,9 @@ public:
     static bool isSymLink(const QString& macPath);
     static FileInfo info(const QString& macPath, bool followLinks = false);
     static qint64 fileSize(const QString& macPath);  // -1 when missing
+    // The path with every link resolved ("/Volumes/Macintosh HD/Users" -> "/Users"); nothing when it is
+    // missing or leads out of the Mac.
+    static std::optional<QString> canonicalPath(const QString& macPath);
 
     // Entries sorted by name, hidden ones included, "." and ".." left out. Nothing when the folder
     // cannot be read (missing, a file, no permission).

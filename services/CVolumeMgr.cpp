@@ -187,7 +187,7 @@ QVariantMap CVolumeMgr::MakeVolumeInfo(const QVariantMap& diskInfo) {
             volume.insert(QLatin1String(key), diskInfo.value(QLatin1String(key)).toBool());
         }
     }
-    qCDebug(lcServices) << "strEjectable :" << diskInfo.value(QStringLiteral("Ejectable"));
+    qCDebug(lcServices, "strEjectable : %s", qUtf8Printable(text(diskInfo, "Ejectable")));
     for (const char* key :
          {"BusProtocol", "FilesystemName", "DeviceNode", "MountPoint", "ParentWholeDisk", "DiskUUID"}) {
         if (diskInfo.contains(QLatin1String(key))) {
@@ -205,7 +205,7 @@ void CVolumeMgr::JustOSVolume(int index) {
     if (!root) {
         return;
     }
-    qCDebug(lcServices) << "volRootDir =" << *root << ", iIndex =" << index;
+    qCDebug(lcServices, "volRootDir = %s, iIndex = %d", qUtf8Printable(*root), index);
     if (*root == u"/") {
         bFindOSDisk = true;
     }
@@ -222,7 +222,7 @@ QVariantList CVolumeMgr::listAllDisksAndPartitions() {
     if (!list || DiskUtilCommands::isErrorDocument(*list)) {
         return {};
     }
-    qCDebug(lcServices) << "B-------" << *list;
+    qCDebug(lcServices).noquote().nospace() << "B-------" << *list;
     // A list entry carries "Size"; "TotalSize" only where a fixture adds it.
     const auto size = [](const QVariantMap& entry) {
         return entry.value(entry.contains(QStringLiteral("TotalSize")) ? QStringLiteral("TotalSize")

@@ -24,15 +24,26 @@ bool isWithin(const QString& inner, const QString& outer) {
     return inner == outer || outer == QStringLiteral("/") || inner.startsWith(outer + QLatin1Char('/'));
 }
 
+// Where a link leads, so that a link such as "/Volumes/Macintosh HD" cannot hide the destination.
+QString resolved(const QString& path) {
+    return FileSystem::canonicalPath(path).value_or(path);
+}
+
+// A folder to copy into: an absolute path to a folder that exists.
+bool isFolder(const QString& path) {
+    return path.startsWith(QLatin1Char('/')) && FileSystem::isDirectory(path);
+}
+
 QString numberedName(const QString& name, int number) {
     // A leading dot starts a hidden name, not an extension.
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString base = dot > 0 ? name.left(dot) : name;
     const QString extension = dot > 0 ? name.mid(dot + 1) : QString();
+    // One substitution: a "%2" inside the name stays text.
     if (extension.isEmpty() || extension == QStringLiteral(" ")) {
-        return QStringLiteral("%1 %2").arg(base).arg(number);
+        return QStringLiteral("%1 %2").arg(base, QString::number(number));
     }
-    return QStringLiteral("%1 %2.%3").arg(base).arg(number).arg(extension);
+    return QStringLiteral("%1 %2.%3").arg(base, QString::number(number), extension);
 }
 
 }  // namespace
@@ -41,7 +52,8 @@ QString numberedName(const QString& name, int number) {
 // when the worker dies or starts again, and every report runs there too.
 class DoCopyFiles::Run {
 public:
-    Run(DoCopyFiles* owner, const QString& copyPath) : owner_(owner), destination_(cleaned(copyPath)) {}
+    Run(DoCopyFiles* owner, const QString& copyPath)
+        : owner_(owner), destination_(resolved(cleaned(copyPath))) {}
 
     void abandon() { owner_.store(nullptr); }
     bool isCancel() const { return isCancel_.load(); }
@@ -90,6 +102,10 @@ private:
 
     void copyNode(const FileNode& node, const QString& folder) {
         if (node.state() == 2) {
+            if (!isFolder(folder)) {
+                missingFolder(folder);
+                return;
+            }
             const QString copy = NodeTreeOperator::pathInFolder(folder, node.name());
             FileSystem::mkpath(copy);
             doCopyChiFilesWithArr(node.children(), copy);
@@ -112,9 +128,8 @@ private:
             return;
         }
         report([&](DoCopyFilesDelegate& delegate) { delegate.topCopyFilePath(node.path()); });
-        if (!FileSystem::isDirectory(folder)) {
-            qCWarning(lcServices) << "copy destination folder missing:" << folder;
-            reportFailure();
+        if (!isFolder(folder)) {
+            missingFolder(folder);
             return;
         }
         const QString name = DoCopyFiles::createFileWithPath(folder, node.name(), node.name());
@@ -126,14 +141,23 @@ private:
         }
     }
 
+    void missingFolder(const QString& folder) {
+        qCWarning(lcServices) << "copy destination folder missing:" << folder;
+        reportFailure();
+    }
+
     bool copyItem(const QString& from, const QString& to) const {
-        if (isWithin(from, destination_)) {
+        if (FileSystem::isSymLink(from)) {
+            return FileSystem::copyItem(from, to);  // the link itself, never where it leads
+        }
+        const QString source = resolved(from);
+        if (source == destination_) {
             return true;  // already where it would go
         }
-        if (!isWithin(destination_, from) || FileSystem::isSymLink(from)) {
-            return FileSystem::copyItem(from, to);
+        if (!isWithin(destination_, source)) {
+            return FileSystem::copyItem(source, to);
         }
-        return copyAroundDestination(from, to);
+        return copyAroundDestination(source, to);
     }
 
     // Copies a folder that holds the destination, leaving the destination out.

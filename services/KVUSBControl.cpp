@@ -218,6 +218,7 @@ std::optional<QString> KVUSBControl::carve(const QString& identifier, const QVar
         DiskUtilCommands::resizeVolume(identifier, totalSize - kBootableVolumeSize, QStringLiteral("JHFS+"),
                                        KVGetKorvelVolumeName(), kBootableVolumeSize);
     KVTask* task = KVTask::KVShareInstance();
+    task->KVResetStop();  // a stop left from an earlier job must not end this one at once
     task->KVSetLaunchPath(resize.program);
     task->KVSetArguments(resize.arguments);
     task->KVSetTimeoutCount(kResizeTimeoutSeconds);

@@ -4,7 +4,7 @@
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/TCImageWindow.h"
 
-#include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
 
 #include <QFontMetricsF>
 #include <QMouseEvent>
@@ -66,9 +66,7 @@ void QNTitlebarView::getTitleFrame(QRectF* frame, TitleAttributes* attributes,
 }
 
 bool QNTitlebarView::miniaturizeOnDoubleClick() {
-    const auto preferences = platform::PropertyList::dictionaryFromFile(
-        QStringLiteral("/Library/Preferences/.GlobalPreferences.plist"));
-    return preferences && preferences->value(QStringLiteral("AppleMiniaturizeOnDoubleClick")).toBool();
+    return platform::UserDefaults::objectForKey(QStringLiteral("AppleMiniaturizeOnDoubleClick")).toBool();
 }
 
 void QNTitlebarView::paintEvent(QPaintEvent* /*event*/) {

@@ -358,7 +358,9 @@ void TCImageWindow::replaceCustomButton(QPointer<QAbstractButton>& slot, QAbstra
     connect(button, &QAbstractButton::clicked, this, action);
     button->setParent(this);
     const QAbstractButton* system = standardWindowButton(kind);
-    button->move(system ? system->pos() : QPoint(0, height() - button->height()));  // Cocoa origin 0, 0
+    // Cocoa origins are bottom-left: a button of another height keeps the system button's bottom edge.
+    const QPointF origin = system ? cocoaFrameOf(system).topLeft() : QPointF(0, 0);
+    placeCocoa(button, QRectF(origin, QSizeF(button->size())));
     button->show();
     button->raise();
 }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 #include <sys/stat.h>
 
@@ -155,17 +156,17 @@ TEST_P(StoredName, NumbersATakenNameFromOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, StoredName,
-    testing::Values(ClashCase{"report.pdf", {}, "report.pdf"},
-                    ClashCase{"report.pdf", {"report.pdf"}, "report 1.pdf"},
-                    ClashCase{"report.pdf", {"report.pdf", "report 1.pdf"}, "report 2.pdf"},
-                    ClashCase{"Photos", {"Photos"}, "Photos 1"},
-                    ClashCase{"archive.tar.gz", {"archive.tar.gz"}, "archive.tar 1.gz"},
-                    ClashCase{"README", {"README", "README 1"}, "README 2"},
-                    ClashCase{"notes.", {"notes."}, "notes 1"}, ClashCase{"odd. ", {"odd. "}, "odd 1"},
-                    ClashCase{".bashrc", {".bashrc"}, ".bashrc 1"},
-                    ClashCase{".config.json", {".config.json"}, ".config 1.json"},
-                    ClashCase{"Report.PDF", {"report.pdf"}, "Report.PDF"},
-                    ClashCase{"Résumé 履歴書.txt", {"Résumé 履歴書.txt"}, "Résumé 履歴書 1.txt"}),
+    testing::Values(
+        ClashCase{"report.pdf", {}, "report.pdf"}, ClashCase{"report.pdf", {"report.pdf"}, "report 1.pdf"},
+        ClashCase{"report.pdf", {"report.pdf", "report 1.pdf"}, "report 2.pdf"},
+        ClashCase{"Photos", {"Photos"}, "Photos 1"},
+        ClashCase{"archive.tar.gz", {"archive.tar.gz"}, "archive.tar 1.gz"},
+        ClashCase{"README", {"README", "README 1"}, "README 2"}, ClashCase{"notes.", {"notes."}, "notes 1"},
+        ClashCase{"odd. ", {"odd. "}, "odd 1"}, ClashCase{".bashrc", {".bashrc"}, ".bashrc 1"},
+        ClashCase{".config.json", {".config.json"}, ".config 1.json"},
+        ClashCase{"Report.PDF", {"report.pdf"}, "Report.PDF"},
+        ClashCase{"Résumé 履歴書.txt", {"Résumé 履歴書.txt"}, "Résumé 履歴書 1.txt"},
+        ClashCase{"a%2Fb%3.pdf", {"a%2Fb%3.pdf"}, "a%2Fb%3 1.pdf"}, ClashCase{"%1%2", {"%1%2"}, "%1%2 1"}),
     [](const auto& row) { return "case" + std::to_string(row.index); });
 
 TEST_F(CopyRun, ATakenNameIsNumberedInTheRun) {
@@ -253,6 +254,39 @@ TEST_F(CopyRun, AWholeVolumeCopyNeverCopiesTheDestinationIntoItself) {
         EXPECT_FALSE(mac.tree(destination).join(' ').contains(QStringLiteral("Tavrun(")));
         ASSERT_TRUE(QDir(mac.host(destination)).removeRecursively());
     }
+}
+
+// "/Volumes/Macintosh HD" leads to "/": the destination or a source named through it is still recognised.
+TEST_F(CopyRun, ADestinationOrSourceNamedThroughALinkIsNeverCopiedIntoItself) {
+    mac.link(QStringLiteral("/Volumes/Macintosh HD"), QStringLiteral(".."));
+    mac.file(QStringLiteral("/Users/ana/Desktop/x.txt"), 1);
+    const QString destination = QStringLiteral("/Users/ana/Desktop/Tavrun(2024-05-01 09:30:00)");
+    for (const auto& [source, target] :
+         {std::pair{QStringLiteral("/Users"), QStringLiteral("/Volumes/Macintosh HD") + destination},
+          std::pair{QStringLiteral("/Volumes/Macintosh HD/Users"), destination}}) {
+        mac.folder(destination);
+        DoCopyFiles run;
+        CopyRecorder reports;
+        run.setDelegate(&reports);
+        FileNodeList users;
+        users.push_back(node(source, true));
+        run.doCopyFilesWithArr(users, target);
+        drainBackground();
+        EXPECT_EQ(reports.events.last(), QStringLiteral("100")) << source.toStdString();
+        EXPECT_EQ(mac.tree(destination).filter(QStringLiteral(".txt")),
+                  QStringList{"Users/ana/Desktop/x.txt"});
+        EXPECT_FALSE(mac.tree(destination).join(' ').contains(QStringLiteral("Tavrun(")));
+        ASSERT_TRUE(QDir(mac.host(destination)).removeRecursively());
+    }
+}
+
+TEST_F(CopyRun, ADestinationThatIsNoAbsoluteFolderIsAFailureAndCreatesNothing) {
+    mac.file(QStringLiteral("/Volumes/Source/docs/a.txt"), 1);
+    auto docs = node(QStringLiteral("/Volumes/Source/docs"), true, 2);
+    adopt(docs.get(), node(QStringLiteral("/Volumes/Source/docs/a.txt"), false));
+    roots.push_back(std::move(docs));
+    EXPECT_EQ(copy(QString()), QStringList({"5", "error"}));
+    EXPECT_FALSE(mac.exists(QStringLiteral("/docs")));
 }
 
 TEST_F(CopyRun, LinksAreCopiedAsLinksAndPipesAsPipes) {

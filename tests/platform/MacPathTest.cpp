@@ -66,6 +66,18 @@ TEST(FileSystem, ListsSortedWithHiddenEntriesAndKinds) {
     EXPECT_TRUE(FileSystem::isDirectory("/d/a"));
 }
 
+TEST(FileSystem, CanonicalPathsResolveLinksAndStayInsideTheMac) {
+    testsupport::TempSimRoot root;
+    ASSERT_TRUE(FileSystem::mkpath("/Users/ana"));
+    ASSERT_TRUE(FileSystem::mkpath("/Volumes"));
+    ASSERT_EQ(::symlink("..", QFile::encodeName(root.host("/Volumes/Macintosh HD")).constData()), 0);
+    ASSERT_EQ(::symlink("/etc", QFile::encodeName(root.host("/Users/out")).constData()), 0);
+    EXPECT_EQ(FileSystem::canonicalPath("/Volumes/Macintosh HD/Users/ana"), QStringLiteral("/Users/ana"));
+    EXPECT_EQ(FileSystem::canonicalPath("/Volumes/Macintosh HD"), QStringLiteral("/"));
+    EXPECT_FALSE(FileSystem::canonicalPath("/Users/out")) << "a link that leads out of the Mac";
+    EXPECT_FALSE(FileSystem::canonicalPath("/Users/missing"));
+}
+
 TEST(FileSystem, CopiesTreesKeepingLinksModesAndTimes) {
     testsupport::TempSimRoot root;
     root.writeFile("/src/f.bin", QByteArray(300000, 'z'));

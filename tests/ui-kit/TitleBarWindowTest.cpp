@@ -10,9 +10,8 @@
 #include "ui-kit/TCImageWindowDelegateProxy.h"
 #include "ui-kit/WindowDelegate.h"
 
-#include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
 
-#include <QDir>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -249,9 +248,8 @@ TEST(TCImageWindow, DoubleClickMiniaturisesOnlyWithTheSystemSetting) {
     doubleClick(window.titleBarView(), QPoint(200, 10));
     EXPECT_FALSE(window.isMinimized()) << "setting absent";
 
-    ASSERT_TRUE(QDir().mkpath(root.host("/Library/Preferences")));
-    ASSERT_TRUE(platform::PropertyList::writeXmlFile("/Library/Preferences/.GlobalPreferences.plist",
-                                                     QVariantMap{{"AppleMiniaturizeOnDoubleClick", true}}));
+    platform::UserDefaults::setObject(true, "AppleMiniaturizeOnDoubleClick",
+                                      platform::UserDefaults::globalDomain);
     QTest::mouseClick(window.titleBarView(), Qt::LeftButton, {}, QPoint(200, 10));
     EXPECT_FALSE(window.isMinimized()) << "a single click";
     doubleClick(window.titleBarView(), QPoint(200, 10));
@@ -306,10 +304,15 @@ TEST(TCImageWindow, ACustomButtonTakesTheSystemButtonsPlace) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     auto* custom = new QPushButton;
-    custom->resize(14, 16);
+    custom->resize(14, 20);
     window.setCloseButton(custom);
     EXPECT_EQ(custom->parentWidget(), &window);
-    EXPECT_EQ(custom->pos(), window.standardWindowButton(0)->pos()) << "starts where the system button is";
+    const auto cocoaOrigin = [&](const QWidget* view) {
+        return cocoa::cocoaRect(QRectF(view->geometry()), window.height()).topLeft();
+    };
+    EXPECT_EQ(cocoaOrigin(custom), cocoaOrigin(window.standardWindowButton(0)))
+        << "starts at the system button's origin, its bottom left";
+    EXPECT_EQ(custom->size(), QSize(14, 20));
     window.resize(401, window.height());  // the next layout places it
     EXPECT_TRUE(window.standardWindowButton(0)->isHidden());
     EXPECT_EQ(cocoa::cocoaRect(QRectF(custom->geometry()), window.height()).x(), 30);

@@ -1,5 +1,6 @@
 #include "services/KVUSBControl.h"
 
+#include "services/KVTask.h"
 #include "tests/jobs/e2e/JobsSupport.h"
 
 #include <QFile>
@@ -160,6 +161,9 @@ INSTANTIATE_TEST_SUITE_P(
                                [](const SimMac& sim, const QString& disk) {
                                    sim.simctl({"set", disk + "s2", "FreeSpace", "2600000000"});
                                },
+                               0},
+                      CarveRow{"afterAStopLeftByAnEarlierJob", "usb-hfs",
+                               [](const SimMac&, const QString&) { KVTask::KVShareInstance()->KVStopTask(); },
                                0},
                       CarveRow{"oneByteTooLittle", "usb-hfs",
                                [](const SimMac& sim, const QString& disk) {
