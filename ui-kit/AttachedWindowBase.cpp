@@ -13,6 +13,8 @@
 #include <QResizeEvent>
 #include <QScreen>
 
+#include <cmath>
+
 namespace geometry = AttachedWindowGeometry;
 
 namespace {
@@ -220,7 +222,7 @@ void AttachedWindowBase<WindowBase>::setArrowHeight(float height) {
 template <class WindowBase>
 void AttachedWindowBase<WindowBase>::setHasArrow(float flag) {
     if (flag != hasArrow()) {
-        style_.hasArrow = static_cast<int>(flag) != 0;
+        style_.hasArrow = std::fabs(flag) >= 1.0f;  // truncated as an integer would be; NaN is NO
         _updateBackground();
     }
 }
@@ -228,7 +230,8 @@ void AttachedWindowBase<WindowBase>::setHasArrow(float flag) {
 template <class WindowBase>
 void AttachedWindowBase<WindowBase>::setDrawsRoundCornerBesideArrow(float flag) {
     if (flag != drawsRoundCornerBesideArrow()) {
-        style_.drawsRoundCornerBesideArrow = static_cast<int>(flag) != 0;
+        style_.drawsRoundCornerBesideArrow =
+            std::fabs(flag) >= 1.0f;  // truncated as an integer would be; NaN is NO
         _redisplay();
     }
 }

@@ -93,7 +93,9 @@ float KVNSTableView::getLableHight() {
 
 QRect KVNSTableView::nodeViewFrame() const {
     const QSize table = viewport()->size();
-    return {table.width() / 2 - 200, table.height() / 2, 400, 50};
+    // The placeholder's coordinates are Cocoa's: the hint stands on the middle line, not below it.
+    return cocoa::cocoaRect(QRectF(table.width() / 2 - 200, table.height() / 2, 400, 50), table.height())
+        .toRect();
 }
 
 void KVNSTableView::changeNoValue(bool hasValues) {

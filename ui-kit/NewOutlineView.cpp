@@ -104,6 +104,14 @@ void NewOutlineView::drawRow(QPainter* painter, const QStyleOptionViewItem& opti
     QTreeView::drawRow(painter, option, index);
 }
 
+void NewOutlineView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        event->accept();  // the release reports it; a right press selects nothing
+        return;
+    }
+    QTreeView::mousePressEvent(event);
+}
+
 void NewOutlineView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
         event->accept();

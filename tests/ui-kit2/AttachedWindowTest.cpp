@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <memory>
 
 namespace {
@@ -190,6 +192,13 @@ TEST(AttachedWindow, SettersClampAndRepaintOnlyWhenSomethingChanged) {
     EXPECT_EQ(patternKey(), before) << "a null image is ignored";
     window->setHasArrow(0.5f);
     EXPECT_EQ(window->hasArrow(), 0.0f) << "0.5 stores false";
+    window->setHasArrow(-2.5f);
+    EXPECT_EQ(window->hasArrow(), 1.0f) << "any value that truncates to a non-zero integer stores true";
+    window->setHasArrow(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(window->hasArrow(), 0.0f) << "NaN stores false";
+    window->setHasArrow(1e30f);
+    EXPECT_EQ(window->hasArrow(), 1.0f);
+    window->setHasArrow(0.0f);
     EXPECT_NE(patternKey(), before);
 
     window->setViewMargin(-3);

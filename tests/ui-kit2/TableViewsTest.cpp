@@ -343,7 +343,9 @@ TEST(KVNSTableView, ThePlaceholderIsBuiltOnceAndRemovedOnce) {
     EXPECT_EQ(table.viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).count(placeholder), 1);
     EXPECT_EQ(placeholder->geometry(), table.viewport()->rect());
     const QSize size = table.viewport()->size();
-    EXPECT_EQ(table.nodeView()->geometry(), QRect(size.width() / 2 - 200, size.height() / 2, 400, 50));
+    EXPECT_EQ(table.nodeView()->geometry(),
+              QRect(size.width() / 2 - 200, size.height() - size.height() / 2 - 50, 400, 50))
+        << "its bottom edge on the middle line";
     EXPECT_EQ(table.nodeView()->findChild<QLabel*>("arrow")->geometry(), QRect(0, 11, 82, 39));
     EXPECT_EQ(table.nodeView()->findChild<QLabel*>("label")->geometry(), QRect(82, 25, 420, 25));
 
@@ -351,8 +353,9 @@ TEST(KVNSTableView, ThePlaceholderIsBuiltOnceAndRemovedOnce) {
     QCoreApplication::processEvents();
     EXPECT_EQ(placeholder->geometry(), table.viewport()->rect()) << "follows the table";
     table.changeFrame();
-    EXPECT_EQ(table.nodeView()->geometry().topLeft(),
-              QPoint(table.viewport()->width() / 2 - 200, table.viewport()->height() / 2));
+    EXPECT_EQ(table.nodeView()->geometry().bottomLeft() + QPoint(0, 1),
+              QPoint(table.viewport()->width() / 2 - 200,
+                     table.viewport()->height() - table.viewport()->height() / 2));
     QPointer<QWidget> watch = placeholder;
     table.changeNoValue(true);
     EXPECT_FALSE(watch);
@@ -462,6 +465,7 @@ TEST(NewOutlineView, ARightClickIsReportedOnRelease) {
     ShownOutline shown;
     QTest::mouseClick(shown.outline.viewport(), Qt::RightButton, {}, {50, 10});
     EXPECT_EQ(shown.rightClicks, 1);
+    EXPECT_FALSE(shown.outline.selectionModel()->hasSelection()) << "a right press selects nothing";
 }
 
 }  // namespace
