@@ -202,7 +202,7 @@ void Controller::removeSelectFilesWithDic(const std::shared_ptr<RemoveRun>& run,
             }
         });
         if (!platform::FileSystem::remove(path)) {
-            qCWarning(lcServices) << "--delete file error ---::" << path;
+            qCWarning(lcServices, "--delete file error ---::could not remove %s", qUtf8Printable(path));
             continue;
         }
         run->onMain([&](Controller& self) { self.removeFromTree(path); });
@@ -246,8 +246,8 @@ void Controller::removeFromTree(const QString& path) {
 
 void Controller::moveFileToTrash(const QString& location) {
     const bool moved = platform::FileSystem::moveToTrash(location);
-    qCInfo(lcServices) << "--delete file error ---::" << (moved ? "(null)" : "could not move to the Trash")
-                       << location;
+    qCInfo(lcServices, "--delete file error ---::%s",
+           moved ? "(null)" : qUtf8Printable(QStringLiteral("could not move %1 to the Trash").arg(location)));
 }
 
 void Controller::moveFileToTarsh() {

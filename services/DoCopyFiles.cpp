@@ -134,9 +134,10 @@ private:
         }
         const QString name = DoCopyFiles::createFileWithPath(folder, node.name(), node.name());
         if (copyItem(cleaned(node.path()), NodeTreeOperator::pathInFolder(folder, name))) {
-            qCDebug(lcServices) << "error--(null)" << node.path();
+            qCDebug(lcServices, "error--(null)");
         } else {
-            qCWarning(lcServices) << "error--could not copy" << node.path() << "into" << folder;
+            qCWarning(lcServices, "error--could not copy %s into %s", qUtf8Printable(node.path()),
+                      qUtf8Printable(folder));
             anyItemFailed_ = true;
         }
     }
