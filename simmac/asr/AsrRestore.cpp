@@ -58,6 +58,13 @@ void addSystemVolumes(StateTransaction& tx, const QString& sourceId, const QStri
     }
 }
 
+// Whether `id` still names the volume that had `uuid`: a disk unplugged (and maybe plugged in again)
+// takes its nodes with it.
+bool holds(const SimState& state, const QString& id, const QString& uuid) {
+    const ConstNodeRef node = state.node(id);
+    return node && node.volume->uuid == uuid;
+}
+
 }  // namespace
 
 AsrRestore::AsrRestore(ToolContext& ctx, QString source, QString target, bool prompt)
@@ -71,8 +78,9 @@ int AsrRestore::run() {
     }
     validateSizes(sourceId, targetId);
     targetId = repartitionIfNeeded(sourceId, targetId);
-    const bool apfs = FileSystemType::isApfs(StateTransaction::current().node(targetId).volume->fileSystem);
     const SimState sourceState = StateTransaction::current();
+    ensurePresent(sourceState);
+    const bool apfs = FileSystemType::isApfs(sourceState.node(targetId).volume->fileSystem);
     const ContentFolder content = ContentFolder::of(sourceState, *sourceState.node(sourceId).volume);
     const QStringList units = content.copyUnits();
     const QString folder = prepareTarget(sourceId, targetId);
@@ -101,6 +109,13 @@ void AsrRestore::fragment(const QString& text) {
     ctx_.console.write(text);
 }
 
+void AsrRestore::ensurePresent(const SimState& state) const {
+    const bool sourceGone = !sourceId_.isEmpty() && !holds(state, sourceId_, sourceUuid_);
+    if (sourceGone || !holds(state, ctx_.target, ctx_.targetUuid)) {
+        fail(ctx_.disappearedMessage());
+    }
+}
+
 QString AsrRestore::validateTarget() {
     fragment(QStringLiteral("\tValidating target..."));
     const SimState state = StateTransaction::current();
@@ -112,6 +127,7 @@ QString AsrRestore::validateTarget() {
     if (UnmountPolicy::dissenter(state, target) || target.readOnly) {
         fail(QStringLiteral("Could not validate target - Resource busy"));
     }
+    ctx_.watch(*id, target.uuid);
     fragment(QStringLiteral("done\n"));
     return *id;
 }
@@ -119,6 +135,7 @@ QString AsrRestore::validateTarget() {
 QString AsrRestore::validateSource(const QString& targetId) {
     fragment(QStringLiteral("\tValidating source..."));
     const SimState state = StateTransaction::current();
+    ensurePresent(state);
     const auto id = DeviceResolver::resolve(state, source_);
     if (!id || !state.node(*id).volume->hasFileSystem()) {
         fail(QStringLiteral("Could not validate source - No such file or directory"));
@@ -126,6 +143,8 @@ QString AsrRestore::validateSource(const QString& targetId) {
     if (*id == targetId || state.physicalDiskOf(*id) == state.physicalDiskOf(targetId)) {
         fail(QStringLiteral("Could not validate source - Invalid argument"));
     }
+    sourceId_ = *id;
+    sourceUuid_ = state.node(*id).volume->uuid;
     fragment(QStringLiteral("done\n"));
     return *id;
 }
@@ -147,6 +166,7 @@ void AsrRestore::confirm(const QString& targetId) {
 void AsrRestore::validateSizes(const QString& sourceId, const QString& targetId) {
     fragment(QStringLiteral("\tValidating sizes..."));
     const SimState state = StateTransaction::current();
+    ensurePresent(state);
     UsageMeter usage(state, ctx_.config.computeUsageFromFiles);
     if (usage.used(*state.node(sourceId).volume) > capacity(state, targetId)) {
         fail(QStringLiteral("Could not restore - Target is too small"));
@@ -155,17 +175,22 @@ void AsrRestore::validateSizes(const QString& sourceId, const QString& targetId)
 }
 
 // A target of another file-system family is made over in the source's: an APFS target's store partition
-// when the source is not APFS, the partition itself otherwise.
+// when the source is not APFS, the partition itself otherwise. The line goes out before the change, so that
+// nothing is written while the lock is held.
 QString AsrRestore::repartitionIfNeeded(const QString& sourceId, const QString& targetId) {
-    StateTransaction tx;
-    const QString sourceFs = tx.state().node(sourceId).volume->fileSystem;
-    const NodeRef target = tx.state().node(targetId);
-    if (FileSystemType::sameFamily(sourceFs, target.volume->fileSystem)) {
+    const SimState state = StateTransaction::current();
+    ensurePresent(state);
+    const QString sourceFs = state.node(sourceId).volume->fileSystem;
+    if (FileSystemType::sameFamily(sourceFs, state.node(targetId).volume->fileSystem)) {
         return targetId;
     }
     fragment(QStringLiteral("\tRepartitioning target device...\n"));
+    StateTransaction tx;
+    ensurePresent(tx.state());
+    const NodeRef target = tx.state().node(targetId);
     const QString node = target.disk->isContainer() ? target.disk->physicalStore : targetId;
     const QString formatted = Topology(tx).format(node, sourceFs, target.volume->name);
+    ctx_.watch(formatted, tx.state().node(formatted).volume->uuid);
     tx.commit();
     return formatted;
 }
@@ -174,6 +199,7 @@ QString AsrRestore::repartitionIfNeeded(const QString& sourceId, const QString& 
 // the restore has finished. Returns the folder its files go to.
 QString AsrRestore::prepareTarget(const QString& sourceId, const QString& targetId) {
     StateTransaction tx;
+    ensurePresent(tx.state());
     const QString sourceFs = tx.state().node(sourceId).volume->fileSystem;
     Volume& target = *tx.state().node(targetId).volume;
     Topology(tx).mounter().unmount(target);
@@ -209,11 +235,9 @@ void AsrRestore::pass(const QString& title, const std::function<void(int step)>&
 
 void AsrRestore::remount(const QString& sourceId, const QString& targetId) {
     StateTransaction tx;
+    ensurePresent(tx.state());
     const QString name = tx.state().node(sourceId).volume->name;
     const NodeRef target = tx.state().node(targetId);
-    if (!target || target.volume->uuid != ctx_.targetUuid) {
-        fail(ctx_.disappearedMessage());
-    }
     target.volume->damaged = false;
     target.volume->name = name;
     Topology(tx).mounter().mount(*target.volume);

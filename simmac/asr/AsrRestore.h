@@ -17,6 +17,9 @@ public:
 
 private:
     void fragment(const QString& text);
+    // Ends the restore as a pulled disk does when the source or the target is no longer in `state`: either
+    // may be unplugged at any moment, the prompt's wait included.
+    void ensurePresent(const SimState& state) const;
     QString validateTarget();
     QString validateSource(const QString& targetId);
     void confirm(const QString& targetId);
@@ -30,6 +33,8 @@ private:
     QString source_;
     QString target_;
     bool prompt_;
+    QString sourceId_;  // once validated, with the UUID of the volume it was then
+    QString sourceUuid_;
 };
 
 }  // namespace simmac

@@ -83,6 +83,13 @@ QString repartition(StateTransaction& tx, const QString& diskId, const Request& 
     return topology.format(data, r.fileSystem, r.name);
 }
 
+// The file system as the "Formatting" line names it: by its personality, except that the FAT ones read as
+// the real tool prints them, "MS-DOS (FAT32)".
+QString formattedAs(const QString& fileSystem) {
+    return FileSystemType::isFat(fileSystem) ? FileSystemType::userVisibleName(fileSystem)
+                                             : FileSystemType::personality(fileSystem);
+}
+
 }  // namespace
 
 int EraseDiskVerb::run(ToolContext& ctx, const QStringList& args) {
@@ -121,7 +128,7 @@ int EraseDiskVerb::run(ToolContext& ctx, const QStringList& args) {
     step(QStringLiteral("Creating the partition map"));
     step(QStringLiteral("Waiting for partitions to activate"));
     step(QStringLiteral("Formatting %1 as %2 with name %3")
-             .arg(node, FileSystemType::personality(request.fileSystem), request.name));
+             .arg(node, formattedAs(request.fileSystem), request.name));
     step(FormatText::initialized(node, request.fileSystem, disk.whole.size - kEfiSize - kGptOverhead));
     step(QStringLiteral("Mounting disk"));
     {

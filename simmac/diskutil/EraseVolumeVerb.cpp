@@ -23,7 +23,7 @@ QString fileSystemCode(const QString& name) {
 }
 
 // What refuses the erase before anything changes.
-void checkErasable(NodeRef node, const QString& fileSystem) {
+void checkErasable(ConstNodeRef node, const QString& fileSystem) {
     const Volume& v = *node.volume;
     if (node.isWhole() && (!v.hasFileSystem() || FileSystemType::isApfs(fileSystem))) {
         throw ToolExit{1, QStringLiteral("Use \"diskutil eraseDisk\" for a whole disk")};
@@ -66,6 +66,24 @@ QString eraseNode(StateTransaction& tx, const QString& id, const QString& fileSy
     return id;
 }
 
+// The erase itself, under the lock: while its first lines were written the volume may have gone or been
+// made busy.
+QString eraseLocked(const ToolContext& ctx, const QString& id, const QString& fileSystem,
+                    const QString& name) {
+    StateTransaction tx;
+    const NodeRef node = tx.state().node(id);
+    if (!node) {
+        throw ToolExit{1, ctx.disappearedMessage()};
+    }
+    if (dissenter(tx.state(), *node.volume)) {
+        throw ToolExit{1, QStringLiteral("Error: -69888: Couldn't unmount disk")};
+    }
+    const QString erased = eraseNode(tx, id, fileSystem, name);
+    Topology(tx).mounter().mount(*tx.state().node(erased).volume);
+    tx.commit();
+    return erased;
+}
+
 }  // namespace
 
 int EraseVolumeVerb::eraseVolume(ToolContext& ctx, const QStringList& args) {
@@ -85,9 +103,9 @@ int EraseVolumeVerb::reformat(ToolContext& ctx, const QStringList& args) {
 int EraseVolumeVerb::erase(ToolContext& ctx, const QString& argument, const QString& fileSystemName,
                            const QString* name) {
     const QString requested = fileSystemName.isEmpty() ? QString() : fileSystemCode(fileSystemName);
-    StateTransaction tx;
-    const QString id = DeviceArgument::node(tx.state(), argument);
-    const NodeRef node = tx.state().node(id);
+    const SimState state = StateTransaction::current();
+    const QString id = DeviceArgument::node(state, argument);
+    const ConstNodeRef node = state.node(id);
     const QString fileSystem = requested.isEmpty() ? node.volume->fileSystem : requested;
     if (fileSystem.isEmpty()) {
         throw ToolExit{1, QStringLiteral("%1 has no file system to reformat").arg(id)};
@@ -99,15 +117,9 @@ int EraseVolumeVerb::erase(ToolContext& ctx, const QString& argument, const QStr
     }
     ctx.console.line(QStringLiteral("Started erase on %1 %2").arg(id, node.volume->name).trimmed());
     ctx.console.line(QStringLiteral("Unmounting disk"));
-    if (dissenter(tx.state(), *node.volume)) {
-        throw ToolExit{1, QStringLiteral("Error: -69888: Couldn't unmount disk")};
-    }
-    const qint64 size = node.volume->size;
-    const QString erased = eraseNode(tx, id, fileSystem, newName);
-    Topology(tx).mounter().mount(*tx.state().node(erased).volume);
-    tx.commit();
+    const QString erased = eraseLocked(ctx, id, fileSystem, newName);
     ctx.console.line(QStringLiteral("Erasing"));
-    ctx.console.line(FormatText::initialized(erased, fileSystem, size));
+    ctx.console.line(FormatText::initialized(erased, fileSystem, node.volume->size));
     ctx.console.line(QStringLiteral("Mounting disk"));
     ctx.console.line(QStringLiteral("Finished erase on %1 (%2)").arg(id, newName));
     return 0;

@@ -19,10 +19,8 @@ QString sizeText(qint64 bytes) {
 QString FormatText::initialized(const QString& nodeId, const QString& fileSystem, qint64 size) {
     const QString device = QStringLiteral("/dev/r") + nodeId;
     if (fileSystem == QLatin1String("hfs") || fileSystem == QLatin1String("jhfs")) {
-        const QString journal =
-            fileSystem == QLatin1String("jhfs") ? QStringLiteral(" with a 8192k journal") : QString();
-        return QStringLiteral("Initialized %1 as a %2 case-insensitive HFS Plus volume%3")
-            .arg(device, sizeText(size), journal);
+        return QStringLiteral("Initialized %1 as a %2 case-insensitive HFS Plus volume")
+            .arg(device, sizeText(size));
     }
     return QStringLiteral("Initialized %1 as a %2 volume")
         .arg(device, FileSystemType::personality(fileSystem));

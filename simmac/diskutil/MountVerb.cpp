@@ -46,25 +46,25 @@ int MountVerb::unmount(ToolContext& ctx, const QStringList& args) {
     if (args.size() != 1) {
         Diskutil::usage(QStringLiteral("unmount"));
     }
-    const QString& argument = args.first();
     StateTransaction tx;
-    const NodeRef node = tx.state().node(DeviceArgument::node(tx.state(), argument));
+    const NodeRef node = tx.state().node(DeviceArgument::node(tx.state(), args.first()));
     Volume& volume = *node.volume;
+    const QString id = volume.id;
     if (!volume.isMounted()) {
         throw ToolExit{1, volume.hasFileSystem()
-                              ? QStringLiteral("%1 was already unmounted").arg(argument)
+                              ? QStringLiteral("%1 was already unmounted").arg(id)
                               : QStringLiteral("%1 was already unmounted or it has a partition scheme so use "
                                                "\"diskutil unmountDisk\" instead")
-                                    .arg(argument)};
+                                    .arg(id)};
     }
     if (const auto dissenter = UnmountPolicy::dissenter(tx.state(), volume)) {
         throw ToolExit{1, QStringLiteral("Volume %1 on %2 failed to unmount: dissented by %3")
-                              .arg(volume.name, argument, *dissenter)};
+                              .arg(volume.name, id, *dissenter)};
     }
     Mounter(tx).unmount(volume);
     const QString name = volume.name;
     tx.commit();
-    ctx.console.line(QStringLiteral("Volume %1 on %2 unmounted").arg(name, argument));
+    ctx.console.line(QStringLiteral("Volume %1 on %2 unmounted").arg(name, id));
     return 0;
 }
 

@@ -198,13 +198,17 @@ int Hdiutil::detach(ToolContext& ctx, const QString& verb, const QStringList& ar
         throw ToolExit{1, QStringLiteral("hdiutil: %1 failed - No such file or directory").arg(verb)};
     }
     const QString diskId = state.physicalDiskOf(*node);
-    for (const QString& id : UnmountPolicy::volumesOf(state, diskId)) {
-        if (UnmountPolicy::dissenter(state, *state.node(id).volume)) {
-            throw ToolExit{16,
-                           QStringLiteral("hdiutil: couldn't unmount \"%1\" - Resource busy").arg(diskId)};
+    // Looked at first and again under the lock, as a volume may have become busy while the image was packed.
+    const auto check = [&diskId](const SimState& now) {
+        for (const QString& id : UnmountPolicy::volumesOf(now, diskId)) {
+            if (UnmountPolicy::dissenter(now, *now.node(id).volume)) {
+                throw ToolExit{
+                    16, QStringLiteral("hdiutil: couldn't unmount \"%1\" - Resource busy").arg(diskId)};
+            }
         }
-    }
-    if (!ImageDisk::eject(diskId)) {
+    };
+    check(state);
+    if (!ImageDisk::eject(diskId, check)) {
         throw ToolExit{1, QStringLiteral("hdiutil: %1 failed - Input/output error").arg(verb)};
     }
     ctx.console.line(QStringLiteral("\"%1\" ejected.").arg(diskId));

@@ -67,6 +67,36 @@ QString line(const QString& device, const QString& hint, const QString& mountPoi
            QLatin1Char('\t') + mountPoint;
 }
 
+// The disk of an unpacked image, added under the lock. Another attach of the same image may have added it
+// while this one was unpacking; its disk is the answer then, and the staged files are not used.
+std::optional<QString> addDisk(const QString& imagePath, const QVariantMap& metadata, const QString& staging,
+                               ImageDisk::Failure& failure) {
+    StateTransaction tx;
+    SimState& state = tx.state();
+    if (auto attached = attachedDisk(state, imagePath)) {
+        return attached;
+    }
+    const QString id = state.newDiskId();
+    state.insertDisk(imageDisk(id, imagePath, metadata));
+    tx.record(QStringLiteral("diskAppeared"), id);
+    Topology topology(tx);
+    const QString partition = topology.addPartition(id, state.disk(id)->whole.size - kGptOverhead, true).id;
+    const QString fs = FileSystemType::fromName(metadata.value(QStringLiteral("FileSystem")).toString())
+                           .value_or(QStringLiteral("hfs"));
+    Volume& volume =
+        *state.node(topology.format(partition, fs, metadata.value(QStringLiteral("VolumeName")).toString()))
+             .volume;
+    const QString store = SimPaths::store(volume.uuid);
+    platform::FileSystem::mkpath(store);
+    platform::FileSystem::remove(store);  // the rename needs the parent, not the folder itself
+    if (!platform::FileSystem::rename(staging, store) || !topology.mounter().mount(volume)) {
+        failure = ImageDisk::Failure::Unwritable;
+        return std::nullopt;  // nothing committed: the inventory stays as it was
+    }
+    tx.commit();
+    return id;
+}
+
 }  // namespace
 
 std::optional<QString> ImageDisk::attach(const QString& imagePath, Failure& failure) {
@@ -86,31 +116,12 @@ std::optional<QString> ImageDisk::attach(const QString& imagePath, Failure& fail
         failure = Failure::NotRecognized;
         return std::nullopt;
     }
-    StateTransaction tx;
-    SimState& state = tx.state();
-    const QString id = state.newDiskId();
-    state.insertDisk(imageDisk(id, imagePath, *metadata));
-    tx.record(QStringLiteral("diskAppeared"), id);
-    Topology topology(tx);
-    const QString partition = topology.addPartition(id, state.disk(id)->whole.size - kGptOverhead, true).id;
-    const QString fs = FileSystemType::fromName(metadata->value(QStringLiteral("FileSystem")).toString())
-                           .value_or(QStringLiteral("hfs"));
-    Volume& volume =
-        *state.node(topology.format(partition, fs, metadata->value(QStringLiteral("VolumeName")).toString()))
-             .volume;
-    const QString store = SimPaths::store(volume.uuid);
-    platform::FileSystem::mkpath(store);
-    platform::FileSystem::remove(store);  // the rename needs the parent, not the folder itself
-    if (!platform::FileSystem::rename(staging, store) || !topology.mounter().mount(volume)) {
-        platform::FileSystem::remove(staging);
-        failure = Failure::Unwritable;
-        return std::nullopt;  // nothing committed: the inventory stays as it was
-    }
-    tx.commit();
+    const auto id = addDisk(imagePath, *metadata, staging, failure);
+    platform::FileSystem::remove(staging);  // still there when the disk was not added
     return id;
 }
 
-bool ImageDisk::detach(const QString& diskId) {
+bool ImageDisk::detach(const QString& diskId, const Check& check) {
     const SimState state = StateTransaction::current();
     const Disk* disk = state.disk(diskId);
     const Volume* volume = mainVolume(state, diskId);
@@ -127,18 +138,20 @@ bool ImageDisk::detach(const QString& diskId) {
         return false;
     }
     StateTransaction tx;
+    check(tx.state());
     if (Topology(tx).unplug(diskId, false)) {
         tx.commit();
     }
     return true;
 }
 
-bool ImageDisk::eject(const QString& diskId) {
+bool ImageDisk::eject(const QString& diskId, const Check& check) {
     const SimState state = StateTransaction::current();
     if (state.disk(diskId) != nullptr && state.disk(diskId)->isImage()) {
-        return detach(diskId);
+        return detach(diskId, check);
     }
     StateTransaction tx;
+    check(tx.state());
     if (!Topology(tx).unplug(diskId, true)) {
         return false;
     }

@@ -34,16 +34,6 @@ StateTransaction::StateTransaction() : lock_(FileLock::Mode::Exclusive) {
     state_ = std::move(*loaded);
 }
 
-StateTransaction::~StateTransaction() {
-    lock_.release();
-    if (!committed_) {
-        return;
-    }
-    for (const QString& folder : std::as_const(trash_)) {
-        platform::FileSystem::remove(folder);
-    }
-}
-
 void StateTransaction::record(const QString& event, const QString& bsd, const QString& mountPoint,
                               const QString& volumeName, const QString& oldMountPoint) {
     events_.append({state_.nextEventSeq++, event, bsd, mountPoint, volumeName, oldMountPoint});
@@ -62,7 +52,10 @@ void StateTransaction::commit() {
     if (!write(state_) || !EventLog::append(events_)) {
         throw ToolExit{kNoSimulatedMac, QStringLiteral("simmac: cannot write the simulated Mac's state")};
     }
-    committed_ = true;
+    lock_.release();
+    for (const QString& folder : std::as_const(trash_)) {
+        platform::FileSystem::remove(folder);
+    }
 }
 
 std::optional<SimState> StateTransaction::read() {

@@ -17,7 +17,6 @@ public:
     StateTransaction();
     StateTransaction(const StateTransaction&) = delete;
     StateTransaction& operator=(const StateTransaction&) = delete;
-    ~StateTransaction();
 
     SimState& state() { return state_; }
 
@@ -25,6 +24,8 @@ public:
                 const QString& volumeName = {}, const QString& oldMountPoint = {});
     const QList<SimEvent>& events() const { return events_; }
     void discard(const QString& macFolder);
+    // Writes the change and ends the transaction: the lock is released at once, so that what the tool
+    // prints or waits for afterwards (a fault's line hook may unplug a disk) never runs under it.
     void commit();
 
     // The state as it is now, read under the shared lock; nothing when there is no readable state.
@@ -39,7 +40,6 @@ private:
     SimState state_;
     QList<SimEvent> events_;
     QStringList trash_;
-    bool committed_ = false;
 };
 
 }  // namespace simmac

@@ -25,17 +25,18 @@ void writeAll(int fd, const QByteArray& bytes) {
 
 }  // namespace
 
+// Lines are counted as they are completed, whether a verb writes them whole or in fragments as asr does.
 void Console::write(const QByteArray& bytes) {
     if (!muted_) {
         writeAll(STDOUT_FILENO, bytes);
+    }
+    for (qsizetype i = bytes.count('\n'); i > 0 && lineHook_; --i) {
+        lineHook_(++lines_);
     }
 }
 
 void Console::line(const QString& text) {
     write(text.toUtf8() + '\n');
-    if (lineHook_) {
-        lineHook_(++lines_);
-    }
 }
 
 void Console::error(const QString& text) {

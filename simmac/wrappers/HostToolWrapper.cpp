@@ -16,13 +16,27 @@ QString hostProgram(const QString& tool) {
     return QStringLiteral("/bin/") + tool;
 }
 
+[[noreturn]] void leadsOut(const QString& argument) {
+    throw ToolExit{1, QStringLiteral("simmac: %1 leads out of the simulated Mac").arg(argument)};
+}
+
+// A relative path is left as it is and the host tool resolves it from the sim root (zip) or from wherever
+// the wrapper was started, so ".." could climb out of the sandbox from there.
+bool climbs(const QString& argument) {
+    return !argument.startsWith(QLatin1Char('-')) &&
+           argument.split(QLatin1Char('/')).contains(QLatin1String(".."));
+}
+
 QString mapped(const QString& argument, bool relative) {
+    if (climbs(argument)) {
+        leadsOut(argument);
+    }
     if (!argument.startsWith(QLatin1Char('/'))) {
         return argument;
     }
     const auto clean = platform::cleanMacPath(argument);
     if (!clean || !SandboxPath::staysInside(*clean)) {
-        throw ToolExit{1, QStringLiteral("simmac: %1 leads out of the simulated Mac").arg(argument)};
+        leadsOut(argument);
     }
     if (relative) {
         return *clean == QLatin1String("/") ? QStringLiteral(".") : clean->mid(1);

@@ -168,4 +168,73 @@ TEST(AsrRestore, TerminatedMidwayLeavesTheTargetDamaged) {
     EXPECT_EQ(mac.run(kDiskutil, {"mount", target}).exitCode, 1);
 }
 
+// A disk pulled while asr waits at its prompt ends the restore as a disk pulled mid-copy does.
+class PulledAtThePrompt : public ::testing::TestWithParam<bool> {};
+
+TEST_P(PulledAtThePrompt, EndsWithAnInputOutputError) {
+    SimMac mac;
+    const QString source = mac.attach("usb-exfat", {"--name", "Src"});
+    const QString target = erasedTarget(mac);
+    const QString pulled = GetParam() ? target : source;
+    const StreamedRun run = StreamedRun::run(
+        mac, kAsr, {"restore", "--source", "/Volumes/Src", "--target", "/Volumes/TavrunSystem", "--erase"},
+        [&](QProcess& asr, const QByteArray& chunk) {
+            if (chunk.endsWith("[ny]: ")) {
+                mac.detach(pulled);
+                asr.write("y");
+            }
+        });
+    EXPECT_FALSE(run.crashed);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "Could not restore - Input/output error\n");
+    EXPECT_FALSE(run.out().contains("Replicating"));
+}
+
+INSTANTIATE_TEST_SUITE_P(SourceOrTarget, PulledAtThePrompt, ::testing::Values(false, true),
+                         [](const auto& test) { return test.param ? "Target" : "Source"; });
+
+// asr writes its lines in fragments; a rule counts them all the same, and pulls the target it watches from
+// the first line on when the rule names no disk.
+struct AfterLinesCase {
+    const char* name;
+    const char* preset;
+    const char* fileSystem;
+    int afterLines;
+    QByteArray out;
+};
+
+void PrintTo(const AfterLinesCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class AsrAfterLines : public ::testing::TestWithParam<AfterLinesCase> {};
+
+TEST_P(AsrAfterLines, PullsTheTargetAfterThatLine) {
+    const AfterLinesCase& c = GetParam();
+    SimMac mac{QLatin1String(c.preset)};
+    const QString disk = erasedTarget(mac, c.fileSystem);
+    mac.addFault({{"Tool", "asr"}, {"Action", "detachDisk"}, {"AfterLines", c.afterLines}});
+    QProcess asr;
+    asr.start(mac.toolRoot() + kAsr, restoreArgs(false));
+    const bool finished = asr.waitForFinished(20000);
+    if (!finished) {
+        asr.kill();
+        asr.waitForFinished();
+    }
+    ASSERT_TRUE(finished) << "asr hung";
+    EXPECT_EQ(asr.exitCode(), 1);
+    EXPECT_EQ(asr.readAllStandardOutput(), c.out);
+    EXPECT_EQ(asr.readAllStandardError(), "Could not restore - Input/output error\n");
+    EXPECT_FALSE(mac.list().value("WholeDisks").toStringList().contains(disk));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, AsrAfterLines,
+    ::testing::Values(AfterLinesCase{"AfterValidatingTheTarget", "apple-silicon-13", "APFS", 1,
+                                     "\tValidating target...done\n"},
+                      AfterLinesCase{"AfterRepartitioning", "intel-12", "JHFS+", 4,
+                                     "\tValidating target...done\n\tValidating source...done\n\tValidating "
+                                     "sizes...done\n\tRepartitioning target device...\n"}),
+    [](const auto& test) { return std::string(test.param.name); });
+
 }  // namespace

@@ -100,6 +100,8 @@ struct EraseDiskCase {
     const char* personality;
     bool container;
     const char* mountPoint;  // the name is "Backup", upper-cased on FAT
+    const char* formattedAs;
+    const char* initialized;  // how the "Initialized" line ends
 };
 
 class EraseDisk : public ::testing::TestWithParam<EraseDiskCase> {};
@@ -121,7 +123,10 @@ TEST_P(EraseDisk, RepartitionsTheWholeDisk) {
     ASSERT_EQ(lines.size(), 8);
     EXPECT_EQ(lines.first(), "Started erase on " + disk);
     EXPECT_EQ(lines.at(2), "Creating the partition map");
-    EXPECT_TRUE(lines.at(4).contains(QStringLiteral(" as %1 with name ").arg(QLatin1String(c.personality))));
+    EXPECT_EQ(lines.at(4), QStringLiteral("Formatting %1 as %2 with name %3")
+                               .arg(lines.at(5).section(' ', 1, 1).mid(6), QLatin1String(c.formattedAs),
+                                    QString::fromLatin1(c.mountPoint).mid(9)));
+    EXPECT_TRUE(lines.at(5).endsWith(QLatin1String(c.initialized))) << lines.at(5).toStdString();
     EXPECT_EQ(lines.last(), "Finished erase on " + disk);
     const QVariantMap volume = mac.info(QString::fromLatin1(c.mountPoint));
     EXPECT_EQ(volume.value("FilesystemName"), QLatin1String(c.personality));
@@ -137,12 +142,17 @@ TEST_P(EraseDisk, RepartitionsTheWholeDisk) {
 
 INSTANTIATE_TEST_SUITE_P(
     FileSystems, EraseDisk,
-    ::testing::Values(
-        EraseDiskCase{"APFS", "", "GUID_partition_scheme", "APFS", true, "/Volumes/Backup"},
-        EraseDiskCase{"JHFS+", "GPT", "GUID_partition_scheme", "Journaled HFS+", false, "/Volumes/Backup"},
-        EraseDiskCase{"HFS+", "", "GUID_partition_scheme", "HFS+", false, "/Volumes/Backup"},
-        EraseDiskCase{"MS-DOS", "MBR", "FDisk_partition_scheme", "MS-DOS FAT32", false, "/Volumes/BACKUP"},
-        EraseDiskCase{"ExFAT", "GPTFormat", "GUID_partition_scheme", "ExFAT", false, "/Volumes/Backup"}));
+    ::testing::Values(EraseDiskCase{"APFS", "", "GUID_partition_scheme", "APFS", true, "/Volumes/Backup",
+                                    "APFS", " as a APFS volume"},
+                      EraseDiskCase{"JHFS+", "GPT", "GUID_partition_scheme", "Journaled HFS+", false,
+                                    "/Volumes/Backup", "Journaled HFS+",
+                                    " GB case-insensitive HFS Plus volume"},
+                      EraseDiskCase{"HFS+", "", "GUID_partition_scheme", "HFS+", false, "/Volumes/Backup",
+                                    "HFS+", " GB case-insensitive HFS Plus volume"},
+                      EraseDiskCase{"MS-DOS", "MBR", "FDisk_partition_scheme", "MS-DOS FAT32", false,
+                                    "/Volumes/BACKUP", "MS-DOS (FAT32)", " as a MS-DOS FAT32 volume"},
+                      EraseDiskCase{"ExFAT", "GPTFormat", "GUID_partition_scheme", "ExFAT", false,
+                                    "/Volumes/Backup", "ExFAT", " as a ExFAT volume"}));
 
 TEST(DiskutilEraseDisk, GuidLayoutHasAnUnmountedEfiPartition) {
     SimMac mac;

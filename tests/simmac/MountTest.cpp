@@ -88,13 +88,32 @@ TEST(DiskutilMount, RefusalsHaveTheirTexts) {
     EXPECT_EQ(busy.err,
               "Volume USB on " + disk.toUtf8() + "s2 failed to unmount: dissented by PID 4242 (simbusy)\n");
     EXPECT_EQ(diskutil(mac, {"unmount", "/"}).err,
-              "Volume Macintosh HD on / failed to unmount: dissented by PID 0 (kernel_task)\n");
+              "Volume Macintosh HD on disk3s1s1 failed to unmount: dissented by PID 0 (kernel_task)\n");
     EXPECT_EQ(diskutil(mac, {"unmount", disk + "s1"}).err, disk.toUtf8() + "s1 was already unmounted\n");
     EXPECT_EQ(diskutil(mac, {"unmount", "disk42"}).err, "Could not find disk: disk42\n");
     mac.simctl({"set", disk + "s2", "Busy", "false"});
     diskutil(mac, {"unmount", disk + "s2"});
     mac.simctl({"set", disk + "s2", "Damaged", "true"});
     EXPECT_EQ(diskutil(mac, {"mount", disk + "s2"}).exitCode, 1) << "a damaged volume does not mount";
+}
+
+// However the volume was named, unmount's texts name it by its identifier; mount echoes the argument.
+TEST(DiskutilMount, UnmountTextsNameTheIdentifier) {
+    SimMac mac;
+    const QString disk = mac.attach("usb-exfat");
+    const QByteArray id = (disk + "s2").toUtf8();
+    const QString uuid = mac.info(disk + "s2").value("VolumeUUID").toString();
+    mac.simctl({"set", disk + "s2", "Busy", "true"});
+    EXPECT_EQ(diskutil(mac, {"unmount", "/Volumes/USB"}).err,
+              "Volume USB on " + id + " failed to unmount: dissented by PID 4242 (simbusy)\n");
+    mac.simctl({"set", disk + "s2", "Busy", "false"});
+    EXPECT_EQ(diskutil(mac, {"unmount", "/Volumes/USB/"}).out, "Volume USB on " + id + " unmounted\n");
+    EXPECT_EQ(diskutil(mac, {"unmount", uuid}).err, id + " was already unmounted\n");
+    EXPECT_EQ(
+        diskutil(mac, {"unmount", "/dev/r" + disk}).err,
+        disk.toUtf8() +
+            " was already unmounted or it has a partition scheme so use \"diskutil unmountDisk\" instead\n");
+    EXPECT_EQ(diskutil(mac, {"mount", uuid}).out, "Volume USB on " + uuid.toUtf8() + " mounted\n");
 }
 
 TEST(DiskutilMount, SecondVolumeOfTheSameNameGetsANumberedFolder) {

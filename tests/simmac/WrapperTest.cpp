@@ -73,6 +73,27 @@ TEST(Wrappers, PathsLeadingOutOfTheSimulatedMacAreRefused) {
     EXPECT_FALSE(QFileInfo::exists(mac.host("/Users/x")));
 }
 
+// A relative path is not mapped; with ".." it would reach beside the sim root (zip runs in it).
+TEST(Wrappers, RelativePathsThatClimbAreRefused) {
+    SimMac mac;
+    writeFile(QFileInfo(mac.root()).path() + "/outside.txt", "not the Mac's");
+    for (const auto& [tool, args] :
+         {std::pair{"/usr/bin/zip", QStringList{"/Users/out.zip", "../outside.txt"}},
+          std::pair{"/usr/bin/zip", QStringList{"-r", "/Users/out.zip", "Users/../../outside.txt"}},
+          std::pair{"/bin/cp", QStringList{"../outside.txt", "/Users/copy.txt"}},
+          std::pair{"/bin/cp", QStringList{"/Users/Shared", "Users/.."}}}) {
+        const ToolRun result = mac.run(QLatin1String(tool), args);
+        EXPECT_EQ(result.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(result.err.contains("leads out of the simulated Mac")) << result.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(mac.host("/Users/out.zip"))) << "nothing ran";
+    EXPECT_FALSE(QFileInfo::exists(mac.host("/Users/copy.txt")));
+    writeFile(mac.host("/Users/a..b"), "dots in a name");
+    EXPECT_EQ(mac.run("/bin/cp", {"/Users/a..b", "/Users/c..d"}).exitCode, 0)
+        << "\"..\" inside a name is fine";
+    EXPECT_EQ(mac.run("/usr/bin/zip", {"-q", "/Users/names.zip", "Users/a..b"}).exitCode, 0);
+}
+
 TEST(CallsLog, ArgumentsArriveAsOneElementEach) {
     SimMac mac;
     const QString name = QStringLiteral("a\"; rm -rf ~; \" $(reboot) `id`");
