@@ -81,6 +81,7 @@ TEST_F(USBControl, FollowsDisksThatComeAndGo) {
     const QString small = sim.attach("usb-exfat", {"--name", "A", "--size", "16G"});
     const QString large = sim.attach("usb-hfs", {"--size", "48G"});
     ASSERT_TRUE(waitUntil([&] { return usb.KVGetUSBList().size() == 3; }, kJobTimeoutMs));
+    ASSERT_TRUE(settle()) << "the partitions' lookups may still run after the whole disks' ones";
     for (const QVariantMap& record : usb.KVGetUSBList()) {
         const QString disk = record.value(KVUSBControl::kBsdName).toString();
         EXPECT_EQ(record.value(KVUSBControl::kTotalSize), sim.info(disk).value("TotalSize"))
