@@ -1,14 +1,14 @@
 #include "app/ErrorWindowController.h"
 
-#include "ui-kit/ButtonLabel.h"
+#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/ModalRun.h"
-#include "ui-kit/PopWBgView.h"
-#include "ui-kit/PopWTopBgView.h"
-#include "ui-kit/StandardWindowButton.h"
-#include "ui-kit/TCImageWindow.h"
-#include "ui-kit/TextImageButton.h"
-#include "ui-kit/WindowCentering.h"
+#include "ui-kit/windows/ModalRun.h"
+#include "ui-kit/backgrounds/PopWBgView.h"
+#include "ui-kit/backgrounds/PopWTopBgView.h"
+#include "ui-kit/windows/StandardWindowButton.h"
+#include "ui-kit/windows/TCImageWindow.h"
+#include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/windows/WindowCentering.h"
 #include "ui-kit/getColor.h"
 
 #include <QLabel>

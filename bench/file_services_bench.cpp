@@ -3,9 +3,9 @@
 // the system's temporary folder); build with optimisation (-DCMAKE_BUILD_TYPE=Release) and no sanitizers.
 
 #include "platform/FileSystem.h"
-#include "services/DoCopyFiles.h"
-#include "services/EumeRoot.h"
-#include "services/GetFilesSize.h"
+#include "services/files/DoCopyFiles.h"
+#include "services/files/EumeRoot.h"
+#include "services/files/GetFilesSize.h"
 
 #include <QCoreApplication>
 #include <QDir>

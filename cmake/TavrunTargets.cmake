@@ -56,6 +56,8 @@ function(tavrun_test_suite name)
     endif()
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} ${ARG_MAIN} tavrun_test_support GTest::gtest GTest::gmock)
+    # Qt values print readably in every suite's failure messages.
+    target_compile_options(${name} PRIVATE -include ${PROJECT_SOURCE_DIR}/tests/support/QtPrinting.h)
     tavrun_defaults(${name})
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60

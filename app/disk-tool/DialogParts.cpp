@@ -1,8 +1,8 @@
 #include "app/disk-tool/DialogParts.h"
 
-#include "ui-kit/ButtonLabel.h"
+#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/TextImageButton.h"
+#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "app/disk-tool/FormatEndViewController.h"
 
 #include "app/disk-tool/DialogParts.h"
-#include "ui-kit/TextImageButton.h"
+#include "ui-kit/controls/TextImageButton.h"
 
 #include <QLabel>
 

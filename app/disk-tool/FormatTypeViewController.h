@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui-kit/SortSelectBgView.h"
+#include "ui-kit/backgrounds/SortSelectBgView.h"
 
 #include <QSizeF>
 #include <QString>

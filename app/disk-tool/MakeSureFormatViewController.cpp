@@ -4,12 +4,12 @@
 #include "app/disk-tool/FormatTypeViewController.h"
 #include "app/disk-tool/MakeSureFormatVCDelegate.h"
 #include "platform/Dispatch.h"
-#include "ui-kit/ButtonLabel.h"
-#include "ui-kit/ChildWindows.h"
+#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/windows/ChildWindows.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/NamedImage.h"
-#include "ui-kit/RPAAttachedWindow.h"
-#include "ui-kit/TextImageButton.h"
+#include "ui-kit/windows/RPAAttachedWindow.h"
+#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
 
 #include <QLabel>

@@ -4,9 +4,9 @@
 #include "app/disk-tool/MakeSureFormatVCDelegate.h"
 #include "app/disk-tool/ShowAidVCDelegate.h"
 #include "platform/NotificationCenter.h"
-#include "services/VolumeObj.h"
-#include "ui-kit/AttachedWindowGeometry.h"
-#include "ui-kit/CustomTableView.h"
+#include "services/disks/VolumeObj.h"
+#include "ui-kit/windows/AttachedWindowGeometry.h"
+#include "ui-kit/tables/CustomTableView.h"
 
 #include <QPointF>
 #include <QPointer>

@@ -2,11 +2,11 @@
 
 #include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/ShowAidVCDelegate.h"
-#include "ui-kit/AidProgress.h"
-#include "ui-kit/ButtonLabel.h"
+#include "ui-kit/controls/AidProgress.h"
+#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/NamedImage.h"
-#include "ui-kit/TextImageButton.h"
+#include "ui-kit/controls/TextImageButton.h"
 
 #include <QFontMetricsF>
 #include <QHeaderView>

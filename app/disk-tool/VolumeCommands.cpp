@@ -1,9 +1,9 @@
 #include "app/disk-tool/VolumeCommands.h"
 
 #include "platform/LogCategories.h"
-#include "services/DiskUtilCommands.h"
-#include "services/ExecCommand.h"
-#include "services/KVPublicUtilities.h"
+#include "services/disks/DiskUtilCommands.h"
+#include "services/disks/ExecCommand.h"
+#include "services/utilities/KVPublicUtilities.h"
 
 #include <QDeadlineTimer>
 #include <QStringDecoder>

@@ -2,7 +2,7 @@
 
 #include "platform/CancelFlag.h"
 #include "platform/ToolProcess.h"
-#include "services/VolumeObj.h"
+#include "services/disks/VolumeObj.h"
 
 #include <QString>
 

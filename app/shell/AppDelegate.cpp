@@ -4,11 +4,11 @@
 #include "platform/LogCategories.h"
 #include "platform/RunningApplication.h"
 #include "platform/Workspace.h"
-#include "services/KVLinkUrl.h"
-#include "services/KVPublicUtilities.h"
-#include "ui-kit/StatusAttachedWindow.h"
-#include "ui-kit/TCImageWindow.h"
-#include "ui-kit/WindowCentering.h"
+#include "services/utilities/KVLinkUrl.h"
+#include "services/utilities/KVPublicUtilities.h"
+#include "ui-kit/windows/StatusAttachedWindow.h"
+#include "ui-kit/windows/TCImageWindow.h"
+#include "ui-kit/windows/WindowCentering.h"
 
 #include <QMenuBar>
 

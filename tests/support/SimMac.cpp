@@ -7,7 +7,10 @@
 
 #include "platform/PropertyList.h"
 
+#include "platform/FileSystem.h"
+
 #include <QDir>
+#include <QJsonArray>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -124,6 +127,36 @@ QVariantMap SimMac::list() const {
     const ToolRun result =
         run(QStringLiteral("/usr/sbin/diskutil"), {QStringLiteral("list"), QStringLiteral("-plist")});
     return platform::PropertyList::dictionaryFromBytes(result.out).value_or(QVariantMap());
+}
+
+QString attachImage(const SimMac& sim, const QString& volumeName) {
+    const QString source = QStringLiteral("/tmp/com.Belmora.clone");
+    platform::FileSystem::mkpath(source);
+    platform::FileSystem::writeAtomically(source + QStringLiteral("/readme.txt"), "image content\n");
+    const QString image = QStringLiteral("/Tavrun_dmg/") + volumeName + QStringLiteral(".dmg");
+    platform::FileSystem::mkpath(QStringLiteral("/Tavrun_dmg"));
+    const ToolRun created = sim.run(
+        QStringLiteral("/usr/bin/hdiutil"), {"create", image, "-volname", volumeName, "-size", "60000000",
+                                             "-fs", "HFS+", "-format", "UDRW", "-srcfolder", source});
+    EXPECT_EQ(created.exitCode, 0) << created.err.toStdString();
+    const ToolRun attached = sim.run(QStringLiteral("/usr/bin/hdiutil"), {"attach", image});
+    EXPECT_EQ(attached.exitCode, 0) << attached.err.toStdString();
+    return QString::fromUtf8(attached.out.split('\t').value(0).trimmed()).remove(QStringLiteral("/dev/"));
+}
+
+QList<QStringList> toolCalls(const SimMac& sim, const QString& tool) {
+    QList<QStringList> calls;
+    for (const QJsonObject& call : sim.calls()) {
+        if (call.value(QStringLiteral("phase")) == QStringLiteral("start") &&
+            call.value(QStringLiteral("tool")) == tool) {
+            QStringList argv;
+            for (const QJsonValue& arg : call.value(QStringLiteral("argv")).toArray()) {
+                argv << arg.toString();
+            }
+            calls << argv;
+        }
+    }
+    return calls;
 }
 
 }  // namespace testsupport

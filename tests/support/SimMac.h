@@ -57,4 +57,10 @@ private:
     ScopedEnv simRootEnv_;
 };
 
+// hdiutil create and attach of a small disk image holding one file; the image's whole disk ("disk6").
+QString attachImage(const SimMac& sim, const QString& volumeName);
+
+// The arguments of the simulated tools' calls, in order, for one tool.
+QList<QStringList> toolCalls(const SimMac& sim, const QString& tool);
+
 }  // namespace testsupport

@@ -1,10 +1,10 @@
 #include "tests/support/TestEnv.h"
-#include "tests/ui-kit/KitTestSupport.h"
+#include "tests/support/kit/KitTestSupport.h"
 
 #include "ui-kit/NamedImage.h"
-#include "ui-kit/PopWBgView.h"
-#include "ui-kit/TCImageWindow.h"
-#include "ui-kit/TopImageView.h"
+#include "ui-kit/backgrounds/PopWBgView.h"
+#include "ui-kit/windows/TCImageWindow.h"
+#include "ui-kit/controls/TopImageView.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

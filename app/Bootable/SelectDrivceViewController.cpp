@@ -1,3 +1,0 @@
-#include "app/Bootable/SelectDrivceViewController.h"
-
-SelectDrivceViewController::SelectDrivceViewController(QWidget* parent) : QWidget(parent) {}

@@ -1,0 +1,3 @@
+#include "app/bootable/SelectDrivceViewController.h"
+
+SelectDrivceViewController::SelectDrivceViewController(QWidget* parent) : QWidget(parent) {}

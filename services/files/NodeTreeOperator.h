@@ -1,0 +1,55 @@
+#pragma once
+
+#include "services/files/FileNode.h"
+#include "services/files/NodeTreeOperatorDelegate.h"
+
+#include <QString>
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+
+// Builds a folder's subtree of nodes and sums its sizes. Every entry's kind and size come with the listing of
+// its folder (one lstat each), as `du` counts them, and separate subtrees are walked side by side. Sizes are
+// the items' own data sizes: links are counted, never followed, and a folder counts only through what lies
+// below it.
+//
+// The walk runs on a background thread on nodes that no other thread sees yet; the list operations run on
+// the main thread, where the tree lives.
+class NodeTreeOperator {
+public:
+    // The item's own data size; 0 for a folder or a missing item.
+    static quint64 getOneFileSizeWithPath(const QString& path);
+    // `total` plus the bytes of every file below `path`. Fills `root`'s children (largest first at every
+    // level, each folder with its size) and stops between entries once `stopScan` is called. An item that is
+    // not a folder (a file, a link) counts with its own size.
+    quint64 getFileSizeWithPat(const QString& path, FileNode* root, quint64 total);
+
+    // Largest first, in place.
+    void rootArrSortWithRootArr(FileNodeList& list);
+    // Inserts each node, in order, before the first node of `list` that is not larger than it.
+    void fileInsertFatherWithRootArr(FileNodeList& list, FileNodeList nodes);
+    // Sets the node's size and re-sorts its siblings: its father's children, or the root list through the
+    // delegate.
+    void sortFatherSizeWithRootFileNode(FileNode* node, quint64 size);
+
+    void stopScan() { isStopScan_.store(true); }
+    bool isStopScan() const { return isStopScan_.load(std::memory_order_relaxed); }
+    NodeTreeOperatorDelegate* opDelegate() const { return opDelegate_; }
+    void setOpDelegate(NodeTreeOperatorDelegate* delegate) { opDelegate_ = delegate; }
+
+    // The bytes of every file below `path` by the same walk, building no nodes; an item that is not a folder
+    // counts with its own size.
+    static quint64 bytesBelow(const QString& path);
+    // The path of the entry `name` of `folder`, with a single slash below "/".
+    static QString pathInFolder(const QString& folder, const QString& name);
+
+private:
+    static void walkSubfolders(std::size_t count, bool spread,
+                               const std::function<void(std::size_t, bool)>& walk);
+    quint64 walkFolder(const QString& path, FileNode* folder, bool spread);
+    static quint64 sumFolder(const QString& path, bool spread);
+
+    std::atomic_bool isStopScan_{false};
+    NodeTreeOperatorDelegate* opDelegate_ = nullptr;
+};

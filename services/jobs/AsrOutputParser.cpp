@@ -1,0 +1,143 @@
+#include "services/jobs/AsrOutputParser.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+const QString kPrompt = QStringLiteral("[ny]");
+const QString kEllipsis = QStringLiteral("...");
+const QString kValidatingTarget = QStringLiteral("Validating target...");
+const QString kValidatingSource = QStringLiteral("Validating source...");
+const QString kCloning = QStringLiteral("Cloning...");
+const std::array<QString, 3> kPassTitles{QStringLiteral("Replicating"), QStringLiteral("Restoring"),
+                                         QStringLiteral("Verifying")};
+
+using Event = AsrOutputParser::Event;
+
+bool isPassTitle(const QString& text) {
+    return std::find(kPassTitles.begin(), kPassTitles.end(), text) != kPassTitles.end();
+}
+
+// "Validating sizes..." ends a step text; the dots of a pass ("  ....") do not.
+bool endsStepText(const QString& line) {
+    return line.size() > kEllipsis.size() && line.endsWith(kEllipsis) &&
+           line.at(line.size() - kEllipsis.size() - 1).isLetter();
+}
+
+}  // namespace
+
+std::vector<Event> AsrOutputParser::feed(const QByteArray& chunk) {
+    std::vector<Event> events;
+    for (const QChar c : QString(decoder_.decode(chunk))) {
+        take(c, events);
+    }
+    return events;
+}
+
+std::vector<Event> AsrOutputParser::finish() {
+    std::vector<Event> events;
+    endNumber(events);
+    endLine(events);
+    return events;
+}
+
+void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
+    if (c == u'\n' || c == u'\r') {
+        endNumber(events);
+        endLine(events);
+        return;
+    }
+    if (promptTail_) {
+        if (c == u':' || c.isSpace()) {
+            return;
+        }
+        promptTail_ = false;
+    }
+    line_ += c;
+    // A message of the system can cut a pass's line; its dots go on on a line of their own.
+    if (!passLine_ && passOpen_ && line_.trimmed() == u".") {
+        passLine_ = true;
+    }
+    if (passLine_) {
+        takeInPass(c, events);
+        return;
+    }
+    if (!answered_ && line_.endsWith(kPrompt)) {
+        answered_ = true;
+        events.push_back(Event::prompt());
+        // The answer is not echoed through a pipe, so the tool may go on on the prompt's line.
+        line_.clear();
+        promptTail_ = true;
+        return;
+    }
+    if (lineShown_) {
+        return;
+    }
+    const QString text = line_.trimmed();
+    if (isPassTitle(text)) {
+        passLine_ = true;
+        passOpen_ = true;
+        events.push_back(Event::label(kCloning));
+        if (++isTwoTime == 1) {
+            events.push_back(Event::stepTo(5));
+        }
+        inProgress = true;
+    } else if (endsStepText(line_)) {
+        lineShown_ = true;
+        if (text.endsWith(kValidatingTarget)) {
+            events.push_back(Event::stepTo(3));
+        } else if (text.endsWith(kValidatingSource)) {
+            events.push_back(Event::stepTo(4));
+        }
+        label(text, events);
+    }
+}
+
+void AsrOutputParser::takeInPass(QChar c, std::vector<Event>& events) {
+    if (c.isDigit()) {
+        number_ += c;
+    } else {
+        endNumber(events);
+    }
+}
+
+void AsrOutputParser::endNumber(std::vector<Event>& events) {
+    if (number_.isEmpty()) {
+        return;
+    }
+    bool ok = false;
+    const int percent = number_.toInt(&ok);
+    number_.clear();
+    if (!ok) {
+        return;
+    }
+    if ((isTwoTime == 1 || isTwoTime == 2) && percent >= 10 && percent <= 100 && percent % 10 == 0) {
+        events.push_back(Event::tagOf(percent / 10, isTwoTime));
+    }
+    if (percent == 100) {
+        passOpen_ = false;
+        if (++isTwoTime100 == 2) {
+            inProgress = false;
+        }
+    }
+}
+
+void AsrOutputParser::endLine(std::vector<Event>& events) {
+    if (!lineShown_ && !passLine_) {
+        const QString text = line_.trimmed();
+        if (!text.isEmpty()) {
+            label(text, events);
+        }
+    }
+    line_.clear();
+    lineShown_ = false;
+    passLine_ = false;
+    promptTail_ = false;
+}
+
+void AsrOutputParser::label(const QString& text, std::vector<Event>& events) const {
+    if (!inProgress) {
+        events.push_back(Event::label(text));
+    }
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "services/files/FileNode.h"
+#include "services/jobs/MakeDmgDelegate.h"
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <memory>
+
+// The disk work of the Create Disk Image screen, on the global queue.
+//
+// Image: an empty writable HFS+ image of the requested size plus 50,000,000 bytes is made with hdiutil (in
+// "/Tavrun_dmg" instead of the root volume's top level), mounted at "/Volumes/TavrunDmg", filled with the
+// chosen items (each under its own name in the image's root) and detached. The job succeeds only when this
+// run made the image file, mounted it where expected, copied every item and detached it; anything else is a
+// failure.
+//
+// Archive: zip over the checked paths; its output chunks are the progress, which stays below 100 until zip
+// has ended with status 0. A failed or cancelled archive job leaves no archive behind.
+//
+// After a cancel, or once the worker is destroyed, nothing more is reported and no image stays attached. Work
+// folders are private to their owner (0700); no tool runs through a shell.
+class MakeDmg {
+public:
+    static inline const QString kWorkFolder = QStringLiteral("/tmp/com.Belmora.clone");
+    static inline const QString kVolumeName = QStringLiteral("TavrunDmg");
+    static inline const QString kMountPoint = QStringLiteral("/Volumes/TavrunDmg");
+    static inline const QString kRootFolder = QStringLiteral("/Tavrun_dmg");
+    static constexpr qint64 kExtraCapacity = 50'000'000;
+
+    struct ZipSelection {
+        QStringList paths;  // the paths handed to zip
+        quint64 count = 0;  // the output steps expected: one per file, one per entry below a folder
+    };
+
+    MakeDmg() = default;
+    MakeDmg(const MakeDmg&) = delete;
+    MakeDmg& operator=(const MakeDmg&) = delete;
+    ~MakeDmg();
+
+    // Starts the image road into `folder` ("/" means "/Tavrun_dmg"); returns at once.
+    void makeTmpDmgWithPath(const QString& folder, const QString& name, qint64 size);
+    // Mounts the image on the global queue and tells the delegate beginToCopyDmg.
+    void mountDmgWithDmgPath(const QString& imagePath);
+    // Copies the items into the mounted image and detaches it; returns at once.
+    void doCopyFilesToDmgWithDmg(const QStringList& paths);
+    // Detaches the image this worker attached, if any, and waits for hdiutil.
+    void unmountDmgWithFullPath();
+    // Cancels the job and detaches its image; returns at once.
+    void stopMakeDmg();
+
+    // Starts the archive road over the checked part of `roots`; returns at once.
+    void doZipWithPath(const QString& archivePath, const FileNodeList& roots);
+    static ZipSelection getAllFileCount(const FileNodeList& nodes);
+    // The number of entries anywhere below the folder.
+    static quint64 getAllFileCountWithPath(const QString& folder);
+
+    MakeDmgDelegate* makeDmgDelegate() const { return delegate_; }
+    void setMakeDmgDelegate(MakeDmgDelegate* delegate) { delegate_ = delegate; }
+    bool isCancelCopy() const;
+    // Setting it terminates a running zip at once; the image road stops before its next step.
+    void setIsCancelCopy(bool cancel);
+
+private:
+    class Job;
+
+    std::shared_ptr<Job> newJob();
+
+    std::shared_ptr<Job> job_;
+    MakeDmgDelegate* delegate_ = nullptr;
+};

@@ -1,0 +1,210 @@
+// Open, help, mount, unmount, eject and rename from the selected row, checked in the simulated Mac.
+#include "tests/app/disk-tool/DiskToolHarness.h"
+
+#include "app/ErrorWindowController.h"
+#include "platform/Bundle.h"
+#include "platform/Workspace.h"
+#include "tests/support/TestEnv.h"
+#include "ui-kit/controls/TextImageButton.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTextDocument>
+
+using namespace disktooltest;
+
+namespace {}  // namespace
+
+TEST(DiskToolActions, OpenShowsTheMountPointInTheFileBrowserAndHelpOpensTheSupportPage) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    h.sim.attach("usb-exfat");
+    QTemporaryDir bin;
+    const QString record = bin.filePath("opened");
+    QFile script(bin.filePath("xdg-open"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + QFile::encodeName(record) + "'\n");
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const testsupport::ScopedEnv path("PATH", bin.path() + ':' + qEnvironmentVariable("PATH"));
+    QList<QUrl> addresses;
+    platform::Workspace::setOpenURLForTesting([&](const QUrl& url) {
+        addresses << url;
+        return true;
+    });
+    platform::Bundle::setResourcesFolderForTesting(QStringLiteral(TAVRUN_APP_RESOURCES));
+    h.open();
+
+    ASSERT_TRUE(h.select("USB"));
+    h.click("open");
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(record); }));
+    QFile opened(record);
+    ASSERT_TRUE(opened.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(opened.readAll()).trimmed(), h.sim.host("/Volumes/USB"));
+
+    clickButton(h.screen->helpButton());
+    EXPECT_EQ(addresses, (QList<QUrl>{QUrl("https://tavrun.example/support/contact/")}));
+    platform::Workspace::setOpenURLForTesting({});
+    platform::Bundle::setResourcesFolderForTesting({});
+}
+
+TEST(DiskToolActions, UnmountThenMountTheSelectedVolumeByItsIdentifier) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    const QString node = h.sim.attach("usb-exfat") + "s2";
+    h.open();
+    ASSERT_TRUE(h.select("USB"));
+    ASSERT_EQ(h.title("mount"), "Unmount");
+    h.click("mount");
+    ASSERT_TRUE(
+        h.waitForListWhere([&] { return h.volume("USB") && h.volume("USB")->volumeMountPoint.isEmpty(); }));
+    EXPECT_EQ(h.node(node).value("MountPoint"), "");
+    EXPECT_EQ(h.diskutilCalls("unmount"), (Calls{{"unmount", node}}));
+
+    ASSERT_TRUE(h.select("USB"));
+    ASSERT_EQ(h.title("mount"), "Mount");
+    EXPECT_FALSE(h.usable("open"));
+    EXPECT_FALSE(h.usable("fristaid"));
+    h.click("mount");
+    ASSERT_TRUE(
+        h.waitForListWhere([&] { return h.volume("USB") && !h.volume("USB")->volumeMountPoint.isEmpty(); }));
+    EXPECT_EQ(h.node(node).value("MountPoint"), "/Volumes/USB");
+    EXPECT_EQ(h.diskutilCalls("mount"), (Calls{{"mount", node}}));
+}
+
+TEST(DiskToolActions, EjectsADiskWhosePartitionHasNoDiskUuid) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    const QString disk = h.sim.attach("usb-fat32-mbr");
+    h.open();
+    ASSERT_TRUE(h.select("NO NAME"));
+    ASSERT_TRUE(h.screen->selectedVolume()->diskUUID.isEmpty());
+    h.click("eject");
+    ASSERT_TRUE(h.waitForListWhere([&] { return !h.names().contains("NO NAME"); }));
+    EXPECT_EQ(h.diskutilCalls("eject"), (Calls{{"eject", disk + "s1"}}));
+    const QVariantList detached = h.sim.state().value("Detached").toList();
+    ASSERT_EQ(detached.size(), 1);
+    EXPECT_EQ(detached.first().toMap().value("Disk").toMap().value("DeviceIdentifier"), disk);
+}
+
+TEST(DiskToolRename, RenameModeThenSaveRenamesTheVolumeAndTheListFollowsItsMountPoint) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    const QString node = h.sim.attach("usb-exfat") + "s2";
+    h.sim.attach("usb-hfs");
+    h.open();
+    ASSERT_TRUE(h.select("USB"));
+    h.typeNewName("Photos");
+    QWidget* cell = h.cell(h.screen->selectedIndex());
+    EXPECT_FALSE(cell->findChild<QLabel*>("name")->isVisible()) << "the field stands in for the name";
+    EXPECT_TRUE(h.usable("save"));
+    for (const char* id : {"open", "mount", "fristaid", "rename", "format", "eject"}) {
+        EXPECT_FALSE(h.usable(id)) << id << " in rename mode";
+    }
+    screenshot(h.screen.get(), "screen-renaming");
+
+    h.click("save");
+    EXPECT_FALSE(h.screen->isRenameEdit());
+    ASSERT_TRUE(h.waitForListWhere([&] { return h.names().contains("Photos"); }));
+    EXPECT_EQ(h.diskutilCalls("rename"), (Calls{{"rename", node, "Photos"}}));
+    EXPECT_EQ(h.node(node).value("VolumeName"), "Photos");
+    EXPECT_EQ(h.volume("Photos")->volumeMountPoint, "/Volumes/Photos")
+        << "the list shows the new mount point";
+}
+
+TEST(DiskToolRename, AHostileNameReachesDiskutilAsOneUnchangedArgument) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    const QString node = h.sim.attach("usb-hfs") + "s2";
+    h.open();
+    const QString hostile = QStringLiteral("$(touch pwned) `id` \"a\" 'b' \\ ; | & > <b>x</b>");
+    ASSERT_TRUE(h.select("USB HFS"));
+    h.typeNewName(hostile);
+    h.click("save");
+    ASSERT_TRUE(h.waitForListWhere([&] { return h.names().contains(hostile); }));
+    EXPECT_EQ(h.diskutilCalls("rename"), (Calls{{"rename", node, hostile}}));
+    EXPECT_EQ(h.node(node).value("VolumeName"), hostile);
+    EXPECT_FALSE(QFile::exists("pwned"));
+    // Shown as it is, never as markup.
+    const QLabel* label = h.cell(h.rowOf(hostile))->findChild<QLabel*>("name");
+    EXPECT_EQ(label->text(), hostile);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->toolTip(), Qt::convertFromPlainText(hostile, Qt::WhiteSpaceNoWrap));
+}
+
+namespace {
+
+struct FatName {
+    const char* typed;
+    const char* sent;
+};
+
+void PrintTo(const FatName& name, std::ostream* out) {
+    *out << name.typed;
+}
+
+class DiskToolFat32Rename : public ::testing::TestWithParam<FatName> {};
+
+}  // namespace
+
+TEST_P(DiskToolFat32Rename, UpperCasedCutToElevenOrNewForChinese) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    const QString node = h.sim.attach("usb-fat32-mbr") + "s1";
+    h.open();
+    ASSERT_TRUE(h.select("NO NAME"));
+    h.typeNewName(QString::fromUtf8(GetParam().typed));
+    h.click("save");
+    const QString sent = QString::fromUtf8(GetParam().sent);
+    ASSERT_TRUE(h.waitForListWhere([&] { return h.names().contains(sent); }));
+    EXPECT_EQ(h.diskutilCalls("rename"), (Calls{{"rename", node, sent}}));
+    EXPECT_EQ(h.node(node).value("VolumeName"), sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, DiskToolFat32Rename,
+                         ::testing::Values(FatName{"my disk", "MY DISK"},
+                                           FatName{"abcdefghijklmno", "ABCDEFGHIJK"},
+                                           FatName{"备份中", "NEW"}));
+
+TEST(DiskToolRename, ARefusedNameIsShownAsFailedAndTheListKeepsTheTrueName) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    const QString node = h.sim.attach("usb-exfat") + "s2";
+    h.open();
+    ASSERT_TRUE(h.select("USB"));
+    h.typeNewName("much-too-long-for-exfat");
+    QString message;
+    h.answers.whenError([&](const QString& text) { message = text; });
+    h.click("save");
+    EXPECT_EQ(message, "'USB' could not be renamed to 'much-too-long-for-exfat'.");
+    ASSERT_TRUE(h.waitForList());
+    EXPECT_EQ(h.names(), (QStringList{"Macintosh HD", "USB"}));
+    EXPECT_EQ(h.node(node).value("VolumeName"), "USB");
+}
+
+TEST(DiskToolRename, AnEmptyOrBlankNameRunsNothingAndLeavesRenameMode) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    h.sim.attach("usb-exfat");
+    h.open();
+    ASSERT_TRUE(h.select("USB"));
+    h.click("rename");
+    h.click("save");  // never edited
+    EXPECT_FALSE(h.screen->isRenameEdit());
+    h.typeNewName(" ");
+    h.click("save");
+    EXPECT_FALSE(h.screen->isRenameEdit());
+    EXPECT_TRUE(h.diskutilCalls("rename").isEmpty());
+    EXPECT_EQ(h.names(), (QStringList{"Macintosh HD", "USB"}));
+}
+
+TEST(DiskToolRename, SelectingAnotherRowDropsTheTypedName) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    h.sim.attach("usb-exfat");
+    h.open();
+    ASSERT_TRUE(h.select("USB"));
+    h.typeNewName("Dropped");
+    ASSERT_TRUE(h.select("Macintosh HD"));
+    EXPECT_FALSE(h.screen->isRenameEdit());
+    EXPECT_FALSE(h.button("save")->isVisible());
+    ASSERT_TRUE(h.select("USB"));
+    EXPECT_EQ(h.renameField()->text(), "USB") << "the field shows the name again";
+    h.click("rename");
+    h.click("save");
+    EXPECT_TRUE(h.diskutilCalls("rename").isEmpty()) << "the typed name was dropped with rename mode";
+}

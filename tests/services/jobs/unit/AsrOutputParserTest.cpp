@@ -1,0 +1,185 @@
+#include "services/jobs/AsrOutputParser.h"
+
+#include <QList>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+
+using Event = AsrOutputParser::Event;
+using Kind = AsrOutputParser::Event::Kind;
+
+void PrintTo(const Event& event, std::ostream* out) {
+    static const char* const kinds[] = {"Prompt", "Step", "Label", "Tag"};
+    *out << kinds[static_cast<int>(event.kind)] << '(' << event.step << ',' << event.tag << ',' << event.pass
+         << ",\"" << event.text.toStdString() << "\")";
+}
+
+namespace {
+
+// What the restore tool prints for a clone onto an APFS target, the prompt answered; the target's path holds
+// a two-byte character so that splits can fall inside it.
+const QByteArray kProgress = "....10....20....30....40....50....60....70....80....90....100\n";
+const QByteArray kTranscript =
+    "\tValidating target...done\n\tValidating source...done\n"
+    "\tErase contents of /dev/disk5s1 (/Volumes/Syst\xc3\xa8me)? [ny]: \n"
+    "\tValidating sizes...done\n\tReplicating  " +
+    kProgress + "\tVerifying  " + kProgress +
+    "\tRestored target device is /dev/disk5s1.\n"
+    "\tRemounting target volume...done\nRestore completed successfully.\n";
+
+Event step(int s) {
+    return Event::stepTo(s);
+}
+Event label(const char* text) {
+    return Event::label(QString::fromUtf8(text));
+}
+Event tag(int t, int pass) {
+    return Event::tagOf(t, pass);
+}
+
+std::vector<Event> expectedTranscriptEvents() {
+    std::vector<Event> events{step(3),
+                              label("Validating target..."),
+                              step(4),
+                              label("Validating source..."),
+                              Event::prompt(),
+                              label("Validating sizes..."),
+                              label("Cloning..."),
+                              step(5)};
+    for (int t = 1; t <= 10; ++t) {
+        events.push_back(tag(t, 1));
+    }
+    events.push_back(label("Cloning..."));
+    for (int t = 1; t <= 10; ++t) {
+        events.push_back(tag(t, 2));
+    }
+    events.push_back(label("Restored target device is /dev/disk5s1."));
+    events.push_back(label("Remounting target volume..."));
+    events.push_back(label("Restore completed successfully."));
+    return events;
+}
+
+struct Parsed {
+    std::vector<Event> events;
+    bool bothPassesEnded = false;
+};
+
+Parsed parse(const QList<QByteArray>& chunks) {
+    AsrOutputParser parser;
+    Parsed parsed;
+    for (const QByteArray& chunk : chunks) {
+        const auto events = parser.feed(chunk);
+        parsed.events.insert(parsed.events.end(), events.begin(), events.end());
+    }
+    const auto rest = parser.finish();
+    parsed.events.insert(parsed.events.end(), rest.begin(), rest.end());
+    parsed.bothPassesEnded = parser.bothPassesEnded();
+    return parsed;
+}
+
+QList<QByteArray> inPiecesOf(const QByteArray& text, qsizetype size) {
+    QList<QByteArray> chunks;
+    for (qsizetype i = 0; i < text.size(); i += size) {
+        chunks.append(text.mid(i, size));
+    }
+    return chunks;
+}
+
+TEST(AsrOutputParser, ReadsACloneTranscript) {
+    const Parsed parsed = parse({kTranscript});
+    EXPECT_EQ(parsed.events, expectedTranscriptEvents());
+    EXPECT_TRUE(parsed.bothPassesEnded);
+}
+
+// The pipe may cut the output anywhere, in the middle of "[ny]", of "100" or of a character, or hand it over
+// whole: the verdict and every report stay the same.
+TEST(AsrOutputParser, GivesTheSameEventsWhereverThePipeCutsTheOutput) {
+    const std::vector<Event> expected = expectedTranscriptEvents();
+    for (qsizetype cut = 0; cut <= kTranscript.size(); ++cut) {
+        const Parsed parsed = parse({kTranscript.left(cut), kTranscript.mid(cut)});
+        ASSERT_EQ(parsed.events, expected) << "cut at " << cut;
+        ASSERT_TRUE(parsed.bothPassesEnded) << "cut at " << cut;
+    }
+    for (const qsizetype size : {1, 2, 3, 5, 7, 64}) {
+        const Parsed parsed = parse(inPiecesOf(kTranscript, size));
+        EXPECT_EQ(parsed.events, expected) << "pieces of " << size;
+        EXPECT_TRUE(parsed.bothPassesEnded);
+    }
+}
+
+TEST(AsrOutputParser, AnswersThePromptOnce) {
+    const Parsed parsed =
+        parse({"\tErase contents of /dev/disk5s1 (/V)? [n", "y]: ", "\n", "again? [ny]: \n"});
+    EXPECT_EQ(std::count(parsed.events.begin(), parsed.events.end(), Event::prompt()), 1);
+    EXPECT_EQ(parsed.events.front(), Event::prompt()) << "at the moment the mark is complete";
+}
+
+// Without an echo of the answer the tool may go on on the prompt's line, and a message of the system may cut
+// a pass's line: the passes still count.
+TEST(AsrOutputParser, APassStaysWholeOnThePromptsLineAndAcrossAnInterleavedMessage) {
+    const QByteArray cutPass =
+        "\tReplicating  ....10....20nx_kernel_mount:1455: : checkpoint search: largest xid 5, best xid 5 @ "
+        "1\n"
+        "....30....40....50\nfailed to get properties for device disk5, error = 22\n"
+        "....60....70....80....90....100\n";
+    const Parsed parsed = parse(inPiecesOf(
+        "\tErase contents of /dev/disk5s1 (/V)? [ny]: " + cutPass + "\tVerifying  " + kProgress, 3));
+    std::vector<Event> expected{Event::prompt(), label("Cloning..."), step(5)};
+    for (int pass = 1; pass <= 2; ++pass) {
+        for (int t = 1; t <= 10; ++t) {
+            expected.push_back(tag(t, pass));
+        }
+        if (pass == 1) {
+            expected.push_back(label("Cloning..."));
+        }
+    }
+    EXPECT_EQ(parsed.events, expected);
+    EXPECT_TRUE(parsed.bothPassesEnded);
+}
+
+struct VerdictRow {
+    const char* name;
+    QList<QByteArray> chunks;
+    bool bothPassesEnded;
+};
+
+class Verdicts : public ::testing::TestWithParam<VerdictRow> {};
+
+TEST_P(Verdicts, CountOnlyTheHundredsOfTheCopyPasses) {
+    EXPECT_EQ(parse(GetParam().chunks).bothPassesEnded, GetParam().bothPassesEnded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AsrOutputParser, Verdicts,
+    ::testing::Values(
+        VerdictRow{"onePassOnly", {"\tReplicating  " + kProgress}, false},
+        VerdictRow{"hundredSplitInTwo", {"\tReplicating  ....10", "0\n\tVerifying  ....1", "00"}, true},
+        VerdictRow{"tenIsNoHundred", {"\tReplicating  ....10\n\tVerifying  ....10\n"}, false},
+        VerdictRow{"hundredsOutsideAPass",
+                   {"\tValidating target...100\nRestored target device is /dev/disk100.\n100\n100\n"},
+                   false},
+        VerdictRow{"lastHundredWithoutLineEnd", {"\tRestoring  ....100\n\tVerifying  ....100"}, true}),
+    [](const ::testing::TestParamInfo<VerdictRow>& row) { return row.param.name; });
+
+TEST(AsrOutputParser, ShowsNoTextFromTheFirstPassUntilTheSecondHasEnded) {
+    const Parsed parsed = parse({"\tRestoring  ....50\nnoise between the passes\n\tVerifying  ....100\n",
+                                 "\tStill copying...\n", "\tVerifying  ....100\n", "Done.\n"});
+    const std::vector<Event> expected{label("Cloning..."), step(5),    tag(5, 1),
+                                      label("Cloning..."), tag(10, 2), label("Cloning..."),
+                                      label("Done.")};
+    EXPECT_EQ(parsed.events, expected) << "a third pass gives no tag; the text after the second 100 shows";
+}
+
+TEST(AsrOutputParser, StepTextsShowWhenTheirEllipsisArrives) {
+    AsrOutputParser parser;
+    EXPECT_TRUE(parser.feed("\tValidating target..").empty());
+    EXPECT_EQ(parser.feed("."), (std::vector<Event>{step(3), label("Validating target...")}));
+    EXPECT_TRUE(parser.feed("done\n\tRepartitioning target device").empty()) << "\"done\" changes nothing";
+    EXPECT_EQ(parser.feed("...\n"), std::vector<Event>{label("Repartitioning target device...")});
+    EXPECT_TRUE(parser.feed("\tRestored target device is /dev/disk5").empty());
+    EXPECT_EQ(parser.finish(), std::vector<Event>{label("Restored target device is /dev/disk5")});
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+#pragma once
+
+// Readable failure messages for the Qt values the suites compare; every suite includes this header first
+// (the suite helper of the build passes it to the compiler).
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <ostream>
+
+QT_BEGIN_NAMESPACE
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const QStringList& list, std::ostream* out) {
+    *out << '{' << list.join(QStringLiteral(", ")).toStdString() << '}';
+}
+
+inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
+    *out << '"' << bytes.toStdString() << "\" (" << bytes.size() << " bytes)";
+}
+
+inline void PrintTo(const QVariant& value, std::ostream* out) {
+    *out << value.toString().toStdString() << " (" << value.typeName() << ')';
+}
+
+QT_END_NAMESPACE

@@ -1,3 +1,0 @@
-#include "ui-kit/MainTipBgView.h"
-
-MainTipBgView::MainTipBgView(QWidget* parent) : QWidget(parent) {}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "ui-kit/backgrounds/DrawnBackgroundView.h"
+
+// The light content area of the main window; on its 888 x 558 view the top corners come out square.
+class BGWView : public DrawnBackgroundView {
+public:
+    explicit BGWView(QWidget* parent = nullptr) : DrawnBackgroundView(parent) {}
+    QList<DrawnShape> backgroundShapes(const QSizeF& size) const override;
+};

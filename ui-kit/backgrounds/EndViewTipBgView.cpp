@@ -1,0 +1,7 @@
+#include "ui-kit/backgrounds/EndViewTipBgView.h"
+
+#include "ui-kit/getColor.h"
+
+QList<DrawnShape> EndViewTipBgView::backgroundShapes(const QSizeF& size) const {
+    return {DrawnShape::stroke(QRectF(QPointF(0, 0), size), 4, getColor(230, 230, 235, 1), 2, {5, 5})};
+}

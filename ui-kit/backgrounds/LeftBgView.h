@@ -1,0 +1,10 @@
+#pragma once
+
+#include "ui-kit/backgrounds/DrawnBackgroundView.h"
+
+// The blue left column of the main window; on its 112 x 558 view the top corners come out square.
+class LeftBgView : public DrawnBackgroundView {
+public:
+    explicit LeftBgView(QWidget* parent = nullptr) : DrawnBackgroundView(parent) {}
+    QList<DrawnShape> backgroundShapes(const QSizeF& size) const override;
+};

@@ -1,0 +1,3 @@
+#include "ui-kit/backgrounds/MainTipBgView.h"
+
+MainTipBgView::MainTipBgView(QWidget* parent) : QWidget(parent) {}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "ui-kit/backgrounds/DrawnBackgroundView.h"
+
+// The white cap laid into a window's title bar: rounded top corners, square bottom corners.
+class PopWTopBgView : public DrawnBackgroundView {
+public:
+    explicit PopWTopBgView(QWidget* parent = nullptr) : DrawnBackgroundView(parent) {}
+    QList<DrawnShape> backgroundShapes(const QSizeF& size) const override;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "ui-kit/backgrounds/DrawnBackgroundView.h"
+
+// The main window's top band: a light strip beside the blue left column.
+class TopBgView : public DrawnBackgroundView {
+public:
+    explicit TopBgView(QWidget* parent = nullptr) : DrawnBackgroundView(parent) {}
+    QList<DrawnShape> backgroundShapes(const QSizeF& size) const override;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "ui-kit/controls/DrawnProgressBar.h"
+
+// The First Aid output's bar: a dark track the full height of the view with a blue fill.
+class AidProgress : public DrawnProgressBar {
+public:
+    explicit AidProgress(QWidget* parent = nullptr) : DrawnProgressBar(parent) {}
+    QList<DrawnShape> barShapes(const QSizeF& size, float filledWidth) const override;
+};

@@ -1,0 +1,47 @@
+#include "ui-kit/controls/DiskListView.h"
+
+#include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/backgrounds/DrawnShape.h"
+#include "ui-kit/HoverArea.h"
+#include "ui-kit/getColor.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+DiskListView::DiskListView(QWidget* parent) : QWidget(parent) {
+    new HoverArea(
+        this,
+        [this] {
+            mouseIn_ = true;
+            if (delegate_) {
+                delegate_->mouseInView();
+            }
+            update();
+        },
+        [this] {
+            mouseIn_ = false;
+            if (delegate_) {
+                delegate_->mouseOutView();
+            }
+            update();
+        });  // owned by the view
+}
+
+QRectF DiskListView::highlightRect() {
+    return cocoa::insetRect({15, 5, 320, 56}, 0.5, 0.5);
+}
+
+void DiskListView::paintEvent(QPaintEvent* /*event*/) {
+    if (mouseIn_) {
+        QPainter painter(this);
+        paintDrawnShapes(painter, {DrawnShape::fill(highlightRect(), 8, getColor(237, 243, 253, 1))},
+                         height());
+    }
+}
+
+void DiskListView::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (delegate_) {
+        delegate_->doSelectDisk();
+    }
+}

@@ -1,0 +1,9 @@
+#include "ui-kit/controls/KVHandButton.h"
+
+#include "ui-kit/HoverArea.h"
+
+KVHandButton::KVHandButton(QWidget* parent) : QPushButton(parent) {
+    new HoverArea(
+        this, [this] { setCursor(Qt::PointingHandCursor); },
+        [this] { setCursor(Qt::ArrowCursor); });  // owned by the button
+}

@@ -1,0 +1,8 @@
+#include "ui-kit/controls/TopImageView.h"
+
+#include "ui-kit/windows/WindowMover.h"
+
+TopImageView::TopImageView(QWidget* parent) : QLabel(parent) {
+    setAlignment(Qt::AlignCenter);
+    new WindowMover(this);  // owned by the view
+}
