@@ -1,15 +1,15 @@
 #include "app/ErrorWindowController.h"
 
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/backgrounds/PopWBgView.h"
 #include "ui-kit/backgrounds/PopWTopBgView.h"
+#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/getColor.h"
+#include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StandardWindowButton.h"
 #include "ui-kit/windows/TCImageWindow.h"
-#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/WindowCentering.h"
-#include "ui-kit/getColor.h"
 
 #include <QLabel>
 
@@ -30,9 +30,9 @@ void ErrorWindowController::showError(std::unique_ptr<ErrorWindowController>& er
                                       const QString& message) {
     errorWC.reset();
     errorWC = std::make_unique<ErrorWindowController>();
-    centerWindow(errorWC->window());
+    kit::centerWindow(errorWC->window());
     errorWC->changeErrorLabelStr(message);
-    ModalRun::runModalForWindow(errorWC->window());
+    kit::ModalRun::runModalForWindow(errorWC->window());
 }
 
 TCImageWindow* ErrorWindowController::window() {
@@ -46,22 +46,22 @@ TCImageWindow* ErrorWindowController::window() {
 void ErrorWindowController::loadWindow() {
     window_ = std::make_unique<TCImageWindow>(kContentSize);  // clear, and movable by its background
     auto* cap = new PopWTopBgView(window_->titleBarView());   // owned by the title bar view
-    cocoa::setCocoaFrame(cap, QRectF(0, -10, kContentSize.width(), 40));
+    kit::setCocoaFrame(cap, QRectF(0, -10, kContentSize.width(), 40));
     QWidget* content = window_->contentView();
-    cocoa::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));  // owned by the view
+    kit::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));  // owned by the view
 
     errorLabel_ = new QLabel(content);
     errorLabel_->setTextFormat(Qt::PlainText);
     errorLabel_->setWordWrap(true);
     errorLabel_->setAlignment(Qt::AlignCenter);
-    errorLabel_->setFont(systemFont(13));
+    errorLabel_->setFont(kit::systemFont(13));
     QPalette palette = errorLabel_->palette();
     palette.setColor(QPalette::WindowText, getColor(79, 79, 98, 1));
     errorLabel_->setPalette(palette);
-    cocoa::setCocoaFrame(errorLabel_, kLabelFrame);
+    kit::setCocoaFrame(errorLabel_, kLabelFrame);
 
     okButton_ = new TextImageButton(content);
-    cocoa::setCocoaFrame(okButton_, kDoneFrame);
+    kit::setCocoaFrame(okButton_, kDoneFrame);
     connect(okButton_, &QAbstractButton::clicked, this, &ErrorWindowController::okButtonAction);
 }
 
@@ -70,7 +70,7 @@ void ErrorWindowController::windowDidLoad() {
     okButton_->setImageFromFileNormalName(QStringLiteral("btn_sec"), QStringLiteral("btn_sec_press"),
                                           QStringLiteral("btn_sec_hover"), QStringLiteral("btn_sec_disable"));
     okButton_->setTextWithName(QStringLiteral("Done"));
-    if (auto* close = dynamic_cast<StandardWindowButton*>(window_->standardWindowButton(0))) {
+    if (auto* close = dynamic_cast<kit::StandardWindowButton*>(window_->standardWindowButton(0))) {
         close->setAction([this] { closeWindow(); });
     }
 }
@@ -83,7 +83,7 @@ void ErrorWindowController::changeErrorLabelStr(const QString& text) {
 
 void ErrorWindowController::closeWindow() {
     window_->close();
-    ModalRun::stopModal(window_.get());
+    kit::ModalRun::stopModal(window_.get());
 }
 
 void ErrorWindowController::okButtonAction() {

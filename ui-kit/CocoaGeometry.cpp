@@ -5,7 +5,7 @@
 #include <QTransform>
 #include <QWidget>
 
-namespace cocoa {
+namespace kit {
 
 QRectF cocoaRect(const QRectF& rect, qreal parentHeight) {
     return {rect.x(), parentHeight - (rect.y() + rect.height()), rect.width(), rect.height()};
@@ -40,4 +40,4 @@ void setCocoaFrame(QWidget* view, const QRectF& frame) {
     view->setGeometry(cocoaRect(frame, parentHeight).toRect());
 }
 
-}  // namespace cocoa
+}  // namespace kit

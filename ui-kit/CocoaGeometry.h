@@ -18,7 +18,7 @@ class QWidget;
 //
 // A rectangle keeps its x, width and height; only its vertical position is mirrored in the parent. The
 // mirror is its own inverse, so the same call converts back.
-namespace cocoa {
+namespace kit {
 
 QRectF cocoaRect(const QRectF& rect, qreal parentHeight);
 QPointF cocoaPoint(const QPointF& point, qreal parentHeight);
@@ -41,4 +41,4 @@ QRectF insetRect(const QRectF& rect, qreal dx, qreal dy);
 // without a parent is placed in screen coordinates.
 void setCocoaFrame(QWidget* view, const QRectF& frame);
 
-}  // namespace cocoa
+}  // namespace kit

@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+namespace kit {
+
 HoverArea::HoverArea(QWidget* view, std::function<void()> entered, std::function<void()> exited,
                      std::function<void(QPointF)> moved)
     : QObject(view),
@@ -49,3 +51,5 @@ bool HoverArea::eventFilter(QObject* watched, QEvent* event) {
     }
     return false;
 }
+
+}  // namespace kit

@@ -7,6 +7,8 @@
 
 class QWidget;
 
+namespace kit {
+
 // A tracking area over a view's bounds: tells the view's class when the pointer enters, moves inside
 // and leaves. The area starts with the pointer outside (not assumed inside), reports each entry and each
 // exit once, in turn, and lives as long as its view (it is the view's child). A view needs one area: a
@@ -28,3 +30,5 @@ private:
     std::function<void(QPointF)> moved_;
     bool inside_ = false;
 };
+
+}  // namespace kit

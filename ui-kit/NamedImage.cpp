@@ -6,10 +6,13 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
-// The resources live in a static library: their registration has to be pulled in by a call.
+// The resources live in a static library: their registration has to be pulled in by a call (outside any
+// namespace, as Q_INIT_RESOURCE declares the registration function where it stands).
 static void initImageResources() {
     Q_INIT_RESOURCE(images);
 }
+
+namespace kit {
 
 namespace {
 
@@ -59,3 +62,5 @@ void NamedImage::draw(QPainter& painter, const QRectF& target, const QRectF& sou
     const QRectF pixels(source.topLeft() * ratio, source.size() * ratio);
     painter.drawPixmap(target, pixmap_, pixels);
 }
+
+}  // namespace kit

@@ -7,6 +7,8 @@
 class QPainter;
 class QRectF;
 
+namespace kit {
+
 // An image of the application's resources, found by its documented name ("btn_pri", "btn_pri_hover",
 // "ic_close", …): the project's own drawings, compiled into the program as Qt resources. Images are shared:
 // each name is drawn once per process, at the screen's pixel density, and handed out as an implicitly shared
@@ -34,3 +36,5 @@ private:
     QPixmap pixmap_;
     QSizeF size_;
 };
+
+}  // namespace kit

@@ -1,7 +1,7 @@
 #include "app/disk-tool/DialogParts.h"
 
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
 
@@ -22,21 +22,21 @@ void setTextColor(QLabel* label, const QColor& color) {
 QLabel* makeLabel(QWidget* parent, int pixelSize, const QColor& color, bool bold) {
     auto* label = new QLabel(parent);  // owned by the parent
     label->setTextFormat(Qt::PlainText);
-    label->setFont(systemFont(pixelSize, bold));
+    label->setFont(kit::systemFont(pixelSize, bold));
     setTextColor(label, color);
     return label;
 }
 
 QLabel* addLabel(QWidget* parent, const QRectF& frame, int pixelSize, const QColor& color, bool bold) {
     QLabel* label = makeLabel(parent, pixelSize, color, bold);
-    cocoa::setCocoaFrame(label, frame);
+    kit::setCocoaFrame(label, frame);
     return label;
 }
 
 TextImageButton* addImageButton(QWidget* parent, const QRectF& frame, const QString& family,
                                 const QString& title) {
     auto* button = new TextImageButton(parent);  // owned by the parent
-    cocoa::setCocoaFrame(button, frame);
+    kit::setCocoaFrame(button, frame);
     button->setButtonEnabled(true);
     button->setImageFromFileNormalName(family, family + QStringLiteral("_press"),
                                        family + QStringLiteral("_hover"),

@@ -41,7 +41,7 @@ void FormatTypeViewController::awakeFromNib() {
     for (SortSelectBgView* row : views_) {
         row->setDelegate(this);
     }
-    trackingArea_ = std::make_unique<HoverArea>(
+    trackingArea_ = std::make_unique<kit::HoverArea>(
         this, [this] { mouseEntered(); }, [this] { mouseExited(); });
 }
 

@@ -10,7 +10,9 @@
 #include <memory>
 
 class FormatTypeVCDelegate;
+namespace kit {
 class HoverArea;
+}
 class QLabel;
 
 // The small menu of the file-system types a volume can be formatted to, one row per type by index:
@@ -43,5 +45,5 @@ private:
     std::array<SortSelectBgView*, 4> views_{};
     std::array<QLabel*, 4> labels_{};
     FormatTypeVCDelegate* delegate_ = nullptr;
-    std::unique_ptr<HoverArea> trackingArea_;
+    std::unique_ptr<kit::HoverArea> trackingArea_;
 };

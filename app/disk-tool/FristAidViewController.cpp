@@ -2,8 +2,8 @@
 
 #include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/FristAidVCDelegate.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
 
@@ -38,11 +38,11 @@ FristAidViewController::FristAidViewController(QWidget* parent) : QWidget(parent
     checkBut_ = new QPushButton(QStringLiteral("Verify"), this);  // owned by the view
     checkBut_->setFlat(true);
     checkBut_->setCursor(Qt::PointingHandCursor);
-    checkBut_->setFont(systemFont(13));
+    checkBut_->setFont(kit::systemFont(13));
     checkBut_->setStyleSheet(
         QStringLiteral("QPushButton { color: #4162FF; border: none; background: transparent; }"
                        "QPushButton:hover { text-decoration: underline; }"));
-    cocoa::setCocoaFrame(checkBut_, kCheckFrame);
+    kit::setCocoaFrame(checkBut_, kCheckFrame);
     awakeFromNib();
 }
 

@@ -4,13 +4,13 @@
 #include "app/disk-tool/FormatTypeViewController.h"
 #include "app/disk-tool/MakeSureFormatVCDelegate.h"
 #include "platform/Dispatch.h"
-#include "ui-kit/controls/ButtonLabel.h"
-#include "ui-kit/windows/ChildWindows.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/NamedImage.h"
-#include "ui-kit/windows/RPAAttachedWindow.h"
+#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
+#include "ui-kit/windows/ChildWindows.h"
+#include "ui-kit/windows/RPAAttachedWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -41,17 +41,17 @@ MakeSureFormatViewController::MakeSureFormatViewController(QWidget* parent) : QW
     disktool::addLabel(this, kTypeCaptionFrame, 13, disktool::textColor())
         ->setText(QStringLiteral("Format:"));
     nameTextFiled_ = new QLineEdit(this);  // owned by the view
-    nameTextFiled_->setFont(systemFont(13));
-    cocoa::setCocoaFrame(nameTextFiled_, kNameFieldFrame);
+    nameTextFiled_->setFont(kit::systemFont(13));
+    kit::setCocoaFrame(nameTextFiled_, kNameFieldFrame);
     typeLabel_ = disktool::addLabel(this, kTypeLabelFrame, 13, disktool::textColor());
     openImageV_ = new QLabel(this);  // owned by the view
-    openImageV_->setPixmap(NamedImage::imageNamed(QStringLiteral("ic_open")).pixmap());
-    cocoa::setCocoaFrame(openImageV_, kOpenImageFrame);
+    openImageV_->setPixmap(kit::NamedImage::imageNamed(QStringLiteral("ic_open")).pixmap());
+    kit::setCocoaFrame(openImageV_, kOpenImageFrame);
     typeSelectBut_ = new QPushButton(this);  // owned by the view; a clear button over the type
     typeSelectBut_->setFlat(true);
     typeSelectBut_->setCursor(Qt::PointingHandCursor);
     typeSelectBut_->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
-    cocoa::setCocoaFrame(typeSelectBut_, kTypeButtonFrame);
+    kit::setCocoaFrame(typeSelectBut_, kTypeButtonFrame);
     noButton_ = disktool::addImageButton(this, kNoFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
     okButton_ =
         disktool::addImageButton(this, kOkFrame, QStringLiteral("btn_pri"), QStringLiteral("Continue"));
@@ -123,7 +123,7 @@ void MakeSureFormatViewController::openMenuAction() {
     sortAttachedWindow_ = RPAAttachedWindow::initWithView(formatTypeVC_.get(), kMenuPoint, superDelegate_,
                                                           AttachedWindowSideAbove, 0, 0.8f);
     if (superDelegate_) {
-        ChildWindows::addChildWindow(superDelegate_, sortAttachedWindow_.get());
+        kit::ChildWindows::addChildWindow(superDelegate_, sortAttachedWindow_.get());
     }
     sortAttachedWindow_->show();
     const int opening = ++menuOpenings_;
@@ -149,7 +149,7 @@ void MakeSureFormatViewController::closeMattachedWindow() {
 void MakeSureFormatViewController::releaseMenu() {
     if (sortAttachedWindow_) {
         if (superDelegate_) {
-            ChildWindows::removeChildWindow(superDelegate_, sortAttachedWindow_.get());
+            kit::ChildWindows::removeChildWindow(superDelegate_, sortAttachedWindow_.get());
         }
         sortAttachedWindow_->hide();
     }

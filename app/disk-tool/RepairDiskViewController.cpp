@@ -14,17 +14,17 @@
 #include "services/disks/CVolumeMgr.h"
 #include "services/disks/DiskUtilCommands.h"
 #include "services/disks/ExecCommand.h"
+#include "services/disks/WatchMountUnmount.h"
 #include "services/utilities/KVLinkUrl.h"
 #include "services/utilities/KVPublicUtilities.h"
-#include "services/disks/WatchMountUnmount.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/controls/DiskSizeProgress.h"
-#include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/NamedImage.h"
-#include "ui-kit/tables/RepairDiskTableCellView.h"
-#include "ui-kit/windows/StatusAttachedWindow.h"
+#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/controls/DiskSizeProgress.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/tables/RepairDiskTableCellView.h"
+#include "ui-kit/windows/ModalRun.h"
+#include "ui-kit/windows/StatusAttachedWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -169,12 +169,12 @@ void RepairDiskViewController::buildView() {
         ->setText(QStringLiteral("Disk Tool"));
 
     parTableView_ = new CustomTableView(this);  // owned by the screen
-    cocoa::setCocoaFrame(parTableView_, kTableFrame);
+    kit::setCocoaFrame(parTableView_, kTableFrame);
     parTableView_->addTableColumn(kNameColumn, QStringLiteral("Volumes"));
     parTableView_->registerViewFactory(kNameColumn, [this](QWidget* parent) { return makeCell(parent); });
 
     loadProView_ = new QWidget(this);  // owned by the screen
-    cocoa::setCocoaFrame(loadProView_, kLoadingFrame);
+    kit::setCocoaFrame(loadProView_, kLoadingFrame);
     QLabel* loading = disktool::addLabel(loadProView_, QRectF(QPointF(), kLoadingFrame.size()), 14,
                                          disktool::textColor(0.7));
     loading->setText(QStringLiteral("Loading volumes…"));
@@ -182,7 +182,7 @@ void RepairDiskViewController::buildView() {
     loadProView_->hide();
 
     helpButton_ = new TextImageButton(this);  // owned by the screen
-    cocoa::setCocoaFrame(helpButton_, kHelpFrame);
+    kit::setCocoaFrame(helpButton_, kHelpFrame);
     setToolImages(helpButton_);
     helpButton_->setTextWithName(QStringLiteral("Help"));
     connect(helpButton_, &QAbstractButton::clicked, this, &RepairDiskViewController::helpButtonAction);
@@ -211,7 +211,7 @@ QWidget* RepairDiskViewController::makeCell(QWidget* parent) {
     edit->setObjectName(QStringLiteral("editname"));
     edit->setGeometry(kEditFrame);
     auto* field = new QLineEdit(edit);  // owned by its holder
-    field->setFont(systemFont(13));
+    field->setFont(kit::systemFont(13));
     field->setGeometry(edit->rect());
     connect(field, &QLineEdit::textEdited, this, &RepairDiskViewController::controlTextDidChange);
     auto* bar = new DiskSizeProgress(cell);
@@ -299,11 +299,11 @@ std::optional<QVariantMap> RepairDiskViewController::getDisjInfo(const QString& 
     if (name.isNull()) {
         return std::nullopt;
     }
-    return aepairExecCommand(DiskUtilCommands::info(name));
+    return aepairExecCommand(disk::DiskUtilCommands::info(name));
 }
 
 std::optional<QVariantMap> RepairDiskViewController::getAllDiskAndVolumes() {
-    return aepairExecCommand(DiskUtilCommands::list());
+    return aepairExecCommand(disk::DiskUtilCommands::list());
 }
 
 void RepairDiskViewController::getVolumeAllObjWithVolumeName(const QString& name) {
@@ -419,7 +419,7 @@ QWidget* RepairDiskViewController::viewForTableColumn(CustomTableView* tableView
     cell->update();
 
     cell->findChild<QLabel*>(QStringLiteral("icon"))
-        ->setPixmap(NamedImage::imageNamed(volumeIcon(volume)).pixmap());
+        ->setPixmap(kit::NamedImage::imageNamed(volumeIcon(volume)).pixmap());
     auto* name = showText(cell, "name", volume.volumeName);
     name->setVisible(!renaming);
     showText(cell, "type", volume.diskType);
@@ -496,7 +496,8 @@ void RepairDiskViewController::mountButtonAction() {
     const bool wasMounted = isMount;
     isMount = !isMount;
     platform::globalAsync([guard = Guard(this), device, wasMounted] {
-        eraserExecCommand(wasMounted ? DiskUtilCommands::unmount(device) : DiskUtilCommands::mount(device));
+        eraserExecCommand(wasMounted ? disk::DiskUtilCommands::unmount(device)
+                                     : disk::DiskUtilCommands::mount(device));
         platform::mainAsync([guard] {
             if (guard) {
                 guard->getallVolumes();
@@ -513,7 +514,7 @@ void RepairDiskViewController::ejectButtonAction() {
     // boot record has no disk UUID.
     const QString device = selectVolume->volumePath;
     platform::globalAsync([guard = Guard(this), device] {
-        aepairExecCommand(DiskUtilCommands::eject(device));
+        aepairExecCommand(disk::DiskUtilCommands::eject(device));
         platform::mainAsync([guard] {
             if (guard) {
                 guard->parTableView_->reloadData();
@@ -581,12 +582,12 @@ Controller* RepairDiskViewController::makeDialog(Dialog<Controller>& dialog, dou
 template <class Controller>
 void RepairDiskViewController::runDialog(Dialog<Controller>& dialog) {
     dialog.window->center();
-    ModalRun::runModalForWindow(dialog.window.get());
+    kit::ModalRun::runModalForWindow(dialog.window.get());
 }
 
 QPointF RepairDiskViewController::dialogPoint(double dx) const {
     const QRect frame = window()->frameGeometry();
-    const double y = cocoa::primaryScreenHeight() - (frame.y() + frame.height());
+    const double y = kit::primaryScreenHeight() - (frame.y() + frame.height());
     return {frame.x() + frame.width() / 2.0 + dx, y};
 }
 
@@ -684,7 +685,7 @@ void RepairDiskViewController::startFirstAid(bool repair) {
     const platform::CancelFlag stop;
     output->setCancelFlag(stop);
     const platform::ToolCommand command =
-        repair ? DiskUtilCommands::repairvolume(device) : DiskUtilCommands::verifyvolume(device);
+        repair ? disk::DiskUtilCommands::repairvolume(device) : disk::DiskUtilCommands::verifyvolume(device);
     platform::globalAsync([target = QPointer<ShowAidViewControllrt>(output), command, stop,
                            delay = delays.firstAidMs] { runFirstAid(target, command, stop, delay); });
     runDialog(showAid_);

@@ -2,10 +2,10 @@
 
 #include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/ShowAidVCDelegate.h"
-#include "ui-kit/controls/AidProgress.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/NamedImage.h"
+#include "ui-kit/controls/AidProgress.h"
+#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/TextImageButton.h"
 
 #include <QFontMetricsF>
@@ -34,8 +34,8 @@ constexpr int kFontSize = 12;
 ShowAidViewControllrt::ShowAidViewControllrt(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
     iconImageView_ = new QLabel(this);  // owned by the view
-    iconImageView_->setPixmap(NamedImage::imageNamed(QStringLiteral("ic_repair_disk")).pixmap());
-    cocoa::setCocoaFrame(iconImageView_, kIconFrame);
+    iconImageView_->setPixmap(kit::NamedImage::imageNamed(QStringLiteral("ic_repair_disk")).pixmap());
+    kit::setCocoaFrame(iconImageView_, kIconFrame);
     nodeLabel_ = disktool::addLabel(this, kNodeFrame, 13, disktool::textColor());
     nodeLabel_->setWordWrap(true);
     nodeLabel_->setText(
@@ -52,12 +52,12 @@ ShowAidViewControllrt::ShowAidViewControllrt(QWidget* parent) : QWidget(parent) 
     showTableView_->setWordWrap(true);
     showTableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     showTableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    showTableView_->setFont(systemFont(kFontSize));
+    showTableView_->setFont(kit::systemFont(kFontSize));
     showTableView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    cocoa::setCocoaFrame(showTableView_, kTableFrame);
+    kit::setCocoaFrame(showTableView_, kTableFrame);
 
     progress_ = new AidProgress(this);  // owned by the view
-    cocoa::setCocoaFrame(progress_, kProgressFrame);
+    kit::setCocoaFrame(progress_, kProgressFrame);
     stopBut_ = disktool::addImageButton(this, kStopFrame, QStringLiteral("btn_sec"), QStringLiteral("Stop"));
     stopBut_->setButtonEnabled(false);
     completeBut_ =
@@ -129,7 +129,7 @@ void ShowAidViewControllrt::closeWindow() {
 }
 
 double ShowAidViewControllrt::heightOfRow(int row) const {
-    const QSizeF size = sizeofString(objectValueForRow(row), systemFont(kFontSize), kTextWidth);
+    const QSizeF size = sizeofString(objectValueForRow(row), kit::systemFont(kFontSize), kTextWidth);
     return rowHeightForTextHeight(size.height());
 }
 

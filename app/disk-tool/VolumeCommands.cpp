@@ -69,7 +69,7 @@ QString firstAidOutcome(const platform::ToolResult& result) {
 }  // namespace
 
 bool renameVolume(const QString& device, const QString& name) {
-    if (!runSucceeded(DiskUtilCommands::rename(device, name))) {
+    if (!runSucceeded(disk::DiskUtilCommands::rename(device, name))) {
         return false;
     }
     const auto info = KVPublicUtilities::KVGetDiskInfo(device);
@@ -84,9 +84,9 @@ bool formatVolume(const VolumeObj& volume, const QString& name, const QString& t
         return false;
     }
     const bool ran = volume.diskType.toLower().contains(QStringLiteral("apfs"))
-                         ? runSucceeded(DiskUtilCommands::rename(volume.volumePath, name)) &&
-                               runSucceeded(DiskUtilCommands::reformat(volume.volumePath))
-                         : runSucceeded(DiskUtilCommands::eraseVolume(
+                         ? runSucceeded(disk::DiskUtilCommands::rename(volume.volumePath, name)) &&
+                               runSucceeded(disk::DiskUtilCommands::reformat(volume.volumePath))
+                         : runSucceeded(disk::DiskUtilCommands::eraseVolume(
                                type, name, QStringLiteral("/dev/") + volume.volumePath));
     return ran && erased(volume.volumePath, *before);
 }

@@ -43,7 +43,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     StatusAttachedWindow::setSystemVersionFunction(&KVPublicUtilities::getSystemVersion);
     mainWindowController_ = std::make_unique<MainWindowController>();
     TCImageWindow* window = mainWindowController_->window();
-    centerWindow(window);
+    kit::centerWindow(window);
     window->show();
     qCInfo(lcApp) << "main window shown";
 }

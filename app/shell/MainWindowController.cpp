@@ -6,17 +6,17 @@
 #include "app/image/DmgViewController.h"
 #include "platform/LogCategories.h"
 #include "platform/UserDefaults.h"
-#include "ui-kit/backgrounds/BGWView.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/backgrounds/LeftBgView.h"
-#include "ui-kit/controls/LeftButton.h"
-#include "ui-kit/backgrounds/MainTipBgView.h"
 #include "ui-kit/NamedImage.h"
-#include "ui-kit/windows/StandardWindowButton.h"
-#include "ui-kit/windows/TCImageWindow.h"
+#include "ui-kit/backgrounds/BGWView.h"
+#include "ui-kit/backgrounds/LeftBgView.h"
+#include "ui-kit/backgrounds/MainTipBgView.h"
+#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/controls/LeftButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
+#include "ui-kit/windows/StandardWindowButton.h"
+#include "ui-kit/windows/TCImageWindow.h"
 
 #include <QLabel>
 #include <QPropertyAnimation>
@@ -40,8 +40,8 @@ constexpr QRectF kTipTextFrame{12, 0, 406, 24};
 QLabel* addImageView(QWidget* parent, const QRectF& frame, const QString& imageName) {
     auto* view = new QLabel(parent);  // owned by the parent
     view->setAlignment(Qt::AlignCenter);
-    view->setPixmap(NamedImage::imageNamed(imageName).pixmap());
-    cocoa::setCocoaFrame(view, frame);
+    view->setPixmap(kit::NamedImage::imageNamed(imageName).pixmap());
+    kit::setCocoaFrame(view, frame);
     return view;
 }
 
@@ -52,12 +52,12 @@ void addSeamFiller(QWidget* parent, const QRectF& frame, const QColor& color) {
     palette.setColor(QPalette::Window, color);
     strip->setPalette(palette);
     strip->setAutoFillBackground(true);
-    cocoa::setCocoaFrame(strip, frame);
+    kit::setCocoaFrame(strip, frame);
 }
 
 QWidget* addContainer(QWidget* contentView) {
     auto* container = new QWidget(contentView);  // owned by the content view
-    cocoa::setCocoaFrame(container, kContainerFrame);
+    kit::setCocoaFrame(container, kContainerFrame);
     return container;
 }
 
@@ -89,9 +89,9 @@ void MainWindowController::loadWindow() {
     aWindow->setTitle(QStringLiteral("Tavrun"));
     aWindow->setTitleBarHeight(kTitleBarHeight);
     QWidget* content = aWindow->contentView();
-    cocoa::setCocoaFrame(new BGWView(content),
-                         QRectF(QPointF(0, 0), kContentSize));  // owned by the content view
-    cocoa::setCocoaFrame(new LeftBgView(content), QRectF(0, 0, 112, kContentSize.height()));
+    kit::setCocoaFrame(new BGWView(content),
+                       QRectF(QPointF(0, 0), kContentSize));  // owned by the content view
+    kit::setCocoaFrame(new LeftBgView(content), QRectF(0, 0, 112, kContentSize.height()));
     // The backgrounds' drawn top edge leaves their first row of pixels half clear, right under the title
     // bar: the same colours over that row close the seam.
     addSeamFiller(content, QRectF(0, kContentSize.height() - 1, 112, 1), getColor(65, 98, 255, 1));
@@ -106,21 +106,21 @@ void MainWindowController::loadWindow() {
     diskTool_->hide();
 
     animatedView_ = new MainTipBgView(content);  // owned by the content view, above the screens
-    cocoa::setCocoaFrame(animatedView_, kTipOpenFrame);
+    kit::setCocoaFrame(animatedView_, kTipOpenFrame);
     tipBut_ = new TextImageButton(animatedView_);
-    cocoa::setCocoaFrame(tipBut_, kTipButtonFrame);
+    kit::setCocoaFrame(tipBut_, kTipButtonFrame);
     tipBut_->setImageFromFileNormalName(QStringLiteral("btn_tool"), QStringLiteral("btn_tool_press"),
                                         QStringLiteral("btn_tool_hover"), QStringLiteral("btn_tool"));
     tipBut_->setTextWithName(QStringLiteral("i"));
     auto* tip =
         new QLabel(QStringLiteral("Tip: switching tabs never stops a job that is running."), animatedView_);
-    tip->setFont(systemFont(12));
+    tip->setFont(kit::systemFont(12));
     tip->setIndent(8);
     tip->setStyleSheet(
         QStringLiteral("QLabel { color: #4F4F62; background: #FFFFFF; border: 1px solid #D3DCF5;"
                        " border-left: none; border-top-right-radius: 6px;"
                        " border-bottom-right-radius: 6px; }"));
-    cocoa::setCocoaFrame(tip, kTipTextFrame);
+    kit::setCocoaFrame(tip, kTipTextFrame);
 }
 
 void MainWindowController::windowDidLoad() {
@@ -133,13 +133,13 @@ void MainWindowController::windowDidLoad() {
     titleBarView->resize(titleBarView->parentWidget()->size());
     addImageView(titleBarView, kTopImageFrame, QStringLiteral("top"));
     titleLabel_ = new QLabel(aWindow->windowTitle(), titleBarView);  // owned by the title bar view
-    titleLabel_->setFont(systemFont(12));
+    titleLabel_->setFont(kit::systemFont(12));
     titleLabel_->setAlignment(Qt::AlignCenter);
     titleLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);  // the title bar moves the window
     QPalette palette = titleLabel_->palette();
     palette.setColor(QPalette::WindowText, getColor(79, 79, 98, 1));
     titleLabel_->setPalette(palette);
-    cocoa::setCocoaFrame(titleLabel_, QRectF(112, 0, kContentSize.width() - 112, kTitleBarHeight));
+    kit::setCocoaFrame(titleLabel_, QRectF(112, 0, kContentSize.width() - 112, kTitleBarHeight));
 
     addWindowTitle();
     addBaseView();
@@ -156,7 +156,7 @@ void MainWindowController::windowDidLoad() {
     connect(tipBut_, &QAbstractButton::clicked, this, &MainWindowController::performShrinkAnimation);
     tipBut_->setButtonEnabled(true);
 
-    if (auto* close = dynamic_cast<StandardWindowButton*>(aWindow->standardWindowButton(0))) {
+    if (auto* close = dynamic_cast<kit::StandardWindowButton*>(aWindow->standardWindowButton(0))) {
         close->setAction([this] { closeWindow(); });
     }
 }
@@ -184,7 +184,7 @@ void MainWindowController::addWindowTitle() {
 LeftButton* MainWindowController::addTab(const QRectF& frame, const QString& text, const QString& normal,
                                          const QString& selected, void (MainWindowController::*action)()) {
     auto* tab = new LeftButton(aWindow->contentView());  // owned by the content view
-    cocoa::setCocoaFrame(tab, frame);
+    kit::setCocoaFrame(tab, frame);
     tab->setButtonEnabled(true);
     tab->setImageFromFileNormalName(normal, selected);
     tab->setTextWithName(text);
@@ -239,11 +239,11 @@ QRectF MainWindowController::tipPanelFrame(const QRectF& current, double targetW
 }
 
 QRectF MainWindowController::animatedViewFrame() const {
-    return cocoa::cocoaRect(QRectF(animatedView_->geometry()), animatedView_->parentWidget()->height());
+    return kit::cocoaRect(QRectF(animatedView_->geometry()), animatedView_->parentWidget()->height());
 }
 
 void MainWindowController::setAnimatedViewFrame(const QRectF& frame) {
-    cocoa::setCocoaFrame(animatedView_, frame);
+    kit::setCocoaFrame(animatedView_, frame);
 }
 
 void MainWindowController::performShrinkAnimation() {
@@ -265,7 +265,7 @@ void MainWindowController::performShrinkAnimation() {
     tipAnimation_->setDuration(kTipAnimationMs);
     tipAnimation_->setStartValue(animatedView_->geometry());
     tipAnimation_->setEndValue(
-        cocoa::cocoaRect(tipPanelFrame(current, target), animatedView_->parentWidget()->height()).toRect());
+        kit::cocoaRect(tipPanelFrame(current, target), animatedView_->parentWidget()->height()).toRect());
     tipAnimation_->start();
 }
 

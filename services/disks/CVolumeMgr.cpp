@@ -85,7 +85,7 @@ std::optional<QList<QVariantMap>> CVolumeMgr::enumDiskVolumesInfo() {
     platform::mainAfter(kBusyMs, [] { busy.store(false); });
 
     QList<QVariantMap> volumes;
-    const auto list = ExecCommand(DiskUtilCommands::list());
+    const auto list = ExecCommand(disk::DiskUtilCommands::list());
     if (!list) {
         qCWarning(lcServices) << "diskutil list error";
         return volumes;
@@ -157,7 +157,7 @@ std::optional<QVariantMap> CVolumeMgr::KVGetDiskInfo(const QString& bsdName) {
     if (bsdName.isNull()) {
         return std::nullopt;
     }
-    return ExecCommand(DiskUtilCommands::info(QStringLiteral("/dev/") + bsdName));
+    return ExecCommand(disk::DiskUtilCommands::info(QStringLiteral("/dev/") + bsdName));
 }
 
 QVariantMap CVolumeMgr::MakeVolumeInfo(const QVariantMap& diskInfo) {
@@ -217,9 +217,9 @@ void CVolumeMgr::changeIValue() {
 
 QVariantList CVolumeMgr::listAllDisksAndPartitions() {
     const platform::ToolResult result =
-        platform::ToolProcess::run(DiskUtilCommands::list(), commandDeadline());
+        platform::ToolProcess::run(disk::DiskUtilCommands::list(), commandDeadline());
     const auto list = platform::PropertyList::dictionaryFromBytes(result.output);
-    if (!list || DiskUtilCommands::isErrorDocument(*list)) {
+    if (!list || disk::DiskUtilCommands::isErrorDocument(*list)) {
         return {};
     }
     qCDebug(lcServices).noquote().nospace() << "B-------" << *list;

@@ -1,5 +1,7 @@
 #include "services/disks/DiskUtilCommands.h"
 
+namespace disk {
+
 namespace {
 
 platform::ToolCommand diskutil(QStringList arguments) {
@@ -79,3 +81,5 @@ platform::ToolCommand DiskUtilCommands::repairvolume(const QString& volumePath) 
 bool DiskUtilCommands::isErrorDocument(const QVariantMap& plist) {
     return plist.value(QStringLiteral("Error")).toBool();
 }
+
+}  // namespace disk

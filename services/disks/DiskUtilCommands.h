@@ -6,6 +6,8 @@
 #include <QVariantMap>
 #include <QtGlobal>
 
+namespace disk {
+
 // The command lines passed to Apple's disk utility, each an argument vector: a name or path given by
 // the user or a tool reaches diskutil as one argument, whatever characters it holds.
 class DiskUtilCommands {
@@ -36,3 +38,5 @@ public:
     // diskutil answers an unknown device with {Error: true, ErrorMessage, ExitCode}: no information.
     static bool isErrorDocument(const QVariantMap& plist);
 };
+
+}  // namespace disk

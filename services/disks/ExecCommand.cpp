@@ -14,7 +14,7 @@ constexpr std::chrono::milliseconds kDefaultDeadline = std::chrono::minutes(10);
 std::atomic<std::chrono::milliseconds::rep> deadlineMs{kDefaultDeadline.count()};
 
 std::optional<QVariantMap> informative(std::optional<QVariantMap> plist) {
-    if (plist && DiskUtilCommands::isErrorDocument(*plist)) {
+    if (plist && disk::DiskUtilCommands::isErrorDocument(*plist)) {
         qCInfo(lcServices) << "diskutil:" << plist->value(QStringLiteral("ErrorMessage")).toString();
         return std::nullopt;
     }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+namespace jobs {
+
 namespace {
 
 const QString kPrompt = QStringLiteral("[ny]");
@@ -141,3 +143,5 @@ void AsrOutputParser::label(const QString& text, std::vector<Event>& events) con
         events.push_back(Event::label(text));
     }
 }
+
+}  // namespace jobs

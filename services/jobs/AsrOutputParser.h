@@ -6,6 +6,8 @@
 
 #include <vector>
 
+namespace jobs {
+
 // Turns the restore tool's console output into what the clone engine reports: progress steps, status texts,
 // the tags of its two copy passes and its confirmation prompt. The output is read as one stream: however the
 // pipe splits or joins it, the same text gives the same events in the same order. One parser per run.
@@ -63,3 +65,5 @@ private:
     bool promptTail_ = false;  // the ": " after the prompt's mark belongs to no line
     bool answered_ = false;
 };
+
+}  // namespace jobs

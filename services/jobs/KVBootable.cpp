@@ -7,11 +7,11 @@
 #include "platform/ToolProcess.h"
 #include "services/disks/DiskUtilCommands.h"
 #include "services/disks/ExecCommand.h"
-#include "services/utilities/KVLog.h"
-#include "services/utilities/KVPublicUtilities.h"
 #include "services/disks/KVTask.h"
 #include "services/jobs/KVUSBControl.h"
 #include "services/jobs/SpotlightStore.h"
+#include "services/utilities/KVLog.h"
+#include "services/utilities/KVPublicUtilities.h"
 
 #include <algorithm>
 #include <cmath>
@@ -171,7 +171,7 @@ void KVBootable::runJob(const VolumeObj& target, const QString& name) {
     if (endedByCancel(1)) {
         return;
     }
-    endSpotlightStores(stop);
+    jobs::endSpotlightStores(stop);
     KVUpdateProgress(0, 0, 2);
     const QString fileSystem = fileSystemForVersion(KVPublicUtilities::getSystemVersion());
     // The drive was chosen a while ago: it may have been pulled, or another one may sit under its name now.
@@ -182,7 +182,8 @@ void KVBootable::runJob(const VolumeObj& target, const QString& name) {
     if (endedByCancel(2)) {
         return;
     }
-    const platform::ToolCommand erase = DiskUtilCommands::eraseDisk(fileSystem, name, target.volumePath);
+    const platform::ToolCommand erase =
+        disk::DiskUtilCommands::eraseDisk(fileSystem, name, target.volumePath);
     KVTask* task = KVTask::KVShareInstance();
     task->KVSetLaunchPath(erase.program);
     task->KVSetArguments(erase.arguments);
@@ -225,8 +226,8 @@ int KVBootable::findNewVolume(const VolumeObj& target, const QString& name, cons
     if (named != allVoumesArr.crend()) {
         device = named->volumePath;
     }
-    eraserDiskCommand(DiskUtilCommands::unmountDisk(QStringLiteral("/dev/") + device));
-    eraserDiskCommand(DiskUtilCommands::mountDisk(QStringLiteral("/dev/") + device));
+    eraserDiskCommand(disk::DiskUtilCommands::unmountDisk(QStringLiteral("/dev/") + device));
+    eraserDiskCommand(disk::DiskUtilCommands::mountDisk(QStringLiteral("/dev/") + device));
     return KVCheckFolderExist(path) ? 0 : kErrErase;
 }
 
@@ -261,7 +262,7 @@ void KVBootable::runRestore(const QString& source, const QString& targetPath) {
         QStringLiteral("restore"), QStringLiteral("--source"), source, QStringLiteral("--target"), targetPath,
         QStringLiteral("--erase")};
     qCInfo(lcServices) << "begin boot :" << arguments;
-    AsrOutputParser parser;
+    jobs::AsrOutputParser parser;
     platform::ToolProcess asr({kAsr, arguments});
     asr.setInteractive(true);
     asr.setCancelFlag(stop);
@@ -271,10 +272,10 @@ void KVBootable::runRestore(const QString& source, const QString& targetPath) {
     KVTerminated(result, parser.bothPassesEnded());
 }
 
-void KVBootable::KVReceivedData(const std::vector<AsrOutputParser::Event>& events,
+void KVBootable::KVReceivedData(const std::vector<jobs::AsrOutputParser::Event>& events,
                                 platform::ToolProcess& asr) {
-    using Kind = AsrOutputParser::Event::Kind;
-    for (const AsrOutputParser::Event& event : events) {
+    using Kind = jobs::AsrOutputParser::Event::Kind;
+    for (const jobs::AsrOutputParser::Event& event : events) {
         switch (event.kind) {
             case Kind::Prompt:
                 asr.write("y");
@@ -363,5 +364,5 @@ std::optional<QVariantMap> KVBootable::getDisjInfo(const QString& device) {
     if (device.isNull()) {
         return std::nullopt;
     }
-    return AexecCommand(DiskUtilCommands::info(device));
+    return AexecCommand(disk::DiskUtilCommands::info(device));
 }

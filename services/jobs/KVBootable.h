@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/CancelFlag.h"
+#include "services/disks/VolumeObj.h"
 #include "services/jobs/AsrOutputParser.h"
 #include "services/jobs/KVBootableDelegate.h"
 #include "services/jobs/KVUSBControlDelegate.h"
-#include "services/disks/VolumeObj.h"
 
 #include <QByteArray>
 #include <QList>
@@ -88,7 +88,7 @@ private:
     bool isSameDrive(const VolumeObj& target);
     bool waitUnlessCancelled();
     void runRestore(const QString& source, const QString& targetPath);
-    void KVReceivedData(const std::vector<AsrOutputParser::Event>& events, platform::ToolProcess& asr);
+    void KVReceivedData(const std::vector<jobs::AsrOutputParser::Event>& events, platform::ToolProcess& asr);
     void KVTerminated(const platform::ToolResult& result, bool bothPassesEnded);
     void changeProLabelValue(const QString& text);
     // The job's last report; the next job may start once it is delivered.

@@ -4,9 +4,9 @@
 #include "platform/LogCategories.h"
 #include "services/disks/DiskUtilCommands.h"
 #include "services/disks/ExecCommand.h"
-#include "services/utilities/KVLog.h"
 #include "services/disks/KVTask.h"
 #include "services/jobs/SpotlightStore.h"
+#include "services/utilities/KVLog.h"
 
 #include <QStringList>
 
@@ -77,11 +77,11 @@ std::optional<QVariantMap> KVUSBControl::KVGetDiskInfo(const QString& bsdName) c
     if (bsdName.isNull()) {
         return std::nullopt;
     }
-    return KVExecCommand(DiskUtilCommands::info(QStringLiteral("/dev/") + bsdName));
+    return KVExecCommand(disk::DiskUtilCommands::info(QStringLiteral("/dev/") + bsdName));
 }
 
 void KVUSBControl::KVGetUSBThreadImp() {
-    const QVariantMap list = KVExecCommand(DiskUtilCommands::list()).value_or(QVariantMap());
+    const QVariantMap list = KVExecCommand(disk::DiskUtilCommands::list()).value_or(QVariantMap());
     for (const QVariant& disk : list.value(QStringLiteral("WholeDisks")).toList()) {
         KVAddDiskToUSBObj(disk.toString().section(QLatin1Char('/'), -1));
     }
@@ -156,7 +156,7 @@ std::optional<QString> KVUSBControl::KVCreateKorvelPartition(const QVariantMap& 
     if (KVGetKorvelVolumeName().isEmpty()) {
         NmoCreateVolumeName();
     }
-    const QVariantMap list = KVExecCommand(DiskUtilCommands::list()).value_or(QVariantMap());
+    const QVariantMap list = KVExecCommand(disk::DiskUtilCommands::list()).value_or(QVariantMap());
     QVariantList partitions;
     bool found = false;
     for (const QVariant& entry : list.value(QStringLiteral("AllDisksAndPartitions")).toList()) {
@@ -213,10 +213,10 @@ std::optional<QString> KVUSBControl::carve(const QString& identifier, const QVar
         setError(kErrTooSmall);
         return std::nullopt;
     }
-    endSpotlightStores();
-    const platform::ToolCommand resize =
-        DiskUtilCommands::resizeVolume(identifier, totalSize - kBootableVolumeSize, QStringLiteral("JHFS+"),
-                                       KVGetKorvelVolumeName(), kBootableVolumeSize);
+    jobs::endSpotlightStores();
+    const platform::ToolCommand resize = disk::DiskUtilCommands::resizeVolume(
+        identifier, totalSize - kBootableVolumeSize, QStringLiteral("JHFS+"), KVGetKorvelVolumeName(),
+        kBootableVolumeSize);
     KVTask* task = KVTask::KVShareInstance();
     task->KVResetStop();  // a stop left from an earlier job must not end this one at once
     task->KVSetLaunchPath(resize.program);

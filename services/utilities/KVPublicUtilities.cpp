@@ -220,7 +220,7 @@ std::optional<QVariantMap> KVPublicUtilities::KVGetDiskInfo(const QString& devic
     if (device.isNull()) {
         return std::nullopt;
     }
-    return GetExecCommand(DiskUtilCommands::info(device));
+    return GetExecCommand(disk::DiskUtilCommands::info(device));
 }
 
 KVAttributedText KVPublicUtilities::setAddItunesBackup(const QString& text, double fontSize) {

@@ -3,18 +3,18 @@
 #include "tests/support/kit/VolumeRows.h"
 
 #include "ui-kit/backgrounds/BGMView.h"
+#include "ui-kit/backgrounds/SortSelectBgView.h"
+#include "ui-kit/backgrounds/WbgView.h"
 #include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/controls/SizeView.h"
+#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/ImageAndTextCell.h"
 #include "ui-kit/tables/KVNSTableView.h"
 #include "ui-kit/tables/LagImageATextCell.h"
 #include "ui-kit/tables/NewOutlineView.h"
 #include "ui-kit/windows/PAAttachedWindow.h"
 #include "ui-kit/windows/RPAAttachedWindow.h"
-#include "ui-kit/controls/SizeView.h"
-#include "ui-kit/backgrounds/SortSelectBgView.h"
 #include "ui-kit/windows/StatusAttachedWindow.h"
-#include "ui-kit/controls/TextImageButton.h"
-#include "ui-kit/backgrounds/WbgView.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -49,7 +49,7 @@ public:
 QLabel* label(QWidget* parent, const QString& text, QRect frame, int pixelSize = 13) {
     auto* result = new QLabel(text, parent);  // owned by the parent
     result->setGeometry(frame);
-    result->setFont(systemFont(pixelSize));
+    result->setFont(kit::systemFont(pixelSize));
     return result;
 }
 

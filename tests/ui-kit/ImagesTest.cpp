@@ -47,7 +47,7 @@ const char* const kSingles[] = {"ic_filecopy",
                                 "bg_150",
                                 "arrow"};
 
-bool hasInk(const NamedImage& image) {
+bool hasInk(const kit::NamedImage& image) {
     const QImage pixels = image.pixmap().toImage();
     for (int y = 0; y < pixels.height(); ++y) {
         for (int x = 0; x < pixels.width(); ++x) {
@@ -77,7 +77,7 @@ TEST(Images, EveryNamedImageLoadsAndShowsSomething) {
         names << name;
     }
     for (const QString& name : names) {
-        const NamedImage image = NamedImage::imageNamed(name);
+        const kit::NamedImage image = kit::NamedImage::imageNamed(name);
         ASSERT_FALSE(image.isNull()) << name.toStdString();
         EXPECT_EQ(image.name(), name);
         EXPECT_TRUE(hasInk(image)) << name.toStdString();
@@ -85,15 +85,15 @@ TEST(Images, EveryNamedImageLoadsAndShowsSomething) {
 }
 
 TEST(Images, FamiliesThatServeAsTheirOwnDisabledImageHaveNoDisabledFile) {
-    EXPECT_TRUE(NamedImage::imageNamed("btn_tool_disable").isNull());
-    EXPECT_TRUE(NamedImage::imageNamed("ic_close_disable").isNull());
+    EXPECT_TRUE(kit::NamedImage::imageNamed("btn_tool_disable").isNull());
+    EXPECT_TRUE(kit::NamedImage::imageNamed("ic_close_disable").isNull());
 }
 
 TEST(Images, StatesOfAFamilyShareTheirSizeAndDiffer) {
     for (const char* base : kFourStateFamilies) {
-        const NamedImage normal = NamedImage::imageNamed(base);
+        const kit::NamedImage normal = kit::NamedImage::imageNamed(base);
         for (const char* suffix : {"_press", "_hover", "_disable"}) {
-            const NamedImage state = NamedImage::imageNamed(QString(base) + suffix);
+            const kit::NamedImage state = kit::NamedImage::imageNamed(QString(base) + suffix);
             EXPECT_EQ(state.size(), normal.size()) << base << suffix;
             EXPECT_NE(state.pixmap().toImage(), normal.pixmap().toImage()) << base << suffix;
         }
@@ -101,25 +101,25 @@ TEST(Images, StatesOfAFamilyShareTheirSizeAndDiffer) {
 }
 
 TEST(Images, SizesThatTheScreensGive) {
-    EXPECT_EQ(NamedImage::imageNamed("top").size(), QSizeF(888, 25));
-    EXPECT_EQ(NamedImage::imageNamed("Leftlogo").size(), QSizeF(72, 59));
-    EXPECT_EQ(NamedImage::imageNamed("line").size(), QSizeF(80, 1));
-    EXPECT_EQ(NamedImage::imageNamed("tabon").size(), QSizeF(11, 44));
-    EXPECT_EQ(NamedImage::imageNamed("arrow").size(), QSizeF(82, 39));
-    EXPECT_EQ(NamedImage::imageNamed("checkbox_unsel").size(), QSizeF(14, 14));
+    EXPECT_EQ(kit::NamedImage::imageNamed("top").size(), QSizeF(888, 25));
+    EXPECT_EQ(kit::NamedImage::imageNamed("Leftlogo").size(), QSizeF(72, 59));
+    EXPECT_EQ(kit::NamedImage::imageNamed("line").size(), QSizeF(80, 1));
+    EXPECT_EQ(kit::NamedImage::imageNamed("tabon").size(), QSizeF(11, 44));
+    EXPECT_EQ(kit::NamedImage::imageNamed("arrow").size(), QSizeF(82, 39));
+    EXPECT_EQ(kit::NamedImage::imageNamed("checkbox_unsel").size(), QSizeF(14, 14));
     // Tab icons fit between the tab's top (23) and its title (52 from the top of an 86-point tab).
-    EXPECT_LE(NamedImage::imageNamed("ic_filecopy").size().height(), 52 - 23);
+    EXPECT_LE(kit::NamedImage::imageNamed("ic_filecopy").size().height(), 52 - 23);
 }
 
 TEST(Images, AMissingNameIsNullAndTheSameNameIsTheSameImage) {
-    EXPECT_TRUE(NamedImage::imageNamed("no_such_image").isNull());
-    EXPECT_TRUE(NamedImage::imageNamed("").isNull());
-    EXPECT_EQ(NamedImage::imageNamed("btn_pri").pixmap().cacheKey(),
-              NamedImage::imageNamed("btn_pri").pixmap().cacheKey());
+    EXPECT_TRUE(kit::NamedImage::imageNamed("no_such_image").isNull());
+    EXPECT_TRUE(kit::NamedImage::imageNamed("").isNull());
+    EXPECT_EQ(kit::NamedImage::imageNamed("btn_pri").pixmap().cacheKey(),
+              kit::NamedImage::imageNamed("btn_pri").pixmap().cacheKey());
 }
 
 TEST(Images, DrawingAPartScalesItIntoTheTarget) {
-    const NamedImage top = NamedImage::imageNamed("top");
+    const kit::NamedImage top = kit::NamedImage::imageNamed("top");
     QImage canvas(100, 25, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::transparent);
     QPainter painter(&canvas);
@@ -129,7 +129,7 @@ TEST(Images, DrawingAPartScalesItIntoTheTarget) {
 }
 
 TEST(Images, TheMainTitleStripIsRoundedAtTheWindowsTopCorners) {
-    const QImage top = NamedImage::imageNamed("top").pixmap().toImage();
+    const QImage top = kit::NamedImage::imageNamed("top").pixmap().toImage();
     EXPECT_EQ(top.pixelColor(1, 1).alpha(), 0);
     EXPECT_EQ(top.pixelColor(886, 1).alpha(), 0);
     EXPECT_EQ(top.pixelColor(1, 24), QColor(65, 98, 255));

@@ -1,32 +1,32 @@
 #include "tests/support/TestEnv.h"
 #include "tests/support/kit/KitTestSupport.h"
 
-#include "ui-kit/backgrounds/AboutVersionBgView.h"
-#include "ui-kit/controls/AidProgress.h"
-#include "ui-kit/controls/AllCustemButton.h"
-#include "ui-kit/backgrounds/BGWView.h"
-#include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/controls/DiskListView.h"
-#include "ui-kit/controls/DiskSizeProgress.h"
+#include "ui-kit/backgrounds/AboutVersionBgView.h"
+#include "ui-kit/backgrounds/BGWView.h"
 #include "ui-kit/backgrounds/EndViewTipBgView.h"
-#include "ui-kit/controls/KVHandButton.h"
 #include "ui-kit/backgrounds/LeftBgView.h"
-#include "ui-kit/controls/LeftButton.h"
 #include "ui-kit/backgrounds/PopBgView.h"
 #include "ui-kit/backgrounds/PopNoHeaderV.h"
 #include "ui-kit/backgrounds/PopWBgView.h"
 #include "ui-kit/backgrounds/PopWTopBgView.h"
-#include "ui-kit/controls/ProgressView.h"
 #include "ui-kit/backgrounds/RepaorTableBGView.h"
 #include "ui-kit/backgrounds/SortSelectBgView.h"
-#include "ui-kit/controls/TCImageButton.h"
-#include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/backgrounds/TextFiledBgView.h"
-#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/backgrounds/TopBgView.h"
+#include "ui-kit/controls/AidProgress.h"
+#include "ui-kit/controls/AllCustemButton.h"
+#include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/DiskListView.h"
+#include "ui-kit/controls/DiskSizeProgress.h"
+#include "ui-kit/controls/KVHandButton.h"
+#include "ui-kit/controls/LeftButton.h"
+#include "ui-kit/controls/ProgressView.h"
+#include "ui-kit/controls/TCImageButton.h"
+#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/controls/TopImageView.h"
 #include "ui-kit/controls/WipeDiskProView.h"
+#include "ui-kit/windows/TCImageWindow.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -129,12 +129,12 @@ TEST(Screenshots, EachControlAndAContactSheet) {
         auto* ground = new LeftBgView(&column);
         ground->resize(112, 558);
         auto* logo = new QLabel(ground);
-        logo->setPixmap(NamedImage::imageNamed("Leftlogo").pixmap());
-        cocoa::setCocoaFrame(logo, {21, 461, 72, 59});
+        logo->setPixmap(kit::NamedImage::imageNamed("Leftlogo").pixmap());
+        kit::setCocoaFrame(logo, {21, 461, 72, 59});
         for (int y : {81, 168, 269, 349, 436}) {
             auto* line = new QLabel(ground);
-            line->setPixmap(NamedImage::imageNamed("line").pixmap());
-            cocoa::setCocoaFrame(line, {16, static_cast<qreal>(y), 80, 1});
+            line->setPixmap(kit::NamedImage::imageNamed("line").pixmap());
+            kit::setCocoaFrame(line, {16, static_cast<qreal>(y), 80, 1});
         }
         struct Tab {
             const char* title;
@@ -147,7 +147,7 @@ TEST(Screenshots, EachControlAndAContactSheet) {
                             {"Disk Tool", "ic_tool", {1, 82, 112, 86}}};
         for (const Tab& tab : tabs) {
             auto* button = new LeftButton(ground);
-            cocoa::setCocoaFrame(button, tab.frame);
+            kit::setCocoaFrame(button, tab.frame);
             button->setImageFromFileNormalName(tab.image, QString(tab.image) + "_sel");
             button->setTextWithName(tab.title);
             button->setButtonAction(QString(tab.title) == "Copy Disk");
@@ -181,7 +181,7 @@ TEST(Screenshots, EachControlAndAContactSheet) {
     background("EndViewTipBgView", new EndViewTipBgView, {240, 60});
 
     // Progress bars at 40 percent.
-    const auto bar = [&](const QString& name, DrawnProgressBar* view, QSize size) {
+    const auto bar = [&](const QString& name, kit::DrawnProgressBar* view, QSize size) {
         QWidget window;
         QWidget* ground = stage(&window, size + QSize(20, 20), Qt::white);
         view->setParent(ground);
@@ -204,12 +204,12 @@ TEST(Screenshots, EachControlAndAContactSheet) {
         auto* tile = new DiskListView(ground);
         tile->setGeometry(20, 20, 392, 64);
         auto* icon = new QLabel(tile);
-        icon->setPixmap(NamedImage::imageNamed("ic_usb_sel").pixmap());
+        icon->setPixmap(kit::NamedImage::imageNamed("ic_usb_sel").pixmap());
         icon->setGeometry(22, 8, 48, 48);
         auto* name = new QLabel("USB Stick", tile);
         name->setGeometry(80, 10, 200, 18);
         auto* usage = new DiskSizeProgress(tile);
-        cocoa::setCocoaFrame(usage, {76, 21, 240, 4});
+        kit::setCocoaFrame(usage, {76, 21, 240, 4});
         usage->changeProgressValue(75);
         window.resize(ground->size());
         window.show();
@@ -256,7 +256,7 @@ TEST(Screenshots, EachControlAndAContactSheet) {
         window.setTrafficLightButtonsLeftMargin(28);
         window.setTopButtonMoveUp(-5);
         auto* top = new TopImageView(window.titleBarView());
-        top->setPixmap(NamedImage::imageNamed("top").pixmap());
+        top->setPixmap(kit::NamedImage::imageNamed("top").pixmap());
         top->setGeometry(0, 0, 888, 25);
         auto* right = new BGWView(window.contentView());
         right->setGeometry(0, 0, 888, 555);
@@ -278,7 +278,7 @@ TEST(Screenshots, EachControlAndAContactSheet) {
         window.setTrafficLightButtonsLeftMargin(15);
         window.setTopButtonMoveUp(-5);
         auto* cap = new PopWTopBgView(window.titleBarView());
-        cocoa::setCocoaFrame(cap, {0, -10, 560, 40});
+        kit::setCocoaFrame(cap, {0, -10, 560, 40});
         auto* body = new PopWBgView(window.contentView());
         body->setGeometry(0, 0, 560, 200);
         auto* progress = new ProgressView(body);
@@ -304,7 +304,7 @@ TEST(Screenshots, EachControlAndAContactSheet) {
         int y = 10;
         int rowHeight = 0;
         for (const QString& file : images.entryList({"*.svg"}, QDir::Files, QDir::Name)) {
-            const NamedImage image = NamedImage::imageNamed(QFileInfo(file).baseName());
+            const kit::NamedImage image = kit::NamedImage::imageNamed(QFileInfo(file).baseName());
             const QSize size = image.size().toSize().expandedTo({90, 0});
             if (x + size.width() > 1350) {
                 x = 10;

@@ -3,8 +3,8 @@
 
 #include "ui-kit/NamedImage.h"
 #include "ui-kit/backgrounds/PopWBgView.h"
-#include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/controls/TopImageView.h"
+#include "ui-kit/windows/TCImageWindow.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -125,7 +125,7 @@ TEST(XcbChild, TitleBarWindowShowsAndMoves) {
     window.setTrafficLightButtonsLeftMargin(28);
     window.setTopButtonMoveUp(-5);
     auto* strip = new TopImageView(window.titleBarView());
-    strip->setPixmap(NamedImage::imageNamed("top").pixmap().copy(QRect(0, 0, 560, 25)));
+    strip->setPixmap(kit::NamedImage::imageNamed("top").pixmap().copy(QRect(0, 0, 560, 25)));
     strip->setGeometry(0, 0, 560, 25);
     auto* body = new PopWBgView(window.contentView());
     body->setGeometry(0, 0, 560, 297);

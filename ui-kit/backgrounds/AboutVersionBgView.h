@@ -3,8 +3,8 @@
 #include "ui-kit/backgrounds/DrawnBackgroundView.h"
 
 // The pale blue ground of the About window's version line.
-class AboutVersionBgView : public DrawnBackgroundView {
+class AboutVersionBgView : public kit::DrawnBackgroundView {
 public:
-    explicit AboutVersionBgView(QWidget* parent = nullptr) : DrawnBackgroundView(parent) {}
-    QList<DrawnShape> backgroundShapes(const QSizeF& size) const override;
+    explicit AboutVersionBgView(QWidget* parent = nullptr) : kit::DrawnBackgroundView(parent) {}
+    QList<kit::DrawnShape> backgroundShapes(const QSizeF& size) const override;
 };

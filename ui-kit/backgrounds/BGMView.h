@@ -3,8 +3,8 @@
 #include "ui-kit/backgrounds/DrawnBackgroundView.h"
 
 // A very light grey panel with square corners.
-class BGMView : public DrawnBackgroundView {
+class BGMView : public kit::DrawnBackgroundView {
 public:
-    explicit BGMView(QWidget* parent = nullptr) : DrawnBackgroundView(parent) {}
-    QList<DrawnShape> backgroundShapes(const QSizeF& size) const override;
+    explicit BGMView(QWidget* parent = nullptr) : kit::DrawnBackgroundView(parent) {}
+    QList<kit::DrawnShape> backgroundShapes(const QSizeF& size) const override;
 };

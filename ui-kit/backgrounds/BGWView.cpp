@@ -3,8 +3,8 @@
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/getColor.h"
 
-QList<DrawnShape> BGWView::backgroundShapes(const QSizeF& size) const {
+QList<kit::DrawnShape> BGWView::backgroundShapes(const QSizeF& size) const {
     const QColor light = getColor(242, 247, 255, 1);
-    return {DrawnShape::fill(cocoa::insetRect({0, 518, 888, 40}, 0.5, 0.5), 0, light),
-            DrawnShape::fill(cocoa::insetRect(QRectF(QPointF(0, 0), size), 0.5, 0.5), 16, light)};
+    return {kit::DrawnShape::fill(kit::insetRect({0, 518, 888, 40}, 0.5, 0.5), 0, light),
+            kit::DrawnShape::fill(kit::insetRect(QRectF(QPointF(0, 0), size), 0.5, 0.5), 16, light)};
 }

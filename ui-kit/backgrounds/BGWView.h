@@ -3,8 +3,8 @@
 #include "ui-kit/backgrounds/DrawnBackgroundView.h"
 
 // The light content area of the main window; on its 888 x 558 view the top corners come out square.
-class BGWView : public DrawnBackgroundView {
+class BGWView : public kit::DrawnBackgroundView {
 public:
-    explicit BGWView(QWidget* parent = nullptr) : DrawnBackgroundView(parent) {}
-    QList<DrawnShape> backgroundShapes(const QSizeF& size) const override;
+    explicit BGWView(QWidget* parent = nullptr) : kit::DrawnBackgroundView(parent) {}
+    QList<kit::DrawnShape> backgroundShapes(const QSizeF& size) const override;
 };

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+namespace kit {
+
 // A view whose only job is to paint a fixed background: its shapes come from its size alone, in its own
 // Cocoa coordinates, and are painted whole at every redraw, whatever part of the view is being redrawn and
 // wherever the view sits in its parent. The view itself is transparent around its shapes.
@@ -16,3 +18,5 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
 };
+
+}  // namespace kit

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+namespace kit {
+
 void paintDrawnShapes(QPainter& painter, const QList<DrawnShape>& shapes, qreal height) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -13,7 +15,7 @@ void paintDrawnShapes(QPainter& painter, const QList<DrawnShape>& shapes, qreal 
             continue;
         }
         QPainterPath path;
-        path.addRoundedRect(cocoa::cocoaRect(shape.rect, height), shape.radius, shape.radius);
+        path.addRoundedRect(kit::cocoaRect(shape.rect, height), shape.radius, shape.radius);
         if (shape.paint == DrawnShape::Paint::Fill) {
             painter.fillPath(path, shape.color);
             continue;
@@ -30,3 +32,5 @@ void paintDrawnShapes(QPainter& painter, const QList<DrawnShape>& shapes, qreal 
     }
     painter.restore();
 }
+
+}  // namespace kit

@@ -6,6 +6,8 @@
 
 class QPainter;
 
+namespace kit {
+
 // One rounded rectangle of a drawn view, in the view's Cocoa coordinates: filled, or stroked with a line
 // width and an optional dash pattern (lengths in points). A radius of 0 gives square corners; a radius
 // larger than half a side is cut to it, as a rounded-rectangle path does.
@@ -32,3 +34,5 @@ struct DrawnShape {
 
 // Paints the shapes in order on a view `height` points high, mirroring them into Qt's coordinates.
 void paintDrawnShapes(QPainter& painter, const QList<DrawnShape>& shapes, qreal height);
+
+}  // namespace kit

@@ -2,6 +2,6 @@
 
 #include "ui-kit/getColor.h"
 
-QList<DrawnShape> EndViewTipBgView::backgroundShapes(const QSizeF& size) const {
-    return {DrawnShape::stroke(QRectF(QPointF(0, 0), size), 4, getColor(230, 230, 235, 1), 2, {5, 5})};
+QList<kit::DrawnShape> EndViewTipBgView::backgroundShapes(const QSizeF& size) const {
+    return {kit::DrawnShape::stroke(QRectF(QPointF(0, 0), size), 4, getColor(230, 230, 235, 1), 2, {5, 5})};
 }

@@ -3,8 +3,8 @@
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/getColor.h"
 
-QList<DrawnShape> LeftBgView::backgroundShapes(const QSizeF& size) const {
+QList<kit::DrawnShape> LeftBgView::backgroundShapes(const QSizeF& size) const {
     const QColor blue = getColor(65, 98, 255, 1);
-    return {DrawnShape::fill(cocoa::insetRect(QRectF(QPointF(0, 0), size), 0.5, 0.5), 16, blue),
-            DrawnShape::fill(cocoa::insetRect({0, 518, 112, 40}, 0.5, 0.5), 0, blue)};
+    return {kit::DrawnShape::fill(kit::insetRect(QRectF(QPointF(0, 0), size), 0.5, 0.5), 16, blue),
+            kit::DrawnShape::fill(kit::insetRect({0, 518, 112, 40}, 0.5, 0.5), 0, blue)};
 }

@@ -3,8 +3,8 @@
 #include "ui-kit/backgrounds/DrawnBackgroundView.h"
 
 // The blue left column of the main window; on its 112 x 558 view the top corners come out square.
-class LeftBgView : public DrawnBackgroundView {
+class LeftBgView : public kit::DrawnBackgroundView {
 public:
-    explicit LeftBgView(QWidget* parent = nullptr) : DrawnBackgroundView(parent) {}
-    QList<DrawnShape> backgroundShapes(const QSizeF& size) const override;
+    explicit LeftBgView(QWidget* parent = nullptr) : kit::DrawnBackgroundView(parent) {}
+    QList<kit::DrawnShape> backgroundShapes(const QSizeF& size) const override;
 };

@@ -3,8 +3,8 @@
 #include "ui-kit/backgrounds/DrawnBackgroundView.h"
 
 // A pale blue rounded panel.
-class PopBgView : public DrawnBackgroundView {
+class PopBgView : public kit::DrawnBackgroundView {
 public:
-    explicit PopBgView(QWidget* parent = nullptr) : DrawnBackgroundView(parent) {}
-    QList<DrawnShape> backgroundShapes(const QSizeF& size) const override;
+    explicit PopBgView(QWidget* parent = nullptr) : kit::DrawnBackgroundView(parent) {}
+    QList<kit::DrawnShape> backgroundShapes(const QSizeF& size) const override;
 };

@@ -3,8 +3,8 @@
 #include "ui-kit/backgrounds/DrawnBackgroundView.h"
 
 // A white panel with four rounded corners.
-class PopNoHeaderV : public DrawnBackgroundView {
+class PopNoHeaderV : public kit::DrawnBackgroundView {
 public:
-    explicit PopNoHeaderV(QWidget* parent = nullptr) : DrawnBackgroundView(parent) {}
-    QList<DrawnShape> backgroundShapes(const QSizeF& size) const override;
+    explicit PopNoHeaderV(QWidget* parent = nullptr) : kit::DrawnBackgroundView(parent) {}
+    QList<kit::DrawnShape> backgroundShapes(const QSizeF& size) const override;
 };

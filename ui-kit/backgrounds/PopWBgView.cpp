@@ -3,10 +3,10 @@
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/getColor.h"
 
-QList<DrawnShape> PopWBgView::backgroundShapes(const QSizeF& size) const {
+QList<kit::DrawnShape> PopWBgView::backgroundShapes(const QSizeF& size) const {
     const QRectF base(QPointF(0, 0), size);
     const QColor white = getColor(255, 255, 255, 1);
     return {
-        DrawnShape::fill(cocoa::insetRect(base, 0.5, 0.5), 16, white),
-        DrawnShape::fill(cocoa::insetRect({0, size.height() - 19, size.width(), 20}, 0.5, 0.5), 0, white)};
+        kit::DrawnShape::fill(kit::insetRect(base, 0.5, 0.5), 16, white),
+        kit::DrawnShape::fill(kit::insetRect({0, size.height() - 19, size.width(), 20}, 0.5, 0.5), 0, white)};
 }

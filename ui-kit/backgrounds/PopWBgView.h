@@ -3,8 +3,8 @@
 #include "ui-kit/backgrounds/DrawnBackgroundView.h"
 
 // A white panel with square top corners and rounded bottom corners.
-class PopWBgView : public DrawnBackgroundView {
+class PopWBgView : public kit::DrawnBackgroundView {
 public:
-    explicit PopWBgView(QWidget* parent = nullptr) : DrawnBackgroundView(parent) {}
-    QList<DrawnShape> backgroundShapes(const QSizeF& size) const override;
+    explicit PopWBgView(QWidget* parent = nullptr) : kit::DrawnBackgroundView(parent) {}
+    QList<kit::DrawnShape> backgroundShapes(const QSizeF& size) const override;
 };

@@ -3,8 +3,8 @@
 #include "ui-kit/backgrounds/DrawnBackgroundView.h"
 
 // The white cap laid into a window's title bar: rounded top corners, square bottom corners.
-class PopWTopBgView : public DrawnBackgroundView {
+class PopWTopBgView : public kit::DrawnBackgroundView {
 public:
-    explicit PopWTopBgView(QWidget* parent = nullptr) : DrawnBackgroundView(parent) {}
-    QList<DrawnShape> backgroundShapes(const QSizeF& size) const override;
+    explicit PopWTopBgView(QWidget* parent = nullptr) : kit::DrawnBackgroundView(parent) {}
+    QList<kit::DrawnShape> backgroundShapes(const QSizeF& size) const override;
 };

@@ -3,8 +3,8 @@
 #include "ui-kit/backgrounds/DrawnBackgroundView.h"
 
 // The white rounded ground of a table.
-class RepaorTableBGView : public DrawnBackgroundView {
+class RepaorTableBGView : public kit::DrawnBackgroundView {
 public:
-    explicit RepaorTableBGView(QWidget* parent = nullptr) : DrawnBackgroundView(parent) {}
-    QList<DrawnShape> backgroundShapes(const QSizeF& size) const override;
+    explicit RepaorTableBGView(QWidget* parent = nullptr) : kit::DrawnBackgroundView(parent) {}
+    QList<kit::DrawnShape> backgroundShapes(const QSizeF& size) const override;
 };

@@ -6,7 +6,7 @@
 
 SelectBgView::SelectBgView(QWidget* parent) : QWidget(parent) {
     // One tracking area for the view's life: a new one at every redraw would report each entry many times.
-    new HoverArea(
+    new kit::HoverArea(
         this,
         [this] {
             if (delegate_) {

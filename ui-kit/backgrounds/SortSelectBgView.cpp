@@ -9,7 +9,7 @@
 #include <limits>
 
 SortSelectBgView::SortSelectBgView(QWidget* parent) : QWidget(parent) {
-    new HoverArea(
+    new kit::HoverArea(
         this, [this] { mouseChanged(true); }, [this] { mouseChanged(false); });  // owned by the view
 }
 

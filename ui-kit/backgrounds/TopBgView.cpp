@@ -3,11 +3,11 @@
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/getColor.h"
 
-QList<DrawnShape> TopBgView::backgroundShapes(const QSizeF& size) const {
+QList<kit::DrawnShape> TopBgView::backgroundShapes(const QSizeF& size) const {
     const qreal h = size.height();
     const QColor blue = getColor(65, 98, 255, 1);
-    return {
-        DrawnShape::fill(cocoa::insetRect({80, h - 100, 808, 100}, 0.5, 0.5), 16, getColor(242, 247, 255, 1)),
-        DrawnShape::fill(cocoa::insetRect({0, 0, 90, 20}, 0.5, 0.5), 16, blue),
-        DrawnShape::fill(cocoa::insetRect({0, h - 100, 112, 100}, 0.5, 0.5), 16, blue)};
+    return {kit::DrawnShape::fill(kit::insetRect({80, h - 100, 808, 100}, 0.5, 0.5), 16,
+                                  getColor(242, 247, 255, 1)),
+            kit::DrawnShape::fill(kit::insetRect({0, 0, 90, 20}, 0.5, 0.5), 16, blue),
+            kit::DrawnShape::fill(kit::insetRect({0, h - 100, 112, 100}, 0.5, 0.5), 16, blue)};
 }

@@ -3,7 +3,7 @@
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/getColor.h"
 
-QList<DrawnShape> WbgView::backgroundShapes(const QSizeF& size) const {
-    return {DrawnShape::fill(cocoa::insetRect(QRectF(QPointF(0, 0), size), 0.5, 0.5), 16,
-                             getColor(255, 255, 255, 1))};
+QList<kit::DrawnShape> WbgView::backgroundShapes(const QSizeF& size) const {
+    return {kit::DrawnShape::fill(kit::insetRect(QRectF(QPointF(0, 0), size), 0.5, 0.5), 16,
+                                  getColor(255, 255, 255, 1))};
 }

@@ -3,8 +3,8 @@
 #include "ui-kit/controls/DrawnProgressBar.h"
 
 // The First Aid output's bar: a dark track the full height of the view with a blue fill.
-class AidProgress : public DrawnProgressBar {
+class AidProgress : public kit::DrawnProgressBar {
 public:
-    explicit AidProgress(QWidget* parent = nullptr) : DrawnProgressBar(parent) {}
-    QList<DrawnShape> barShapes(const QSizeF& size, float filledWidth) const override;
+    explicit AidProgress(QWidget* parent = nullptr) : kit::DrawnProgressBar(parent) {}
+    QList<kit::DrawnShape> barShapes(const QSizeF& size, float filledWidth) const override;
 };

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QPalette>
 
+namespace kit {
+
 QLabel* makeButtonLabel(QWidget* button, const QRectF& frame, const QFont& font) {
     auto* label = new QLabel(button);  // owned by the button
     label->setGeometry(frame.toRect());
@@ -31,3 +33,5 @@ QFont systemFont(int pixelSize, bool bold) {
     font.setBold(bold);
     return font;
 }
+
+}  // namespace kit

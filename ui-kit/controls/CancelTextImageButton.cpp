@@ -5,7 +5,7 @@
 
 #include <QLabel>
 
-CancelTextImageButton::CancelTextImageButton(QWidget* parent) : ImageButtonBase(parent) {}
+CancelTextImageButton::CancelTextImageButton(QWidget* parent) : kit::ImageButtonBase(parent) {}
 
 void CancelTextImageButton::setImageFromFileNormalName(const QString& normal, const QString& active,
                                                        const QString& hover, const QString& disable) {
@@ -15,7 +15,7 @@ void CancelTextImageButton::setImageFromFileNormalName(const QString& normal, co
 void CancelTextImageButton::setTextWithName(const QString& title) {
     // One label per button: a second call moves and retitles it instead of stacking a second title on it.
     if (!textField_) {
-        textField_ = makeButtonLabel(this, labelFrame(size()), systemFont(13));
+        textField_ = kit::makeButtonLabel(this, labelFrame(size()), kit::systemFont(13));
     }
     textField_->setGeometry(labelFrame(size()).toRect());
     textField_->setText(title);
@@ -41,5 +41,5 @@ QRectF CancelTextImageButton::labelFrame(const QSizeF& bounds) {
 
 void CancelTextImageButton::stateChanged() {
     const State current = state();
-    setButtonLabelColor(textField_, labelColor(current, stateImage(current).isNull()));
+    kit::setButtonLabelColor(textField_, labelColor(current, stateImage(current).isNull()));
 }

@@ -1,15 +1,15 @@
 #include "ui-kit/controls/DiskListView.h"
 
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/backgrounds/DrawnShape.h"
 #include "ui-kit/HoverArea.h"
+#include "ui-kit/backgrounds/DrawnShape.h"
 #include "ui-kit/getColor.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
 DiskListView::DiskListView(QWidget* parent) : QWidget(parent) {
-    new HoverArea(
+    new kit::HoverArea(
         this,
         [this] {
             mouseIn_ = true;
@@ -28,14 +28,14 @@ DiskListView::DiskListView(QWidget* parent) : QWidget(parent) {
 }
 
 QRectF DiskListView::highlightRect() {
-    return cocoa::insetRect({15, 5, 320, 56}, 0.5, 0.5);
+    return kit::insetRect({15, 5, 320, 56}, 0.5, 0.5);
 }
 
 void DiskListView::paintEvent(QPaintEvent* /*event*/) {
     if (mouseIn_) {
         QPainter painter(this);
-        paintDrawnShapes(painter, {DrawnShape::fill(highlightRect(), 8, getColor(237, 243, 253, 1))},
-                         height());
+        kit::paintDrawnShapes(
+            painter, {kit::DrawnShape::fill(highlightRect(), 8, getColor(237, 243, 253, 1))}, height());
     }
 }
 

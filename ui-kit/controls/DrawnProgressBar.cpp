@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace kit {
+
 DrawnProgressBar::DrawnProgressBar(QWidget* parent) : QWidget(parent) {}
 
 float DrawnProgressBar::filledWidthFor(float width, float percent) {
@@ -28,3 +30,5 @@ void DrawnProgressBar::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     paintDrawnShapes(painter, barShapes(size(), filled_), height());
 }
+
+}  // namespace kit

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+namespace kit {
+
 // A drawn progress bar: a rounded track with a rounded fill on top. It keeps one number, the filled width in
 // points, set from a percentage through changeProgressValue() against the view's width at that moment;
 // resizing the view later does not rescale the fill until the next value. The shapes come from the view's
@@ -28,3 +30,5 @@ protected:
 private:
     float filled_ = 0;
 };
+
+}  // namespace kit

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QStyleOptionButton>
 
+namespace kit {
+
 ImageButtonBase::ImageButtonBase(QWidget* parent) : QAbstractButton(parent) {}
 
 ImageButtonBase::State ImageButtonBase::state() const {
@@ -144,3 +146,5 @@ void ImageButtonBase::changeEvent(QEvent* event) {
         update();
     }
 }
+
+}  // namespace kit

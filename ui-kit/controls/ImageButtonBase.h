@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QRectF>
 
+namespace kit {
+
 class HoverArea;
 
 // What the kit's image buttons share: images chosen by state, hover tracking and a usable flag of their
@@ -71,3 +73,5 @@ private:
     bool isDisabled_ = true;
     HoverArea* hoverArea_ = nullptr;
 };
+
+}  // namespace kit

@@ -3,7 +3,7 @@
 #include "ui-kit/HoverArea.h"
 
 KVHandButton::KVHandButton(QWidget* parent) : QPushButton(parent) {
-    new HoverArea(
+    new kit::HoverArea(
         this, [this] { setCursor(Qt::PointingHandCursor); },
         [this] { setCursor(Qt::ArrowCursor); });  // owned by the button
 }

@@ -6,12 +6,12 @@
 #include <QLabel>
 #include <QPainter>
 
-LeftButton::LeftButton(QWidget* parent) : ImageButtonBase(parent) {
+LeftButton::LeftButton(QWidget* parent) : kit::ImageButtonBase(parent) {
     setText(QStringLiteral(" "));
 }
 
 void LeftButton::setImageFromFileNormalName(const QString& normal, const QString& active) {
-    selectImage_ = NamedImage::imageNamed(QStringLiteral("tabon"));
+    selectImage_ = kit::NamedImage::imageNamed(QStringLiteral("tabon"));
     loadImages(normal, active, QString(), QString());
     dstRect_ = QRectF(QPointF(44, 23), normalImage_.size());
     update();
@@ -21,7 +21,7 @@ void LeftButton::setTextWithName(const QString& title) {
     const QRectF frame = labelFrame(size(), title);
     // One label per tab: a second call moves and retitles it instead of stacking a second title on it.
     if (!textField_) {
-        textField_ = makeButtonLabel(this, frame, systemFont(12));
+        textField_ = kit::makeButtonLabel(this, frame, kit::systemFont(12));
         textField_->setWordWrap(true);
     }
     textField_->setGeometry(frame.toRect());
@@ -48,7 +48,7 @@ QColor LeftButton::labelColor(bool current) {
 }
 
 void LeftButton::stateChanged() {
-    setButtonLabelColor(textField_, labelColor(isAction_ && !normalImage_.isNull()));
+    kit::setButtonLabelColor(textField_, labelColor(isAction_ && !normalImage_.isNull()));
 }
 
 void LeftButton::paintEvent(QPaintEvent* /*event*/) {

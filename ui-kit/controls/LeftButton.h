@@ -8,7 +8,7 @@ class QLabel;
 
 // A tab of the main window's left column: its icon (the selected icon and the "tabon" marker while it is
 // the current tab) and a wrapping title below it. Hover and press do not change how it looks.
-class LeftButton : public ImageButtonBase {
+class LeftButton : public kit::ImageButtonBase {
 public:
     explicit LeftButton(QWidget* parent = nullptr);
 
@@ -17,7 +17,7 @@ public:
     void setTextWithName(const QString& title);
     void setButtonAction(bool current);
     bool isAction() const { return isAction_; }
-    const NamedImage& selectImage() const { return selectImage_; }
+    const kit::NamedImage& selectImage() const { return selectImage_; }
     QLabel* textField() const { return textField_; }
 
     static QRectF labelFrame(const QSizeF& bounds, const QString& title);
@@ -29,7 +29,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    NamedImage selectImage_;
+    kit::NamedImage selectImage_;
     QLabel* textField_ = nullptr;
     bool isAction_ = false;
 };

@@ -4,7 +4,7 @@
 
 #include <QLabel>
 
-TCImageButton::TCImageButton(QWidget* parent) : ImageButtonBase(parent) {}
+TCImageButton::TCImageButton(QWidget* parent) : kit::ImageButtonBase(parent) {}
 
 void TCImageButton::setImageFromFileNormalName(const QString& normal, const QString& active,
                                                const QString& hover, const QString& disable) {
@@ -16,7 +16,7 @@ void TCImageButton::setTextWithName(const QString& title, const QRectF& frame) {
     const QRectF labelFrame = QRectF(rect()).translated(0, 2);
     // One label per button: a second call moves and retitles it instead of stacking a second title on it.
     if (!textField_) {
-        textField_ = makeButtonLabel(this, labelFrame, systemFont(13));
+        textField_ = kit::makeButtonLabel(this, labelFrame, kit::systemFont(13));
     }
     textField_->setGeometry(labelFrame.toRect());
     textField_->setText(title);
@@ -28,5 +28,5 @@ QColor TCImageButton::labelColor(State state) {
 }
 
 void TCImageButton::stateChanged() {
-    setButtonLabelColor(textField_, labelColor(state()));
+    kit::setButtonLabelColor(textField_, labelColor(state()));
 }

@@ -8,7 +8,7 @@ class QLabel;
 
 // An icon button (close, open, cancel icons): four images by state, each drawn from its source part into
 // the destination rectangle; an optional white title, grey when switched off.
-class TCImageButton : public ImageButtonBase {
+class TCImageButton : public kit::ImageButtonBase {
 public:
     explicit TCImageButton(QWidget* parent = nullptr);
 

@@ -13,7 +13,7 @@ constexpr QLatin1String kSec("btn_sec");
 
 }  // namespace
 
-TextImageButton::TextImageButton(QWidget* parent) : ImageButtonBase(parent) {}
+TextImageButton::TextImageButton(QWidget* parent) : kit::ImageButtonBase(parent) {}
 
 void TextImageButton::setImageFromFileNormalName(const QString& normal, const QString& active,
                                                  const QString& hover, const QString& disable) {
@@ -23,7 +23,7 @@ void TextImageButton::setImageFromFileNormalName(const QString& normal, const QS
 void TextImageButton::setTextWithName(const QString& title) {
     if (!textField_) {
         const QString family = normalImage_.name();
-        textField_ = makeButtonLabel(this, labelFrame(size(), family), labelFont(family));
+        textField_ = kit::makeButtonLabel(this, labelFrame(size(), family), labelFont(family));
     }
     textField_->setText(title);
     refresh();
@@ -79,11 +79,11 @@ QRectF TextImageButton::labelFrame(const QSizeF& bounds, const QString& family) 
 
 QFont TextImageButton::labelFont(const QString& family) {
     if (family == kMain) {
-        return systemFont(14, true);
+        return kit::systemFont(14, true);
     }
-    return systemFont(family == kTool ? 12 : 13);
+    return kit::systemFont(family == kTool ? 12 : 13);
 }
 
 void TextImageButton::stateChanged() {
-    setButtonLabelColor(textField_, labelColor(state(), normalImage_.name(), disableImage_.name()));
+    kit::setButtonLabelColor(textField_, labelColor(state(), normalImage_.name(), disableImage_.name()));
 }

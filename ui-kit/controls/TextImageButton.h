@@ -11,7 +11,7 @@ class QLabel;
 // family of its normal image ("btn_pri", "btn_sec", "btn_main", "btn_tool", …). The image is drawn at its
 // own size from the button's origin, not scaled to the button. Load the images before the title: the
 // label's place and font depend on the family.
-class TextImageButton : public ImageButtonBase {
+class TextImageButton : public kit::ImageButtonBase {
 public:
     explicit TextImageButton(QWidget* parent = nullptr);
 

@@ -3,8 +3,8 @@
 #include "ui-kit/controls/DrawnProgressBar.h"
 
 // A thin bar 4 points high at the bottom of its view.
-class WipeDiskProView : public DrawnProgressBar {
+class WipeDiskProView : public kit::DrawnProgressBar {
 public:
-    explicit WipeDiskProView(QWidget* parent = nullptr) : DrawnProgressBar(parent) {}
-    QList<DrawnShape> barShapes(const QSizeF& size, float filledWidth) const override;
+    explicit WipeDiskProView(QWidget* parent = nullptr) : kit::DrawnProgressBar(parent) {}
+    QList<kit::DrawnShape> barShapes(const QSizeF& size, float filledWidth) const override;
 };

@@ -10,7 +10,7 @@ CustomHeaderCell::CustomHeaderCell(const QString& stringValue)
     : title_{stringValue, titleFont(), titleColor()} {}
 
 QFont CustomHeaderCell::titleFont() {
-    return systemFont(12);
+    return kit::systemFont(12);
 }
 
 QColor CustomHeaderCell::titleColor() {

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace kit {
+
 CustomHeaderView::CustomHeaderView(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
     setSectionsClickable(false);
     setHighlightSections(false);
@@ -40,3 +42,5 @@ void CustomHeaderView::paintSection(QPainter* painter, const QRect& rect, int lo
     }
     QHeaderView::paintSection(painter, rect, logicalIndex);
 }
+
+}  // namespace kit

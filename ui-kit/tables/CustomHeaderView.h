@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+namespace kit {
+
 // The header view of the kit's lists: every section is drawn by its own CustomHeaderCell, which the header
 // owns; a section without one is drawn as Qt draws it.
 class CustomHeaderView : public QHeaderView {
@@ -24,3 +26,5 @@ protected:
 private:
     std::vector<std::unique_ptr<CustomHeaderCell>> cells_;
 };
+
+}  // namespace kit

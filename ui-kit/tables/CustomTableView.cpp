@@ -1,7 +1,7 @@
 #include "ui-kit/tables/CustomTableView.h"
 
-#include "ui-kit/tables/CustomHeaderView.h"
 #include "ui-kit/getColor.h"
+#include "ui-kit/tables/CustomHeaderView.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -55,7 +55,7 @@ double CustomTableViewDataSource::heightOfRow(CustomTableView* tableView, int /*
 CustomTableView::CustomTableView(QWidget* parent)
     : QWidget(parent),
       headerModel_(new QStandardItemModel(0, 0, this)),
-      header_(new CustomHeaderView(this)),
+      header_(new kit::CustomHeaderView(this)),
       scrollView_(new QScrollArea(this)),
       document_(new Document(this, nullptr)) {
     header_->setModel(headerModel_);
@@ -259,9 +259,9 @@ void CustomTableView::rightMouseDown(QMouseEvent* event) {
     }
 }
 
-DrawnShape CustomTableView::rowBackground(const QRectF& rowRect, bool highlighted) {
+kit::DrawnShape CustomTableView::rowBackground(const QRectF& rowRect, bool highlighted) {
     const QColor color = highlighted ? getColor(255, 255, 255, 0.1f) : getColor(50, 50, 61, 1);
-    return DrawnShape::fill(QRectF(8, rowRect.y(), 696, 48), 8, color);
+    return kit::DrawnShape::fill(QRectF(8, rowRect.y(), 696, 48), 8, color);
 }
 
 void CustomTableView::drawRows(QPainter& painter, const QRect& exposed) const {
@@ -271,7 +271,7 @@ void CustomTableView::drawRows(QPainter& painter, const QRect& exposed) const {
         if (!rect.intersects(exposed)) {
             continue;
         }
-        const DrawnShape shape = rowBackground(rect, row == rowNum_);
+        const kit::DrawnShape shape = rowBackground(rect, row == rowNum_);
         QPainterPath path;
         path.addRoundedRect(shape.rect, shape.radius, shape.radius);
         painter.fillPath(path, shape.color);

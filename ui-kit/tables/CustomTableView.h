@@ -11,7 +11,9 @@
 #include <map>
 #include <vector>
 
+namespace kit {
 class CustomHeaderView;
+}
 class CustomTableView;
 class QMouseEvent;
 class QScrollArea;
@@ -89,11 +91,11 @@ public:
     // Highlights a row and redraws.
     void setSelectNum(int row);
 
-    CustomHeaderView* headerView() const { return header_; }
+    kit::CustomHeaderView* headerView() const { return header_; }
     void _setupHeaderCell();
 
     // A row's background, in the rows' coordinates: the highlighted row light, every other row dark.
-    static DrawnShape rowBackground(const QRectF& rowRect, bool highlighted);
+    static kit::DrawnShape rowBackground(const QRectF& rowRect, bool highlighted);
 
 private:
     class Document;
@@ -118,7 +120,7 @@ private:
 
     QStringList columns_;
     QStandardItemModel* headerModel_;
-    CustomHeaderView* header_;
+    kit::CustomHeaderView* header_;
     QScrollArea* scrollView_;
     Document* document_;
     CustomTableViewDataSource* dataSource_ = nullptr;

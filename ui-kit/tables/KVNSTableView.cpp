@@ -1,10 +1,10 @@
 #include "ui-kit/tables/KVNSTableView.h"
 
 #include "platform/NotificationCenter.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/tables/CustomHeaderView.h"
 #include "ui-kit/NamedImage.h"
+#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/tables/CustomHeaderView.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -24,14 +24,14 @@ void postSpacePreviewFile() {
 
 QLabel* imageView(QWidget* parent, const QString& name) {
     auto* view = new QLabel(parent);  // owned by the parent
-    view->setPixmap(NamedImage::imageNamed(name).pixmap());
+    view->setPixmap(kit::NamedImage::imageNamed(name).pixmap());
     view->setScaledContents(true);
     return view;
 }
 
 }  // namespace
 
-KVNSTableView::KVNSTableView(QWidget* parent) : QTableView(parent), header_(new CustomHeaderView(this)) {
+KVNSTableView::KVNSTableView(QWidget* parent) : QTableView(parent), header_(new kit::CustomHeaderView(this)) {
     setHorizontalHeader(header_);
     header_->setStretchLastSection(true);
     verticalHeader()->hide();
@@ -94,7 +94,7 @@ float KVNSTableView::getLableHight() {
 QRect KVNSTableView::nodeViewFrame() const {
     const QSize table = viewport()->size();
     // The placeholder's coordinates are Cocoa's: the hint stands on the middle line, not below it.
-    return cocoa::cocoaRect(QRectF(table.width() / 2 - 200, table.height() / 2, 400, 50), table.height())
+    return kit::cocoaRect(QRectF(table.width() / 2 - 200, table.height() / 2, 400, 50), table.height())
         .toRect();
 }
 
@@ -119,11 +119,11 @@ void KVNSTableView::changeNoValue(bool hasValues) {
     const qreal nodeHeight = nodeView_->height();
     QLabel* arrow = imageView(nodeView_, QStringLiteral("arrow"));
     arrow->setObjectName(QStringLiteral("arrow"));
-    arrow->setGeometry(cocoa::cocoaRect({0, 0, 82, 39}, nodeHeight).toRect());
+    arrow->setGeometry(kit::cocoaRect({0, 0, 82, 39}, nodeHeight).toRect());
     auto* label = new QLabel(nodeView_);  // owned by the node view
     label->setObjectName(QStringLiteral("label"));
-    label->setGeometry(cocoa::cocoaRect({82, 0, 420, getLableHight()}, nodeHeight).toRect());
-    label->setFont(systemFont(14));
+    label->setGeometry(kit::cocoaRect({82, 0, 420, getLableHight()}, nodeHeight).toRect());
+    label->setFont(kit::systemFont(14));
     QPalette grey = label->palette();
     grey.setColor(QPalette::WindowText, Qt::gray);
     label->setPalette(grey);

@@ -4,7 +4,9 @@
 
 #include <memory>
 
+namespace kit {
 class CustomHeaderView;
+}
 
 // A table with the kit's header cells and the platform's own rows and selection. The space bar, and a force
 // click, post "SpacePreviewFile" (at most one notification per force click and second); a placeholder with
@@ -21,7 +23,7 @@ public:
     void setModel(QAbstractItemModel* model) override;
     // Gives every column a CustomHeaderCell from its current title and the header its height.
     void _setupHeaderCell();
-    CustomHeaderView* customHeaderView() const { return header_; }
+    kit::CustomHeaderView* customHeaderView() const { return header_; }
 
     // A change of pressure on a force-touch pointer; stage 2 is a force click.
     void pressureChangeWithEvent(int stage);
@@ -45,7 +47,7 @@ private:
     void mouseUp();
     QRect nodeViewFrame() const;
 
-    CustomHeaderView* header_;
+    kit::CustomHeaderView* header_;
     std::unique_ptr<QWidget> noValueView_;
     QWidget* nodeView_ = nullptr;  // inside noValueView_
     bool isClicking_ = false;

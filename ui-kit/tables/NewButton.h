@@ -29,8 +29,8 @@ public:
 
     const std::optional<QString>& label() const { return label_; }
     void setLabel(std::optional<QString> label) { label_ = std::move(label); }
-    const NamedImage& iconImageCell() const { return icon_; }
-    void setIconImageCell(const NamedImage& icon) { icon_ = icon; }
+    const kit::NamedImage& iconImageCell() const { return icon_; }
+    void setIconImageCell(const kit::NamedImage& icon) { icon_ = icon; }
     const QString& name() const { return name_; }
     void setName(const QString& name) { name_ = name; }
     NewButtonDelegate* delegate() const { return delegate_; }
@@ -51,7 +51,7 @@ public:
 
 private:
     std::optional<QString> label_;
-    NamedImage icon_;
+    kit::NamedImage icon_;
     QString name_;
     NewButtonDelegate* delegate_ = nullptr;
 };

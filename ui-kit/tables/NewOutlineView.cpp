@@ -1,7 +1,7 @@
 #include "ui-kit/tables/NewOutlineView.h"
 
-#include "ui-kit/tables/CustomHeaderView.h"
 #include "ui-kit/getColor.h"
+#include "ui-kit/tables/CustomHeaderView.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -27,7 +27,7 @@ public:
 
 NewOutlineView::NewOutlineView(QWidget* parent)
     : QTreeView(parent),
-      header_(new CustomHeaderView(this)),
+      header_(new kit::CustomHeaderView(this)),
       rowStyle_(std::make_unique<NoFocusFrameStyle>()) {
     setStyle(rowStyle_.get());
     setHeader(header_);
@@ -80,9 +80,9 @@ QModelIndex NewOutlineView::itemAtRow(qint64 row) const {
     return item;
 }
 
-DrawnShape NewOutlineView::rowBackground(const QRectF& rowRect, bool highlighted) {
+kit::DrawnShape NewOutlineView::rowBackground(const QRectF& rowRect, bool highlighted) {
     const QColor color = highlighted ? getColor(237, 243, 253, 1) : getColor(255, 255, 255, 1);
-    return DrawnShape::fill(QRectF(rowRect.x(), rowRect.y(), 692, rowRect.height()), 4, color);
+    return kit::DrawnShape::fill(QRectF(rowRect.x(), rowRect.y(), 692, rowRect.height()), 4, color);
 }
 
 void NewOutlineView::paintEvent(QPaintEvent* event) {
@@ -93,7 +93,7 @@ void NewOutlineView::paintEvent(QPaintEvent* event) {
 void NewOutlineView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const {
     const QRectF row(-horizontalOffset(), option.rect.y(), viewport()->width(), option.rect.height());
-    const DrawnShape shape =
+    const kit::DrawnShape shape =
         rowBackground(row, highlighted_.isValid() && index.siblingAtColumn(0) == QModelIndex(highlighted_));
     QPainterPath path;
     path.addRoundedRect(shape.rect, shape.radius, shape.radius);

@@ -7,7 +7,9 @@
 
 #include <memory>
 
+namespace kit {
 class CustomHeaderView;
+}
 class QMouseEvent;
 class QStyle;
 
@@ -32,7 +34,7 @@ public:
     void setModel(QAbstractItemModel* model) override;
     // Gives every column a CustomHeaderCell from its current title and the header its height.
     void _setupHeaderCell();
-    CustomHeaderView* customHeaderView() const { return header_; }
+    kit::CustomHeaderView* customHeaderView() const { return header_; }
 
     // Only stores: the caller redraws.
     qint64 rowNum() const { return rowNum_; }
@@ -46,7 +48,7 @@ public:
     QModelIndex itemAtRow(qint64 row) const;
 
     // A row's background in the outline's coordinates: at the row's origin, 692 wide.
-    static DrawnShape rowBackground(const QRectF& rowRect, bool highlighted);
+    static kit::DrawnShape rowBackground(const QRectF& rowRect, bool highlighted);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -56,7 +58,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    CustomHeaderView* header_;
+    kit::CustomHeaderView* header_;
     qint64 rowNum_ = 0;
     NewOutlineViewDelegate* aDelegate_ = nullptr;
     QPersistentModelIndex highlighted_;  // the item of rowNum_, found once per paint

@@ -2,7 +2,7 @@
 
 #include "ui-kit/getColor.h"
 
-QList<DrawnShape> RepairDiskTableCellView::backgroundShapes(const QSizeF& /*size*/) const {
+QList<kit::DrawnShape> RepairDiskTableCellView::backgroundShapes(const QSizeF& /*size*/) const {
     const QColor color = isSelect_ ? getColor(0, 113, 255, 0.08f) : getColor(255, 255, 255, 1);
-    return {DrawnShape::fill({8, 0, 696, 88}, 8, color)};
+    return {kit::DrawnShape::fill({8, 0, 696, 88}, 8, color)};
 }

@@ -15,12 +15,14 @@
 
 #include <cmath>
 
-namespace geometry = AttachedWindowGeometry;
+namespace kit {
+
+namespace geometry = kit::attached;
 
 namespace {
 
 QRectF screenFrameOf(const QWidget* window) {
-    return cocoa::cocoaRect(QRectF(window->frameGeometry()), cocoa::primaryScreenHeight());
+    return kit::cocoaRect(QRectF(window->frameGeometry()), kit::primaryScreenHeight());
 }
 
 // Screen updates held back around one layout-and-paint step, so that frame and background change together.
@@ -93,8 +95,7 @@ int AttachedWindowBase<WindowBase>::_bestSideForAutomaticPosition() const {
     const QScreen* screen =
         window_ && window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
     const QRectF visible =
-        screen ? cocoa::cocoaRect(QRectF(screen->availableGeometry()), cocoa::primaryScreenHeight())
-               : QRectF();
+        screen ? kit::cocoaRect(QRectF(screen->availableGeometry()), kit::primaryScreenHeight()) : QRectF();
     std::optional<QRectF> parentFrame;
     if (window_) {
         parentFrame = screenFrameOf(window_);
@@ -110,12 +111,12 @@ void AttachedWindowBase<WindowBase>::_updateGeometry() {
     }
     const geometry::Layout layout =
         geometry::layout(viewSize_, anchorInScreen(), side_, distance_, style_, userSpaceScaleFactor());
-    const QRect frame = cocoa::cocoaRect(layout.frame, cocoa::primaryScreenHeight()).toRect();
+    const QRect frame = kit::cocoaRect(layout.frame, kit::primaryScreenHeight()).toRect();
     laidOutSize_ = frame.size();
     this->setGeometry(frame);
     viewFrame_ = layout.viewFrame;
     if (view_) {
-        view_->setGeometry(cocoa::cocoaRect(viewFrame_, frame.height()).toRect());
+        view_->setGeometry(kit::cocoaRect(viewFrame_, frame.height()).toRect());
     }
 }
 
@@ -129,7 +130,7 @@ QPixmap AttachedWindowBase<WindowBase>::_backgroundColorPatternImage() const {
 
     const double s = userSpaceScaleFactor();
     const QPainterPath outline =
-        cocoa::cocoaPath(geometry::backgroundPath(viewFrame_, side_, style_, s), size.height());
+        kit::cocoaPath(geometry::backgroundPath(viewFrame_, side_, style_, s), size.height());
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipPath(outline);
@@ -300,3 +301,5 @@ void AttachedWindowBase<WindowBase>::paintEvent(QPaintEvent* /*event*/) {
 
 template class AttachedWindowBase<QWidget>;
 template class AttachedWindowBase<PopBaseWindow>;
+
+}  // namespace kit

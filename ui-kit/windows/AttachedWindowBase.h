@@ -11,6 +11,8 @@
 #include <memory>
 #include <utility>
 
+namespace kit {
+
 // What the three attached windows share: a borderless, transparent window that shows one view next to
 // an anchor point, on a painted body (a rounded rectangle with an optional arrow pointing at the point).
 // The body is painted into an image once per change and tiled as the window's background; ordinary
@@ -149,3 +151,5 @@ public:
         return Window::initWithView(view, point, nullptr, AttachedWindowSideAutomatic, 0.0f);
     }
 };
+
+}  // namespace kit

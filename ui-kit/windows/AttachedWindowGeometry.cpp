@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace AttachedWindowGeometry {
+namespace kit::attached {
 
 namespace {
 
@@ -182,7 +182,7 @@ int bestSide(const QSizeF& viewSize, const QPointF& point, float distance, const
 }
 
 Outline outline(const QRectF& viewFrame, float viewMargin, double s) {
-    const QRectF c = cocoa::insetRect(viewFrame, -viewMargin * s, -viewMargin * s);
+    const QRectF c = insetRect(viewFrame, -viewMargin * s, -viewMargin * s);
     Outline edges;
     edges.minX = std::ceil(single(c.left() * s + 0.5));
     edges.maxX = std::floor(single(c.right() * s - 0.5));
@@ -297,22 +297,22 @@ QPainterPath backgroundPath(const QRectF& viewFrame, int side, const AttachedWin
     arrowOn(ArrowEdge::Top);
     path.lineTo(square.topRight ? e.maxX : e.maxX - r, e.maxY);
     if (!square.topRight) {
-        cocoa::cocoaArc(path, QPointF(e.maxX - r, e.maxY - r), r, 90, 0);
+        kit::cocoaArc(path, QPointF(e.maxX - r, e.maxY - r), r, 90, 0);
     }
     arrowOn(ArrowEdge::Right);
     path.lineTo(e.maxX, square.bottomRight ? e.minY : e.minY + r);
     if (!square.bottomRight) {
-        cocoa::cocoaArc(path, QPointF(e.maxX - r, e.minY + r), r, 0, -90);
+        kit::cocoaArc(path, QPointF(e.maxX - r, e.minY + r), r, 0, -90);
     }
     arrowOn(ArrowEdge::Bottom);
     path.lineTo(square.bottomLeft ? e.minX : e.minX + r, e.minY);
     if (!square.bottomLeft) {
-        cocoa::cocoaArc(path, QPointF(e.minX + r, e.minY + r), r, -90, -180);
+        kit::cocoaArc(path, QPointF(e.minX + r, e.minY + r), r, -90, -180);
     }
     arrowOn(ArrowEdge::Left);
     path.lineTo(e.minX, square.topLeft ? e.maxY : e.maxY - r);
     if (!square.topLeft) {
-        cocoa::cocoaArc(path, QPointF(e.minX + r, e.maxY - r), r, 180, 90);
+        kit::cocoaArc(path, QPointF(e.minX + r, e.maxY - r), r, 180, 90);
     }
     path.closeSubpath();
     return path;
@@ -335,4 +335,4 @@ float clampedArrowBaseWidth(float value, const QRectF& viewFrame, const Attached
     return std::max(0.0f, single(std::min<double>(value, limit)));
 }
 
-}  // namespace AttachedWindowGeometry
+}  // namespace kit::attached

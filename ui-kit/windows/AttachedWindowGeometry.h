@@ -27,6 +27,8 @@ enum AttachedWindowSide : int {
 };
 
 // The properties of an attached window that its geometry reads, in points.
+namespace kit {
+
 struct AttachedWindowStyle {
     float viewMargin = 2;
     float arrowBaseWidth = 0;
@@ -40,7 +42,7 @@ struct AttachedWindowStyle {
 // window frames and anchor points in screen coordinates, view frames and outlines in the window's own.
 // `s` is the screen's user-space scale factor. Single-precision roundings happen where the window's own
 // arithmetic has them, so the numbers match it exactly.
-namespace AttachedWindowGeometry {
+namespace attached {
 
 enum class ArrowEdge { None, Right, Top, Left, Bottom };
 ArrowEdge arrowEdge(int side);
@@ -96,4 +98,6 @@ float clampedBorderWidth(float value, float viewMargin);
 float clampedCornerRadius(float value, const QRectF& viewFrame, const AttachedWindowStyle& style);
 float clampedArrowBaseWidth(float value, const QRectF& viewFrame, const AttachedWindowStyle& style);
 
-}  // namespace AttachedWindowGeometry
+}  // namespace attached
+
+}  // namespace kit

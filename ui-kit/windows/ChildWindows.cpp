@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <QWindow>
 
+namespace kit {
+
 namespace {
 
 // Lives as a QObject child of the parent window, so it goes when the parent goes.
@@ -114,3 +116,5 @@ QList<QWidget*> ChildWindows::childWindows(const QWidget* parent) {
     }
     return children;
 }
+
+}  // namespace kit

@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace kit {
+
 // Child windows (addChildWindow:ordered:): a child window is stacked above its parent window, moves by the
 // same distance when the parent moves, and is hidden and shown again with it. The parent does not own its
 // children; a child that is destroyed simply leaves the list. Both arguments are top-level windows.
@@ -13,3 +15,5 @@ public:
     static void removeChildWindow(QWidget* parent, QWidget* child);
     static QList<QWidget*> childWindows(const QWidget* parent);
 };
+
+}  // namespace kit

@@ -9,6 +9,8 @@
 
 #include <vector>
 
+namespace kit {
+
 namespace {
 
 // One modal run. It watches its window for the events that end it: a hide that the program asked for
@@ -107,3 +109,5 @@ void ModalRun::stopModal(QWidget* window, int code) {
 bool ModalRun::isRunning(const QWidget* window) {
     return sessionFor(window) != nullptr;
 }
+
+}  // namespace kit

@@ -2,6 +2,8 @@
 
 class QWidget;
 
+namespace kit {
+
 // Runs a window modally for the application, in an event loop of its own, until the window closes: the
 // one way every dialog of the program is shown and dismissed. Closing, hiding or destroying the window
 // stops exactly its own run, once; stopping a run that has already ended, or a window that is not running,
@@ -17,3 +19,5 @@ public:
     static void stopModal(QWidget* window, int code = kResponseStop);
     static bool isRunning(const QWidget* window);
 };
+
+}  // namespace kit

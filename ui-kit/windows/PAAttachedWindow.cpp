@@ -11,7 +11,7 @@ std::unique_ptr<PAAttachedWindow> PAAttachedWindow::initWithView(QWidget* view, 
 
 PAAttachedWindow::PAAttachedWindow(QWidget* view, const QPointF& point, QWidget* window,
                                    AttachedWindowSide side, float distance)
-    : AttachedWindowBase<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint) {
+    : kit::AttachedWindowBase<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     setWindowOpacity(1.0);
     Defaults defaults;
     defaults.windowBackground = Qt::transparent;

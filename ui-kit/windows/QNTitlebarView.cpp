@@ -1,7 +1,7 @@
 #include "ui-kit/windows/QNTitlebarView.h"
 
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include "platform/UserDefaults.h"
@@ -25,9 +25,9 @@ QPainterPath QNTitlebarView::titleBarPath(const QRectF& frame) {
     const double maxY = frame.bottom();
     QPainterPath path(QPointF(minX, minY));
     path.lineTo(minX, maxY - kCornerRadius);
-    cocoa::cocoaArc(path, {minX + kCornerRadius, maxY - kCornerRadius}, kCornerRadius, 180, 90);
+    kit::cocoaArc(path, {minX + kCornerRadius, maxY - kCornerRadius}, kCornerRadius, 180, 90);
     path.lineTo(maxX - kCornerRadius, maxY);
-    cocoa::cocoaArc(path, {maxX - kCornerRadius, maxY - kCornerRadius}, kCornerRadius, 90, 0);
+    kit::cocoaArc(path, {maxX - kCornerRadius, maxY - kCornerRadius}, kCornerRadius, 90, 0);
     path.lineTo(maxX, minY);
     path.closeSubpath();
     return path;
@@ -55,10 +55,10 @@ void QNTitlebarView::getTitleFrame(QRectF* frame, TitleAttributes* attributes,
     const QColor color = main ? window->titleTextColor() : window->inactiveTitleTextColor();
     result.color =
         color.isValid() ? color : QColor::fromRgbF(56.0f / 255, 56.0f / 255, 56.0f / 255, main ? 1.0f : 0.5f);
-    result.font = systemFont(13);
+    result.font = kit::systemFont(13);
     if (frame) {
         const QSizeF size = QFontMetricsF(result.font).size(Qt::TextSingleLine, window->windowTitle());
-        *frame = cocoa::cocoaRect(titleFrame(QRectF(QPointF(0, 0), QSizeF(this->size())), size), height());
+        *frame = kit::cocoaRect(titleFrame(QRectF(QPointF(0, 0), QSizeF(this->size())), size), height());
     }
     if (attributes) {
         *attributes = result;
@@ -76,7 +76,7 @@ void QNTitlebarView::paintEvent(QPaintEvent* /*event*/) {
     }
     const bool main = window->drawsAsMain();
     const QRectF bounds(QPointF(0, 0), QSizeF(size()));
-    const QPainterPath clip = cocoa::cocoaPath(titleBarPath(bounds), height());
+    const QPainterPath clip = kit::cocoaPath(titleBarPath(bounds), height());
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     if (window->titleBarDrawingBlock()) {

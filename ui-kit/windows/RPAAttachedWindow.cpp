@@ -13,8 +13,8 @@ std::unique_ptr<RPAAttachedWindow> RPAAttachedWindow::initWithView(QWidget* view
 
 RPAAttachedWindow::RPAAttachedWindow(QWidget* view, const QPointF& point, QWidget* window,
                                      AttachedWindowSide side, float distance)
-    : AttachedWindowBase<QWidget>(nullptr,
-                                  Qt::Window | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint) {
+    : kit::AttachedWindowBase<QWidget>(nullptr,
+                                       Qt::Window | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint) {
     Defaults defaults;
     defaults.windowBackground = QColor::fromRgbF(1, 1, 1, 0.2f);
     defaults.fillColor = QColor::fromRgbF(238 / 255.0f, 244 / 255.0f, 254 / 255.0f, 0.97f);

@@ -12,10 +12,10 @@ public:
 // The attached window of the screens' small pop-up choosers, shown as a child window of the screen's own
 // window: a pale blue rounded body with a blue border and no visible arrow, not movable, without a shadow.
 // It does not close itself when it stops being key; it tells its delegate (not owned; the owner clears it).
-class RPAAttachedWindow : public AttachedWindowBase<QWidget>,
-                          public AttachedWindowInitialisers<RPAAttachedWindow> {
+class RPAAttachedWindow : public kit::AttachedWindowBase<QWidget>,
+                          public kit::AttachedWindowInitialisers<RPAAttachedWindow> {
 public:
-    using AttachedWindowInitialisers<RPAAttachedWindow>::initWithView;
+    using kit::AttachedWindowInitialisers<RPAAttachedWindow>::initWithView;
     // Null for a null view. The background alpha is accepted and not read.
     static std::unique_ptr<RPAAttachedWindow> initWithView(QWidget* view, const QPointF& point,
                                                            QWidget* window, AttachedWindowSide side,

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace kit {
+
 QRectF StandardWindowButton::systemFrame(Kind kind, double frameHeight) {
     // 7 points from the left, 6 points apart, centred in the system's 22-point title bar.
     return {7.0 + 20.0 * static_cast<int>(kind), frameHeight - 3 - kSize.height(), kSize.width(),
@@ -32,3 +34,5 @@ void StandardWindowButton::paintEvent(QPaintEvent* /*event*/) {
     painter.setBrush(color);
     painter.drawEllipse(QRectF(1.5, 2.5, 11, 11));
 }
+
+}  // namespace kit

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+namespace kit {
+
 // The window's own close, minimise and zoom buttons, which the window server draws on a Mac: a coloured
 // circle each, grey while the window is not active. A click runs the button's action, which the window
 // sets (performClose and its siblings) and a window controller may replace (its closeWindow).
@@ -26,3 +28,5 @@ private:
     Kind kind_;
     std::function<void()> action_;
 };
+
+}  // namespace kit

@@ -2,8 +2,8 @@
 
 #include "platform/LogCategories.h"
 #include "ui-kit/HoverArea.h"
-#include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/getColor.h"
+#include "ui-kit/windows/ModalRun.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ void StatusAttachedWindow::setWindowBackgroundBlurRadius(int radius) {
 
 void StatusAttachedWindow::updateTrackingAreas() {
     trackingArea_.reset();
-    trackingArea_ = std::make_unique<HoverArea>(
+    trackingArea_ = std::make_unique<kit::HoverArea>(
         this, [this] { mouseEntered(); }, [this] { mouseExited(); });
 }
 
@@ -89,5 +89,5 @@ void StatusAttachedWindow::closeMattachedWindow() {
 
 void StatusAttachedWindow::windowWillClose() {
     // Only this window's own run: a run it was opened from goes on.
-    ModalRun::stopModal(this);
+    kit::ModalRun::stopModal(this);
 }

@@ -3,7 +3,9 @@
 #include "ui-kit/windows/AttachedWindowBase.h"
 #include "ui-kit/windows/PopBaseWindow.h"
 
+namespace kit {
 class HoverArea;
+}
 
 class StatusAttachedWindowDelegate {
 public:
@@ -18,10 +20,10 @@ public:
 // white border, a shadow, movable by its background. It draws no arrow but keeps 10 points of room for
 // one on its arrow side. Closing it, however that happens, stops its own modal run and no other. Its
 // delegate is not owned; the owner clears it before it goes.
-class StatusAttachedWindow : public AttachedWindowBase<PopBaseWindow>,
-                             public AttachedWindowInitialisers<StatusAttachedWindow> {
+class StatusAttachedWindow : public kit::AttachedWindowBase<PopBaseWindow>,
+                             public kit::AttachedWindowInitialisers<StatusAttachedWindow> {
 public:
-    using AttachedWindowInitialisers<StatusAttachedWindow>::initWithView;
+    using kit::AttachedWindowInitialisers<StatusAttachedWindow>::initWithView;
     // Null for a null view.
     static std::unique_ptr<StatusAttachedWindow> initWithView(QWidget* view, const QPointF& point,
                                                               QWidget* window, AttachedWindowSide side,
@@ -53,5 +55,5 @@ private:
     void mouseExited();
 
     StatusAttachedWindowDelegate* mattachedWDelegate_ = nullptr;
-    std::unique_ptr<HoverArea> trackingArea_;
+    std::unique_ptr<kit::HoverArea> trackingArea_;
 };

@@ -28,14 +28,15 @@ QRectF systemContentRect(const QRectF& frame) {
 TCImageWindow::TCImageWindow(const QSizeF& contentSize, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setAttribute(Qt::WA_TranslucentBackground);  // not opaque, clear background
-    new WindowMover(this,
-                    [this] { return !isFullScreen(); });  // movable by its background; owned by the window
+    new kit::WindowMover(
+        this, [this] { return !isFullScreen(); });  // movable by its background; owned by the window
     resize(QSizeF(contentSize.width(), contentSize.height() + _minimumTitlebarHeight()).toSize());
     contentView_ = new QWidget(this);  // owned by the window
     placeCocoa(contentView_, contentViewFrame(size(), _minimumTitlebarHeight()));
-    for (int kind = StandardWindowButton::Close; kind <= StandardWindowButton::Zoom; ++kind) {
-        auto* button = new StandardWindowButton(static_cast<StandardWindowButton::Kind>(kind), this);
-        placeCocoa(button, StandardWindowButton::systemFrame(button->kind(), height()));
+    for (int kind = kit::StandardWindowButton::Close; kind <= kit::StandardWindowButton::Zoom; ++kind) {
+        auto* button =
+            new kit::StandardWindowButton(static_cast<kit::StandardWindowButton::Kind>(kind), this);
+        placeCocoa(button, kit::StandardWindowButton::systemFrame(button->kind(), height()));
         systemButtons_[static_cast<size_t>(kind)] = button;
     }
     systemButtons_[0]->setAction([this] { performClose(); });
@@ -77,7 +78,7 @@ double TCImageWindow::_minimumTitlebarHeight() {
 double TCImageWindow::_defaultTrafficLightLeftMargin() {
     static double margin = 0;
     if (margin == 0) {
-        margin = StandardWindowButton::systemFrame(StandardWindowButton::Close, 100).x();
+        margin = kit::StandardWindowButton::systemFrame(kit::StandardWindowButton::Close, 100).x();
     }
     return margin;
 }
@@ -85,9 +86,9 @@ double TCImageWindow::_defaultTrafficLightLeftMargin() {
 double TCImageWindow::_defaultTrafficLightSeparation() {
     static double separation = 0;
     if (separation == 0) {
-        const QRectF close = StandardWindowButton::systemFrame(StandardWindowButton::Close, 100);
-        separation =
-            StandardWindowButton::systemFrame(StandardWindowButton::Miniaturize, 100).x() - close.right();
+        const QRectF close = kit::StandardWindowButton::systemFrame(kit::StandardWindowButton::Close, 100);
+        separation = kit::StandardWindowButton::systemFrame(kit::StandardWindowButton::Miniaturize, 100).x() -
+                     close.right();
     }
     return separation;
 }
@@ -145,11 +146,11 @@ QRectF TCImageWindow::contentViewFrame(const QSizeF& frameSize, double titleBarH
 }
 
 QRectF TCImageWindow::cocoaFrameOf(const QWidget* view) const {
-    return cocoa::cocoaRect(QRectF(view->geometry()), height());
+    return kit::cocoaRect(QRectF(view->geometry()), height());
 }
 
 void TCImageWindow::placeCocoa(QWidget* view, const QRectF& frame) {
-    view->setGeometry(cocoa::cocoaRect(frame, height()).toRect());
+    view->setGeometry(kit::cocoaRect(frame, height()).toRect());
 }
 
 // --- title bar and layout --------------------------------------------------------------------------------
@@ -179,7 +180,7 @@ void TCImageWindow::_recalculateFrameForTitleBarContainer() {
 }
 
 QAbstractButton* TCImageWindow::standardWindowButton(int kind) const {
-    if (kind < StandardWindowButton::Close || kind > StandardWindowButton::Zoom) {
+    if (kind < kit::StandardWindowButton::Close || kind > kit::StandardWindowButton::Zoom) {
         return nullptr;
     }
     return systemButtons_[static_cast<size_t>(kind)];
@@ -383,11 +384,11 @@ void TCImageWindow::setFullScreenButton(QAbstractButton* button) {
 
 // --- delegate and window behaviour ----------------------------------------------------------------------
 
-WindowDelegate* TCImageWindow::delegate() const {
+kit::WindowDelegate* TCImageWindow::delegate() const {
     return delegateProxy_->secondaryDelegate();
 }
 
-void TCImageWindow::setDelegate(WindowDelegate* delegate) {
+void TCImageWindow::setDelegate(kit::WindowDelegate* delegate) {
     delegateProxy_->setSecondaryDelegate(delegate);
 }
 
@@ -457,7 +458,7 @@ void TCImageWindow::changeEvent(QEvent* event) {
         case QEvent::ActivationChange:
             _displayWindowAndTitlebar();
             _layoutTrafficLightsAndContent();
-            for (StandardWindowButton* button : systemButtons_) {
+            for (kit::StandardWindowButton* button : systemButtons_) {
                 button->update();  // grey while the window is not active
             }
             break;

@@ -13,9 +13,13 @@
 #include <optional>
 
 class QNTitlebarContainer;
+namespace kit {
 class StandardWindowButton;
+}
 class TCImageWindowDelegateProxy;
+namespace kit {
 class WindowDelegate;
+}
 
 // The window of the application's titled windows. It is transparent (what shows is what its views
 // paint) and movable by its background; over the top of its frame it lays a title bar of a height the
@@ -129,9 +133,9 @@ public:
     void setInactiveTitleTextShadow(std::optional<TitleShadow> shadow) { inactiveTitleTextShadow_ = shadow; }
 
     void setTitle(const QString& title) { setWindowTitle(title); }
-    WindowDelegate* delegate() const;
+    kit::WindowDelegate* delegate() const;
     // Not owned: the owner clears it (setDelegate(nullptr)) before it goes.
-    void setDelegate(WindowDelegate* delegate);
+    void setDelegate(kit::WindowDelegate* delegate);
     TCImageWindowDelegateProxy* delegateProxy() const { return delegateProxy_.get(); }
 
     // The active window of the active application.
@@ -186,7 +190,7 @@ private:
     QPointer<QAbstractButton> fullScreenButton_;
     QNTitlebarContainer* titleBarContainer_ = nullptr;
     QWidget* contentView_ = nullptr;
-    std::array<StandardWindowButton*, 3> systemButtons_{};
+    std::array<kit::StandardWindowButton*, 3> systemButtons_{};
     std::unique_ptr<TCImageWindowDelegateProxy> delegateProxy_;
 
     double titleBarHeight_ = 0;

@@ -7,12 +7,12 @@ class TCImageWindow;
 // Stands as a TCImageWindow's delegate: passes every message on to the delegate the window's user set
 // (not owned; the window clears it through setDelegate), except where a sheet hangs, which it answers
 // itself: from the bottom edge of the title bar.
-class TCImageWindowDelegateProxy : public WindowDelegate {
+class TCImageWindowDelegateProxy : public kit::WindowDelegate {
 public:
     explicit TCImageWindowDelegateProxy(TCImageWindow* window) : window_(window) {}
 
-    WindowDelegate* secondaryDelegate() const { return secondaryDelegate_; }
-    void setSecondaryDelegate(WindowDelegate* delegate) { secondaryDelegate_ = delegate; }
+    kit::WindowDelegate* secondaryDelegate() const { return secondaryDelegate_; }
+    void setSecondaryDelegate(kit::WindowDelegate* delegate) { secondaryDelegate_ = delegate; }
 
     bool windowShouldClose(QWidget* window) override;
     void windowWillClose(QWidget* window) override;
@@ -22,5 +22,5 @@ public:
 
 private:
     TCImageWindow* window_;
-    WindowDelegate* secondaryDelegate_ = nullptr;
+    kit::WindowDelegate* secondaryDelegate_ = nullptr;
 };

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace kit {
+
 QRect centeredFrame(const QRect& available, const QSize& size) {
     const int x = available.left() + std::max(0, (available.width() - size.width()) / 2);
     const int y = available.top() + std::max(0, (available.height() - size.height()) / 3);
@@ -22,3 +24,5 @@ void centerWindow(QWidget* window) {
     }
     window->move(centeredFrame(screen->availableGeometry(), window->frameGeometry().size()).topLeft());
 }
+
+}  // namespace kit

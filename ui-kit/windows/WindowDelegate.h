@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace kit {
+
 // The messages a window sends its delegate (NSWindowDelegate). A delegate overrides what it answers; the
 // defaults are what a window does without a delegate.
 class WindowDelegate {
@@ -15,3 +17,5 @@ public:
     // Where a sheet hangs from, in the window's Cocoa coordinates.
     virtual QRectF willPositionSheet(QWidget* /*window*/, const QRectF& rect) { return rect; }
 };
+
+}  // namespace kit

@@ -3,6 +3,8 @@
 #include <QPropertyAnimation>
 #include <QWidget>
 
+namespace kit {
+
 namespace {
 
 int& testDuration() {
@@ -69,3 +71,5 @@ void WindowFade::animateOpacity(QWidget* window, double target, Completion done)
 void WindowFade::setDurationForTesting(int milliseconds) {
     testDuration() = milliseconds;
 }
+
+}  // namespace kit

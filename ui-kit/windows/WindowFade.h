@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace kit {
+
 // Window fades: the window's opacity animated to a target over the platform's default animation duration.
 // A window runs one fade at a time; a new fade stops the running one, whose completion is then told that
 // it did not finish. The completion runs on the main thread; the window may be closed from inside it.
@@ -22,3 +24,5 @@ public:
     // Tests shorten the fades; 0 or less restores the default.
     static void setDurationForTesting(int milliseconds);
 };
+
+}  // namespace kit

@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+namespace kit {
+
 WindowMover::WindowMover(QWidget* view, std::function<bool()> canMove)
     : QObject(view), view_(view), canMove_(std::move(canMove)) {
     view->installEventFilter(this);
@@ -42,3 +44,5 @@ bool WindowMover::eventFilter(QObject* watched, QEvent* event) {
             return false;
     }
 }
+
+}  // namespace kit

@@ -7,6 +7,8 @@
 
 class QWidget;
 
+namespace kit {
+
 // Lets a left-button drag on a view move the view's window: the view's own presses, and those its children
 // leave unhandled, which Qt passes on to it (a window movable by its background, an image that moves its
 // window, a title bar). The window follows the pointer's screen position from where the press began.
@@ -27,3 +29,5 @@ private:
     QPoint pressGlobal_;
     QPoint windowOrigin_;
 };
+
+}  // namespace kit

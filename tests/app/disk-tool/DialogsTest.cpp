@@ -12,9 +12,9 @@
 #include "tests/support/TestEnv.h"
 #include "ui-kit/controls/AidProgress.h"
 #include "ui-kit/controls/ButtonLabel.h"
-#include "ui-kit/windows/RPAAttachedWindow.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
+#include "ui-kit/windows/RPAAttachedWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -122,12 +122,13 @@ TEST(DiskToolShowAidDialog, OnePieceIsOneRowWithoutItsLastLineFeedAndRowsAreAtLe
     EXPECT_EQ(view.objectValueForRow(3), "two line feeds\n");
     EXPECT_DOUBLE_EQ(view.heightOfRow(0), 20.0);
     const double threeLines =
-        ShowAidViewControllrt::sizeofString("one\ntwo\nthree", systemFont(12), 450).height();
+        ShowAidViewControllrt::sizeofString("one\ntwo\nthree", kit::systemFont(12), 450).height();
     EXPECT_DOUBLE_EQ(view.heightOfRow(1), ShowAidViewControllrt::rowHeightForTextHeight(threeLines));
     EXPECT_GT(view.heightOfRow(1), 36.0);
     const QString longLine(400, u'x');
-    EXPECT_GT(ShowAidViewControllrt::sizeofString(longLine + " " + longLine, systemFont(12), 450).height(),
-              ShowAidViewControllrt::sizeofString("x", systemFont(12), 450).height())
+    EXPECT_GT(
+        ShowAidViewControllrt::sizeofString(longLine + " " + longLine, kit::systemFont(12), 450).height(),
+        ShowAidViewControllrt::sizeofString("x", kit::systemFont(12), 450).height())
         << "a long line wraps at the width";
 }
 

@@ -4,11 +4,11 @@
 #include "services/utilities/KVPublicUtilities.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/kit/KitTestSupport.h"
+#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/CustomTableView.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StatusAttachedWindow.h"
 #include "ui-kit/windows/TCImageWindow.h"
-#include "ui-kit/controls/TextImageButton.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -28,7 +28,7 @@ RepairDiskViewController::Delays fastDelays() {
 StatusAttachedWindow* runningDialogWindow(const std::function<bool(QWidget*)>& isKind) {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         auto* window = dynamic_cast<StatusAttachedWindow*>(widget);
-        if (window && window->isVisible() && ModalRun::isRunning(window) && window->view() &&
+        if (window && window->isVisible() && kit::ModalRun::isRunning(window) && window->view() &&
             isKind(window->view())) {
             return window;
         }
@@ -45,7 +45,7 @@ void DialogAnswers::whenRunning(std::function<bool(QWidget*)> answer) {
     QObject::connect(raw, &QTimer::timeout, raw, [raw, answer = std::move(answer)] {
         raw->stop();  // an answer may wait in an event loop of its own: no second call meanwhile
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->isVisible() && ModalRun::isRunning(window) && answer(window)) {
+            if (window->isVisible() && kit::ModalRun::isRunning(window) && answer(window)) {
                 return;
             }
         }

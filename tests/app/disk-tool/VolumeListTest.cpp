@@ -5,13 +5,13 @@
 #include "app/shell/MainWindowController.h"
 #include "platform/Dispatch.h"
 #include "platform/NotificationCenter.h"
-#include "services/utilities/KVPublicUtilities.h"
 #include "services/disks/WatchMountUnmount.h"
+#include "services/utilities/KVPublicUtilities.h"
 #include "tests/support/TestEnv.h"
-#include "ui-kit/tables/CustomTableView.h"
 #include "ui-kit/NamedImage.h"
-#include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/tables/CustomTableView.h"
+#include "ui-kit/windows/TCImageWindow.h"
 
 #include <QLabel>
 #include <QTest>
@@ -151,8 +151,8 @@ TEST(DiskToolList, RowsShowIconTypeSizeAndTheSelectedRowAloneIsTallWithButtons) 
     EXPECT_EQ(h.screen->selectedVolume()->volumeName, "USB");
     const QPixmap usbIcon = h.cell(1)->findChild<QLabel*>("icon")->pixmap();
     const QPixmap systemIcon = h.cell(0)->findChild<QLabel*>("icon")->pixmap();
-    EXPECT_EQ(usbIcon.toImage(), NamedImage::imageNamed("ic_repair_usb").pixmap().toImage());
-    EXPECT_EQ(systemIcon.toImage(), NamedImage::imageNamed("ic_repair_os").pixmap().toImage());
+    EXPECT_EQ(usbIcon.toImage(), kit::NamedImage::imageNamed("ic_repair_usb").pixmap().toImage());
+    EXPECT_EQ(systemIcon.toImage(), kit::NamedImage::imageNamed("ic_repair_os").pixmap().toImage());
 }
 
 TEST(DiskToolList, UnmountedVolumesOfferMountAndAnyFreeSpaceOutsideApfsCountsAsMounted) {

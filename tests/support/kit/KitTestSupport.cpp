@@ -35,7 +35,7 @@ bool sameColor(const QColor& a, const QColor& b, int tolerance) {
 }
 
 QColor imageColor(const QString& name, QPoint at) {
-    return NamedImage::imageNamed(name).pixmap().toImage().pixelColor(at);
+    return kit::NamedImage::imageNamed(name).pixmap().toImage().pixelColor(at);
 }
 
 bool showsImageColor(QWidget* widget, QPoint at, const QString& image, int tolerance) {

@@ -1,9 +1,9 @@
 #include "tests/support/kit/VolumeRows.h"
 
-#include "ui-kit/controls/DiskSizeProgress.h"
 #include "ui-kit/NamedImage.h"
-#include "ui-kit/tables/RepairDiskTableCellView.h"
+#include "ui-kit/controls/DiskSizeProgress.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/tables/RepairDiskTableCellView.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -40,7 +40,7 @@ QWidget* VolumeRows::viewForTableColumn(CustomTableView* table, const QString& c
     card->setIsSelect(selected);
     card->update();
     card->findChild<QLabel*>("icon")->setPixmap(
-        NamedImage::imageNamed(row == 0 ? "ic_repair_os" : "ic_repair_usb").pixmap());
+        kit::NamedImage::imageNamed(row == 0 ? "ic_repair_os" : "ic_repair_usb").pixmap());
     card->findChild<QLabel*>("name")->setText(names.at(row));
     card->findChild<QLabel*>("name")->setVisible(!(renaming && selected));
     card->findChild<QWidget*>("editname")->setVisible(renaming && selected);

@@ -1,8 +1,8 @@
 #include "tests/support/kit/KitTestSupport.h"
 
+#include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/backgrounds/AboutVersionBgView.h"
 #include "ui-kit/backgrounds/BGWView.h"
-#include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/backgrounds/EndViewTipBgView.h"
 #include "ui-kit/backgrounds/LeftBgView.h"
 #include "ui-kit/backgrounds/MainTipBgView.h"
@@ -48,9 +48,9 @@ TEST(GetLocalizedString, NullKeyGivesEmptyAndUnknownKeyComesBack) {
 
 struct BackgroundRow {
     const char* name;
-    std::function<std::unique_ptr<DrawnBackgroundView>()> make;
+    std::function<std::unique_ptr<kit::DrawnBackgroundView>()> make;
     QSizeF size;
-    QList<DrawnShape> expected;
+    QList<kit::DrawnShape> expected;
 };
 
 void PrintTo(const BackgroundRow& row, std::ostream* out) {
@@ -62,7 +62,7 @@ class BackgroundShapes : public ::testing::TestWithParam<BackgroundRow> {};
 TEST_P(BackgroundShapes, ComeFromTheSizeAlone) {
     const BackgroundRow& row = GetParam();
     const auto view = row.make();
-    const QList<DrawnShape> shapes = view->backgroundShapes(row.size);
+    const QList<kit::DrawnShape> shapes = view->backgroundShapes(row.size);
     ASSERT_EQ(shapes.size(), row.expected.size());
     for (qsizetype i = 0; i < shapes.size(); ++i) {
         EXPECT_EQ(shapes[i].rect, row.expected[i].rect) << "shape " << i;
@@ -75,7 +75,7 @@ TEST_P(BackgroundShapes, ComeFromTheSizeAlone) {
 }
 
 template <typename View>
-std::function<std::unique_ptr<DrawnBackgroundView>()> maker() {
+std::function<std::unique_ptr<kit::DrawnBackgroundView>()> maker() {
     return [] { return std::make_unique<View>(); };
 }
 
@@ -89,54 +89,54 @@ INSTANTIATE_TEST_SUITE_P(
         BackgroundRow{"PopWBgView",
                       maker<PopWBgView>(),
                       {400, 300},
-                      {DrawnShape::fill({0.5, 0.5, 399, 299}, 16, kWhite),
-                       DrawnShape::fill({0.5, 281.5, 399, 19}, 0, kWhite)}},
+                      {kit::DrawnShape::fill({0.5, 0.5, 399, 299}, 16, kWhite),
+                       kit::DrawnShape::fill({0.5, 281.5, 399, 19}, 0, kWhite)}},
         BackgroundRow{"PopNoHeaderV",
                       maker<PopNoHeaderV>(),
                       {400, 300},
-                      {DrawnShape::fill({0.5, 0.5, 399, 299}, 16, kWhite)}},
+                      {kit::DrawnShape::fill({0.5, 0.5, 399, 299}, 16, kWhite)}},
         BackgroundRow{"PopWTopBgView",
                       maker<PopWTopBgView>(),
                       {560, 40},
-                      {DrawnShape::fill({0.5, 0.5, 559, 39}, 16, kWhite),
-                       DrawnShape::fill({0.5, -1.5, 559, 11}, 0, kWhite)}},
+                      {kit::DrawnShape::fill({0.5, 0.5, 559, 39}, 16, kWhite),
+                       kit::DrawnShape::fill({0.5, -1.5, 559, 11}, 0, kWhite)}},
         BackgroundRow{"TopBgView",
                       maker<TopBgView>(),
                       {888, 120},
-                      {DrawnShape::fill({80.5, 20.5, 807, 99}, 16, kLight),
-                       DrawnShape::fill({0.5, 0.5, 89, 19}, 16, kBlue),
-                       DrawnShape::fill({0.5, 20.5, 111, 99}, 16, kBlue)}},
+                      {kit::DrawnShape::fill({80.5, 20.5, 807, 99}, 16, kLight),
+                       kit::DrawnShape::fill({0.5, 0.5, 89, 19}, 16, kBlue),
+                       kit::DrawnShape::fill({0.5, 20.5, 111, 99}, 16, kBlue)}},
         BackgroundRow{"LeftBgView",
                       maker<LeftBgView>(),
                       {112, 558},
-                      {DrawnShape::fill({0.5, 0.5, 111, 557}, 16, kBlue),
-                       DrawnShape::fill({0.5, 518.5, 111, 39}, 0, kBlue)}},
+                      {kit::DrawnShape::fill({0.5, 0.5, 111, 557}, 16, kBlue),
+                       kit::DrawnShape::fill({0.5, 518.5, 111, 39}, 0, kBlue)}},
         BackgroundRow{"BGWView",
                       maker<BGWView>(),
                       {888, 558},
-                      {DrawnShape::fill({0.5, 518.5, 887, 39}, 0, kLight),
-                       DrawnShape::fill({0.5, 0.5, 887, 557}, 16, kLight)}},
+                      {kit::DrawnShape::fill({0.5, 518.5, 887, 39}, 0, kLight),
+                       kit::DrawnShape::fill({0.5, 0.5, 887, 557}, 16, kLight)}},
         BackgroundRow{"RepaorTableBGView",
                       maker<RepaorTableBGView>(),
                       {300, 200},
-                      {DrawnShape::fill({0.5, 0.5, 299, 199}, 10, kWhite)}},
+                      {kit::DrawnShape::fill({0.5, 0.5, 299, 199}, 10, kWhite)}},
         BackgroundRow{"PopBgView",
                       maker<PopBgView>(),
                       {300, 200},
-                      {DrawnShape::fill({0.5, 0.5, 299, 199}, 4, getColor(241, 246, 255, 1))}},
+                      {kit::DrawnShape::fill({0.5, 0.5, 299, 199}, 4, getColor(241, 246, 255, 1))}},
         BackgroundRow{"TextFiledBgView",
                       maker<TextFiledBgView>(),
                       {200, 24},
-                      {DrawnShape::fill({0, 0, 200, 24}, 4, kWhite),
-                       DrawnShape::stroke({0.5, 0.5, 199, 23}, 4, getColor(184, 196, 255, 1), 1)}},
+                      {kit::DrawnShape::fill({0, 0, 200, 24}, 4, kWhite),
+                       kit::DrawnShape::stroke({0.5, 0.5, 199, 23}, 4, getColor(184, 196, 255, 1), 1)}},
         BackgroundRow{"AboutVersionBgView",
                       maker<AboutVersionBgView>(),
                       {120, 24},
-                      {DrawnShape::fill({0, 0, 120, 24}, 4, getColor(211, 231, 255, 1))}},
+                      {kit::DrawnShape::fill({0, 0, 120, 24}, 4, getColor(211, 231, 255, 1))}},
         BackgroundRow{"EndViewTipBgView",
                       maker<EndViewTipBgView>(),
                       {300, 60},
-                      {DrawnShape::stroke({0, 0, 300, 60}, 4, getColor(230, 230, 235, 1), 2, {5, 5})}}));
+                      {kit::DrawnShape::stroke({0, 0, 300, 60}, 4, getColor(230, 230, 235, 1), 2, {5, 5})}}));
 
 // --- painted pixels: corners, the y-flip and partial redraws
 // --------------------------------------------------
@@ -213,28 +213,28 @@ TEST(BackgroundPixels, PartialRedrawsAndFrameOriginsDoNotShiftOrNarrowTheShapes)
 }
 
 TEST(CocoaRect, MirrorsTheVerticalPositionOnly) {
-    EXPECT_EQ(cocoa::cocoaRect({10, 20, 30, 40}, 100), QRectF(10, 40, 30, 40));
-    EXPECT_EQ(cocoa::cocoaRect(cocoa::cocoaRect({10, 20, 30, 40}, 100), 100), QRectF(10, 20, 30, 40));
-    EXPECT_EQ(cocoa::cocoaRect({0, -10, 560, 40}, 22), QRectF(0, -8, 560, 40));
-    EXPECT_EQ(cocoa::cocoaPoint({5, 0}, 50), QPointF(5, 50));
-    EXPECT_EQ(cocoa::insetRect({0, 0, 10, 10}, 0.5, 0.5), QRectF(0.5, 0.5, 9, 9));
-    EXPECT_EQ(cocoa::insetRect({0, 0, 10, 10}, -2, -1), QRectF(-2, -1, 14, 12));
+    EXPECT_EQ(kit::cocoaRect({10, 20, 30, 40}, 100), QRectF(10, 40, 30, 40));
+    EXPECT_EQ(kit::cocoaRect(kit::cocoaRect({10, 20, 30, 40}, 100), 100), QRectF(10, 20, 30, 40));
+    EXPECT_EQ(kit::cocoaRect({0, -10, 560, 40}, 22), QRectF(0, -8, 560, 40));
+    EXPECT_EQ(kit::cocoaPoint({5, 0}, 50), QPointF(5, 50));
+    EXPECT_EQ(kit::insetRect({0, 0, 10, 10}, 0.5, 0.5), QRectF(0.5, 0.5, 9, 9));
+    EXPECT_EQ(kit::insetRect({0, 0, 10, 10}, -2, -1), QRectF(-2, -1, 14, 12));
 }
 
 TEST(CocoaRect, PlacesAViewFromTheBottomOfItsParent) {
     QWidget parent;
     parent.resize(888, 583);
     QWidget child(&parent);
-    cocoa::setCocoaFrame(&child, {21, 461, 72, 59});
+    kit::setCocoaFrame(&child, {21, 461, 72, 59});
     EXPECT_EQ(child.geometry(), QRect(21, 63, 72, 59));
 }
 
 TEST(CocoaArc, RunsTheWayCocoaCountsAngles) {
     QPainterPath path(QPointF(0, 84));
-    cocoa::cocoaArc(path, {16, 84}, 16, 180, 90);  // the top-left corner of a view 100 high, y up
+    kit::cocoaArc(path, {16, 84}, 16, 180, 90);  // the top-left corner of a view 100 high, y up
     EXPECT_NEAR(path.currentPosition().x(), 16, 1e-9);
     EXPECT_NEAR(path.currentPosition().y(), 100, 1e-9);
     EXPECT_TRUE(path.controlPointRect().contains(QPointF(5, 95)));
-    const QPainterPath flipped = cocoa::cocoaPath(path, 100);
+    const QPainterPath flipped = kit::cocoaPath(path, 100);
     EXPECT_NEAR(flipped.currentPosition().y(), 0, 1e-9);
 }

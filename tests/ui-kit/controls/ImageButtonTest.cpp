@@ -15,7 +15,7 @@
 
 #include <memory>
 
-using State = ImageButtonBase::State;
+using State = kit::ImageButtonBase::State;
 
 namespace {
 

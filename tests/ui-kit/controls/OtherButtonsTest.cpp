@@ -4,9 +4,9 @@
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/KVHandButton.h"
 #include "ui-kit/controls/LeftButton.h"
-#include "ui-kit/tables/NewButton.h"
 #include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/getColor.h"
+#include "ui-kit/tables/NewButton.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -78,7 +78,7 @@ TEST(CancelTextImageButton, AMissingHoverImageDrawsNothingAndKeepsTheBlueTitle) 
     button->setImageFromFileNormalName("btn_sec", "btn_sec_press", "no_such_image", "btn_sec_disable");
     button->setTextWithName("Cancel");
     kittest::hover(button, true);
-    ASSERT_EQ(button->state(), ImageButtonBase::State::Hover);
+    ASSERT_EQ(button->state(), kit::ImageButtonBase::State::Hover);
     EXPECT_EQ(kittest::pixel(kittest::render(button), 4, 4).alpha(), 0);
     EXPECT_EQ(button->textField()->palette().color(QPalette::WindowText), getColor(65, 98, 255, 1));
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 20));
@@ -125,7 +125,7 @@ TEST(NewButton, RectanglesFollowTheIconAndLabel) {
     EXPECT_TRUE(cell.iconImageRectForBounds(row).isNull());
     cell.setLabel(QString("Documents"));
     EXPECT_EQ(cell.imageRectForBounds(row), QRectF(10, 104, 800, 22));
-    cell.setIconImageCell(NamedImage::imageNamed("ic_folder"));
+    cell.setIconImageCell(kit::NamedImage::imageNamed("ic_folder"));
     EXPECT_EQ(cell.imageRectForBounds(row), QRectF(35, 104, 800, 22));
     EXPECT_EQ(cell.iconImageRectForBounds(row), QRectF(17, 106, 18, 18));
     EXPECT_EQ(cell.iconImageRectForBounds(QRectF(0, 0, 100, 21)), QRectF(17, 2, 18, 18)) << "ceil of 1.5";

@@ -25,7 +25,7 @@ class FilledWidth : public ::testing::TestWithParam<FillRow> {};
 
 TEST_P(FilledWidth, FromThePercentage) {
     const FillRow& row = GetParam();
-    EXPECT_FLOAT_EQ(DrawnProgressBar::filledWidthFor(row.width, row.percent), row.expected);
+    EXPECT_FLOAT_EQ(kit::DrawnProgressBar::filledWidthFor(row.width, row.percent), row.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FilledWidth,
@@ -51,19 +51,20 @@ TEST(ProgressBar, StartsEmptyAndKeepsItsWidthWhenResized) {
 
 TEST(ProgressBar, ShapesOfEachKind) {
     const QSizeF size(240, 20);
-    const auto shapes = [&](const DrawnProgressBar& bar) { return bar.barShapes(size, 60); };
-    EXPECT_EQ(shapes(AidProgress()),
-              (QList<DrawnShape>{DrawnShape::fill({0, 0, 240, 20}, 3.5, getColor(37, 47, 57, 1)),
-                                 DrawnShape::fill({0, 0, 60, 20}, 3.5, getColor(95, 130, 252, 1))}));
+    const auto shapes = [&](const kit::DrawnProgressBar& bar) { return bar.barShapes(size, 60); };
+    EXPECT_EQ(
+        shapes(AidProgress()),
+        (QList<kit::DrawnShape>{kit::DrawnShape::fill({0, 0, 240, 20}, 3.5, getColor(37, 47, 57, 1)),
+                                kit::DrawnShape::fill({0, 0, 60, 20}, 3.5, getColor(95, 130, 252, 1))}));
     EXPECT_EQ(shapes(DiskSizeProgress()),
-              (QList<DrawnShape>{DrawnShape::fill({0, 0, 240, 20}, 2, getColor(207, 222, 250, 1)),
-                                 DrawnShape::fill({0, 0, 60, 20}, 2, getColor(78, 109, 255, 1))}));
+              (QList<kit::DrawnShape>{kit::DrawnShape::fill({0, 0, 240, 20}, 2, getColor(207, 222, 250, 1)),
+                                      kit::DrawnShape::fill({0, 0, 60, 20}, 2, getColor(78, 109, 255, 1))}));
     EXPECT_EQ(shapes(ProgressView()),
-              (QList<DrawnShape>{DrawnShape::fill({0, 0, 240, 6}, 3, getColor(207, 222, 250, 1)),
-                                 DrawnShape::fill({0, 0, 60, 6}, 3, getColor(78, 109, 255, 1))}));
+              (QList<kit::DrawnShape>{kit::DrawnShape::fill({0, 0, 240, 6}, 3, getColor(207, 222, 250, 1)),
+                                      kit::DrawnShape::fill({0, 0, 60, 6}, 3, getColor(78, 109, 255, 1))}));
     EXPECT_EQ(shapes(WipeDiskProView()),
-              (QList<DrawnShape>{DrawnShape::fill({0, 0, 240, 4}, 2, getColor(207, 222, 250, 1)),
-                                 DrawnShape::fill({0, 0, 60, 4}, 2, getColor(65, 98, 255, 1))}));
+              (QList<kit::DrawnShape>{kit::DrawnShape::fill({0, 0, 240, 4}, 2, getColor(207, 222, 250, 1)),
+                                      kit::DrawnShape::fill({0, 0, 60, 4}, 2, getColor(65, 98, 255, 1))}));
 }
 
 TEST(ProgressBarPixels, AProgressViewDrawsItsBarAtTheBottom) {

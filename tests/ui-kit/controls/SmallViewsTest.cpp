@@ -1,12 +1,12 @@
 #include "tests/support/TestEnv.h"
 #include "tests/support/kit/KitTestSupport.h"
 
-#include "ui-kit/controls/DiskListView.h"
-#include "ui-kit/controls/DragView.h"
 #include "ui-kit/HoverArea.h"
-#include "ui-kit/controls/LComboBoxSubView.h"
 #include "ui-kit/backgrounds/SelectBgView.h"
 #include "ui-kit/backgrounds/SortSelectBgView.h"
+#include "ui-kit/controls/DiskListView.h"
+#include "ui-kit/controls/DragView.h"
+#include "ui-kit/controls/LComboBoxSubView.h"
 #include "ui-kit/controls/TopImageView.h"
 #include "ui-kit/getColor.h"
 
@@ -284,7 +284,7 @@ TEST(HoverArea, ReportsMovesInsideAndAnExitWhenTheViewIsHidden) {
     int entries = 0;
     int exits = 0;
     std::vector<QPointF> moves;
-    new HoverArea(
+    new kit::HoverArea(
         shown.view, [&] { ++entries; }, [&] { ++exits; }, [&](QPointF at) { moves.push_back(at); });
     EXPECT_TRUE(shown.view->hasMouseTracking());
     QTest::mouseMove(shown.view, QPoint(10, 10));

@@ -3,6 +3,7 @@
 #include "tests/support/kit/VolumeRows.h"
 
 #include "platform/NotificationCenter.h"
+#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/CustomHeaderCell.h"
 #include "ui-kit/tables/CustomHeaderView.h"
 #include "ui-kit/tables/CustomTableView.h"
@@ -11,7 +12,6 @@
 #include "ui-kit/tables/LagImageATextCell.h"
 #include "ui-kit/tables/NewOutlineView.h"
 #include "ui-kit/tables/RepairDiskTableCellView.h"
-#include "ui-kit/controls/TextImageButton.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -247,7 +247,7 @@ TEST(CustomTableView, TheHighlightedRowIsTheOnlyLightOne) {
         EXPECT_TRUE(kittest::sameColor(rowColour(row), kDarkRow, 2)) << "no row is light: " << row;
     }
     EXPECT_EQ(CustomTableView::rowBackground({0, 50, 712, 50}, true),
-              DrawnShape::fill({8, 50, 696, 48}, 8, QColor::fromRgbF(1, 1, 1, 0.1f)));
+              kit::DrawnShape::fill({8, 50, 696, 48}, 8, QColor::fromRgbF(1, 1, 1, 0.1f)));
 }
 
 TEST(CustomTableView, ARightClickGoesToTheListDelegateOnly) {
@@ -261,7 +261,7 @@ TEST(RepairDiskTableCellView, AWhiteOrLightBlueCardFromTheBottom) {
     RepairDiskTableCellView card;
     card.resize(712, 48);
     EXPECT_EQ(card.backgroundShapes({712, 48}),
-              (QList<DrawnShape>{DrawnShape::fill({8, 0, 696, 88}, 8, Qt::white)}));
+              (QList<kit::DrawnShape>{kit::DrawnShape::fill({8, 0, 696, 88}, 8, Qt::white)}));
     card.setIsSelect(true);
     EXPECT_EQ(card.backgroundShapes({712, 88}).first().color, QColor::fromRgbF(0, 113 / 255.0f, 1, 0.08f));
     const QImage image = kittest::render(&card);
@@ -448,7 +448,7 @@ TEST(NewOutlineView, RowsCountAsShownAndAClickMovesTheLightRow) {
     outline.viewport()->update();
     EXPECT_TRUE(kittest::sameColor(shown.rowColour(1), Qt::white, 2));
     EXPECT_EQ(NewOutlineView::rowBackground({-5, 40, 900, 24}, false),
-              DrawnShape::fill({-5, 40, 692, 24}, 4, Qt::white));
+              kit::DrawnShape::fill({-5, 40, 692, 24}, 4, Qt::white));
 }
 
 TEST(NewOutlineView, TheIconIsDrawnBeforeTheText) {

@@ -4,12 +4,12 @@
 
 #include <QPainterPath>
 
-namespace geometry = AttachedWindowGeometry;
+namespace geometry = kit::attached;
 
 namespace {
 
 // The dialog window's defaults, with its 15 x 10 arrow drawn.
-AttachedWindowStyle arrowStyle() {
+kit::AttachedWindowStyle arrowStyle() {
     return {.viewMargin = 2,
             .arrowBaseWidth = 15,
             .arrowHeight = 10,
@@ -19,7 +19,7 @@ AttachedWindowStyle arrowStyle() {
 }
 
 // The chooser window's defaults: an arrow of zero size, radius 6.
-AttachedWindowStyle chooserStyle() {
+kit::AttachedWindowStyle chooserStyle() {
     return {.viewMargin = 2,
             .arrowBaseWidth = 0,
             .arrowHeight = 0,
@@ -97,7 +97,7 @@ TEST(AttachedWindowGeometry, TheChooserAboveItsPointIsAPlainRoundedRectangle) {
 }
 
 TEST(AttachedWindowGeometry, TheDialogKeepsRoomForAnArrowItDoesNotDraw) {
-    AttachedWindowStyle style = arrowStyle();
+    kit::AttachedWindowStyle style = arrowStyle();
     style.hasArrow = false;
     const geometry::Layout layout = geometry::layout(kView, kPoint, AttachedWindowSideAbove, 0, style, 1);
     EXPECT_EQ(layout.frame, QRectF(248, 200, 104, 54));
@@ -128,7 +128,7 @@ TEST(AttachedWindowGeometry, TheScaleFactorScalesMarginsArrowAndInset) {
 }
 
 TEST(AttachedWindowGeometry, ACornerBesideTheArrowIsSquareOnlyWhenAsked) {
-    AttachedWindowStyle square = arrowStyle();
+    kit::AttachedWindowStyle square = arrowStyle();
     square.drawsRoundCornerBesideArrow = false;
     const geometry::Layout layout =
         geometry::layout(kView, kPoint, AttachedWindowSideBelowRight, 0, square, 1);
@@ -160,7 +160,7 @@ TEST(AttachedWindowGeometry, ACornerBesideTheArrowIsSquareOnlyWhenAsked) {
         EXPECT_FALSE(corners.topLeft || corners.topRight || corners.bottomRight || corners.bottomLeft)
             << side;
     }
-    AttachedWindowStyle noRadius = arrowStyle();
+    kit::AttachedWindowStyle noRadius = arrowStyle();
     noRadius.cornerRadius = 0;
     const geometry::SquareCorners all = geometry::squareCorners(AttachedWindowSideBelow, noRadius, 1);
     EXPECT_TRUE(all.topLeft && all.topRight && all.bottomRight && all.bottomLeft);
@@ -232,7 +232,7 @@ TEST(AttachedWindowGeometry, TheAutomaticSideKeepsTheWindowOnASmallScreen) {
     // down to 10 points from its edges. (An anchor nearer an edge than that inset cannot have the arrow
     // at it with the window inside.)
     const QRectF small(0, 0, 320, 240);
-    const AttachedWindowStyle style = chooserStyle();
+    const kit::AttachedWindowStyle style = chooserStyle();
     for (double x : {10.0, 40.0, 160.0, 280.0, 310.0}) {
         for (double y : {10.0, 70.0, 120.0, 170.0, 230.0}) {
             const QPointF point(x, y);
@@ -249,7 +249,7 @@ TEST(AttachedWindowGeometry, TheAutomaticSideKeepsTheWindowOnASmallScreen) {
 
 TEST(AttachedWindowGeometry, ClampsFollowTheViewAndNeverGoNegative) {
     const QRectF viewFrame(2, 12, 100, 40);
-    AttachedWindowStyle style = arrowStyle();
+    kit::AttachedWindowStyle style = arrowStyle();
     EXPECT_EQ(geometry::clampedCornerRadius(16, viewFrame, style), 14.5f) << "(4 + 40 - 15) x 0.5";
     style.cornerRadius = 14.5f;
     EXPECT_EQ(geometry::clampedArrowBaseWidth(15, viewFrame, style), 15.0f) << "limit 4 + 40 - 14.5 - 14.5";
@@ -260,7 +260,7 @@ TEST(AttachedWindowGeometry, ClampsFollowTheViewAndNeverGoNegative) {
 
     // A view too small for the corners and the arrow: the limits fall below zero and are held at zero.
     const QRectF tiny(2, 2, 4, 4);
-    AttachedWindowStyle big = arrowStyle();
+    kit::AttachedWindowStyle big = arrowStyle();
     big.arrowBaseWidth = 30;
     EXPECT_EQ(geometry::clampedCornerRadius(10, tiny, big), 0.0f);
     big.cornerRadius = 16;

@@ -30,7 +30,7 @@ std::unique_ptr<QWidget> makeView(QSize size = {100, 40}) {
 
 // The window's frame as Qt placed it, read back in Cocoa screen coordinates.
 QRectF placedFrame(const QWidget& window) {
-    return cocoa::cocoaRect(QRectF(window.geometry()), cocoa::primaryScreenHeight());
+    return kit::cocoaRect(QRectF(window.geometry()), kit::primaryScreenHeight());
 }
 
 struct RecordingRPADelegate : RPAAttachedWindowDelegate {
@@ -136,7 +136,7 @@ TEST(AttachedWindow, AnAnchorInAParentWindowIsTakenFromThatWindowsOrigin) {
 
 TEST(AttachedWindow, TheAutomaticSideKeepsTheWindowOnTheScreen) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    const QRectF visible = cocoa::cocoaRect(QRectF(screen), cocoa::primaryScreenHeight());
+    const QRectF visible = kit::cocoaRect(QRectF(screen), kit::primaryScreenHeight());
     auto view = makeView({160, 90});
     for (const QPointF& corner :
          {visible.topLeft() + QPointF(12, 12), visible.bottomRight() - QPointF(12, 12),
@@ -216,8 +216,8 @@ TEST(AttachedWindow, AViewTooSmallForTheCornersGetsNoNegativeArrow) {
     window->setCornerRadius(6);
     EXPECT_EQ(window->cornerRadius(), 4.0f);
     EXPECT_EQ(window->arrowBaseWidth(), 0.0f);
-    const QRectF body = AttachedWindowGeometry::backgroundPath(
-                            window->viewFrame(), AttachedWindowSideBelowLeft, {2, 0, 10, 4, true, true}, 1)
+    const QRectF body = kit::attached::backgroundPath(window->viewFrame(), AttachedWindowSideBelowLeft,
+                                                      {2, 0, 10, 4, true, true}, 1)
                             .boundingRect();
     EXPECT_TRUE(QRectF(QPointF(0, 0), window->cocoaFrame().size()).contains(body));
 }
@@ -378,7 +378,7 @@ TEST(AttachedWindow, ClosingTheDialogReturnsFromItsModalRun) {
         StatusAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0);
     window->center();
     QTimer::singleShot(0, window.get(), [&] { window->close(); });
-    EXPECT_EQ(ModalRun::runModalForWindow(window.get()), ModalRun::kResponseStop);
+    EXPECT_EQ(kit::ModalRun::runModalForWindow(window.get()), kit::ModalRun::kResponseStop);
     EXPECT_FALSE(window->isVisible());
 }
 
@@ -392,11 +392,11 @@ TEST(AttachedWindow, ADialogOpenedFromADialogStopsOnlyItsOwnRun) {
     bool outerRanOn = false;
     QTimer::singleShot(0, outer.get(), [&] {
         QTimer::singleShot(0, inner.get(), [&] { inner->close(); });
-        EXPECT_EQ(ModalRun::runModalForWindow(inner.get()), ModalRun::kResponseStop);
-        outerRanOn = ModalRun::isRunning(outer.get()) && outer->isVisible();
+        EXPECT_EQ(kit::ModalRun::runModalForWindow(inner.get()), kit::ModalRun::kResponseStop);
+        outerRanOn = kit::ModalRun::isRunning(outer.get()) && outer->isVisible();
         outer->close();
     });
-    EXPECT_EQ(ModalRun::runModalForWindow(outer.get()), ModalRun::kResponseStop);
+    EXPECT_EQ(kit::ModalRun::runModalForWindow(outer.get()), kit::ModalRun::kResponseStop);
     EXPECT_TRUE(outerRanOn) << "closing the inner dialog ended the outer run too";
 }
 
@@ -406,7 +406,7 @@ TEST(AttachedWindow, ADialogDestroyedDuringItsRunEndsTheRun) {
     RecordingStatusDelegate dialog;
     window->setMattachedWDelegate(&dialog);
     QTimer::singleShot(0, [&] { window.reset(); });
-    ModalRun::runModalForWindow(window.get());
+    kit::ModalRun::runModalForWindow(window.get());
     EXPECT_FALSE(window);
     EXPECT_EQ(dialog.hidden, 0);
     EXPECT_TRUE(view) << "still its owner's";

@@ -21,21 +21,21 @@
 namespace {
 
 using Settings = TCImageWindow::TrafficLightSettings;
-const std::array<QSizeF, 3> kSystemSizes{StandardWindowButton::kSize, StandardWindowButton::kSize,
-                                         StandardWindowButton::kSize};
+const std::array<QSizeF, 3> kSystemSizes{kit::StandardWindowButton::kSize, kit::StandardWindowButton::kSize,
+                                         kit::StandardWindowButton::kSize};
 
 // The close, minimise and zoom frames of a window, in its Cocoa coordinates.
 std::array<QRectF, 3> buttonFrames(const TCImageWindow& window) {
     std::array<QRectF, 3> frames;
     for (int kind = 0; kind < 3; ++kind) {
         frames[static_cast<size_t>(kind)] =
-            cocoa::cocoaRect(QRectF(window.standardWindowButton(kind)->geometry()), window.height());
+            kit::cocoaRect(QRectF(window.standardWindowButton(kind)->geometry()), window.height());
     }
     return frames;
 }
 
 QRectF contentFrame(const TCImageWindow& window) {
-    return cocoa::cocoaRect(QRectF(window.contentView()->geometry()), window.height());
+    return kit::cocoaRect(QRectF(window.contentView()->geometry()), window.height());
 }
 
 void sendMouse(QWidget* widget, QEvent::Type type, QPointF local, QPointF global, Qt::MouseButtons buttons) {
@@ -92,7 +92,7 @@ TEST_P(ScreenTitleBars, PlaceTheButtonsFromTheScreensSettings) {
     const auto frames = TCImageWindow::trafficLightFrames(container, kSystemSizes,
                                                           Settings{row.leftMargin, 6, 3, row.moveUp});
     for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(frames[i], QRectF(row.origins[i], StandardWindowButton::kSize)) << "button " << i;
+        EXPECT_EQ(frames[i], QRectF(row.origins[i], kit::StandardWindowButton::kSize)) << "button " << i;
     }
     EXPECT_EQ(TCImageWindow::contentViewFrame({888, 600}, row.height), QRectF(0, 0, 888, 600 - row.height));
 }
@@ -127,8 +127,8 @@ TEST(TitleBarGeometry, AColumnStacksCloseMinimiseZoomAndIgnoresMoveUp) {
 
 TEST(TitleBarGeometry, MissingButtonsCountAsNothing) {
     const auto frames = TCImageWindow::trafficLightFrames(
-        QRectF(0, 578, 500, 22), {QSizeF(0, 0), StandardWindowButton::kSize, StandardWindowButton::kSize},
-        Settings{7, 6});
+        QRectF(0, 578, 500, 22),
+        {QSizeF(0, 0), kit::StandardWindowButton::kSize, kit::StandardWindowButton::kSize}, Settings{7, 6});
     EXPECT_EQ(frames[1].x(), 7 + 0 + 6);
 }
 
@@ -219,7 +219,7 @@ TEST(TCImageWindow, CapInTheTitleBarSitsAtTheCocoaFrame) {
     TCImageWindow window({560, 200});
     window.setTitleBarHeight(22);
     auto* cap = new PopWTopBgView(window.titleBarView());
-    cocoa::setCocoaFrame(cap, {0, -10, 560, 40});
+    kit::setCocoaFrame(cap, {0, -10, 560, 40});
     EXPECT_EQ(cap->geometry(), QRect(0, -8, 560, 40));
 }
 
@@ -256,7 +256,7 @@ TEST(TCImageWindow, DoubleClickMiniaturisesOnlyWithTheSystemSetting) {
     EXPECT_TRUE(window.isMinimized());
 }
 
-struct RecordingDelegate : WindowDelegate {
+struct RecordingDelegate : kit::WindowDelegate {
     bool windowShouldClose(QWidget*) override {
         ++asked;
         return allow;
@@ -291,7 +291,7 @@ TEST(TCImageWindow, AScreenCanRetargetTheCloseButton) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     int closes = 0;
-    static_cast<StandardWindowButton*>(window.standardWindowButton(0))->setAction([&] { ++closes; });
+    static_cast<kit::StandardWindowButton*>(window.standardWindowButton(0))->setAction([&] { ++closes; });
     QTest::mouseClick(window.standardWindowButton(0), Qt::LeftButton);
     EXPECT_EQ(closes, 1);
     EXPECT_TRUE(window.isVisible());
@@ -308,14 +308,14 @@ TEST(TCImageWindow, ACustomButtonTakesTheSystemButtonsPlace) {
     window.setCloseButton(custom);
     EXPECT_EQ(custom->parentWidget(), &window);
     const auto cocoaOrigin = [&](const QWidget* view) {
-        return cocoa::cocoaRect(QRectF(view->geometry()), window.height()).topLeft();
+        return kit::cocoaRect(QRectF(view->geometry()), window.height()).topLeft();
     };
     EXPECT_EQ(cocoaOrigin(custom), cocoaOrigin(window.standardWindowButton(0)))
         << "starts at the system button's origin, its bottom left";
     EXPECT_EQ(custom->size(), QSize(14, 20));
     window.resize(401, window.height());  // the next layout places it
     EXPECT_TRUE(window.standardWindowButton(0)->isHidden());
-    EXPECT_EQ(cocoa::cocoaRect(QRectF(custom->geometry()), window.height()).x(), 30);
+    EXPECT_EQ(kit::cocoaRect(QRectF(custom->geometry()), window.height()).x(), 30);
     QTest::mouseClick(custom, Qt::LeftButton);
     EXPECT_FALSE(window.isVisible()) << "its action is performClose";
     window.show();

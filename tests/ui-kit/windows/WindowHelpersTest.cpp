@@ -19,25 +19,25 @@
 TEST(ModalRun, ClosingTheWindowStopsItsRun) {
     QWidget dialog;
     QTimer::singleShot(0, &dialog, [&] {
-        EXPECT_TRUE(ModalRun::isRunning(&dialog));
+        EXPECT_TRUE(kit::ModalRun::isRunning(&dialog));
         EXPECT_TRUE(dialog.isVisible());
         EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
         dialog.close();
     });
-    EXPECT_EQ(ModalRun::runModalForWindow(&dialog), ModalRun::kResponseStop);
-    EXPECT_FALSE(ModalRun::isRunning(&dialog));
+    EXPECT_EQ(kit::ModalRun::runModalForWindow(&dialog), kit::ModalRun::kResponseStop);
+    EXPECT_FALSE(kit::ModalRun::isRunning(&dialog));
     EXPECT_EQ(dialog.windowModality(), Qt::NonModal) << "modality is restored after the run";
 }
 
 TEST(ModalRun, StopModalGivesItsCodeAndASecondStopDoesNothing) {
     QWidget dialog;
     QTimer::singleShot(0, &dialog, [&] {
-        ModalRun::stopModal(&dialog, 7);
-        ModalRun::stopModal(&dialog, 9);
+        kit::ModalRun::stopModal(&dialog, 7);
+        kit::ModalRun::stopModal(&dialog, 9);
         dialog.close();  // closing after the stop is no second stop
     });
-    EXPECT_EQ(ModalRun::runModalForWindow(&dialog), 7);
-    ModalRun::stopModal(&dialog);  // the run has ended: nothing to stop
+    EXPECT_EQ(kit::ModalRun::runModalForWindow(&dialog), 7);
+    kit::ModalRun::stopModal(&dialog);  // the run has ended: nothing to stop
 }
 
 TEST(ModalRun, AnInnerRunReturnsFirstAndStopsOnlyItsOwnLoop) {
@@ -49,13 +49,13 @@ TEST(ModalRun, AnInnerRunReturnsFirstAndStopsOnlyItsOwnLoop) {
             inner.close();
             order.push_back("inner closed");
         });
-        EXPECT_EQ(ModalRun::runModalForWindow(&inner), ModalRun::kResponseStop);
+        EXPECT_EQ(kit::ModalRun::runModalForWindow(&inner), kit::ModalRun::kResponseStop);
         order.push_back("inner returned");
-        EXPECT_TRUE(ModalRun::isRunning(&outer)) << "closing the inner window left the outer run going";
+        EXPECT_TRUE(kit::ModalRun::isRunning(&outer)) << "closing the inner window left the outer run going";
         EXPECT_TRUE(outer.isVisible());
         outer.close();
     });
-    EXPECT_EQ(ModalRun::runModalForWindow(&outer), ModalRun::kResponseStop);
+    EXPECT_EQ(kit::ModalRun::runModalForWindow(&outer), kit::ModalRun::kResponseStop);
     order.push_back("outer returned");
     EXPECT_EQ(order, (std::vector<std::string>{"inner closed", "inner returned", "outer returned"}));
 }
@@ -67,13 +67,13 @@ TEST(ModalRun, ClosingTheOuterWindowWhileAnInnerRunsEndsBothInOrder) {
     QTimer::singleShot(0, &outer, [&] {
         QTimer::singleShot(0, &inner, [&] {
             outer.close();  // the outer run is marked stopped; the inner one goes on
-            EXPECT_TRUE(ModalRun::isRunning(&inner));
+            EXPECT_TRUE(kit::ModalRun::isRunning(&inner));
             inner.close();
         });
-        ModalRun::runModalForWindow(&inner);
+        kit::ModalRun::runModalForWindow(&inner);
         innerReturned = true;
     });
-    EXPECT_EQ(ModalRun::runModalForWindow(&outer), ModalRun::kResponseStop);
+    EXPECT_EQ(kit::ModalRun::runModalForWindow(&outer), kit::ModalRun::kResponseStop);
     EXPECT_TRUE(innerReturned);
 }
 
@@ -81,8 +81,8 @@ TEST(ModalRun, ADestroyedWindowEndsItsRun) {
     auto dialog = std::make_unique<QWidget>();
     QWidget* window = dialog.get();
     QTimer::singleShot(0, [&] { dialog.reset(); });
-    EXPECT_EQ(ModalRun::runModalForWindow(window), ModalRun::kResponseStop);
-    EXPECT_FALSE(ModalRun::isRunning(window));
+    EXPECT_EQ(kit::ModalRun::runModalForWindow(window), kit::ModalRun::kResponseStop);
+    EXPECT_FALSE(kit::ModalRun::isRunning(window));
 }
 
 TEST(ModalRun, AMinimisedWindowKeepsRunningButAHiddenOneStops) {
@@ -90,20 +90,20 @@ TEST(ModalRun, AMinimisedWindowKeepsRunningButAHiddenOneStops) {
     QTimer::singleShot(0, &dialog, [&] {
         dialog.showMinimized();
         QCoreApplication::processEvents();
-        EXPECT_TRUE(ModalRun::isRunning(&dialog));
+        EXPECT_TRUE(kit::ModalRun::isRunning(&dialog));
         dialog.hide();
     });
-    EXPECT_EQ(ModalRun::runModalForWindow(&dialog), ModalRun::kResponseStop);
+    EXPECT_EQ(kit::ModalRun::runModalForWindow(&dialog), kit::ModalRun::kResponseStop);
 }
 
 TEST(ModalRun, RefusesNoWindowAndAWindowAlreadyRunning) {
-    EXPECT_EQ(ModalRun::runModalForWindow(nullptr), ModalRun::kResponseAbort);
+    EXPECT_EQ(kit::ModalRun::runModalForWindow(nullptr), kit::ModalRun::kResponseAbort);
     QWidget dialog;
     QTimer::singleShot(0, &dialog, [&] {
-        EXPECT_EQ(ModalRun::runModalForWindow(&dialog), ModalRun::kResponseAbort);
+        EXPECT_EQ(kit::ModalRun::runModalForWindow(&dialog), kit::ModalRun::kResponseAbort);
         dialog.close();
     });
-    EXPECT_EQ(ModalRun::runModalForWindow(&dialog), ModalRun::kResponseStop);
+    EXPECT_EQ(kit::ModalRun::runModalForWindow(&dialog), kit::ModalRun::kResponseStop);
 }
 
 TEST(ModalRun, AnAlreadyVisibleWindowBecomesModal) {
@@ -113,7 +113,7 @@ TEST(ModalRun, AnAlreadyVisibleWindowBecomesModal) {
         EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
         dialog.close();
     });
-    EXPECT_EQ(ModalRun::runModalForWindow(&dialog), ModalRun::kResponseStop);
+    EXPECT_EQ(kit::ModalRun::runModalForWindow(&dialog), kit::ModalRun::kResponseStop);
 }
 
 // --- a window without a title bar ------------------------------------------------------------------------
@@ -156,7 +156,7 @@ TEST(PopBaseWindow, ModalRunOfAPopBaseWindowStopsOnceWhenItClosesItselfFromTheHo
     CountingWindow window;
     window.closeAgainInside = true;
     QTimer::singleShot(0, &window, [&] { window.close(); });
-    EXPECT_EQ(ModalRun::runModalForWindow(&window), ModalRun::kResponseStop);
+    EXPECT_EQ(kit::ModalRun::runModalForWindow(&window), kit::ModalRun::kResponseStop);
     EXPECT_EQ(window.willClose, 1);
 }
 
@@ -187,9 +187,9 @@ TEST(ChildWindows, AChildMovesAndHidesWithItsParent) {
     parent.show();
     child.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
-    ChildWindows::addChildWindow(&parent, &child);
-    ChildWindows::addChildWindow(&parent, &child);  // once is enough
-    EXPECT_EQ(ChildWindows::childWindows(&parent), QList<QWidget*>{&child});
+    kit::ChildWindows::addChildWindow(&parent, &child);
+    kit::ChildWindows::addChildWindow(&parent, &child);  // once is enough
+    EXPECT_EQ(kit::ChildWindows::childWindows(&parent), QList<QWidget*>{&child});
     EXPECT_EQ(child.windowHandle()->transientParent(), parent.windowHandle());
 
     const QPoint childBefore = child.pos();
@@ -201,8 +201,8 @@ TEST(ChildWindows, AChildMovesAndHidesWithItsParent) {
     parent.show();
     EXPECT_TRUE(child.isVisible());
 
-    ChildWindows::removeChildWindow(&parent, &child);
-    EXPECT_TRUE(ChildWindows::childWindows(&parent).isEmpty());
+    kit::ChildWindows::removeChildWindow(&parent, &child);
+    EXPECT_TRUE(kit::ChildWindows::childWindows(&parent).isEmpty());
     const QPoint childAfter = child.pos();
     parent.move(0, 0);
     EXPECT_EQ(child.pos(), childAfter) << "a removed child stays put";
@@ -211,23 +211,23 @@ TEST(ChildWindows, AChildMovesAndHidesWithItsParent) {
 TEST(ChildWindows, ADestroyedChildLeavesTheList) {
     QWidget parent;
     auto child = std::make_unique<QWidget>();
-    ChildWindows::addChildWindow(&parent, child.get());
+    kit::ChildWindows::addChildWindow(&parent, child.get());
     child.reset();
-    EXPECT_TRUE(ChildWindows::childWindows(&parent).isEmpty());
+    EXPECT_TRUE(kit::ChildWindows::childWindows(&parent).isEmpty());
     parent.move(10, 10);  // nothing to move
 }
 
 // --- fades -----------------------------------------------------------------------------------------------
 
 TEST(WindowFade, FadesInAndOutAndTellsTheEnd) {
-    WindowFade::setDurationForTesting(30);
+    kit::WindowFade::setDurationForTesting(30);
     QWidget window;
     std::vector<bool> ends;
-    WindowFade::fadeIn(&window, [&](bool finished) { ends.push_back(finished); });
+    kit::WindowFade::fadeIn(&window, [&](bool finished) { ends.push_back(finished); });
     EXPECT_TRUE(window.isVisible());
     ASSERT_TRUE(testsupport::waitUntil([&] { return ends.size() == 1; }, 2000));
     EXPECT_DOUBLE_EQ(window.windowOpacity(), 1.0);
-    WindowFade::fadeOut(&window, [&](bool finished) {
+    kit::WindowFade::fadeOut(&window, [&](bool finished) {
         ends.push_back(finished);
         window.close();  // closing from the completion is allowed
     });
@@ -235,31 +235,31 @@ TEST(WindowFade, FadesInAndOutAndTellsTheEnd) {
     EXPECT_DOUBLE_EQ(window.windowOpacity(), 0.0);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(ends, (std::vector<bool>{true, true}));
-    WindowFade::setDurationForTesting(0);
+    kit::WindowFade::setDurationForTesting(0);
 }
 
 TEST(WindowFade, ANewFadeStopsTheRunningOneWhichIsToldItDidNotFinish) {
-    WindowFade::setDurationForTesting(500);
+    kit::WindowFade::setDurationForTesting(500);
     QWidget window;
     window.show();
     std::vector<std::string> ends;
-    WindowFade::fadeOut(&window,
-                        [&](bool finished) { ends.push_back(finished ? "out finished" : "out stopped"); });
-    WindowFade::setDurationForTesting(20);
-    WindowFade::animateOpacity(
+    kit::WindowFade::fadeOut(
+        &window, [&](bool finished) { ends.push_back(finished ? "out finished" : "out stopped"); });
+    kit::WindowFade::setDurationForTesting(20);
+    kit::WindowFade::animateOpacity(
         &window, 1.0, [&](bool finished) { ends.push_back(finished ? "in finished" : "in stopped"); });
     ASSERT_TRUE(testsupport::waitUntil([&] { return ends.size() == 2; }, 2000));
     EXPECT_EQ(ends, (std::vector<std::string>{"out stopped", "in finished"}));
-    WindowFade::setDurationForTesting(0);
+    kit::WindowFade::setDurationForTesting(0);
 }
 
 TEST(WindowFade, AFadeThatDiesWithItsWindowTellsNobody) {
-    WindowFade::setDurationForTesting(200);
+    kit::WindowFade::setDurationForTesting(200);
     auto window = std::make_unique<QWidget>();
     bool told = false;
-    WindowFade::fadeIn(window.get(), [&](bool) { told = true; });
+    kit::WindowFade::fadeIn(window.get(), [&](bool) { told = true; });
     window.reset();
     QTest::qWait(50);
     EXPECT_FALSE(told);
-    WindowFade::setDurationForTesting(0);
+    kit::WindowFade::setDurationForTesting(0);
 }

@@ -124,8 +124,9 @@ TEST(AppDelegateLaunch, AloneItShowsTheCentredMainWindow) {
     ASSERT_NE(delegate.mainWindowController(), nullptr);
     TCImageWindow* window = delegate.mainWindowController()->window();
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->pos(),
-              centeredFrame(QGuiApplication::primaryScreen()->availableGeometry(), window->size()).topLeft());
+    EXPECT_EQ(
+        window->pos(),
+        kit::centeredFrame(QGuiApplication::primaryScreen()->availableGeometry(), window->size()).topLeft());
     EXPECT_TRUE(workspace.launched.isEmpty());
     EXPECT_EQ(StatusAttachedWindow::systemVersion(), 1304) << "the dialogs know the system version";
 }

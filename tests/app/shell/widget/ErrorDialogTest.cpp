@@ -1,10 +1,10 @@
-#include "tests/support/shell/ShellTestSupport.h"
 #include "tests/support/TestEnv.h"
+#include "tests/support/shell/ShellTestSupport.h"
 
 #include "app/ErrorWindowController.h"
+#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
-#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/WindowCentering.h"
 
 #include <QApplication>
@@ -26,7 +26,7 @@ bool showErrorAnd(std::unique_ptr<ErrorWindowController>& errorWC, const QString
                   const std::function<void(ErrorWindowController&)>& whileModal) {
     bool ran = false;
     QTimer::singleShot(0, [&] {
-        ran = ModalRun::isRunning(errorWC->window());
+        ran = kit::ModalRun::isRunning(errorWC->window());
         whileModal(*errorWC);
     });
     ErrorWindowController::showError(errorWC, message);
@@ -90,7 +90,7 @@ TEST_P(ErrorDialogClosing, EndsTheModalRunAndTheCallerGoesOn) {
     EXPECT_TRUE(ranModally);
     ASSERT_TRUE(errorWC) << "the screen keeps the closed dialog until its next error";
     EXPECT_FALSE(errorWC->window()->isVisible());
-    EXPECT_FALSE(ModalRun::isRunning(errorWC->window()));
+    EXPECT_FALSE(kit::ModalRun::isRunning(errorWC->window()));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -131,7 +131,7 @@ TEST(ErrorDialog, TimersKeepFiringWhileTheDialogIsModal) {
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         // Only ticks that arrive during the modal run can close the dialog.
-        if (errorWC && ModalRun::isRunning(errorWC->window()) && ++ticks == 5) {
+        if (errorWC && kit::ModalRun::isRunning(errorWC->window()) && ++ticks == 5) {
             closedByTimer = true;
             click(errorWC->okButton());
         }
@@ -152,11 +152,12 @@ TEST(ErrorDialog, IsCentredOnTheScreen) {
         d.closeWindow();
     });
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(frame, centeredFrame(available, frame.size()));
+    EXPECT_EQ(frame, kit::centeredFrame(available, frame.size()));
 }
 
 TEST(CenterWindow, LeavesAThirdOfTheFreeHeightAboveAndCentresAcross) {
-    EXPECT_EQ(centeredFrame({0, 0, 1280, 800}, {888, 583}), QRect(196, 72, 888, 583));
-    EXPECT_EQ(centeredFrame({100, 30, 1000, 700}, {400, 100}), QRect(400, 230, 400, 100));
-    EXPECT_EQ(centeredFrame({0, 0, 800, 500}, {888, 583}), QRect(0, 0, 888, 583)) << "too large: top left";
+    EXPECT_EQ(kit::centeredFrame({0, 0, 1280, 800}, {888, 583}), QRect(196, 72, 888, 583));
+    EXPECT_EQ(kit::centeredFrame({100, 30, 1000, 700}, {400, 100}), QRect(400, 230, 400, 100));
+    EXPECT_EQ(kit::centeredFrame({0, 0, 800, 500}, {888, 583}), QRect(0, 0, 888, 583))
+        << "too large: top left";
 }

@@ -1,5 +1,5 @@
-#include "tests/support/shell/ShellTestSupport.h"
 #include "tests/support/TestEnv.h"
+#include "tests/support/shell/ShellTestSupport.h"
 
 #include "app/bootable/SelectDrivceViewController.h"
 #include "app/copy/DiskCopyViewController.h"
@@ -8,10 +8,10 @@
 #include "app/shell/MainWindowController.h"
 #include "platform/UserDefaults.h"
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/controls/LeftButton.h"
 #include "ui-kit/backgrounds/MainTipBgView.h"
-#include "ui-kit/windows/TCImageWindow.h"
+#include "ui-kit/controls/LeftButton.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/windows/TCImageWindow.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -27,7 +27,7 @@ namespace {
 using platform::UserDefaults;
 
 QRectF cocoaFrame(const QWidget* view) {
-    return cocoa::cocoaRect(QRectF(view->geometry()), view->parentWidget()->height());
+    return kit::cocoaRect(QRectF(view->geometry()), view->parentWidget()->height());
 }
 
 struct Tab {

@@ -54,9 +54,9 @@ TEST_F(Watcher, PlugMountUnmountAndUnplug) {
                                   {Workspace::VolumeLocalizedNameKey, "My USB"},
                                   {Workspace::VolumeURLKey, QUrl("file:///Volumes/My%20USB/")}}));
 
-    aepairExecCommand(DiskUtilCommands::unmount(disk + "s2"));
+    aepairExecCommand(disk::DiskUtilCommands::unmount(disk + "s2"));
     EXPECT_EQ(heard(1), QStringList{"unmount /Volumes/My USB"});
-    eraserExecCommand(DiskUtilCommands::mount(disk + "s2"));
+    eraserExecCommand(disk::DiskUtilCommands::mount(disk + "s2"));
     EXPECT_EQ(heard(1), QStringList{"mount /Volumes/My USB"});
 
     sim_.detach(disk, true);
@@ -69,7 +69,7 @@ TEST_F(Watcher, EjectingByDiskUuidUnmountsEveryVolumeOnce) {
     EXPECT_EQ(heard(2), (QStringList{"mount /Volumes/CAMERA", "mount /Volumes/USB HFS"}));
     const QString uuid = sim_.info(second + "s2").value("DiskUUID").toString();
     ASSERT_FALSE(uuid.isEmpty());
-    aepairExecCommand(DiskUtilCommands::eject(uuid));
+    aepairExecCommand(disk::DiskUtilCommands::eject(uuid));
     EXPECT_EQ(heard(1), QStringList{"unmount /Volumes/USB HFS"});
     sim_.detach(disk, false);
     EXPECT_EQ(heard(1), QStringList{"unmount /Volumes/CAMERA"});

@@ -4,8 +4,8 @@
 
 #include "services/disks/DiskUtilCommands.h"
 #include "services/disks/ExecCommand.h"
-#include "services/utilities/KVPublicUtilities.h"
 #include "services/disks/KVTask.h"
+#include "services/utilities/KVPublicUtilities.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -23,7 +23,7 @@ TEST(Runner, AHostileVolumeNameReachesDiskutilAsOneArgument) {
     const QString disk = sim.attach("usb-hfs");
     const QString hostile =
         QStringLiteral("$(touch /tmp/pwned) `touch /tmp/pwned`\"; rm -rf ~; \"'a' & b | c > d < e ;");
-    aepairExecCommand(DiskUtilCommands::rename(disk + "s2", hostile));
+    aepairExecCommand(disk::DiskUtilCommands::rename(disk + "s2", hostile));
 
     EXPECT_EQ(toolCalls(sim, "diskutil").last(), (QStringList{"rename", disk + "s2", hostile}));
     EXPECT_EQ(sim.info(disk + "s2").value("VolumeName"), hostile);
@@ -32,7 +32,7 @@ TEST(Runner, AHostileVolumeNameReachesDiskutilAsOneArgument) {
     EXPECT_TRUE(volumeNames(enumerateVolumes()).contains(hostile));
 
     const QString erased = hostile + " again";
-    eraserExecCommand(DiskUtilCommands::eraseVolume("JHFS+", erased, "/dev/" + disk + "s2"));
+    eraserExecCommand(disk::DiskUtilCommands::eraseVolume("JHFS+", erased, "/dev/" + disk + "s2"));
     EXPECT_EQ(toolCalls(sim, "diskutil").last(),
               (QStringList{"eraseVolume", "JHFS+", erased, "/dev/" + disk + "s2"}));
     EXPECT_EQ(sim.info(disk + "s2").value("VolumeName"), erased);
@@ -46,7 +46,7 @@ TEST(Runner, TwoThreadsUsingOneRunnerEachReadTheirOwnDisk) {
     std::atomic<int> wrong{0};
     const auto lookups = [&wrong](const QString& device) {
         for (int i = 0; i < 6; ++i) {
-            const auto info = ExecCommand(DiskUtilCommands::info(device));
+            const auto info = ExecCommand(disk::DiskUtilCommands::info(device));
             wrong += !info || info->value("DeviceIdentifier") != device;
         }
     };
@@ -118,7 +118,7 @@ TEST(Runner, AnUnknownDeviceGivesDiskutilsErrorDocumentAndNoInformation) {
     SimMac sim("intel-12");
     ASSERT_TRUE(sim.info("disk42").value("Error").toBool());
     EXPECT_FALSE(CVolumeMgr().KVGetDiskInfo("disk42"));
-    EXPECT_FALSE(GetExecCommand(DiskUtilCommands::info("/Volumes/Nothing")));
+    EXPECT_FALSE(GetExecCommand(disk::DiskUtilCommands::info("/Volumes/Nothing")));
 }
 
 class SharedTaskOnTheMac : public ::testing::Test {
@@ -135,7 +135,7 @@ protected:
 TEST_F(SharedTaskOnTheMac, RunsDiskutilToItsEffect) {
     SimMac sim("intel-12");
     const QString disk = sim.attach("usb-hfs");
-    task_->KVSetLaunchPath(DiskUtilCommands::kDiskUtil);
+    task_->KVSetLaunchPath(disk::DiskUtilCommands::kDiskUtil);
     task_->KVSetArguments({"unmountDisk", "/dev/" + disk});
     task_->KVSetTimeoutCount(600);
     task_->KVStartTask();
@@ -145,7 +145,7 @@ TEST_F(SharedTaskOnTheMac, RunsDiskutilToItsEffect) {
 TEST_F(SharedTaskOnTheMac, ErasesAWholeDiskAsTheCloneEngineDoes) {
     SimMac sim("apple-silicon-13");
     const QString disk = sim.attach("usb-exfat");
-    task_->KVSetLaunchPath(DiskUtilCommands::kDiskUtil);
+    task_->KVSetLaunchPath(disk::DiskUtilCommands::kDiskUtil);
     task_->KVSetArguments({"eraseDisk", "APFS", "TavrunSystem", disk});
     task_->KVSetTimeoutCount(600);
     task_->KVStartTask();
@@ -160,7 +160,7 @@ TEST_F(SharedTaskOnTheMac, StopEndsAHungDiskutil) {
     const QString disk = sim.attach("usb-hfs");
     sim.addFault(
         {{"Tool", "diskutil"}, {"Verb", "unmountDisk"}, {"Action", "hang"}, {"IgnoreSigterm", true}});
-    task_->KVSetLaunchPath(DiskUtilCommands::kDiskUtil);
+    task_->KVSetLaunchPath(disk::DiskUtilCommands::kDiskUtil);
     task_->KVSetArguments({"unmountDisk", "/dev/" + disk});
     task_->KVSetTimeoutCount(600);
     std::thread stopper([this] {

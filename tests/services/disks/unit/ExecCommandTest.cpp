@@ -158,14 +158,14 @@ TEST(KVCheckFolderExist, OnlyFoldersCount) {
 }
 
 TEST(DiskUtilCommands, SizesEndInBAndErrorDocumentsAreRecognised) {
-    const auto resize =
-        DiskUtilCommands::resizeVolume("disk4s2", 13500000000ULL, "JHFS+", "TavrunSystem", 2500000000ULL);
+    const auto resize = disk::DiskUtilCommands::resizeVolume("disk4s2", 13500000000ULL, "JHFS+",
+                                                             "TavrunSystem", 2500000000ULL);
     EXPECT_EQ(resize.program, "/usr/sbin/diskutil");
     EXPECT_EQ(resize.arguments, (QStringList{"resizeVolume", "disk4s2", "13500000000B", "JHFS+",
                                              "TavrunSystem", "2500000000B"}));
-    EXPECT_TRUE(DiskUtilCommands::isErrorDocument({{"Error", true}, {"ExitCode", 1}}));
-    EXPECT_FALSE(DiskUtilCommands::isErrorDocument({{"Error", false}}));
-    EXPECT_FALSE(DiskUtilCommands::isErrorDocument({{"VolumeName", "Error"}}));
+    EXPECT_TRUE(disk::DiskUtilCommands::isErrorDocument({{"Error", true}, {"ExitCode", 1}}));
+    EXPECT_FALSE(disk::DiskUtilCommands::isErrorDocument({{"Error", false}}));
+    EXPECT_FALSE(disk::DiskUtilCommands::isErrorDocument({{"VolumeName", "Error"}}));
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <functional>
 #include <ostream>
 
-using Event = AsrOutputParser::Event;
-using Kind = AsrOutputParser::Event::Kind;
+using Event = jobs::AsrOutputParser::Event;
+using Kind = jobs::AsrOutputParser::Event::Kind;
 
 void PrintTo(const Event& event, std::ostream* out) {
     static const char* const kinds[] = {"Prompt", "Step", "Label", "Tag"};
@@ -67,7 +67,7 @@ struct Parsed {
 };
 
 Parsed parse(const QList<QByteArray>& chunks) {
-    AsrOutputParser parser;
+    jobs::AsrOutputParser parser;
     Parsed parsed;
     for (const QByteArray& chunk : chunks) {
         const auto events = parser.feed(chunk);
@@ -173,7 +173,7 @@ TEST(AsrOutputParser, ShowsNoTextFromTheFirstPassUntilTheSecondHasEnded) {
 }
 
 TEST(AsrOutputParser, StepTextsShowWhenTheirEllipsisArrives) {
-    AsrOutputParser parser;
+    jobs::AsrOutputParser parser;
     EXPECT_TRUE(parser.feed("\tValidating target..").empty());
     EXPECT_EQ(parser.feed("."), (std::vector<Event>{step(3), label("Validating target...")}));
     EXPECT_TRUE(parser.feed("done\n\tRepartitioning target device").empty()) << "\"done\" changes nothing";
