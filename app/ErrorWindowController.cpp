@@ -70,7 +70,7 @@ void ErrorWindowController::windowDidLoad() {
     okButton_->setImageFromFileNormalName(QStringLiteral("btn_sec"), QStringLiteral("btn_sec_press"),
                                           QStringLiteral("btn_sec_hover"), QStringLiteral("btn_sec_disable"));
     okButton_->setTextWithName(QStringLiteral("Done"));
-    if (auto* close = dynamic_cast<kit::StandardWindowButton*>(window_->standardWindowButton(0))) {
+    if (auto* close = qobject_cast<kit::StandardWindowButton*>(window_->standardWindowButton(0))) {
         close->setAction([this] { closeWindow(); });
     }
 }

@@ -12,6 +12,8 @@ class TextImageButton;
 // The application's one error dialog: a message and a "Done" button in a clear window that moves by its
 // background. Pressing "Done" or the window's close button closes the window and ends its modal run.
 class ErrorWindowController : public QObject {
+    Q_OBJECT
+
 public:
     ErrorWindowController();
     ~ErrorWindowController() override;

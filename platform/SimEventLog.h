@@ -20,6 +20,8 @@ namespace platform {
 // always on the main thread. It starts at the log's end when it begins to follow a simulated Mac:
 // older events were delivered to nobody. The workspace and Disk Arbitration stand-ins observe it.
 class SimEventLog : public QObject {
+    Q_OBJECT
+
 public:
     struct Event {
         qint64 seq = 0;

@@ -14,6 +14,8 @@ namespace kit {
 // exit once, in turn, and lives as long as its view (it is the view's child). A view needs one area: a
 // second one installed for the same view would report every entry twice.
 class HoverArea : public QObject {
+    Q_OBJECT
+
 public:
     // `moved` is optional; it asks the view for mouse tracking.
     HoverArea(QWidget* view, std::function<void()> entered, std::function<void()> exited,

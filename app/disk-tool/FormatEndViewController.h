@@ -10,6 +10,8 @@ class TextImageButton;
 // The closing message of a format, with "OK", which closes it. It says whether the format succeeded; the
 // volume list shows what the disk holds now. The hosting window is not owned.
 class FormatEndViewController : public QWidget {
+    Q_OBJECT
+
 public:
     static constexpr QSizeF kViewSize{360, 160};
 

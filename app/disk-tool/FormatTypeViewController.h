@@ -19,6 +19,8 @@ class QLabel;
 // 0 "ExFAT", 1 "MS-DOS FAT32", 2 "Journaled HFS+", 3 "APFS". It tells its delegate (not owned) when the
 // pointer enters or leaves it and which row was clicked; the title of the row under the pointer turns white.
 class FormatTypeViewController : public QWidget, public SortSelectBgViewDelegate {
+    Q_OBJECT
+
 public:
     static constexpr int kRowHeight = 24;
     static constexpr QSizeF kViewSize{150, 4 * kRowHeight};

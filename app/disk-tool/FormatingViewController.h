@@ -7,6 +7,8 @@
 // Shown while a format runs; the screen closes it when the command has ended. The hosting window is not
 // owned.
 class FormatingViewController : public QWidget {
+    Q_OBJECT
+
 public:
     static constexpr QSizeF kViewSize{360, 130};
 

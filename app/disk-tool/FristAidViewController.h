@@ -14,6 +14,8 @@ class TextImageButton;
 // (verify) and "Run" (repair) close it first and then tell the delegate. Shown in a modal attached window
 // (`superDelegate`, not owned), whose closing ends the modal run. The delegate is not owned either.
 class FristAidViewController : public QWidget {
+    Q_OBJECT
+
 public:
     static constexpr QSizeF kViewSize{440, 170};
 

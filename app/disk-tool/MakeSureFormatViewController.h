@@ -25,6 +25,8 @@ class TextImageButton;
 // once entered it stays until the pointer leaves it or a type is chosen. The hosting window and the delegate
 // are not owned.
 class MakeSureFormatViewController : public QWidget, public FormatTypeVCDelegate {
+    Q_OBJECT
+
 public:
     static constexpr QSizeF kViewSize{460, 250};
     // Where the menu hangs, in the hosting window's Cocoa coordinates.

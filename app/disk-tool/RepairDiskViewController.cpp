@@ -431,7 +431,7 @@ QWidget* RepairDiskViewController::viewForTableColumn(CustomTableView* tableView
     edit->setVisible(renaming);
     cell->findChild<DiskSizeProgress*>(QStringLiteral("pro"))->changeProgressValue(usedPercent(volume));
     for (QObject* child : cell->children()) {
-        if (auto* button = dynamic_cast<TextImageButton*>(child)) {
+        if (auto* button = qobject_cast<TextImageButton*>(child)) {
             fillButton(button, volume, selected);
         }
     }

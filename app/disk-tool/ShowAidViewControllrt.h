@@ -23,6 +23,8 @@ class TextImageButton;
 // follows once it has. Main thread only: the screen hands the tool's output over from its First Aid
 // thread in the order it came. The hosting window (`superDelegate`) and the delegate are not owned.
 class ShowAidViewControllrt : public QWidget {
+    Q_OBJECT
+
 public:
     static constexpr QSizeF kViewSize{520, 400};
     static constexpr float kEndValue = 101.0f;

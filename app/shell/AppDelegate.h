@@ -13,6 +13,8 @@ class QMenuBar;
 // The application's delegate: the single-instance rule at launch, the main window, and the application
 // menu (user guide, support, the maker's other products). The main window controller lives for the run.
 class AppDelegate : public QObject {
+    Q_OBJECT
+
 public:
     static inline const QString kBundleIdentifier = QStringLiteral("com.Belmora.clone");
     static inline const QUrl kDataRecoveryURL{

@@ -156,7 +156,7 @@ void MainWindowController::windowDidLoad() {
     connect(tipBut_, &QAbstractButton::clicked, this, &MainWindowController::performShrinkAnimation);
     tipBut_->setButtonEnabled(true);
 
-    if (auto* close = dynamic_cast<kit::StandardWindowButton*>(aWindow->standardWindowButton(0))) {
+    if (auto* close = qobject_cast<kit::StandardWindowButton*>(aWindow->standardWindowButton(0))) {
         close->setAction([this] { closeWindow(); });
     }
 }

@@ -25,6 +25,8 @@ class TextImageButton;
 // Geometry is in the window's Cocoa coordinates (origin bottom left): the content view is 888 x 558 points
 // below a 25-point title bar.
 class MainWindowController : public QObject {
+    Q_OBJECT
+
 public:
     static constexpr QSizeF kContentSize{888, 558};
     static constexpr double kTitleBarHeight = 25;

@@ -13,6 +13,8 @@ class QKeyEvent;
 // key; and it holds the application's place as the running instance of its bundle, coming to the front
 // when another start asks it to.
 class MyNSApplication : public QApplication {
+    Q_OBJECT
+
 public:
     MyNSApplication(int& argc, char** argv);
     ~MyNSApplication() override;

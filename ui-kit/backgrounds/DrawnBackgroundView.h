@@ -10,6 +10,8 @@ namespace kit {
 // Cocoa coordinates, and are painted whole at every redraw, whatever part of the view is being redrawn and
 // wherever the view sits in its parent. The view itself is transparent around its shapes.
 class DrawnBackgroundView : public QWidget {
+    Q_OBJECT
+
 public:
     explicit DrawnBackgroundView(QWidget* parent = nullptr);
 

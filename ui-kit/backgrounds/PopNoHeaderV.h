@@ -4,6 +4,8 @@
 
 // A white panel with four rounded corners.
 class PopNoHeaderV : public kit::DrawnBackgroundView {
+    Q_OBJECT
+
 public:
     explicit PopNoHeaderV(QWidget* parent = nullptr) : kit::DrawnBackgroundView(parent) {}
     QList<kit::DrawnShape> backgroundShapes(const QSizeF& size) const override;

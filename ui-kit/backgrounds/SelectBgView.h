@@ -12,6 +12,8 @@ public:
 // The ground of a source or destination panel: paints nothing, reports the pointer's entry and exit (once
 // each) and clicks to the panel (not owned; its owner clears it).
 class SelectBgView : public QWidget {
+    Q_OBJECT
+
 public:
     explicit SelectBgView(QWidget* parent = nullptr);
 

@@ -16,6 +16,8 @@ public:
 // number, which is its identifier read as an integer (leading digits; anything else gives 0). The delegate
 // is not owned; its owner clears it before it goes.
 class SortSelectBgView : public QWidget {
+    Q_OBJECT
+
 public:
     explicit SortSelectBgView(QWidget* parent = nullptr);
 

@@ -6,6 +6,8 @@
 
 // A system-look button whose title is always white; its cell draws the title.
 class AllCustemButton : public QPushButton {
+    Q_OBJECT
+
 public:
     explicit AllCustemButton(QWidget* parent = nullptr);
     const AllCustemButtonCell& cell() const { return cell_; }

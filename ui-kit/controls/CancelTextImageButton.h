@@ -9,6 +9,8 @@ class QLabel;
 // A cancel button: four images by state and a blue title of the label's default font. A state whose image
 // is missing draws nothing and keeps the normal blue title.
 class CancelTextImageButton : public kit::ImageButtonBase {
+    Q_OBJECT
+
 public:
     explicit CancelTextImageButton(QWidget* parent = nullptr);
 

@@ -14,6 +14,8 @@ public:
 // The ground of one tile of the disk picker: a pale rounded highlight under the pointer; entry, exit and
 // clicks go to the tile's controller (not owned; its owner clears it).
 class DiskListView : public QWidget {
+    Q_OBJECT
+
 public:
     explicit DiskListView(QWidget* parent = nullptr);
 

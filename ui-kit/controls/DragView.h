@@ -17,6 +17,8 @@ public:
 // files is taken as files even when it also carries an image; a drag of an image alone is taken and
 // nobody is told; a drag with neither is refused as it enters, and a drop is only reported when taken.
 class DragView : public QWidget {
+    Q_OBJECT
+
 public:
     explicit DragView(QWidget* parent = nullptr);
 

@@ -11,6 +11,8 @@ namespace kit {
 // resizing the view later does not rescale the fill until the next value. The shapes come from the view's
 // size and that width alone, so every redraw paints the whole bar.
 class DrawnProgressBar : public QWidget {
+    Q_OBJECT
+
 public:
     explicit DrawnProgressBar(QWidget* parent = nullptr);
 

@@ -16,6 +16,8 @@ class HoverArea;
 // flags allow it. Geometry is Qt's (origin top left), which is also the Cocoa button's, as buttons are
 // flipped views.
 class ImageButtonBase : public QAbstractButton {
+    Q_OBJECT
+
 public:
     enum class State { Normal, Pressed, Hover, SwitchedOff };
 

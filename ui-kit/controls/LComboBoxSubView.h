@@ -10,6 +10,8 @@ public:
 
 // The clickable body of the copy-type combo: a click tells the delegate (not owned; its owner clears it).
 class LComboBoxSubView : public QWidget {
+    Q_OBJECT
+
 public:
     explicit LComboBoxSubView(QWidget* parent = nullptr);
 

@@ -9,6 +9,8 @@ class QLabel;
 // A tab of the main window's left column: its icon (the selected icon and the "tabon" marker while it is
 // the current tab) and a wrapping title below it. Hover and press do not change how it looks.
 class LeftButton : public kit::ImageButtonBase {
+    Q_OBJECT
+
 public:
     explicit LeftButton(QWidget* parent = nullptr);
 

@@ -4,6 +4,8 @@
 
 // A capacity bar: a light track over the whole view and a blue bar 6 points high along its bottom.
 class SizeView : public kit::DrawnBackgroundView {
+    Q_OBJECT
+
 public:
     explicit SizeView(QWidget* parent = nullptr) : kit::DrawnBackgroundView(parent) {}
 

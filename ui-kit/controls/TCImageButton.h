@@ -9,6 +9,8 @@ class QLabel;
 // An icon button (close, open, cancel icons): four images by state, each drawn from its source part into
 // the destination rectangle; an optional white title, grey when switched off.
 class TCImageButton : public kit::ImageButtonBase {
+    Q_OBJECT
+
 public:
     explicit TCImageButton(QWidget* parent = nullptr);
 

@@ -12,6 +12,8 @@ class QLabel;
 // own size from the button's origin, not scaled to the button. Load the images before the title: the
 // label's place and font depend on the family.
 class TextImageButton : public kit::ImageButtonBase {
+    Q_OBJECT
+
 public:
     explicit TextImageButton(QWidget* parent = nullptr);
 

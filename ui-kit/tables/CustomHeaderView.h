@@ -12,6 +12,8 @@ namespace kit {
 // The header view of the kit's lists: every section is drawn by its own CustomHeaderCell, which the header
 // owns; a section without one is drawn as Qt draws it.
 class CustomHeaderView : public QHeaderView {
+    Q_OBJECT
+
 public:
     explicit CustomHeaderView(QWidget* parent = nullptr);
 

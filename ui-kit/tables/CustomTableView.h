@@ -49,6 +49,8 @@ public:
 // or given to another row. A reload asked for while a reload runs is done once that one has finished.
 // The data source and the list delegate are not owned; their owner clears them before it goes.
 class CustomTableView : public QWidget {
+    Q_OBJECT
+
 public:
     static constexpr int kHeaderHeight = 25;
     // The platform table's vertical gap between rows; each row's views sit in the middle of its share.

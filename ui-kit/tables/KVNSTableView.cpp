@@ -102,6 +102,7 @@ void KVNSTableView::changeNoValue(bool hasValues) {
     if (hasValues) {
         noValueView_.reset();
         nodeView_ = nullptr;
+        background_ = nullptr;
         return;
     }
     if (noValueView_) {
@@ -109,9 +110,9 @@ void KVNSTableView::changeNoValue(bool hasValues) {
     }
     noValueView_ = std::make_unique<QWidget>(viewport());
     noValueView_->setGeometry(viewport()->rect());
-    QLabel* background = imageView(noValueView_.get(), QStringLiteral("bg_150"));
-    background->setObjectName(QStringLiteral("bg_150"));
-    background->setGeometry(noValueView_->rect());
+    background_ = imageView(noValueView_.get(), QStringLiteral("bg_150"));
+    background_->setObjectName(QStringLiteral("bg_150"));
+    background_->setGeometry(noValueView_->rect());
 
     nodeView_ = new QWidget(noValueView_.get());  // owned by the placeholder
     nodeView_->setGeometry(nodeViewFrame());
@@ -140,9 +141,7 @@ bool KVNSTableView::viewportEvent(QEvent* event) {
     // The placeholder and its image follow the table's size; the arrow and label wait for changeFrame().
     if (event->type() == QEvent::Resize && noValueView_) {
         noValueView_->setGeometry(viewport()->rect());
-        if (auto* background = noValueView_->findChild<QLabel*>(QStringLiteral("bg_150"))) {
-            background->setGeometry(noValueView_->rect());
-        }
+        background_->setGeometry(noValueView_->rect());
     }
     return QTableView::viewportEvent(event);
 }

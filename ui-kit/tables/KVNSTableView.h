@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class QLabel;
 namespace kit {
 class CustomHeaderView;
 }
@@ -12,6 +13,8 @@ class CustomHeaderView;
 // click, post "SpacePreviewFile" (at most one notification per force click and second); a placeholder with
 // an arrow and a label can stand in for an empty list.
 class KVNSTableView : public QTableView {
+    Q_OBJECT
+
 public:
     static constexpr int kHeaderHeight = 20;
     static constexpr int kForceClickStage = 2;
@@ -49,6 +52,7 @@ private:
 
     kit::CustomHeaderView* header_;
     std::unique_ptr<QWidget> noValueView_;
-    QWidget* nodeView_ = nullptr;  // inside noValueView_
+    QWidget* nodeView_ = nullptr;   // inside noValueView_
+    QLabel* background_ = nullptr;  // inside noValueView_
     bool isClicking_ = false;
 };

@@ -5,6 +5,8 @@
 // The larger icon-and-text cell: an icon 20 x 20 in a 23-point column, and the text centred vertically
 // (2 points above the middle).
 class LagImageATextCell : public ImageAndTextCell {
+    Q_OBJECT
+
 public:
     explicit LagImageATextCell(QObject* parent = nullptr);
 

@@ -13,6 +13,8 @@ namespace {
 // The platform's look for the outline, less the focus frame it draws around the current cell: the rows'
 // own backgrounds are the only highlight.
 class NoFocusFrameStyle : public QProxyStyle {
+    Q_OBJECT
+
 public:
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override {
@@ -122,3 +124,5 @@ void NewOutlineView::mouseReleaseEvent(QMouseEvent* event) {
     }
     QTreeView::mouseReleaseEvent(event);
 }
+
+#include "NewOutlineView.moc"

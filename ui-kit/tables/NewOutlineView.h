@@ -23,6 +23,8 @@ public:
 // light blue, and the platform draws no selection of its own. Rows are counted as the outline shows them,
 // from 0 at the top, expanded children included. The delegate is not owned; its owner clears it.
 class NewOutlineView : public QTreeView {
+    Q_OBJECT
+
 public:
     static constexpr int kHeaderHeight = 30;
 

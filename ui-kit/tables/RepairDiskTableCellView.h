@@ -6,6 +6,8 @@
 // The card is 88 points high from the view's bottom edge, so a shorter row shows only its lower part. The
 // row's labels, buttons and fields are the view's children.
 class RepairDiskTableCellView : public kit::DrawnBackgroundView {
+    Q_OBJECT
+
 public:
     explicit RepairDiskTableCellView(QWidget* parent = nullptr) : kit::DrawnBackgroundView(parent) {}
 

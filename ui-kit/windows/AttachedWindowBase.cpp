@@ -259,7 +259,7 @@ void AttachedWindowBase<WindowBase>::performClose() {
         QApplication::beep();
         return;
     }
-    if (auto* titled = dynamic_cast<TCImageWindow*>(window_.data())) {
+    if (auto* titled = qobject_cast<TCImageWindow*>(window_.data())) {
         titled->performClose();
     } else {
         window_->close();

@@ -11,9 +11,10 @@ namespace {
 
 // Lives as a QObject child of the parent window, so it goes when the parent goes.
 class ChildLink : public QObject {
+    Q_OBJECT
+
 public:
     ChildLink(QWidget* parent, QWidget* child) : QObject(parent), parent_(parent), child_(child) {
-        setObjectName(QStringLiteral("ChildLink"));
         lastParentPos_ = parent->pos();
         parent->installEventFilter(this);
         connect(child, &QObject::destroyed, this, &QObject::deleteLater);
@@ -79,8 +80,7 @@ private:
 };
 
 ChildLink* linkFor(const QWidget* parent, const QWidget* child) {
-    for (ChildLink* link :
-         parent->findChildren<ChildLink*>(QStringLiteral("ChildLink"), Qt::FindDirectChildrenOnly)) {
+    for (ChildLink* link : parent->findChildren<ChildLink*>(Qt::FindDirectChildrenOnly)) {
         if (link->child() && link->child() == child) {
             return link;
         }
@@ -108,8 +108,7 @@ void ChildWindows::removeChildWindow(QWidget* parent, QWidget* child) {
 
 QList<QWidget*> ChildWindows::childWindows(const QWidget* parent) {
     QList<QWidget*> children;
-    for (ChildLink* link :
-         parent->findChildren<ChildLink*>(QStringLiteral("ChildLink"), Qt::FindDirectChildrenOnly)) {
+    for (ChildLink* link : parent->findChildren<ChildLink*>(Qt::FindDirectChildrenOnly)) {
         if (link->child()) {
             children.append(link->child());
         }
@@ -118,3 +117,5 @@ QList<QWidget*> ChildWindows::childWindows(const QWidget* parent) {
 }
 
 }  // namespace kit
+
+#include "ChildWindows.moc"

@@ -16,6 +16,8 @@ namespace {
 // One modal run. It watches its window for the events that end it: a hide that the program asked for
 // (close() hides too; a minimise is a spontaneous hide and keeps the run going) and the window's end.
 class Session : public QObject {
+    Q_OBJECT
+
 public:
     explicit Session(QWidget* window) : window_(window) {
         window->installEventFilter(this);
@@ -111,3 +113,5 @@ bool ModalRun::isRunning(const QWidget* window) {
 }
 
 }  // namespace kit
+
+#include "ModalRun.moc"

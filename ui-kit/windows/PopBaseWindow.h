@@ -7,6 +7,8 @@
 // windowWillClose() once per close, however the close was asked for (a close from inside that hook, or a
 // second close, does not start another).
 class PopBaseWindow : public QWidget {
+    Q_OBJECT
+
 public:
     explicit PopBaseWindow(QWidget* parent = nullptr);
 

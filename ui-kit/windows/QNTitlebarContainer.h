@@ -6,6 +6,8 @@
 // The strip at the top of a TCImageWindow that holds the title-bar view; dragging it moves the window,
 // except in full screen.
 class QNTitlebarContainer : public QWidget {
+    Q_OBJECT
+
 public:
     explicit QNTitlebarContainer(QWidget* window);
 

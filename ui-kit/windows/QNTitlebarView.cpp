@@ -70,7 +70,7 @@ bool QNTitlebarView::miniaturizeOnDoubleClick() {
 }
 
 void QNTitlebarView::paintEvent(QPaintEvent* /*event*/) {
-    const auto* window = dynamic_cast<const TCImageWindow*>(this->window());
+    const auto* window = qobject_cast<const TCImageWindow*>(this->window());
     if (!window) {
         return;
     }

@@ -13,6 +13,8 @@ class TCImageWindow;
 // rounded top corners, with the window's title when the window shows one. A double click miniaturises
 // the window when the system setting "AppleMiniaturizeOnDoubleClick" is on.
 class QNTitlebarView : public QWidget {
+    Q_OBJECT
+
 public:
     struct TitleAttributes {
         QFont font;

@@ -10,6 +10,8 @@ namespace kit {
 // circle each, grey while the window is not active. A click runs the button's action, which the window
 // sets (performClose and its siblings) and a window controller may replace (its closeWindow).
 class StandardWindowButton : public QAbstractButton {
+    Q_OBJECT
+
 public:
     enum Kind { Close = 0, Miniaturize = 1, Zoom = 2 };
 

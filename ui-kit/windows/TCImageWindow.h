@@ -29,6 +29,8 @@ class WindowDelegate;
 // The window itself is the frame view. The documented geometry is kept in the static functions below in
 // the window's Cocoa coordinates (origin bottom left) and converted where the views are placed.
 class TCImageWindow : public QWidget {
+    Q_OBJECT
+
 public:
     struct TitleShadow {
         QColor color;

@@ -12,27 +12,27 @@ int& testDuration() {
     return milliseconds;
 }
 
-QString fadeName() {
-    return QStringLiteral("WindowFade");
-}
-
 // The running fade of one window, a child of that window. A fade that dies with its window tells nobody.
 class Fade : public QPropertyAnimation {
+    Q_OBJECT
+
 public:
     Fade(QWidget* window, WindowFade::Completion done)
         : QPropertyAnimation(window, "windowOpacity", window), done_(std::move(done)) {
-        setObjectName(fadeName());
         connect(this, &QAbstractAnimation::finished, this, [this] { end(true); });
     }
 
     static Fade* runningFade(const QWidget* window) {
-        // Only Fade objects carry the name, so the cast is safe.
-        return static_cast<Fade*>(
-            window->findChild<QPropertyAnimation*>(fadeName(), Qt::FindDirectChildrenOnly));
+        for (Fade* fade : window->findChildren<Fade*>(Qt::FindDirectChildrenOnly)) {
+            if (fade->running_) {
+                return fade;
+            }
+        }
+        return nullptr;
     }
 
     void end(bool finished) {
-        setObjectName(QString());  // no longer the window's running fade
+        running_ = false;  // no longer the window's running fade
         deleteLater();
         WindowFade::Completion done = std::move(done_);
         done_ = nullptr;
@@ -43,6 +43,7 @@ public:
 
 private:
     WindowFade::Completion done_;
+    bool running_ = true;
 };
 
 }  // namespace
@@ -73,3 +74,5 @@ void WindowFade::setDurationForTesting(int milliseconds) {
 }
 
 }  // namespace kit
+
+#include "WindowFade.moc"

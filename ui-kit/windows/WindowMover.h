@@ -13,6 +13,8 @@ namespace kit {
 // leave unhandled, which Qt passes on to it (a window movable by its background, an image that moves its
 // window, a title bar). The window follows the pointer's screen position from where the press began.
 class WindowMover : public QObject {
+    Q_OBJECT
+
 public:
     // `canMove` is asked at each press; a window it refuses is not moved by that drag, and the press goes on
     // to the view's parent.
