@@ -369,7 +369,7 @@ void KVBootable::getVolumeAllObjWithVolumeName(const QString& bsdName) {
     volume.volumePath = text(*info, "DeviceIdentifier");
     volume.volumeMountPoint = text(*info, "MountPoint");
     volume.diskUUID = text(*info, "DiskUUID");
-    volume.parentWholeDisk = jobs::physicalDiskOf(*info);
+    volume.parentWholeDisk = jobs::physicalDiskOf(*info);  // an APFS volume's disk, not its container
     volume.volumeTotalSizeNum = total;
     volume.volumeFreeSizeNum = free;
     allVoumesArr.append(volume);

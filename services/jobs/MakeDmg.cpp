@@ -104,7 +104,7 @@ void keepStale(StaleImage stale) {
 }
 
 // Only what still stands at its mount point is detached: a mount point that now holds another volume is
-// someone else's, and the record (with the file) is left alone.
+// someone else's, so the record is dropped and the file left where it is.
 void detachStaleImages() {
     std::vector<StaleImage> images;
     {
