@@ -35,6 +35,7 @@ protected:
         write("a.txt", 100);
         write("Folder/c.txt", 1000);
         write("Folder/d.txt", 5000);
+        write("More/e.txt", 10);
         write("Tool.app/Contents/Info.plist", 40);
         ASSERT_TRUE(QDir().mkpath(sim.host(kTree + QStringLiteral("/Empty"))));
     }
@@ -108,7 +109,7 @@ protected:
 
 TEST_F(FileListTest, ClicksPropagateChecksAndDoneTotalsTheChosenFiles) {
     ListFileViewController* files = open(kTree);
-    EXPECT_EQ(rootNames(), QStringList({"b.bin", "a.txt", "x.txt", "Empty", "Folder", "Tool.app"}));
+    EXPECT_EQ(rootNames(), QStringList({"b.bin", "a.txt", "x.txt", "Empty", "Folder", "More", "Tool.app"}));
     EXPECT_FALSE(list()->model()->hasChildren(list()->model()->indexForNode(node("Tool.app"))));
     EXPECT_TRUE(files->refeshButton()->isUsable());
     files->outlineView()->expand(files->model()->indexForNode(node("Folder")));
@@ -138,11 +139,17 @@ TEST_F(FileListTest, ClicksPropagateChecksAndDoneTotalsTheChosenFiles) {
                                        sources::FileOutlineModel::kImageRole),
                   ListFileViewController::checkBoxImage(node("Folder")));
     }
+    // A folder never opened changes alone; its children take its state when it opens.
+    clickCheckBox(QStringLiteral("More"));
+    files->outlineView()->expand(files->model()->indexForNode(node("More")));
+    QTest::qWait(20);
+    EXPECT_EQ(states({"More", "e.txt"}), QStringLiteral("11"));
     sourcestest::screenshot(wc->window(), QStringLiteral("file-list"));
 
     QTest::mouseClick(files->doneButton(), Qt::LeftButton);
     ASSERT_TRUE(done());
-    EXPECT_EQ(screen.chosenTotal, bytes("a.txt") + bytes("Folder/c.txt") + bytes("Folder/d.txt"));
+    EXPECT_EQ(screen.chosenTotal,
+              bytes("a.txt") + bytes("Folder/c.txt") + bytes("Folder/d.txt") + bytes("More/e.txt"));
     EXPECT_EQ(screen.chosenRoots, files->rootNodeArr());
     EXPECT_TRUE(waitFor([this] { return !wc->window()->isVisible(); }));
 }
@@ -174,6 +181,9 @@ TEST_F(FileListTest, ClosingWithoutDoneLeavesTheScreensChoice) {
     EXPECT_EQ(chosen->at(0)->state(), 0);
     EXPECT_EQ(chosen->at(1)->state(), 1);
     EXPECT_EQ(screen.chosenTotal, total);
+    list()->refreshButtonAction();  // a fresh scan of the stored path checks everything again
+    ASSERT_TRUE(waitFor([this] { return !list()->isScan(); }));
+    EXPECT_EQ(states({"b.bin", "a.txt"}), QStringLiteral("11"));
 }
 
 TEST_F(FileListTest, EveryRootLeavesTheScanningState) {
@@ -229,7 +239,8 @@ TEST_F(FileListTest, DoneDuringTheScanWaitsForItWhileTheListStaysInert) {
     ASSERT_TRUE(done());
     EXPECT_EQ(node(QStringLiteral("b.bin"))->state(), 1);
     EXPECT_EQ(screen.chosenTotal, bytes("b.bin") + bytes("a.txt") + bytes("x.txt") + bytes("Folder/c.txt") +
-                                      bytes("Folder/d.txt") + bytes("Tool.app/Contents/Info.plist"));
+                                      bytes("Folder/d.txt") + bytes("More/e.txt") +
+                                      bytes("Tool.app/Contents/Info.plist"));
 }
 
 TEST_F(FileListTest, AListDestroyedWhileItWorksIsLeftAlone) {

@@ -17,7 +17,12 @@ namespace sourcestest {
 
 // Plays the screen for every piece: records what each piece tells it.
 struct Screen : SelectDiskVCDelegate, SelectValueViewDelegate, LComboBoxDelegate, DiskListWCDelegate {
-    void doSelectDiskWithVolume(const VolumeObj& volume) override { chosen.append(volume); }
+    void doSelectDiskWithVolume(const VolumeObj& volume) override {
+        chosen.append(volume);
+        if (onChosen) {
+            onChosen();
+        }
+    }
     void selectDiskButton(qint32 diskFrom, QWidget* control) override {
         calls << QStringLiteral("select %1").arg(diskFrom);
         lastControl = control;
@@ -37,6 +42,7 @@ struct Screen : SelectDiskVCDelegate, SelectValueViewDelegate, LComboBoxDelegate
         calls << QStringLiteral("done");
     }
 
+    std::function<void()> onChosen;
     QList<VolumeObj> chosen;
     QStringList calls;
     QWidget* lastControl = nullptr;
