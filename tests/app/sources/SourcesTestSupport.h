@@ -4,6 +4,7 @@
 #include "app/sources/LComboBoxDelegate.h"
 #include "app/sources/SelectDiskVCDelegate.h"
 #include "app/sources/SelectValueViewDelegate.h"
+#include "platform/Dispatch.h"
 #include "services/disks/VolumeObj.h"
 
 #include <QList>
@@ -39,6 +40,7 @@ struct Screen : SelectDiskVCDelegate, SelectValueViewDelegate, LComboBoxDelegate
     void closeWindowWithSelect(const SharedFileNodeList& roots, qint64 total) override {
         chosenRoots = roots;
         chosenTotal = total;
+        doneOnMainThread = platform::isMainThread();
         calls << QStringLiteral("done");
     }
 
@@ -49,6 +51,7 @@ struct Screen : SelectDiskVCDelegate, SelectValueViewDelegate, LComboBoxDelegate
     SharedFileNodeList dropped;
     SharedFileNodeList chosenRoots;
     qint64 chosenTotal = -1;
+    bool doneOnMainThread = false;
 };
 
 // Serves the event loop until `done`; false after the time-out.
