@@ -7,6 +7,7 @@
 #include "ui-kit/windows/WindowFade.h"
 
 #include <QKeyEvent>
+#include <QPainter>
 #include <QResizeEvent>
 #include <QWindow>
 
@@ -209,6 +210,24 @@ void QNPopoverWindow::changeEvent(QEvent* event) {
     const bool wasKey = std::exchange(isKey_, isActiveWindow());
     if (wasKey && !isKey_) {
         emit didResignKey();
+    }
+}
+
+void QNPopoverWindow::paintEvent(QPaintEvent* /*event*/) {
+    // A soft shadow falling a little below the body: strokes of growing width, each adding a little
+    // darkness, so that it fades out towards the panel's edge.
+    constexpr int kLayers = 10;
+    constexpr double kDrop = 2;
+    const QRectF bounds(QPointF(0, 0), QSizeF(size()));
+    const QPainterPath outline = kit::cocoaPath(
+        frameView_->popoverBezierPathWithRect(kit::popover::outlineRect(bounds, frameView_->borderWidth())),
+        bounds.height());
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(0, kDrop);
+    for (int layer = kLayers; layer >= 1; --layer) {
+        painter.strokePath(outline,
+                           QPen(QColor(0, 0, 0, 7), 2.0 * layer, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     }
 }
 

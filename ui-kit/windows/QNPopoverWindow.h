@@ -13,9 +13,9 @@
 class QNPopoverWindowFrame;
 
 // The popover's panel: a frameless, translucent tool window that can take the key status (so that it gets
-// Esc) and paints nothing of its own but its frame view, which holds the content view at the content
-// rectangle. It runs the show and close animations; their ends go to the controller set as the alpha
-// animation's delegate.
+// Esc). Its frame view paints the body and holds the content view at the content rectangle; the panel
+// itself paints only the body's shadow, which the window server would add on a Mac. It runs the show and
+// close animations; their ends go to the controller set as the alpha animation's delegate.
 //
 // The panel does not own its content view: it holds it as a child while it lives and hands it back
 // (without a parent) when it is destroyed. Destroying the panel stops its animations silently.
@@ -63,6 +63,7 @@ signals:
 protected:
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

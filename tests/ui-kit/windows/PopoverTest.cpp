@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -48,11 +49,9 @@ bool becomesKey(QWidget* window) {
 // application's widget windows takes it.
 struct AnotherApplication {
     AnotherApplication() {
-        window.setGeometry(700, 500, 50, 50);
         window.show();
         window.requestActivate();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-        EXPECT_EQ(QApplication::activeWindow(), nullptr);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window) && !QApplication::activeWindow());
     }
     QWindow window;
 };
@@ -105,43 +104,32 @@ protected:
     std::unique_ptr<QNPopoverController> popover;
 };
 
-// --- showing -----------------------------------------------------------------------------------------------
+// --- showing and closing ----------------------------------------------------------------------------------
 
-TEST_F(Popover, ShowsAtOnceBesideTheButtonAsAKeyChildWindowHoldingTheContent) {
+TEST_F(Popover, ShowsBesideTheButtonAsAKeyChildWindowAndEscClosesAndResetsIt) {
     present();
-    EXPECT_TRUE(popover->popoverIsVisible());
     EXPECT_EQ(delegate.calls, QStringList({"willShow", "didShow"}));
-    EXPECT_EQ(popover->arrowDirection(), QNPopoverArrowDirectionLeft);
     EXPECT_EQ(panel()->geometry(), expectedFrame(QNPopoverArrowDirectionLeft));
-    EXPECT_EQ(panel()->geometry().left(), button->mapToGlobal(QPoint(80, 0)).x()) << "right of the button";
     EXPECT_EQ(content->parentWidget(), panel()->frameView());
     EXPECT_EQ(content->geometry(), QRect(12, 12, 200, 100));
     EXPECT_TRUE(kit::ChildWindows::childWindows(&window).contains(panel()));
     EXPECT_EQ(panel()->windowType(), Qt::Tool) << "not a popup, which would grab the pointer";
-    EXPECT_TRUE(becomesKey(panel()));
-
+    ASSERT_TRUE(becomesKey(panel()));
     popover->presentPopoverFromRect(button->rect(), button, QNPopoverArrowDirectionRight, true);
     EXPECT_EQ(delegate.calls.size(), 2) << "presenting while shown is ignored";
-    EXPECT_EQ(popover->arrowDirection(), QNPopoverArrowDirectionLeft);
-}
 
-TEST_F(Popover, EscClosesAndResetsButLeavesTheContentToItsOwner) {
-    present();
-    ASSERT_TRUE(becomesKey(panel()));
     popover->setClosesWhenEscapeKeyPressed(false);
     QTest::keyClick(panel(), Qt::Key_Escape);
     EXPECT_TRUE(popover->popoverIsVisible()) << "Esc switched off";
-
     popover->setClosesWhenEscapeKeyPressed(true);
     QTest::keyClick(content.get(), Qt::Key_Escape);
-    EXPECT_FALSE(popover->popoverIsVisible());
     EXPECT_EQ(delegate.calls, QStringList({"willShow", "didShow", "shouldClose", "willClose", "didClose"}));
+    EXPECT_FALSE(popover->popoverIsVisible());
     EXPECT_EQ(popover->arrowDirection(), QNPopoverArrowDirectionNone);
     EXPECT_EQ(popover->positionView(), nullptr);
     EXPECT_TRUE(popover->screenRect().isNull());
     EXPECT_FALSE(kit::ChildWindows::childWindows(&window).contains(panel()));
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&window)) << "the key status goes back to the button's window";
-
+    EXPECT_TRUE(becomesKey(&window)) << "the key status goes back to the button's window";
     present();
     EXPECT_TRUE(popover->popoverIsVisible()) << "the same controller shows again";
 }
@@ -156,37 +144,43 @@ TEST_F(Popover, ARefusingDelegateKeepsItOpenUntilForced) {
     EXPECT_EQ(delegate.calls, QStringList({"willShow", "didShow", "shouldClose", "willClose", "didClose"}));
 }
 
-TEST_F(Popover, LosingTheKeyStatusToAnotherWindowClosesItAndLeavesThatWindowKey) {
+// Where the key status goes, whether the popover closes when the application does, and whether it closes.
+struct KeyLossCase {
+    bool toAnotherApplication;
+    bool closesWithTheApplication;
+    bool closes;
+};
+
+class PopoverKeyLoss : public Popover, public testing::WithParamInterface<KeyLossCase> {};
+
+TEST_P(PopoverKeyLoss, ClosesUnlessTheKeyStatusLeftTheApplication) {
+    const KeyLossCase& c = GetParam();
+    popover->setClosesWhenApplicationBecomesInactive(c.closesWithTheApplication);
     present();
     ASSERT_TRUE(becomesKey(panel()));
+    std::optional<AnotherApplication> elsewhere;
     QWidget other;
-    other.setGeometry(700, 100, 100, 100);
-    other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    EXPECT_FALSE(popover->popoverIsVisible());
-    EXPECT_EQ(QApplication::activeWindow(), &other) << "the popover's window does not take it back";
+    if (c.toAnotherApplication) {
+        elsewhere.emplace();
+    } else {
+        other.setGeometry(700, 100, 100, 100);
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(becomesKey(&other));
+    }
+    EXPECT_EQ(popover->popoverIsVisible(), !c.closes);
+    EXPECT_NE(QApplication::activeWindow(), &window) << "the popover's window does not take the key status";
+    if (!c.closes) {
+        window.activateWindow();  // back in the application
+        ASSERT_TRUE(becomesKey(&window));
+        popover->applicationDidBecomeActive();
+        EXPECT_TRUE(becomesKey(panel())) << "the popover is made key again";
+    }
 }
 
-TEST_F(Popover, LosingTheKeyStatusToAnotherApplicationKeepsItAndComingBackMakesItKeyAgain) {
-    present();
-    ASSERT_TRUE(becomesKey(panel()));
-    const AnotherApplication elsewhere;
-    EXPECT_TRUE(popover->popoverIsVisible());
-
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    popover->applicationDidBecomeActive();
-    EXPECT_TRUE(becomesKey(panel()));
-}
-
-TEST_F(Popover, ClosesWhenTheApplicationGoesOnlyWhenAskedTo) {
-    popover->setClosesWhenApplicationBecomesInactive(true);
-    present();
-    ASSERT_TRUE(becomesKey(panel()));
-    const AnotherApplication elsewhere;
-    EXPECT_FALSE(popover->popoverIsVisible());
-}
+INSTANTIATE_TEST_SUITE_P(Popover, PopoverKeyLoss,
+                         testing::Values(KeyLossCase{false, false, true}, KeyLossCase{true, false, false},
+                                         KeyLossCase{true, true, true}));
 
 // --- following the anchor ----------------------------------------------------------------------------------
 
@@ -197,21 +191,15 @@ TEST_F(Popover, FollowsItsAnchorAndClosesWithoutAskingWhenTheAnchorLeavesItsWind
     button->move(button->pos() + QPoint(30, 40));
     EXPECT_EQ(panel()->pos(), before + QPoint(30, 40));
     EXPECT_EQ(panel()->geometry(), expectedFrame(QNPopoverArrowDirectionLeft));
-
     button->move(590, 50);
     EXPECT_FALSE(popover->popoverIsVisible());
     EXPECT_FALSE(delegate.calls.contains("shouldClose"));
 }
 
-TEST_F(Popover, ADestroyedAnchorClosesIt) {
-    present();
-    delete button;  // as the anchor's window would, when it rebuilds its views
-    EXPECT_TRUE(waitClosed());
-    EXPECT_EQ(popover->positionView(), nullptr);
-    EXPECT_EQ(delegate.calls.last(), "didClose");
-}
+// The anchor destroyed alone, or with its window (which hides the popover with it first).
+class AnchorGoing : public Popover, public testing::WithParamInterface<bool> {};
 
-TEST_F(Popover, AnAnchorDestroyedWithItsWindowClosesIt) {
+TEST_P(AnchorGoing, ClosesAndResetsThePopover) {
     auto parent = std::make_unique<QWidget>();
     parent->setGeometry(150, 150, 300, 200);
     auto* anchor = new QPushButton(parent.get());  // owned by the window
@@ -219,11 +207,17 @@ TEST_F(Popover, AnAnchorDestroyedWithItsWindowClosesIt) {
     parent->show();
     popover->setAnimates(false);
     popover->presentPopoverFromRect(anchor->rect(), anchor, QNPopoverArrowDirectionLeft, true);
-    parent.reset();
+    if (GetParam()) {
+        parent.reset();
+    } else {
+        delete anchor;
+    }
     EXPECT_TRUE(testsupport::waitUntil([&] { return delegate.calls.last() == "didClose"; }, 5000));
     EXPECT_FALSE(popover->popoverIsVisible());
     EXPECT_EQ(popover->positionView(), nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(Popover, AnchorGoing, testing::Values(false, true));
 
 // --- the controller going first ----------------------------------------------------------------------------
 
@@ -248,8 +242,7 @@ TEST_P(ControllerGoing, ClosesThePanelSilentlyAndHandsTheContentBack) {
 
 INSTANTIATE_TEST_SUITE_P(Popover, ControllerGoing, testing::Values(false, true));
 
-// --- animations
-// ---------------------------------------------------------------------------------------------
+// --- animations -------------------------------------------------------------------------------------------
 
 struct AnimationCase {
     qint64 type;
@@ -306,21 +299,12 @@ TEST_F(Popover, AtTheScreensRightEdgeItOpensToTheLeft) {
               kit::cocoaRect(QRectF(panel()->geometry()), kit::primaryScreenHeight()));
 }
 
-TEST_F(Popover, TheSetUpAndTheLookForwardedToTheFrameView) {
-    QNPopoverController plain;
-    EXPECT_EQ(plain.color(), QColor::fromRgbF(0.94f, 0.94f, 0.94f, 0.92f));
-    EXPECT_EQ(plain.borderColor(), QColor::fromRgbF(1.0f, 1.0f, 1.0f, 0.92f));
-    EXPECT_EQ(plain.borderWidth(), 1.0);
-    EXPECT_EQ(plain.cornerRadius(), 12.0);
-    EXPECT_EQ(plain.arrowSize(), QSizeF(23, 12));
-    EXPECT_TRUE(plain.closesWhenEscapeKeyPressed() && plain.closesWhenPopoverResignsKey() &&
-                plain.animates());
-    EXPECT_FALSE(plain.closesWhenApplicationBecomesInactive());
-    EXPECT_EQ(plain.animationType(), QNPopoverAnimationTypePop);
-    EXPECT_EQ(plain.contentView(), nullptr);
-    EXPECT_EQ(popover->contentSize(), QSizeF(200, 100));
-    EXPECT_EQ(popover->borderWidth(), 2.0);
-    EXPECT_EQ(popover->popoverWindow()->frameView()->borderColor(), getColor(66, 66, 88, 1));
+TEST_F(Popover, ANewContentOrContentSizeLaysThePanelOutAgain) {
+    EXPECT_EQ(QNPopoverController().color(), QColor::fromRgbF(0.94f, 0.94f, 0.94f, 0.92f)) << "the set-up";
+    present();
+    popover->setContentSize({300, 150});
+    EXPECT_EQ(panel()->size(), QSize(324, 174));
+    EXPECT_EQ(content->size(), QSize(300, 150));
 
     auto other = std::make_unique<QWidget>();
     other->resize(150, 60);
@@ -330,35 +314,22 @@ TEST_F(Popover, TheSetUpAndTheLookForwardedToTheFrameView) {
     EXPECT_EQ(content->parentWidget(), nullptr) << "the old content leaves the panel";
 }
 
-TEST_F(Popover, ANewContentSizeResizesTheShownPanel) {
-    present();
-    popover->setContentSize({300, 150});
-    EXPECT_EQ(panel()->size(), QSize(324, 174));
-    EXPECT_EQ(content->size(), QSize(300, 150));
-}
-
 TEST_F(Popover, AParentWindowStaysKeyBehindItsPopover) {
     QNPopoverParentWindow parent;
     parent.setGeometry(100, 100, 300, 200);
     auto* anchor = new QPushButton(&parent);  // owned by the window
     anchor->setGeometry(10, 10, 50, 20);
     parent.show();
-    parent.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
-    EXPECT_TRUE(parent.isKeyWindow());
     popover->setAnimates(false);
     popover->presentPopoverFromRect(anchor->rect(), anchor, QNPopoverArrowDirectionLeft, true);
     ASSERT_TRUE(becomesKey(panel()));
     EXPECT_TRUE(parent.isKeyWindow());
     EXPECT_FALSE(parent.isReallyKeyWindow());
-    popover->forceClosePopover();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    EXPECT_FALSE(parent.isKeyWindow());
+    const AnotherApplication elsewhere;
+    EXPECT_FALSE(parent.isKeyWindow()) << "not while the application is inactive";
 }
 
-// --- the drawn body
-// ------------------------------------------------------------------------------------------
+// --- the drawn body ---------------------------------------------------------------------------------------
 
 // Three points in from the middle of each edge of a 224 x 124 panel: only the arrow's edge is painted there.
 class ArrowTip : public testing::TestWithParam<int> {};
