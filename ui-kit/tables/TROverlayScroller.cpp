@@ -25,8 +25,7 @@ TROverlayScroller::TROverlayScroller(QWidget* parent) : QScrollBar(Qt::Vertical,
         this, [this] { mouseEntered(); }, [this] { fadeOut(); }, [this](QPointF) { mouseMoved(); });
 }
 
-// --- opacity
-// -------------------------------------------------------------------------------------------------
+// --- opacity -----------------------------------------------------------------------------------------------
 
 void TROverlayScroller::setAlphaValue(double alpha) {
     if (alpha != alphaValue_) {
@@ -73,8 +72,7 @@ void TROverlayScroller::fadeOut() {
     animateAlphaValue(kHalfOpacity, kFadeDuration);
 }
 
-// --- the knob
-// --------------------------------------------------------------------------------------------------
+// --- the knob ----------------------------------------------------------------------------------------------
 
 QRectF TROverlayScroller::knobRect(const QSizeF& track, int minimum, int maximum, int pageStep, int value) {
     if (maximum <= minimum) {

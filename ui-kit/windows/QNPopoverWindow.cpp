@@ -31,27 +31,32 @@ QNPopoverWindow::QNPopoverWindow(const QRectF& contentRect)
 QNPopoverWindow::~QNPopoverWindow() {
     tearingDown_ = true;
     dropZoomWindow();
+    releaseContentView();
+}
+
+void QNPopoverWindow::releaseContentView() {
     if (popoverContentView_ && popoverContentView_->parentWidget() == frameView_) {
         popoverContentView_->hide();
         popoverContentView_->setParent(nullptr);  // its owner deletes it, not this panel
     }
 }
 
+QRect QNPopoverWindow::contentGeometry() const {
+    const QRectF bounds(QPointF(0, 0), QSizeF(size()));
+    return kit::cocoaRect(contentRectForFrameRect(bounds), bounds.height()).toRect();
+}
+
 void QNPopoverWindow::setPopoverContentView(QWidget* view) {
     if (view == popoverContentView_) {
         return;
     }
-    const QRectF bounds(QPointF(0, 0), QSizeF(size()));
-    if (popoverContentView_ && popoverContentView_->parentWidget() == frameView_) {
-        popoverContentView_->hide();
-        popoverContentView_->setParent(nullptr);
-    }
+    releaseContentView();
     popoverContentView_ = view;
     if (!view) {
         return;
     }
     view->setParent(frameView_);
-    view->setGeometry(kit::cocoaRect(contentRectForFrameRect(bounds), bounds.height()).toRect());
+    view->setGeometry(contentGeometry());
     view->show();
 }
 
@@ -235,8 +240,6 @@ void QNPopoverWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     frameView_->setGeometry(rect());
     if (popoverContentView_ && popoverContentView_->parentWidget() == frameView_) {
-        const QRectF bounds(QPointF(0, 0), QSizeF(size()));
-        popoverContentView_->setGeometry(
-            kit::cocoaRect(contentRectForFrameRect(bounds), bounds.height()).toRect());
+        popoverContentView_->setGeometry(contentGeometry());  // it follows the panel's width and height
     }
 }

@@ -73,6 +73,8 @@ private:
     void zoomAnimationDidStop();
     void alphaAnimationDidStop(bool finished);
     void dropZoomWindow();
+    void releaseContentView();
+    QRect contentGeometry() const;
 
     QNPopoverWindowFrame* frameView_;
     QPointer<QWidget> popoverContentView_;

@@ -1,6 +1,7 @@
 #include "tests/support/TestEnv.h"
 #include "tests/support/kit/KitTestSupport.h"
 
+#include "ui-kit/tables/CustomTableView.h"
 #include "ui-kit/tables/TROverlayScrollView.h"
 #include "ui-kit/tables/TROverlayScroller.h"
 
@@ -75,8 +76,7 @@ std::unique_ptr<QAbstractScrollArea> areaWithTables(std::initializer_list<int> h
     return area;
 }
 
-// --- the layout
-// -------------------------------------------------------------------------------------------------
+// --- the layout --------------------------------------------------------------------------------------------
 
 struct LayoutCase {
     const char* name;
@@ -153,8 +153,38 @@ TEST(OverlayScroller, OneCallMakesItTheAreasScrollBarAndTheWheelMovesIt) {
     kittest::saveScreenshot(view.scrollView->grab().toImage(), QStringLiteral("overlay-scroller-table"));
 }
 
-// --- the knob
-// -----------------------------------------------------------------------------------------------------
+// The screens' two lists: the Disk Tool's row-view table (its header above its scroll area) and First
+// Aid's framed output table without a header.
+TEST(OverlayScroller, TheScreensListsTakeItWithOneCall) {
+    struct Rows : CustomTableViewDataSource {
+        int numberOfRowsInTableView(CustomTableView* /*table*/) override { return 30; }
+    } rows;
+    CustomTableView list;
+    list.addTableColumn("Name", "Name");
+    list.setDataSource(&rows);
+    list.resize(400, 300);
+    TROverlayScrollView* listOverlay = TROverlayScrollView::installOn(list.findChild<QScrollArea*>());
+    list.reloadData();
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    EXPECT_EQ(listOverlay->headerOffset(), 0);
+    EXPECT_EQ(list.documentView()->width(), 400) << "the rows keep the full width";
+    EXPECT_EQ(listOverlay->verticalScroller()->geometry().right(), 399);
+    EXPECT_GT(listOverlay->verticalScroller()->maximum(), 0);
+
+    std::unique_ptr<QTableView> output = makeTable(0, 100);
+    output->setFrameShape(QFrame::StyledPanel);
+    output->resize(300, 200);
+    TROverlayScrollView* outputOverlay = TROverlayScrollView::installOn(output.get());
+    output->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(output.get()));
+    const QRect inside = output->contentsRect();
+    EXPECT_EQ(outputOverlay->verticalScroller()->geometry().top(), inside.top()) << "inside the frame";
+    EXPECT_EQ(outputOverlay->verticalScroller()->geometry().right(), inside.right());
+    EXPECT_EQ(output->viewport()->width(), inside.width());
+}
+
+// --- the knob ----------------------------------------------------------------------------------------------
 
 struct KnobCase {
     int maximum;
@@ -192,8 +222,7 @@ TEST(OverlayScroller, DraggingTheKnobAndClickingBesideItScroll) {
     EXPECT_EQ(scroller->value(), std::min(scroller->maximum(), dragged + scroller->pageStep()));
 }
 
-// --- opacity
-// ------------------------------------------------------------------------------------------------------
+// --- opacity -----------------------------------------------------------------------------------------------
 
 TEST(OverlayScroller, FullyOpaqueUntilTheFirstStepThenHalfAndEachStepStartsTheFadeOutAgain) {
     Overlaid view(makeTable(23));

@@ -26,8 +26,7 @@ struct GroupNotices {
     platform::NotificationCenter::Token token;
 };
 
-// --- the group
-// ------------------------------------------------------------------------------------------------
+// --- the group ---------------------------------------------------------------------------------------------
 
 TEST(TitleBarButtonGroup, OneGroupPerIdentifierTheDefaultForNone) {
     TCWindowButtonGroup* fallback = TCWindowButtonGroup::groupWithIdentifier();
@@ -79,8 +78,7 @@ TEST(TitleBarButtonGroup, EntersAndExitsAreAnnouncedAndTheCountNeverGoesBelowZer
     EXPECT_EQ(notices.count, 4);
 }
 
-// --- the buttons
-// --------------------------------------------------------------------------------------------
+// --- the buttons -------------------------------------------------------------------------------------------
 
 QPixmap solid(QColor color) {
     QPixmap image(14, 16);
