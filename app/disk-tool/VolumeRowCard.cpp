@@ -65,7 +65,7 @@ VolumeRowCard::VolumeRowCard(QWidget* parent)
       icon_(new QLabel(this)),  // the views are owned by the card
       name_(rowLabel(this, "name", kNameFrame, 14, 1.0)),
       type_(rowLabel(this, "type", kTypeFrame, 12, 0.6)),
-      size_(rowLabel(this, "size", QRect(), 12, 0.8)),
+      size_(rowLabel(this, "size", QRect(0, kSizeTop, kSizeWidth, 18), 12, 0.8)),
       edit_(new QWidget(this)),
       field_(new QLineEdit(edit_)),
       bar_(new DiskSizeProgress(this)) {
@@ -77,6 +77,7 @@ VolumeRowCard::VolumeRowCard(QWidget* parent)
     field_->setFont(kit::systemFont(13));
     field_->setGeometry(edit_->rect());
     bar_->setObjectName(QStringLiteral("pro"));
+    bar_->setGeometry(0, kBarTop, kSizeWidth, 6);  // its width is the bar's scale
     for (int index = 0; index < kButtonCount; ++index) {
         auto* button = new TextImageButton(this);
         button->setObjectName(QLatin1String(kIdentifiers[index]));
@@ -116,8 +117,8 @@ QList<kit::DrawnShape> VolumeRowCard::backgroundShapes(const QSizeF& size) const
 void VolumeRowCard::resizeEvent(QResizeEvent* event) {
     RepairDiskTableCellView::resizeEvent(event);
     const int left = width() - kRightMargin - kSizeWidth;
-    size_->setGeometry(left, kSizeTop, kSizeWidth, 18);
-    bar_->setGeometry(left, kBarTop, kSizeWidth, 6);
+    size_->move(left, kSizeTop);
+    bar_->move(left, kBarTop);
 }
 
 }  // namespace disktool

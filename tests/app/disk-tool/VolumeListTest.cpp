@@ -145,6 +145,8 @@ TEST(DiskToolList, RowsShowIconTypeSizeAndTheSelectedRowAloneIsTallWithButtons) 
     EXPECT_EQ(usbCell->typeLabel()->text(), "ExFAT");
     EXPECT_EQ(usbCell->nameLabel()->toolTip(), Qt::convertFromPlainText("USB", Qt::WhiteSpaceNoWrap));
     EXPECT_TRUE(usbCell->sizeLabel()->text().endsWith("/31.79 GB"));
+    EXPECT_FLOAT_EQ(h.cell(0)->capacityBar()->filledWidth(),
+                    DiskSizeProgress::filledWidthFor(220, disktool::usedPercent(*h.volume("Macintosh HD"))));
     for (int button = 0; button < disktool::VolumeRowCard::kButtonCount; ++button) {
         EXPECT_FALSE(usbCell->button(static_cast<disktool::VolumeRowCard::Button>(button))->isVisible())
             << button << " on an unselected row";
