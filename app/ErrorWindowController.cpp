@@ -11,13 +11,16 @@
 #include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/windows/WindowCentering.h"
 
+#include <QFrame>
+#include <QKeySequence>
 #include <QLabel>
+#include <QShortcut>
 
 namespace {
 
 // The layout, in the content view's Cocoa coordinates; the label wraps inside its frame.
 constexpr QSizeF kContentSize{400, 160};
-constexpr QRectF kLabelFrame{30, 70, 340, 66};
+constexpr QRectF kLabelFrame{30, 66, 340, 76};
 constexpr QRectF kDoneFrame{140, 22, 120, 36};
 
 }  // namespace
@@ -45,6 +48,7 @@ TCImageWindow* ErrorWindowController::window() {
 
 void ErrorWindowController::loadWindow() {
     window_ = std::make_unique<TCImageWindow>(kContentSize);  // clear, and movable by its background
+    window_->setFixedSize(window_->size());                   // the message wraps; the dialog keeps its size
     auto* cap = new PopWTopBgView(window_->titleBarView());   // owned by the title bar view
     kit::setCocoaFrame(cap, QRectF(0, -10, kContentSize.width(), 40));
     QWidget* content = window_->contentView();
@@ -63,6 +67,17 @@ void ErrorWindowController::loadWindow() {
     okButton_ = new TextImageButton(content);
     kit::setCocoaFrame(okButton_, kDoneFrame);
     connect(okButton_, &QAbstractButton::clicked, this, &ErrorWindowController::okButtonAction);
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        connect(new QShortcut(QKeySequence(key), window_.get()), &QShortcut::activated, this,
+                &ErrorWindowController::okButtonAction);  // owned by the window
+    }
+
+    // Without the window server's shadow a white dialog is lost on a white window: a grey edge sets it off.
+    auto* edge = new QFrame(window_.get());  // owned by the window
+    edge->setAttribute(Qt::WA_TransparentForMouseEvents);
+    edge->setStyleSheet(QStringLiteral(
+        "QFrame { border: 1px solid #C4CAD8; border-radius: 16px; background: transparent; }"));
+    edge->setGeometry(window_->rect());
 }
 
 void ErrorWindowController::windowDidLoad() {

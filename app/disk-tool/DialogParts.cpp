@@ -5,7 +5,10 @@
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
 
+#include <QFontMetrics>
+#include <QKeySequence>
 #include <QLabel>
+#include <QShortcut>
 
 namespace disktool {
 
@@ -43,6 +46,25 @@ TextImageButton* addImageButton(QWidget* parent, const QRectF& frame, const QStr
                                        family + QStringLiteral("_disable"));
     button->setTextWithName(title);
     return button;
+}
+
+QString elidedName(const QString& name, const QFont& font, int width) {
+    return QFontMetrics(font).elidedText(name, Qt::ElideMiddle, width);
+}
+
+void showWithName(QLabel* label, const QString& pattern, const QString& name) {
+    const int rest =
+        label->wordWrap() ? 0 : QFontMetrics(label->font()).horizontalAdvance(pattern.arg(QString()));
+    label->setText(pattern.arg(elidedName(name, label->font(), label->width() - rest)));
+}
+
+QString elidedName(const QString& name) {
+    return elidedName(name, kit::systemFont(13), 200);
+}
+
+void onEscape(QWidget* dialog, const std::function<void()>& cancel) {
+    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_Escape), dialog);  // owned by the dialog
+    QObject::connect(shortcut, &QShortcut::activated, dialog, cancel);
 }
 
 }  // namespace disktool

@@ -4,6 +4,9 @@
 #include <QRectF>
 #include <QString>
 
+#include <functional>
+
+class QFont;
 class QLabel;
 class QWidget;
 class TextImageButton;
@@ -24,5 +27,16 @@ QLabel* addLabel(QWidget* parent, const QRectF& frame, int pixelSize, const QCol
 // A four-image button of the family ("btn_pri", "btn_sec", …) with its title, usable.
 TextImageButton* addImageButton(QWidget* parent, const QRectF& frame, const QString& family,
                                 const QString& title);
+
+// A volume name for a dialog or a message: elided in the middle to at most `width` points of `font`, so a
+// long name is shortened, never clipped.
+QString elidedName(const QString& name, const QFont& font, int width);
+// The label shows `pattern` with the name elided to fit: on one line with the rest of the text, or, in a
+// label that wraps, within one line of its own.
+void showWithName(QLabel* label, const QString& pattern, const QString& name);
+// The same in the messages' font and a width that leaves room for the rest of a message.
+QString elidedName(const QString& name);
+// Escape does what the dialog's cancel button does, while its window is the active one.
+void onEscape(QWidget* dialog, const std::function<void()>& cancel);
 
 }  // namespace disktool

@@ -1,31 +1,44 @@
 #include "app/disk-tool/FormatEndViewController.h"
 
 #include "app/disk-tool/DialogParts.h"
+#include "app/disk-tool/VolumeCommands.h"
 #include "ui-kit/controls/TextImageButton.h"
 
 #include <QLabel>
 
 FormatEndViewController::FormatEndViewController(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    titleLabel_ = disktool::addLabel(this, QRectF(30, 106, 300, 28), 16, disktool::textColor(), true);
-    messageLabel_ = disktool::addLabel(this, QRectF(30, 66, 300, 38), 12, disktool::textColor(0.8));
+    titleLabel_ = disktool::addLabel(this, QRectF(30, 126, 300, 28), 16, disktool::textColor(), true);
+    messageLabel_ = disktool::addLabel(this, QRectF(30, 62, 300, 62), 12, disktool::textColor(0.8));
     messageLabel_->setWordWrap(true);
-    closeButton_ = disktool::addImageButton(this, QRectF(120, 20, 120, 36), QStringLiteral("btn_pri"),
+    messageLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    closeButton_ = disktool::addImageButton(this, QRectF(120, 16, 120, 36), QStringLiteral("btn_pri"),
                                             QStringLiteral("OK"));
     awakeFromNib();
-    changeResult(true);
+    changeResult(disktool::CommandResult::succeeded());
 }
 
 void FormatEndViewController::awakeFromNib() {
     connect(closeButton_, &QAbstractButton::clicked, this, &FormatEndViewController::closeWindow);
+    disktool::onEscape(this, [this] { closeWindow(); });
 }
 
-void FormatEndViewController::changeResult(bool succeeded) {
-    titleLabel_->setText(succeeded ? QStringLiteral("Format completed") : QStringLiteral("Format failed"));
-    messageLabel_->setText(succeeded
-                               ? QStringLiteral("The volume has been formatted and is ready to use.")
-                               : QStringLiteral("The volume could not be formatted. The list shows what "
-                                                "the disk holds now."));
+void FormatEndViewController::changeResult(const disktool::CommandResult& result) {
+    if (result.stopped) {
+        titleLabel_->setText(QStringLiteral("Format stopped"));
+        messageLabel_->setText(
+            QStringLiteral("The format was stopped before it had finished. Format the volume "
+                           "again before you use it."));
+    } else if (!result.done) {
+        titleLabel_->setText(QStringLiteral("Format failed"));
+        messageLabel_->setText(QStringLiteral("The volume could not be formatted.\n") + result.reason);
+    } else {
+        titleLabel_->setText(QStringLiteral("Format completed"));
+        messageLabel_->setText(result.checkTrouble.isEmpty()
+                                   ? QStringLiteral("The volume has been formatted and is ready to use.")
+                                   : QStringLiteral("The volume has been formatted.\n") +
+                                         result.checkTrouble);
+    }
 }
 
 void FormatEndViewController::closeWindow() {

@@ -6,18 +6,22 @@
 
 class QLabel;
 class TextImageButton;
+namespace disktool {
+struct CommandResult;
+}
 
-// The closing message of a format, with "OK", which closes it. It says whether the format succeeded; the
-// volume list shows what the disk holds now. The hosting window is not owned.
+// The closing message of a format, with "OK" (or Escape), which closes it. It says whether the format
+// succeeded, failed (with the tool's reason) or was stopped, and what the look at the volume afterwards could
+// not confirm; the volume list shows what the disk holds now. The hosting window is not owned.
 class FormatEndViewController : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr QSizeF kViewSize{360, 160};
+    static constexpr QSizeF kViewSize{360, 180};
 
     explicit FormatEndViewController(QWidget* parent = nullptr);
 
-    void changeResult(bool succeeded);
+    void changeResult(const disktool::CommandResult& result);
     void closeWindow();
 
     QWidget* superDelegate() const { return superDelegate_; }

@@ -1,20 +1,37 @@
 #include "app/disk-tool/FormatingViewController.h"
 
 #include "app/disk-tool/DialogParts.h"
+#include "ui-kit/controls/TextImageButton.h"
 
 #include <QLabel>
 
 FormatingViewController::FormatingViewController(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    disktool::addLabel(this, QRectF(30, 70, 300, 28), 16, disktool::textColor(), true)
+    disktool::addLabel(this, QRectF(30, 104, 300, 28), 16, disktool::textColor(), true)
         ->setText(QStringLiteral("Formatting…"));
-    QLabel* note = disktool::addLabel(this, QRectF(30, 24, 300, 40), 12, disktool::textColor(0.8));
+    QLabel* note = disktool::addLabel(this, QRectF(30, 64, 300, 40), 12, disktool::textColor(0.8));
     note->setWordWrap(true);
     note->setText(QStringLiteral("Please wait, and keep the disk connected until the format has finished."));
+    stopBut_ = disktool::addImageButton(this, QRectF(210, 16, 120, 36), QStringLiteral("btn_sec"),
+                                        QStringLiteral("Stop"));
+    stopBut_->setButtonEnabled(false);
+    connect(stopBut_, &QAbstractButton::clicked, this, &FormatingViewController::stopButAction);
 }
 
 void FormatingViewController::closeWindow() {
     if (superDelegate_) {
         superDelegate_->close();
     }
+}
+
+void FormatingViewController::setCancelFlag(const platform::CancelFlag& flag) {
+    cancel_ = flag;
+    stopBut_->setButtonEnabled(true);
+}
+
+void FormatingViewController::stopButAction() {
+    if (cancel_) {
+        cancel_->request();
+    }
+    stopBut_->setButtonEnabled(false);
 }

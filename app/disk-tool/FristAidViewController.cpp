@@ -50,10 +50,11 @@ void FristAidViewController::awakeFromNib() {
     connect(cancelBut_, &QAbstractButton::clicked, this, &FristAidViewController::closeWindow);
     connect(checkBut_, &QAbstractButton::clicked, this, &FristAidViewController::checkButAction);
     connect(repairBut_, &QAbstractButton::clicked, this, &FristAidViewController::repaireButAction);
+    disktool::onEscape(this, [this] { closeWindow(); });
 }
 
 void FristAidViewController::changeAidDiskName(const QString& name) {
-    topLabel_->setText(QStringLiteral("Run First Aid on '%1'?").arg(name));
+    disktool::showWithName(topLabel_, QStringLiteral("Run First Aid on '%1'?"), name);
 }
 
 void FristAidViewController::closeWindow() {

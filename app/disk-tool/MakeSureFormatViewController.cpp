@@ -66,12 +66,14 @@ void MakeSureFormatViewController::awakeFromNib() {
     connect(okButton_, &QAbstractButton::clicked, this, &MakeSureFormatViewController::okButtonAction);
     connect(noButton_, &QAbstractButton::clicked, this, &MakeSureFormatViewController::noButtonAction);
     connect(typeSelectBut_, &QAbstractButton::clicked, this, &MakeSureFormatViewController::openMenuAction);
+    disktool::onEscape(this, [this] { noButtonAction(); });
 }
 
 void MakeSureFormatViewController::setName(const QString& name, const QString& type) {
-    nameLabel_->setText(QStringLiteral("Format '%1'?").arg(name));
-    nodeLabel_->setText(
-        QStringLiteral("All data on '%1' will be deleted after format, do you want to format it?").arg(name));
+    disktool::showWithName(nameLabel_, QStringLiteral("Format '%1'?"), name);
+    disktool::showWithName(
+        nodeLabel_,
+        QStringLiteral("All data on '%1' will be deleted after format, do you want to format it?"), name);
     nameTextFiled_->setReadOnly(true);
     nameTextFiled_->setText(name);
     typeLabel_->setText(type);

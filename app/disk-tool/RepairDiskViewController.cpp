@@ -8,6 +8,7 @@
 #include "app/disk-tool/MakeSureFormatViewController.h"
 #include "app/disk-tool/ShowAidViewControllrt.h"
 #include "app/disk-tool/VolumeCommands.h"
+#include "app/disk-tool/VolumeRowCard.h"
 #include "platform/Dispatch.h"
 #include "platform/FileBrowser.h"
 #include "platform/Workspace.h"
@@ -16,20 +17,13 @@
 #include "services/disks/ExecCommand.h"
 #include "services/disks/WatchMountUnmount.h"
 #include "services/utilities/KVLinkUrl.h"
-#include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/NamedImage.h"
-#include "ui-kit/controls/ButtonLabel.h"
-#include "ui-kit/controls/DiskSizeProgress.h"
 #include "ui-kit/controls/TextImageButton.h"
-#include "ui-kit/tables/RepairDiskTableCellView.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StatusAttachedWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
-#include <QTextDocument>
 #include <QUrl>
 
 #include <algorithm>
@@ -38,6 +32,8 @@
 namespace {
 
 using Guard = QPointer<RepairDiskViewController>;
+using disktool::CommandResult;
+using disktool::VolumeRowCard;
 
 RepairDiskViewController::Delays delays;  // read and set on the main thread
 
@@ -47,43 +43,14 @@ const QString kNameColumn = QStringLiteral("Name");
 constexpr QSizeF kScreenSize{776, 558};
 constexpr QRectF kTitleFrame{32, 514, 280, 30};
 constexpr QRectF kTableFrame{32, 50, 712, 452};
-constexpr QRectF kLoadingFrame{32, 50, 712, 452 - CustomTableView::kHeaderHeight};
+constexpr QRectF kListFrame{32, 50, 712, 452 - CustomTableView::kHeaderHeight};
 constexpr QRectF kHelpFrame{672, 14, 72, 24};
+// Inside the view shown when the list cannot be read.
+constexpr QRectF kUnreadableTextFrame{40, 230, 632, 40};
+constexpr QRectF kTryAgainFrame{296, 180, 120, 36};
 
-// A row's card, in Qt coordinates from its top edge: a row is 48 or 88 points high and its views keep their
-// distance from the top, so a 48-point row shows the upper part and the selected 88-point row the buttons
-// too.
-constexpr QRect kIconFrame{24, 8, 32, 32};
-constexpr QRect kNameFrame{68, 5, 330, 20};
-constexpr QRect kTypeFrame{68, 25, 200, 16};
-constexpr QRect kEditFrame{68, 3, 300, 24};
-constexpr QRect kSaveFrame{376, 3, 72, 24};
-constexpr QRect kSizeFrame{470, 6, 220, 18};
-constexpr QRect kBarFrame{470, 28, 220, 6};
-constexpr int kButtonsTop = 54;
-constexpr int kButtonWidth = 72;
-constexpr int kButtonStep = 80;
-
-struct RowButton {
-    const char* identifier;
-    void (RepairDiskViewController::*action)();
-};
-// In their order along the selected row; "save" sits beside the rename field instead.
-constexpr RowButton kRowButtons[] = {
-    {"open", &RepairDiskViewController::OpenButtonAction},
-    {"mount", &RepairDiskViewController::mountButtonAction},
-    {"fristaid", &RepairDiskViewController::aidtButAction},
-    {"rename", &RepairDiskViewController::renameButtonAction},
-    {"format", &RepairDiskViewController::formatButtonAction},
-    {"eject", &RepairDiskViewController::ejectButtonAction},
-};
-
-QString volumeIcon(const VolumeObj& volume) {
-    if (volume.bCanEject) {
-        return QStringLiteral("ic_repair_usb");
-    }
-    return volume.volumeMountPoint == u"/" ? QStringLiteral("ic_repair_os")
-                                           : QStringLiteral("ic_repair_disk");
+int milliseconds(std::chrono::milliseconds duration) {
+    return static_cast<int>(duration.count());
 }
 
 // The tool family, which is its own switched-off image.
@@ -93,39 +60,18 @@ void setToolImages(TextImageButton* button) {
                                        QStringLiteral("btn_tool_hover"), QStringLiteral("btn_tool"));
 }
 
-QString sizeText(const VolumeObj& volume) {
-    return KVPublicUtilities::longlongConvertVolSpace(volume.volumeTotalSizeNum - volume.volumeFreeSizeNum) +
-           u'/' + volume.volumeTotalSize;
-}
-
-float usedPercent(const VolumeObj& volume) {
-    if (volume.volumeTotalSizeNum <= 0) {
-        return 0;
-    }
-    const double free = static_cast<double>(volume.volumeFreeSizeNum);
-    return static_cast<float>(100.0 - free / static_cast<double>(volume.volumeTotalSizeNum) * 100.0);
-}
-
-QLabel* addRowLabel(QWidget* cell, const char* identifier, const QRect& frame, int pixelSize, double alpha) {
-    QLabel* label = disktool::makeLabel(cell, pixelSize, disktool::textColor(alpha));
-    label->setObjectName(QLatin1String(identifier));
-    label->setGeometry(frame);
-    return label;
-}
-
-// A label's text, and the same as its tooltip; tooltips take markup, so the text is escaped for them.
-QLabel* showText(QWidget* cell, const char* identifier, const QString& text) {
-    auto* label = cell->findChild<QLabel*>(QLatin1String(identifier));
-    label->setText(text);
-    label->setToolTip(Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap));
-    return label;
+QWidget* addListOverlay(QWidget* screen) {
+    auto* overlay = new QWidget(screen);  // owned by the screen
+    kit::setCocoaFrame(overlay, kListFrame);
+    overlay->hide();
+    return overlay;
 }
 
 // First Aid on the global queue: its rows and the bar go to the output window on the main queue, in order.
 void runFirstAid(const QPointer<ShowAidViewControllrt>& output, const platform::ToolCommand& command,
-                 const platform::CancelFlag& stop, int delayMs) {
-    const QString outcome =
-        disktool::runFirstAid(command, stop, delayMs, [&](const QString& text, int pieces) {
+                 const platform::CancelFlag& stop, const RepairDiskViewController::Delays& waits) {
+    const QString verdict = disktool::runFirstAid(
+        command, stop, waits.firstAid, waits.firstAidDeadline, [&](const QString& text, int pieces) {
             // Bytes that are not UTF-8 come as an empty text: no row, yet the bar moves.
             platform::mainAsync([output, text, pieces] {
                 if (output) {
@@ -138,11 +84,9 @@ void runFirstAid(const QPointer<ShowAidViewControllrt>& output, const platform::
                 }
             });
         });
-    platform::mainAsync([output, outcome] {
+    platform::mainAsync([output, verdict] {
         if (output) {
-            if (!outcome.isEmpty()) {
-                output->changeShowOutPut(outcome);
-            }
+            output->changeShowOutPut(verdict);
             output->setProgressValue(ShowAidViewControllrt::kEndValue);
         }
     });
@@ -173,13 +117,20 @@ void RepairDiskViewController::buildView() {
     parTableView_->addTableColumn(kNameColumn, QStringLiteral("Volumes"));
     parTableView_->registerViewFactory(kNameColumn, [this](QWidget* parent) { return makeCell(parent); });
 
-    loadProView_ = new QWidget(this);  // owned by the screen
-    kit::setCocoaFrame(loadProView_, kLoadingFrame);
-    QLabel* loading = disktool::addLabel(loadProView_, QRectF(QPointF(), kLoadingFrame.size()), 14,
-                                         disktool::textColor(0.7));
+    loadProView_ = addListOverlay(this);
+    QLabel* loading =
+        disktool::addLabel(loadProView_, QRectF(QPointF(), kListFrame.size()), 14, disktool::textColor(0.7));
     loading->setText(QStringLiteral("Loading volumes…"));
     loading->setAlignment(Qt::AlignCenter);
-    loadProView_->hide();
+
+    unreadableView_ = addListOverlay(this);
+    QLabel* unreadable =
+        disktool::addLabel(unreadableView_, kUnreadableTextFrame, 14, disktool::textColor(0.8));
+    unreadable->setText(QStringLiteral("The list of volumes could not be read."));
+    unreadable->setAlignment(Qt::AlignCenter);
+    tryAgainButton_ = disktool::addImageButton(unreadableView_, kTryAgainFrame, QStringLiteral("btn_sec"),
+                                               QStringLiteral("Try Again"));
+    connect(tryAgainButton_, &QAbstractButton::clicked, this, &RepairDiskViewController::getallVolumes);
 
     helpButton_ = new TextImageButton(this);  // owned by the screen
     kit::setCocoaFrame(helpButton_, kHelpFrame);
@@ -199,39 +150,28 @@ void RepairDiskViewController::awakeFromNib() {
 }
 
 QWidget* RepairDiskViewController::makeCell(QWidget* parent) {
-    auto* cell = new RepairDiskTableCellView(parent);  // owned by the table
-    auto* icon = new QLabel(cell);
-    icon->setObjectName(QStringLiteral("icon"));
-    icon->setGeometry(kIconFrame);
-    icon->setScaledContents(true);
-    addRowLabel(cell, "name", kNameFrame, 14, 1.0);
-    addRowLabel(cell, "type", kTypeFrame, 12, 0.6);
-    addRowLabel(cell, "size", kSizeFrame, 12, 0.8)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto* edit = new QWidget(cell);
-    edit->setObjectName(QStringLiteral("editname"));
-    edit->setGeometry(kEditFrame);
-    auto* field = new QLineEdit(edit);  // owned by its holder
-    field->setFont(kit::systemFont(13));
-    field->setGeometry(edit->rect());
-    connect(field, &QLineEdit::textEdited, this, &RepairDiskViewController::controlTextDidChange);
-    auto* bar = new DiskSizeProgress(cell);
-    bar->setObjectName(QStringLiteral("pro"));
-    bar->setGeometry(kBarFrame);
-
-    const auto addButton = [&](const char* identifier, const QRect& frame,
-                               void (RepairDiskViewController::*action)()) {
-        auto* button = new TextImageButton(cell);
-        button->setObjectName(QLatin1String(identifier));
-        button->setGeometry(frame);
-        connect(button, &QAbstractButton::clicked, this, action);
+    auto* card = new VolumeRowCard(parent);  // owned by the table
+    connect(card->renameField(), &QLineEdit::textEdited, this,
+            &RepairDiskViewController::controlTextDidChange);
+    connect(card->renameField(), &QLineEdit::returnPressed, this,
+            &RepairDiskViewController::saveButtonAction);
+    static constexpr std::pair<VolumeRowCard::Button, void (RepairDiskViewController::*)()> kActions[] = {
+        {VolumeRowCard::Open, &RepairDiskViewController::OpenButtonAction},
+        {VolumeRowCard::Mount, &RepairDiskViewController::mountButtonAction},
+        {VolumeRowCard::FirstAid, &RepairDiskViewController::aidtButAction},
+        {VolumeRowCard::Rename, &RepairDiskViewController::renameButtonAction},
+        {VolumeRowCard::Format, &RepairDiskViewController::formatButtonAction},
+        {VolumeRowCard::Eject, &RepairDiskViewController::ejectButtonAction},
+        {VolumeRowCard::Save, &RepairDiskViewController::saveButtonAction},
     };
-    addButton("save", kSaveFrame, &RepairDiskViewController::saveButtonAction);
-    int left = kNameFrame.left();
-    for (const RowButton& each : kRowButtons) {
-        addButton(each.identifier, QRect(left, kButtonsTop, kButtonWidth, 24), each.action);
-        left += kButtonStep;
+    for (const auto& [button, action] : kActions) {
+        connect(card->button(button), &QAbstractButton::clicked, this, action);
     }
-    return cell;
+    return card;
+}
+
+VolumeRowCard* RepairDiskViewController::card(int row) const {
+    return qobject_cast<VolumeRowCard*>(parTableView_->viewAtColumn(0, row));
 }
 
 void RepairDiskViewController::loadData() {
@@ -247,13 +187,14 @@ void RepairDiskViewController::getallVolumes() {
     }
     reloadPending_ = false;
     isLoadValueing = true;
-    platform::mainAfter(delays.reloadGateMs, [guard = Guard(this)] {
+    platform::mainAfter(milliseconds(delays.reloadGate), [guard = Guard(this)] {
         if (guard) {
             guard->setIsLoadValueing();
         }
     });
     isRenameEdit_ = false;
     isScanV = true;
+    unreadableView_->hide();
     loadProView_->show();
     loadProView_->raise();
     selectVolume = nullptr;
@@ -278,21 +219,32 @@ void RepairDiskViewController::getallVolumes() {
 }
 
 void RepairDiskViewController::installVolumes(std::optional<std::vector<VolumeObj>> volumes) {
-    loadProView_->hide();
-    selectIndex = 0;
     isRenameEdit_ = false;
     isScanV = false;
-    parTableView_->setSelectNum(0);
     if (volumes) {
+        loadProView_->hide();
         allVolumeArr = std::move(*volumes);
+        // Every Mac lists at least its system volume: an empty list is one diskutil did not give.
+        unreadableView_->setVisible(allVolumeArr.empty());
+        unreadableView_->raise();
     } else {
-        reloadPending_ = true;  // the enumerator was busy: no list this time
+        reloadPending_ = true;  // the enumerator was busy: no list this time, the loading view stays
     }
-    selectVolume = allVolumeArr.empty() ? nullptr : &allVolumeArr.front();
+    selectIndex = rowToSelect();
+    parTableView_->setSelectNum(selectIndex);
+    selectVolume = allVolumeArr.empty() ? nullptr : &allVolumeArr[static_cast<size_t>(selectIndex)];
     parTableView_->reloadData();
     if (reloadPending_ && !isLoadValueing) {
         getallVolumes();
     }
+}
+
+int RepairDiskViewController::rowToSelect() const {
+    const auto acted =
+        std::find_if(allVolumeArr.begin(), allVolumeArr.end(),
+                     [this](const VolumeObj& volume) { return volume.volumePath == actedOn_; });
+    return actedOn_.isEmpty() || acted == allVolumeArr.end() ? 0
+                                                             : static_cast<int>(acted - allVolumeArr.begin());
 }
 
 std::optional<QVariantMap> RepairDiskViewController::getDisjInfo(const QString& name) {
@@ -317,30 +269,12 @@ void RepairDiskViewController::getVolumeAllObjWithVolumeName(const QString& name
     if (!info) {
         return;
     }
-    const auto text = [&](const char* key) { return info->value(QLatin1String(key)).toString(); };
-    const auto bytes = [&](const char* key) { return info->value(QLatin1String(key)).toLongLong(); };
-    VolumeObj volume;
-    volume.volumeName = text("VolumeName");
-    volume.volumePath = text("DeviceNode");
+    VolumeObj volume = disktool::volumeFromInfo(*info);
     if (volume.volumeName.isEmpty() || volume.volumeName == u"EFI" || listed([&](const VolumeObj& other) {
             return other.volumeName == volume.volumeName && other.volumePath == volume.volumePath;
         })) {
         return;
     }
-    volume.BusProtocol = text("BusProtocol");
-    volume.bCanEject = info->value(QStringLiteral("Ejectable")).toBool();
-    volume.diskType = text("FilesystemName");
-    volume.volumeTotalSizeNum = bytes("TotalSize");
-    volume.volumeFreeSizeNum = bytes(volume.diskType == u"APFS" ? "APFSContainerFree" : "FreeSpace");
-    volume.volumeTotalSize =
-        byteToSizeWithByte(static_cast<quint64>(std::max<qint64>(0, volume.volumeTotalSizeNum)));
-    volume.volumeFreeSize =
-        byteToSizeWithByte(static_cast<quint64>(std::max<qint64>(0, volume.volumeFreeSizeNum)));
-    volume.volRootDir = volume.volumePath;
-    volume.parentWholeDisk = text("ParentWholeDisk");
-    volume.volumeMountPoint = text("MountPoint");
-    volume.diskUUID = text("VolumeUUID");
-
     // The selection points into the list, which may move as it grows.
     const std::ptrdiff_t selected = selectVolume ? selectVolume - allVolumeArr.data() : -1;
     allVolumeArr.push_back(std::move(volume));
@@ -350,23 +284,12 @@ void RepairDiskViewController::getVolumeAllObjWithVolumeName(const QString& name
     parTableView_->reloadData();
 }
 
+bool RepairDiskViewController::containsChinese(const QString& text) {
+    return disktool::containsChinese(text);
+}
+
 QString RepairDiskViewController::byteToSizeWithByte(quint64 bytes) {
-    if (bytes < 1000) {
-        return QString::asprintf("%.0f byte", static_cast<double>(bytes));
-    }
-    static constexpr std::pair<quint64, const char*> kUnits[] = {
-        {999'999ULL, "KB"}, {999'999'999ULL, "MB"}, {999'999'999'999ULL, "GB"}};
-    double divisor = 1000.0;
-    const char* unit = "TB";
-    for (const auto& [limit, name] : kUnits) {
-        if (bytes <= limit) {
-            unit = name;
-            break;
-        }
-        divisor *= 1000.0;
-    }
-    const auto quotient = static_cast<float>(static_cast<double>(bytes) / divisor);
-    return QString::asprintf("%.2f %s", static_cast<double>(quotient), unit);
+    return disktool::byteToSizeWithByte(bytes);
 }
 
 void RepairDiskViewController::setIsLoadValueing() {
@@ -377,13 +300,7 @@ void RepairDiskViewController::setIsLoadValueing() {
 }
 
 bool RepairDiskViewController::isVolumeMounted() const {
-    if (!selectVolume) {
-        return false;
-    }
-    if (selectVolume->volumeFreeSizeNum != 0 && selectVolume->diskType != u"APFS") {
-        return true;
-    }
-    return !selectVolume->volumeMountPoint.isEmpty();
+    return selectVolume && disktool::isMounted(*selectVolume);
 }
 
 int RepairDiskViewController::numberOfRowsInTableView(CustomTableView* /*tableView*/) {
@@ -397,6 +314,7 @@ double RepairDiskViewController::heightOfRow(CustomTableView* /*tableView*/, int
 bool RepairDiskViewController::shouldSelectRow(CustomTableView* tableView, int row) {
     selectIndex = row;
     isRenameEdit_ = false;
+    actedOn_.clear();  // the user's choice wins over the volume acted on last
     tableView->setSelectNum(row);
     if (row >= 0 && row < static_cast<int>(allVolumeArr.size())) {
         selectVolume = &allVolumeArr[static_cast<size_t>(row)];
@@ -412,64 +330,44 @@ QWidget* RepairDiskViewController::viewForTableColumn(CustomTableView* tableView
     }
     const VolumeObj& volume = allVolumeArr[static_cast<size_t>(row)];
     const bool selected = row == selectIndex;
-    const bool renaming = isRenameEdit_ && selected;
-    auto* cell = static_cast<RepairDiskTableCellView*>(tableView->makeViewWithIdentifier(kNameColumn));
-    cell->setIsSelect(false);
-    cell->setIsSelect(selected);
-    cell->update();
-
-    cell->findChild<QLabel*>(QStringLiteral("icon"))
-        ->setPixmap(kit::NamedImage::imageNamed(volumeIcon(volume)).pixmap());
-    auto* name = showText(cell, "name", volume.volumeName);
-    name->setVisible(!renaming);
-    showText(cell, "type", volume.diskType);
-    showText(cell, "size", sizeText(volume));
-    auto* edit = cell->findChild<QWidget*>(QStringLiteral("editname"));
-    for (QLineEdit* field : edit->findChildren<QLineEdit*>()) {
-        field->setText(volume.volumeName);
-    }
-    edit->setVisible(renaming);
-    cell->findChild<DiskSizeProgress*>(QStringLiteral("pro"))->changeProgressValue(usedPercent(volume));
-    for (QObject* child : cell->children()) {
-        if (auto* button = qobject_cast<TextImageButton*>(child)) {
-            fillButton(button, volume, selected);
-        }
-    }
-    return cell;
+    auto* card = qobject_cast<VolumeRowCard*>(tableView->makeViewWithIdentifier(kNameColumn));
+    card->setIsSelect(false);
+    card->setIsSelect(selected);
+    card->update();
+    card->showVolume(volume, isRenameEdit_ && selected);
+    fillButtons(card, volume, selected);
+    return card;
 }
 
-void RepairDiskViewController::fillButton(TextImageButton* button, const VolumeObj& volume, bool selected) {
-    button->setVisible(selected);
-    setToolImages(button);
-    const QString identifier = button->objectName();
-    const bool mounted = isVolumeMounted();
-    bool enabled = !isRenameEdit_;
-    QString text;
-    if (identifier == u"save") {
-        text = QStringLiteral("Save");
-        enabled = true;
-        button->setVisible(isRenameEdit_ && selected);
-    } else if (identifier == u"open") {
-        text = QStringLiteral("Open");
-        enabled = enabled && mounted;
-    } else if (identifier == u"mount") {
-        isMount = mounted;
-        text = mounted ? QStringLiteral("Unmount") : QStringLiteral("Mount");
-        enabled = enabled && volume.bCanEject;
-    } else if (identifier == u"fristaid") {
-        text = QStringLiteral("Frist Aid");
-        enabled = enabled && mounted;
-    } else if (identifier == u"rename") {
-        text = QStringLiteral("Rename");
-    } else if (identifier == u"format") {
-        text = QStringLiteral("Format");
-        enabled = enabled && volume.volumeMountPoint != u"/";
-    } else if (identifier == u"eject") {
-        text = QStringLiteral("Eject");
-        enabled = enabled && volume.bCanEject;
+void RepairDiskViewController::fillButtons(VolumeRowCard* card, const VolumeObj& volume, bool selected) {
+    const bool mounted = disktool::isMounted(volume);
+    // Nothing while the row renames or a command runs on its volume; the system's own volumes keep their
+    // names and data.
+    const bool idle = !isRenameEdit_ && !busy_.contains(volume.volumePath);
+    const bool changeable = idle && !disktool::isRunningSystem(volume);
+    const struct {
+        VolumeRowCard::Button button;
+        const char* text;
+        bool enabled;
+    } offers[] = {
+        {VolumeRowCard::Open, "Open", idle && mounted},
+        {VolumeRowCard::Mount, mounted ? "Unmount" : "Mount", idle && volume.bCanEject},
+        {VolumeRowCard::FirstAid, "Frist Aid", idle && mounted},
+        {VolumeRowCard::Rename, "Rename", changeable},
+        {VolumeRowCard::Format, "Format", changeable},
+        {VolumeRowCard::Eject, "Eject", idle && volume.bCanEject},
+        {VolumeRowCard::Save, "Save", true},
+    };
+    for (const auto& offer : offers) {
+        TextImageButton* button = card->button(offer.button);
+        setToolImages(button);
+        button->setTextWithName(QLatin1String(offer.text));
+        button->setButtonEnabled(offer.enabled);
+        button->setVisible(selected && (offer.button != VolumeRowCard::Save || isRenameEdit_));
     }
-    button->setTextWithName(text);
-    button->setButtonEnabled(enabled);
+    if (selected) {
+        isMount = mounted;
+    }
 }
 
 void RepairDiskViewController::controlTextDidChange(const QString& text) {
@@ -488,46 +386,83 @@ void RepairDiskViewController::OpenButtonAction() {
     }
 }
 
-void RepairDiskViewController::mountButtonAction() {
-    if (!selectVolume || selectVolume->volumePath.isEmpty()) {
-        return;
-    }
-    const QString device = selectVolume->volumePath;
-    const bool wasMounted = isMount;
-    isMount = !isMount;
-    platform::globalAsync([guard = Guard(this), device, wasMounted] {
-        eraserExecCommand(wasMounted ? disk::DiskUtilCommands::unmount(device)
-                                     : disk::DiskUtilCommands::mount(device));
-        platform::mainAsync([guard] {
+void RepairDiskViewController::runOnVolume(const VolumeObj& volume, Command command, Finished finished) {
+    busy_.insert(volume.volumePath);
+    actedOn_ = volume.volumePath;
+    parTableView_->reloadData();
+    platform::globalAsync([guard = Guard(this), device = volume.volumePath, command = std::move(command),
+                           finished = std::move(finished)] {
+        const CommandResult result = command();
+        platform::mainAsync([guard, device, result, finished] {
             if (guard) {
-                guard->getallVolumes();
+                guard->busy_.remove(device);
+                finished(result);
             }
         });
     });
 }
 
+void RepairDiskViewController::reportResult(const CommandResult& result, const QString& failed,
+                                            const QString& done) {
+    if (!result.done) {
+        showError(failed + u'\n' + result.reason);
+    } else if (!result.checkTrouble.isEmpty()) {
+        showError(done + u'\n' + result.checkTrouble);
+    }
+}
+
+void RepairDiskViewController::mountButtonAction() {
+    if (!selectVolume || selectVolume->volumePath.isEmpty() || busy_.contains(selectVolume->volumePath)) {
+        return;
+    }
+    // The state as the row shows it: a second click waits for the first command's result.
+    const bool unmount = isMount;
+    const QString device = selectVolume->volumePath;
+    const QString name = disktool::elidedName(selectVolume->volumeName);
+    runOnVolume(
+        *selectVolume,
+        [device, unmount] {
+            return unmount ? disktool::unmountVolume(device) : disktool::mountVolume(device);
+        },
+        [this, name, unmount](const CommandResult& result) {
+            parTableView_->reloadData();  // usable again
+            reportResult(result,
+                         (unmount ? QStringLiteral("'%1' could not be unmounted.")
+                                  : QStringLiteral("'%1' could not be mounted."))
+                             .arg(name),
+                         {});
+            getallVolumes();
+        });
+}
+
 void RepairDiskViewController::ejectButtonAction() {
-    if (!selectVolume || selectVolume->volumePath.isEmpty()) {
+    if (!selectVolume || selectVolume->volumePath.isEmpty() || busy_.contains(selectVolume->volumePath)) {
         return;
     }
     // By the identifier: diskutil ejects the disk that holds it, and a partition of a disk with a master
     // boot record has no disk UUID.
     const QString device = selectVolume->volumePath;
-    platform::globalAsync([guard = Guard(this), device] {
-        aepairExecCommand(disk::DiskUtilCommands::eject(device));
-        platform::mainAsync([guard] {
-            if (guard) {
-                guard->parTableView_->reloadData();
-            }
+    const QString name = disktool::elidedName(selectVolume->volumeName);
+    runOnVolume(
+        *selectVolume, [device] { return disktool::ejectVolume(device); },
+        [this, name](const CommandResult& result) {
+            parTableView_->reloadData();  // the list itself follows the unmount notifications
+            reportResult(result, QStringLiteral("'%1' could not be ejected.").arg(name), {});
         });
-    });
 }
 
 void RepairDiskViewController::renameButtonAction() {
+    if (!selectVolume || busy_.contains(selectVolume->volumePath)) {
+        return;
+    }
     editStr.clear();
-    renameTarget_ = selectVolume ? std::optional<VolumeObj>(*selectVolume) : std::nullopt;
+    renameTarget_ = *selectVolume;
     isRenameEdit_ = true;
     parTableView_->reloadData();
+    if (VolumeRowCard* selected = card(selectIndex)) {
+        selected->renameField()->setFocus();
+        selected->renameField()->selectAll();
+    }
 }
 
 void RepairDiskViewController::saveButtonAction() {
@@ -536,36 +471,31 @@ void RepairDiskViewController::saveButtonAction() {
     editStr.clear();
     isRenameEdit_ = false;
     renameTarget_.reset();
-    if (!target || typed.isEmpty() || typed == u" ") {
+    if (!target || typed.isEmpty() || typed == u" " || disktool::isRunningSystem(*target)) {
         parTableView_->reloadData();
         return;
     }
-    const QString name =
-        target->diskType.toLower().contains(QStringLiteral("fat32")) ? fat32Name(typed) : typed;
-    const bool renamed = disktool::renameVolume(target->volumePath, name);
-    if (renamed && selectVolume && selectVolume->volumePath == target->volumePath) {
+    const QString name = disktool::renameName(*target, typed);
+    const QString device = target->volumePath;
+    runOnVolume(
+        *target, [device, name] { return disktool::renameVolume(device, name); },
+        [this, volume = *target, name](const CommandResult& result) {
+            renameFinished(volume, name, result);
+        });
+}
+
+void RepairDiskViewController::renameFinished(const VolumeObj& volume, const QString& name,
+                                              const CommandResult& result) {
+    if (result.done && selectVolume && selectVolume->volumePath == volume.volumePath) {
         selectVolume->volumeName = name;
     }
     parTableView_->reloadData();
+    const QString from = disktool::elidedName(volume.volumeName);
+    const QString to = disktool::elidedName(name);
+    reportResult(result, QStringLiteral("'%1' could not be renamed to '%2'.").arg(from, to),
+                 QStringLiteral("'%1' was renamed to '%2'.").arg(from, to));
     // A rename moves the mount point, and a refused one leaves the old name: the list shows what is true.
     getallVolumes();
-    if (!renamed) {
-        showError(QStringLiteral("'%1' could not be renamed to '%2'.").arg(target->volumeName, name));
-    }
-}
-
-bool RepairDiskViewController::containsChinese(const QString& text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](QChar c) { return c.unicode() > 0x4E00 && c.unicode() < 0x9FFF; });
-}
-
-QString RepairDiskViewController::fat32Name(const QString& name) {
-    return containsChinese(name) ? QStringLiteral("NEW") : name.toUpper().left(11);
-}
-
-QString RepairDiskViewController::eraseName(const QString& name, const QString& type) {
-    const QString named = name.isEmpty() || name == u" " ? QStringLiteral("NEW") : name;
-    return type == u"MS-DOS FAT32" ? fat32Name(named) : named;
 }
 
 template <class Controller>
@@ -592,7 +522,8 @@ QPointF RepairDiskViewController::dialogPoint(double dx) const {
 }
 
 void RepairDiskViewController::formatButtonAction() {
-    if (!selectVolume) {
+    if (!selectVolume || busy_.contains(selectVolume->volumePath) ||
+        disktool::isRunningSystem(*selectVolume)) {
         return;
     }
     formatTarget_ = *selectVolume;
@@ -610,22 +541,21 @@ void RepairDiskViewController::makeSureToFormatSelectVolumeWithName(const QStrin
     const VolumeObj volume = *formatTarget_;
     // An APFS volume keeps its type and takes the name as typed; the others follow the erase's name rules.
     const bool apfs = volume.diskType.toLower().contains(QStringLiteral("apfs"));
-    const QString erasedName = apfs ? name : eraseName(name, type);
+    const QString erasedName = apfs ? name : disktool::eraseName(name, type);
     formatRunning_ = true;
+    formatStop_ = platform::CancelFlag();
     const int run = ++formatRuns_;
-    platform::mainAfter(delays.formatingViewMs, [guard = Guard(this), run] {
+    platform::mainAfter(milliseconds(delays.formatingView), [guard = Guard(this), run] {
         if (guard && guard->formatRuns_ == run) {
             guard->showFormatingView();
         }
     });
-    platform::globalAsync([guard = Guard(this), volume, erasedName, type] {
-        const bool succeeded = disktool::formatVolume(volume, erasedName, type);
-        platform::mainAsync([guard, succeeded] {
-            if (guard) {
-                guard->formatCompleted(succeeded);
-            }
-        });
-    });
+    runOnVolume(
+        volume,
+        [volume, erasedName, type, stop = formatStop_] {
+            return disktool::formatVolume(volume, erasedName, type, stop);
+        },
+        [this](const CommandResult& result) { formatCompleted(result); });
 }
 
 void RepairDiskViewController::showFormatingView() {
@@ -633,30 +563,30 @@ void RepairDiskViewController::showFormatingView() {
     if (!formatRunning_) {
         return;
     }
-    makeDialog(formating_, -3, AttachedWindowSideBelow, 5.0f);
+    makeDialog(formating_, -3, AttachedWindowSideBelow, 5.0f)->setCancelFlag(formatStop_);
     runDialog(formating_);
 }
 
-void RepairDiskViewController::formatCompleted(bool succeeded) {
+void RepairDiskViewController::formatCompleted(const CommandResult& result) {
     formatRunning_ = false;
     if (formating_.controller) {
         formating_.controller->closeWindow();
     }
     getallVolumes();
-    platform::mainAfter(delays.formatEndMs, [guard = Guard(this), succeeded] {
+    platform::mainAfter(milliseconds(delays.formatEnd), [guard = Guard(this), result] {
         if (guard) {
-            guard->showFormatEndWindow(succeeded);
+            guard->showFormatEndWindow(result);
         }
     });
 }
 
-void RepairDiskViewController::showFormatEndWindow(bool succeeded) {
-    makeDialog(formatEnd_, -3, AttachedWindowSideBelow, 5.0f)->changeResult(succeeded);
+void RepairDiskViewController::showFormatEndWindow(const CommandResult& result) {
+    makeDialog(formatEnd_, -3, AttachedWindowSideBelow, 5.0f)->changeResult(result);
     runDialog(formatEnd_);
 }
 
 void RepairDiskViewController::aidtButAction() {
-    if (!selectVolume || selectVolume->volumePath.isEmpty()) {
+    if (!selectVolume || selectVolume->volumePath.isEmpty() || busy_.contains(selectVolume->volumePath)) {
         return;
     }
     firstAidTarget_ = *selectVolume;
@@ -686,8 +616,9 @@ void RepairDiskViewController::startFirstAid(bool repair) {
     output->setCancelFlag(stop);
     const platform::ToolCommand command =
         repair ? disk::DiskUtilCommands::repairvolume(device) : disk::DiskUtilCommands::verifyvolume(device);
-    platform::globalAsync([target = QPointer<ShowAidViewControllrt>(output), command, stop,
-                           delay = delays.firstAidMs] { runFirstAid(target, command, stop, delay); });
+    platform::globalAsync([target = QPointer<ShowAidViewControllrt>(output), command, stop, waits = delays] {
+        runFirstAid(target, command, stop, waits);
+    });
     runDialog(showAid_);
 }
 

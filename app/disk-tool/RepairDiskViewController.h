@@ -3,17 +3,21 @@
 #include "app/disk-tool/FristAidVCDelegate.h"
 #include "app/disk-tool/MakeSureFormatVCDelegate.h"
 #include "app/disk-tool/ShowAidVCDelegate.h"
+#include "platform/CancelFlag.h"
 #include "platform/NotificationCenter.h"
 #include "services/disks/VolumeObj.h"
-#include "ui-kit/windows/AttachedWindowGeometry.h"
 #include "ui-kit/tables/CustomTableView.h"
+#include "ui-kit/windows/AttachedWindowGeometry.h"
 
 #include <QPointF>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QVariantMap>
 #include <QWidget>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -27,34 +31,45 @@ class ShowAidViewControllrt;
 class StatusAttachedWindow;
 class TextImageButton;
 class WatchMountUnmount;
+namespace disktool {
+struct CommandResult;
+class VolumeRowCard;
+}  // namespace disktool
 
 // The Disk Tool screen: one row per volume that the volume enumerator lists, and on the selected row Open,
 // Mount or Unmount, First Aid, Rename (inline, with Save), Format and Eject, plus a help link.
 //
 // Every action works on the volume as it was when the user clicked: its record is copied then, and the
 // command addresses it by its BSD identifier, so a list reload during a confirmation, or during the wait
-// before First Aid starts, never moves the action to another row. A format checks again, just before it
-// erases, that the identifier still names that volume. The list reloads on the volume notifications and
-// after mount, unmount, rename and format; a reload asked for while one runs, or within the gate after the
-// last one began, is done once (and only once) when both have passed, so the list never stays stale.
+// before First Aid starts, never moves the action to another row. While a command runs on a volume, that
+// row offers nothing, and its state changes only from the command's result; a failure is shown with the
+// tool's own reason. Volumes of the running system are never renamed or formatted. The volume acted on stays
+// selected across the reloads that follow, while it is listed. A reload asked for while one runs, or within
+// the gate after the last one began, is done once (and only once) when both have passed. A list that cannot
+// be read says so and offers to try again.
 //
-// The list, the actions and the dialogs live on the main thread; enumeration, mount, unmount, eject, format
-// and First Aid run on the global queue. A rename waits for diskutil on the main thread.
+// The list, the actions and the dialogs live on the main thread; enumeration and every command run on the
+// global queue.
 class RepairDiskViewController : public QWidget,
                                  public CustomTableViewDataSource,
                                  public FristAidVCDelegate,
                                  public ShowAidVCDelegate,
                                  public MakeSureFormatVCDelegate {
+    Q_OBJECT
+
 public:
     static constexpr double kSelectedRowHeight = 88.0;
     static constexpr double kRowHeight = 48.0;
 
-    // The documented waits. Tests shorten them here; the product never changes them.
+    // The documented waits, and First Aid's deadline. Tests shorten them here; the product never changes
+    // them.
     struct Delays {
-        int firstAidMs = 1000;      // from the choice in the confirmation to the tool's start
-        int formatingViewMs = 100;  // from "Continue" to the formatting view
-        int formatEndMs = 1000;     // from the end of a format to its result view
-        int reloadGateMs = 2000;    // at most one enumeration starts per gate
+        std::chrono::milliseconds firstAid{1000};  // from the choice in the confirmation to the tool's start
+        std::chrono::milliseconds formatingView{100};  // from "Continue" to the formatting view
+        std::chrono::milliseconds formatEnd{1000};     // from the end of a format to its result view
+        std::chrono::milliseconds reloadGate{2000};    // at most one enumeration starts per gate
+        std::chrono::milliseconds firstAidDeadline =
+            std::chrono::hours(2);  // a check of a large disk is slow
     };
     static void setDelaysForTesting(const Delays& delays);
 
@@ -86,35 +101,33 @@ public:
     void closeShowAidWindow() override;
     void makeSureToFormatSelectVolumeWithName(const QString& name, const QString& type) override;
 
-    // Whether any UTF-16 unit lies strictly between U+4E00 and U+9FFF.
     static bool containsChinese(const QString& text);
-    // A name as a FAT32 volume takes it: "NEW" when it holds a CJK character, else upper-cased and cut to 11
-    // characters.
-    static QString fat32Name(const QString& name);
-    // The erase's name on the non-APFS road: "NEW" for an empty or one-blank name; the FAT32 rule for the
-    // type "MS-DOS FAT32".
-    static QString eraseName(const QString& name, const QString& type);
 
     // Lookups that the screen's own flows do not call.
     static std::optional<QVariantMap> getDisjInfo(const QString& name);
     static std::optional<QVariantMap> getAllDiskAndVolumes();
     // Appends the volume of that device when no record holds it yet.
     void getVolumeAllObjWithVolumeName(const QString& name);
-    // The lookup's size text: "%.0f byte" below 1000, then KB, MB, GB and TB in steps of 1000.
     static QString byteToSizeWithByte(quint64 bytes);
 
     QObject* superDelegate() const { return superDelegate_; }
     void setSuperDelegate(QObject* owner) { superDelegate_ = owner; }
     CustomTableView* parTableView() const { return parTableView_; }
     QWidget* loadProView() const { return loadProView_; }
+    // Shown instead of the rows when the list could not be read, with its "Try Again" button.
+    QWidget* unreadableView() const { return unreadableView_; }
+    TextImageButton* tryAgainButton() const { return tryAgainButton_; }
     TextImageButton* helpButton() const { return helpButton_; }
     bool isRenameEdit() const { return isRenameEdit_; }
     void setIsRenameEdit(bool edit) { isRenameEdit_ = edit; }
     const std::vector<VolumeObj>& allVolumes() const { return allVolumeArr; }
     const VolumeObj* selectedVolume() const { return selectVolume; }
     int selectedIndex() const { return selectIndex; }
+    disktool::VolumeRowCard* card(int row) const;
     bool isScanning() const { return isScanV; }
     bool isReloadPending() const { return reloadPending_; }
+    // Whether a command runs on the volume of that identifier.
+    bool isBusy(const QString& identifier) const { return busy_.contains(identifier); }
     FristAidViewController* fristAidVC() const { return fristAid_.controller.get(); }
     ShowAidViewControllrt* showAidVC() const { return showAid_.controller.get(); }
     MakeSureFormatViewController* makeSureFormatVC() const { return makeSureFormat_.controller.get(); }
@@ -132,12 +145,17 @@ private:
             controller.reset();
         }
     };
+    using Command = std::function<disktool::CommandResult()>;
+    using Finished = std::function<void(const disktool::CommandResult&)>;
 
     void awakeFromNib();
     void buildView();
     QWidget* makeCell(QWidget* parent);
-    void fillButton(TextImageButton* button, const VolumeObj& volume, bool selected);
+    void fillButtons(disktool::VolumeRowCard* card, const VolumeObj& volume, bool selected);
     void installVolumes(std::optional<std::vector<VolumeObj>> volumes);
+    int rowToSelect() const;
+    void runOnVolume(const VolumeObj& volume, Command command, Finished finished);
+    void renameFinished(const VolumeObj& volume, const QString& name, const disktool::CommandResult& result);
     template <class Controller>
     Controller* makeDialog(Dialog<Controller>& dialog, double dx, AttachedWindowSide side, float distance);
     template <class Controller>
@@ -145,8 +163,11 @@ private:
     QPointF dialogPoint(double dx) const;
     void startFirstAid(bool repair);
     void showFormatingView();
-    void formatCompleted(bool succeeded);
-    void showFormatEndWindow(bool succeeded);
+    void formatCompleted(const disktool::CommandResult& result);
+    void showFormatEndWindow(const disktool::CommandResult& result);
+    // The failure of a command, or the trouble of the look after it, in a message; nothing when all went
+    // well.
+    void reportResult(const disktool::CommandResult& result, const QString& failed, const QString& done);
     void showError(const QString& message);
 
     QPointer<QObject> superDelegate_;
@@ -169,13 +190,18 @@ private:
 
     bool isLoadValueing = false;  // an enumeration started less than a gate ago
     bool reloadPending_ = false;  // a reload was asked for while it could not start
+    QWidget* unreadableView_ = nullptr;
+    TextImageButton* tryAgainButton_ = nullptr;
     TextImageButton* helpButton_ = nullptr;
+    QSet<QString> busy_;  // identifiers of the volumes a command runs on
+    QString actedOn_;     // the identifier of the volume last acted on, selected while it is listed
     // The volumes the open dialogs act on, copied when the user clicked.
     std::optional<VolumeObj> renameTarget_;
     std::optional<VolumeObj> firstAidTarget_;
     std::optional<VolumeObj> formatTarget_;
     bool formatRunning_ = false;
     int formatRuns_ = 0;  // the formatting view of an earlier format never opens for a later one
+    platform::CancelFlag formatStop_;
     platform::NotificationCenter::Token mountToken_;
     platform::NotificationCenter::Token unmountToken_;
 };

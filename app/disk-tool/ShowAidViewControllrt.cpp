@@ -28,6 +28,20 @@ constexpr QRectF kStopFrame{240, 22, 120, 36};
 constexpr QRectF kCompleteFrame{375, 22, 120, 36};
 
 constexpr int kFontSize = 12;
+// A tool that writes a huge piece, or one without line feeds, still gives a row the table can show.
+constexpr qsizetype kRowCharacters = 600;
+constexpr int kRowLines = 12;
+
+QString bounded(const QString& row) {
+    qsizetype cut = std::min(row.size(), kRowCharacters);
+    int lines = 1;
+    for (qsizetype i = 0; i < cut; ++i) {
+        if (row[i] == u'\n' && ++lines > kRowLines) {
+            cut = i;
+        }
+    }
+    return cut < row.size() ? row.left(cut) + u'…' : row;
+}
 
 }  // namespace
 
@@ -70,6 +84,11 @@ void ShowAidViewControllrt::awakeFromNib() {
     completeBut_->setButtonEnabled(false);
     connect(completeBut_, &QAbstractButton::clicked, this, &ShowAidViewControllrt::completeButAction);
     connect(stopBut_, &QAbstractButton::clicked, this, &ShowAidViewControllrt::stopButAction);
+    disktool::onEscape(this, [this] {
+        if (completeBut_->isUsable()) {
+            completeButAction();
+        }
+    });
     progress_->changeProgressValue(1.0f);
 }
 
@@ -78,6 +97,7 @@ void ShowAidViewControllrt::changeShowOutPut(const QString& text) {
     if (row.endsWith(u'\n')) {
         row.chop(1);
     }
+    row = bounded(row);
     allShowStrArr.append(row);
     auto* item = new QStandardItem(row);  // owned by the model
     item->setEditable(false);

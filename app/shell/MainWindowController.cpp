@@ -86,6 +86,7 @@ void MainWindowController::loadWindow() {
     aWindow = std::make_unique<TCImageWindow>(
         QSizeF(kContentSize.width(),
                kContentSize.height() + kTitleBarHeight - TCImageWindow::_minimumTitlebarHeight()));
+    aWindow->setFixedSize(aWindow->size());  // a fixed layout: the zoom button must not stretch it
     aWindow->setTitle(QStringLiteral("Tavrun"));
     aWindow->setTitleBarHeight(kTitleBarHeight);
     QWidget* content = aWindow->contentView();

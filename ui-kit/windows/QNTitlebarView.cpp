@@ -114,7 +114,12 @@ void QNTitlebarView::mouseReleaseEvent(QMouseEvent* event) {
     const bool doubleClick = clickCount_ == 2;
     clickCount_ = 0;
     event->ignore();
-    if (doubleClick && miniaturizeOnDoubleClick()) {
+    if (!doubleClick || !miniaturizeOnDoubleClick()) {
+        return;
+    }
+    if (auto* titled = qobject_cast<TCImageWindow*>(window())) {
+        titled->performMiniaturize();
+    } else {
         window()->showMinimized();
     }
 }

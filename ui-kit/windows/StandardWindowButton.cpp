@@ -24,7 +24,9 @@ StandardWindowButton::StandardWindowButton(Kind kind, QWidget* parent)
 
 void StandardWindowButton::paintEvent(QPaintEvent* /*event*/) {
     static constexpr QRgb kColors[] = {0xFFFF5F57, 0xFFFEBC2E, 0xFF28C840};
-    QColor color = window()->isActiveWindow() ? QColor::fromRgba(kColors[kind_]) : QColor(0xDC, 0xDC, 0xDC);
+    // Grey while the window is not active, and a button that cannot act is grey too.
+    QColor color = window()->isActiveWindow() && isEnabled() ? QColor::fromRgba(kColors[kind_])
+                                                             : QColor(0xDC, 0xDC, 0xDC);
     if (isDown()) {
         color = color.darker(125);
     }

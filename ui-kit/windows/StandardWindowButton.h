@@ -7,8 +7,9 @@
 namespace kit {
 
 // The window's own close, minimise and zoom buttons, which the window server draws on a Mac: a coloured
-// circle each, grey while the window is not active. A click runs the button's action, which the window
-// sets (performClose and its siblings) and a window controller may replace (its closeWindow).
+// circle each, grey while the window is not active or the button is disabled. A click runs the button's
+// action, which the window sets (performClose and its siblings) and a window controller may replace (its
+// closeWindow).
 class StandardWindowButton : public QAbstractButton {
     Q_OBJECT
 

@@ -27,14 +27,17 @@ std::unique_ptr<StatusAttachedWindow> StatusAttachedWindow::initWithView(QWidget
 StatusAttachedWindow::StatusAttachedWindow(QWidget* view, const QPointF& point, QWidget* window,
                                            AttachedWindowSide side, float distance) {
     const int version = systemVersion();
-    setWindowOpacity(0.99);
+    const bool blurred = version >= 1010 && canBlurBackground();
     if (version >= 1010) {
         setWindowBackgroundBlurRadius(400);
     }
+    // The translucent fill reads well only over a blur: without one, what lies below would show through, so
+    // the body is opaque and a grey edge sets it off from a white window behind it.
+    setWindowOpacity(blurred ? 0.99 : 1.0);
     Defaults defaults;
     defaults.windowBackground = QColor::fromRgbF(1, 1, 1, 1);
-    defaults.fillColor = QColor::fromRgbF(1, 1, 1, version >= 1009 ? 0.95f : 0.98f);
-    defaults.borderColor = getColor(255, 255, 255, 1.0f);
+    defaults.fillColor = QColor::fromRgbF(1, 1, 1, !blurred ? 1.0f : version >= 1009 ? 0.95f : 0.98f);
+    defaults.borderColor = blurred ? getColor(255, 255, 255, 1.0f) : getColor(196, 202, 216, 1.0f);
     defaults.borderWidth = 1;
     defaults.style = {.viewMargin = 2,
                       .arrowBaseWidth = 15,
@@ -57,6 +60,10 @@ void StatusAttachedWindow::setSystemVersionFunction(SystemVersionFunction functi
 
 int StatusAttachedWindow::systemVersion() {
     return versionFunction ? versionFunction() : kUnknownSystemVersion;
+}
+
+bool StatusAttachedWindow::canBlurBackground() {
+    return false;
 }
 
 void StatusAttachedWindow::setWindowBackgroundBlurRadius(int radius) {

@@ -16,8 +16,9 @@ public:
     virtual void mouseInWindow(bool /*inside*/) {}
 };
 
-// The attached window of the Disk Tool's dialogs, run modally: a white, nearly opaque rounded body with a
-// white border, a shadow, movable by its background. It draws no arrow but keeps 10 points of room for
+// The attached window of the Disk Tool's dialogs, run modally: a white rounded body, movable by its
+// background, with a shadow. Over the window server's blur the body is nearly opaque with a white border;
+// where there is no blur it is opaque with a grey edge. It draws no arrow but keeps 10 points of room for
 // one on its arrow side. Closing it, however that happens, stops its own modal run and no other. Its
 // delegate is not owned; the owner clears it before it goes.
 class StatusAttachedWindow : public kit::AttachedWindowBase<PopBaseWindow>,
@@ -36,6 +37,7 @@ public:
     void closeMattachedWindow();
     // The window server's background blur has no stand-in here: the request is only logged.
     void setWindowBackgroundBlurRadius(int radius);
+    static bool canBlurBackground();
 
     // The system version (major x 100 + minor) decides the fill's alpha and the blur. The application
     // installs its reader at start-up; without one the version counts as unknown (1000).

@@ -234,6 +234,7 @@ void TCImageWindow::_layoutTrafficLightsAndContent() {
         fullScreen->raise();
     }
     _repositionContentView();
+    updateWindowButtons();
 }
 
 void TCImageWindow::_repositionContentView() {
@@ -402,11 +403,29 @@ void TCImageWindow::performClose() {
     }
 }
 
+bool TCImageWindow::canMiniaturize() const {
+    return !isModal();  // a modal dialog stays in front of what it holds up
+}
+
+bool TCImageWindow::canZoom() const {
+    return !isModal() && minimumSize() != maximumSize();  // a fixed layout keeps its size
+}
+
+void TCImageWindow::updateWindowButtons() {
+    systemButtons_[1]->setEnabled(canMiniaturize());
+    systemButtons_[2]->setEnabled(canZoom());
+}
+
 void TCImageWindow::performMiniaturize() {
-    showMinimized();
+    if (canMiniaturize()) {
+        showMinimized();
+    }
 }
 
 void TCImageWindow::performZoom() {
+    if (!canZoom()) {
+        return;
+    }
     if (isMaximized()) {
         showNormal();
     } else {
@@ -491,5 +510,6 @@ void TCImageWindow::closeEvent(QCloseEvent* event) {
 
 void TCImageWindow::showEvent(QShowEvent* event) {
     closing_ = false;
+    updateWindowButtons();  // a modal run sets the modality just before it shows the window
     QWidget::showEvent(event);
 }

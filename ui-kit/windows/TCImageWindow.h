@@ -144,8 +144,12 @@ public:
     bool drawsAsMain() const;
 
     void performClose();
+    // Neither a modal window nor one of a fixed size (minimum and maximum the same) can be zoomed; a modal
+    // window cannot be miniaturised. Their buttons show it.
     void performMiniaturize();
     void performZoom();
+    bool canMiniaturize() const;
+    bool canZoom() const;
     void toggleFullScreen();
 
     // --- geometry, in the window's Cocoa coordinates ---
@@ -177,6 +181,7 @@ private:
     void _repositionContentView();
     QAbstractButton* _windowButtonToLayout(int kind, QAbstractButton* userProvided) const;
     void _displayWindowAndTitlebar();
+    void updateWindowButtons();
     void _hideTitleBarView(bool hidden);
     void windowWillEnterFullScreen();
     void windowWillExitFullScreen();

@@ -2,12 +2,14 @@
 #include "tests/app/disk-tool/DiskToolHarness.h"
 
 #include "app/ErrorWindowController.h"
+#include "app/disk-tool/VolumeRowCard.h"
 #include "platform/Bundle.h"
 #include "platform/Workspace.h"
 #include "tests/support/TestEnv.h"
 #include "ui-kit/controls/TextImageButton.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,14 +55,24 @@ TEST(DiskToolActions, OpenShowsTheMountPointInTheFileBrowserAndHelpOpensTheSuppo
 TEST(DiskToolActions, UnmountThenMountTheSelectedVolumeByItsIdentifier) {
     Harness h(QStringLiteral("intel-10.12-hfs"));
     const QString node = h.sim.attach("usb-exfat") + "s2";
+    h.sim.addFault({{"Tool", "diskutil"}, {"Verb", "unmount"}, {"Action", "delay"}, {"DelayMs", 1500}});
     h.open();
     ASSERT_TRUE(h.select("USB"));
     ASSERT_EQ(h.title("mount"), "Unmount");
     h.click("mount");
-    ASSERT_TRUE(
-        h.waitForListWhere([&] { return h.volume("USB") && h.volume("USB")->volumeMountPoint.isEmpty(); }));
+    // While it runs the row offers nothing, and a second click sends no command of its own.
+    EXPECT_TRUE(h.screen->isBusy(node));
+    for (const char* id : {"open", "mount", "fristaid", "rename", "format", "eject"}) {
+        EXPECT_FALSE(h.usable(id)) << id << " while the command runs";
+    }
+    h.screen->mountButtonAction();
+    ASSERT_TRUE(h.waitForListWhere([&] {
+        return !h.screen->isBusy(node) && h.volume("USB") && h.volume("USB")->volumeMountPoint.isEmpty();
+    }));
     EXPECT_EQ(h.node(node).value("MountPoint"), "");
     EXPECT_EQ(h.diskutilCalls("unmount"), (Calls{{"unmount", node}}));
+    EXPECT_TRUE(h.diskutilCalls("mount").isEmpty());
+    EXPECT_EQ(h.screen->selectedVolume()->volumeName, "USB") << "the volume acted on stays selected";
 
     ASSERT_TRUE(h.select("USB"));
     ASSERT_EQ(h.title("mount"), "Mount");
@@ -71,6 +83,23 @@ TEST(DiskToolActions, UnmountThenMountTheSelectedVolumeByItsIdentifier) {
         h.waitForListWhere([&] { return h.volume("USB") && !h.volume("USB")->volumeMountPoint.isEmpty(); }));
     EXPECT_EQ(h.node(node).value("MountPoint"), "/Volumes/USB");
     EXPECT_EQ(h.diskutilCalls("mount"), (Calls{{"mount", node}}));
+}
+
+TEST(DiskToolActions, ABusyVolumeThatCannotBeUnmountedSaysWhy) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    const QString node = h.sim.attach("usb-exfat") + "s2";
+    h.sim.simctl({"set", node, "Busy", "true"});
+    h.open();
+    ASSERT_TRUE(h.select("USB"));
+    QString message;
+    h.answers.whenError([&](const QString& text) { message = text; }, h.screen.get(), "unmount-failed");
+    h.click("mount");
+    ASSERT_TRUE(waitFor([&] { return !message.isEmpty(); }));
+    EXPECT_EQ(message, "'USB' could not be unmounted.\nVolume USB on " + node +
+                           " failed to unmount: dissented by PID 4242 (simbusy)");
+    ASSERT_TRUE(h.waitForList());
+    EXPECT_EQ(h.volume("USB")->volumeMountPoint, "/Volumes/USB");
+    EXPECT_TRUE(h.usable("mount")) << "usable again once the command has ended";
 }
 
 TEST(DiskToolActions, EjectsADiskWhosePartitionHasNoDiskUuid) {
@@ -91,20 +120,28 @@ TEST(DiskToolRename, RenameModeThenSaveRenamesTheVolumeAndTheListFollowsItsMount
     Harness h(QStringLiteral("intel-10.12-hfs"));
     const QString node = h.sim.attach("usb-exfat") + "s2";
     h.sim.attach("usb-hfs");
+    h.sim.addFault({{"Tool", "diskutil"}, {"Verb", "rename"}, {"Action", "delay"}, {"DelayMs", 3000}});
     h.open();
     ASSERT_TRUE(h.select("USB"));
     h.typeNewName("Photos");
-    QWidget* cell = h.cell(h.screen->selectedIndex());
-    EXPECT_FALSE(cell->findChild<QLabel*>("name")->isVisible()) << "the field stands in for the name";
+    EXPECT_EQ(h.screen->focusWidget(), h.renameField()) << "rename mode takes the keyboard";
+    EXPECT_FALSE(h.cell(h.screen->selectedIndex())->nameLabel()->isVisible())
+        << "the field stands in for the name";
     EXPECT_TRUE(h.usable("save"));
     for (const char* id : {"open", "mount", "fristaid", "rename", "format", "eject"}) {
         EXPECT_FALSE(h.usable(id)) << id << " in rename mode";
     }
     screenshot(h.screen.get(), "screen-renaming");
 
+    QElapsedTimer clock;
+    clock.start();
     h.click("save");
+    EXPECT_LT(clock.elapsed(), 2000) << "diskutil runs in the background";
     EXPECT_FALSE(h.screen->isRenameEdit());
+    EXPECT_TRUE(h.screen->isBusy(node));
+    EXPECT_FALSE(h.usable("rename"));
     ASSERT_TRUE(h.waitForListWhere([&] { return h.names().contains("Photos"); }));
+    EXPECT_EQ(h.screen->selectedVolume()->volumeName, "Photos") << "the renamed volume stays selected";
     EXPECT_EQ(h.diskutilCalls("rename"), (Calls{{"rename", node, "Photos"}}));
     EXPECT_EQ(h.node(node).value("VolumeName"), "Photos");
     EXPECT_EQ(h.volume("Photos")->volumeMountPoint, "/Volumes/Photos")
@@ -118,13 +155,13 @@ TEST(DiskToolRename, AHostileNameReachesDiskutilAsOneUnchangedArgument) {
     const QString hostile = QStringLiteral("$(touch pwned) `id` \"a\" 'b' \\ ; | & > <b>x</b>");
     ASSERT_TRUE(h.select("USB HFS"));
     h.typeNewName(hostile);
-    h.click("save");
+    QTest::keyClick(h.renameField(), Qt::Key_Return);  // Return saves
     ASSERT_TRUE(h.waitForListWhere([&] { return h.names().contains(hostile); }));
     EXPECT_EQ(h.diskutilCalls("rename"), (Calls{{"rename", node, hostile}}));
     EXPECT_EQ(h.node(node).value("VolumeName"), hostile);
     EXPECT_FALSE(QFile::exists("pwned"));
     // Shown as it is, never as markup.
-    const QLabel* label = h.cell(h.rowOf(hostile))->findChild<QLabel*>("name");
+    const QLabel* label = h.cell(h.rowOf(hostile))->nameLabel();
     EXPECT_EQ(label->text(), hostile);
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_EQ(label->toolTip(), Qt::convertFromPlainText(hostile, Qt::WhiteSpaceNoWrap));
@@ -172,7 +209,10 @@ TEST(DiskToolRename, ARefusedNameIsShownAsFailedAndTheListKeepsTheTrueName) {
     QString message;
     h.answers.whenError([&](const QString& text) { message = text; });
     h.click("save");
-    EXPECT_EQ(message, "'USB' could not be renamed to 'much-too-long-for-exfat'.");
+    ASSERT_TRUE(waitFor([&] { return !message.isEmpty(); }));
+    EXPECT_EQ(message,
+              "'USB' could not be renamed to 'much-too-long-for-exfat'.\n"
+              "Failed to rename volume: the name is not valid for this file system");
     ASSERT_TRUE(h.waitForList());
     EXPECT_EQ(h.names(), (QStringList{"Macintosh HD", "USB"}));
     EXPECT_EQ(h.node(node).value("VolumeName"), "USB");

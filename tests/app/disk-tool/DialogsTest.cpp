@@ -1,6 +1,8 @@
 // The First Aid and format dialogs on their own, and the screen's name rules.
 #include "tests/app/disk-tool/DiskToolHarness.h"
 
+#include "app/disk-tool/DialogParts.h"
+#include "app/disk-tool/FormatEndViewController.h"
 #include "app/disk-tool/FormatTypeVCDelegate.h"
 #include "app/disk-tool/FormatTypeViewController.h"
 #include "app/disk-tool/FristAidVCDelegate.h"
@@ -9,6 +11,7 @@
 #include "app/disk-tool/MakeSureFormatViewController.h"
 #include "app/disk-tool/ShowAidVCDelegate.h"
 #include "app/disk-tool/ShowAidViewControllrt.h"
+#include "app/disk-tool/VolumeCommands.h"
 #include "tests/support/TestEnv.h"
 #include "ui-kit/controls/AidProgress.h"
 #include "ui-kit/controls/ButtonLabel.h"
@@ -16,6 +19,8 @@
 #include "ui-kit/getColor.h"
 #include "ui-kit/windows/RPAAttachedWindow.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -56,13 +61,14 @@ QColor titleColor(const QLabel* label) {
 TEST(DiskToolFristAidDialog, EachButtonClosesTheWindowAndOnlyTheCheckAndRunButtonsTellTheOwner) {
     struct Way {
         const char* name;
-        std::function<QAbstractButton*(FristAidViewController&)> button;
+        std::function<void(FristAidViewController&)> press;
         QStringList calls;
     };
     const QList<Way> ways{
-        {"check", [](FristAidViewController& d) -> QAbstractButton* { return d.checkBut(); }, {"check"}},
-        {"run", [](FristAidViewController& d) -> QAbstractButton* { return d.repairBut(); }, {"repair"}},
-        {"cancel", [](FristAidViewController& d) -> QAbstractButton* { return d.cancelBut(); }, {}},
+        {"check", [](FristAidViewController& d) { clickButton(d.checkBut()); }, {"check"}},
+        {"run", [](FristAidViewController& d) { clickButton(d.repairBut()); }, {"repair"}},
+        {"cancel", [](FristAidViewController& d) { clickButton(d.cancelBut()); }, {}},
+        {"escape", [](FristAidViewController& d) { QTest::keyClick(&d, Qt::Key_Escape); }, {}},
     };
     for (const Way& way : ways) {
         SCOPED_TRACE(way.name);
@@ -74,7 +80,8 @@ TEST(DiskToolFristAidDialog, EachButtonClosesTheWindowAndOnlyTheCheckAndRunButto
         dialog.changeAidDiskName("Data");
         EXPECT_EQ(dialog.topLabel()->text(), "Run First Aid on 'Data'?");
         dialog.show();
-        clickButton(way.button(dialog));
+        QApplication::setActiveWindow(&dialog);
+        way.press(dialog);
         EXPECT_FALSE(host.window.isVisible());
         EXPECT_EQ(owner.calls, way.calls);
     }
@@ -120,6 +127,11 @@ TEST(DiskToolShowAidDialog, OnePieceIsOneRowWithoutItsLastLineFeedAndRowsAreAtLe
     EXPECT_EQ(view.objectValueForRow(1), "one\ntwo\nthree");
     EXPECT_EQ(view.objectValueForRow(2), "no line feed");
     EXPECT_EQ(view.objectValueForRow(3), "two line feeds\n");
+    // A huge piece, or one of many lines, becomes a row of bounded size.
+    view.changeShowOutPut(QString(5000, u'x'));
+    view.changeShowOutPut(QStringLiteral("line\n").repeated(100));
+    EXPECT_EQ(view.objectValueForRow(4), QString(600, u'x') + u'…');
+    EXPECT_EQ(view.objectValueForRow(5), QStringLiteral("line\n").repeated(11) + QStringLiteral("line…"));
     EXPECT_DOUBLE_EQ(view.heightOfRow(0), 20.0);
     const double threeLines =
         ShowAidViewControllrt::sizeofString("one\ntwo\nthree", kit::systemFont(12), 450).height();
@@ -216,6 +228,14 @@ TEST(DiskToolFormatConfirmation, ContinueHandsOverTheNameAndTypeAsShownAndCancel
         EXPECT_TRUE(c.owner.calls.isEmpty());
         EXPECT_FALSE(c.host.isVisible());
     }
+    {
+        Confirmation c;
+        c.dialog.show();
+        QApplication::setActiveWindow(&c.dialog);
+        QTest::keyClick(&c.dialog, Qt::Key_Escape);
+        EXPECT_TRUE(c.owner.calls.isEmpty());
+        EXPECT_FALSE(c.host.isVisible()) << "Escape cancels";
+    }
     for (const char* apfs : {"APFS", "apfs", "Case-sensitive APFS"}) {
         Confirmation c("Data", apfs);
         EXPECT_FALSE(c.dialog.typeSelectBut()->isEnabled()) << apfs;
@@ -255,6 +275,47 @@ TEST(DiskToolFormatConfirmation, TheMenuClosesAfterThreeSecondsUnlessThePointerH
         << "leaving it closes it at once";
 }
 
+TEST(DiskToolDialogs, ALongNameIsElidedInTheMiddleNeverClipped) {
+    const QString name = "A" + QString(300, u'x') + "Z";
+    FristAidViewController aid;
+    aid.changeAidDiskName(name);
+    Confirmation c(name);
+    for (const QLabel* label : {aid.topLabel(), c.dialog.nameLabel(), c.dialog.nodeLabel()}) {
+        EXPECT_TRUE(label->text().contains(QStringLiteral("'Axx")) &&
+                    label->text().contains(QStringLiteral("xxZ'")))
+            << label->text().toStdString();
+        EXPECT_TRUE(label->text().contains(u'…'));
+    }
+    const QLabel* title = c.dialog.nameLabel();
+    EXPECT_LE(QFontMetrics(title->font()).horizontalAdvance(title->text()), title->width()) << "on one line";
+    EXPECT_EQ(disktool::elidedName(QStringLiteral("USB")), "USB");
+}
+
+TEST(DiskToolFormatEndDialog, SaysWhetherItWorkedWhyNotOrThatItWasStopped) {
+    disktool::CommandResult checked = disktool::CommandResult::succeeded();
+    checked.checkTrouble = "The volume could not be read afterwards to confirm it.";
+    const struct {
+        disktool::CommandResult result;
+        const char* title;
+        const char* message;
+    } rows[] = {
+        {disktool::CommandResult::succeeded(), "Format completed",
+         "The volume has been formatted and is ready to use."},
+        {checked, "Format completed",
+         "The volume has been formatted.\nThe volume could not be read afterwards to confirm it."},
+        {disktool::CommandResult::failed("Error: -69888: Couldn't unmount disk"), "Format failed",
+         "The volume could not be formatted.\nError: -69888: Couldn't unmount disk"},
+        {disktool::CommandResult::failed("Stopped before diskutil had finished.", true), "Format stopped",
+         "The format was stopped before it had finished. Format the volume again before you use it."},
+    };
+    for (const auto& row : rows) {
+        FormatEndViewController end;
+        end.changeResult(row.result);
+        EXPECT_EQ(end.titleLabel()->text(), row.title);
+        EXPECT_EQ(end.messageLabel()->text(), row.message);
+    }
+}
+
 TEST(DiskToolNameRules, Fat32NamesAreUpperCasedCutOrNewAndChineseIsStrictlyInsideTheRange) {
     EXPECT_FALSE(RepairDiskViewController::containsChinese(""));
     EXPECT_FALSE(RepairDiskViewController::containsChinese(QString(QChar(0x4E00))));
@@ -263,9 +324,9 @@ TEST(DiskToolNameRules, Fat32NamesAreUpperCasedCutOrNewAndChineseIsStrictlyInsid
     EXPECT_FALSE(RepairDiskViewController::containsChinese(QString(QChar(0x9FFF))));
     EXPECT_FALSE(RepairDiskViewController::containsChinese("ディスク"));
 
-    EXPECT_EQ(RepairDiskViewController::fat32Name("my disk"), "MY DISK");
-    EXPECT_EQ(RepairDiskViewController::fat32Name("abcdefghijklmno"), "ABCDEFGHIJK");
-    EXPECT_EQ(RepairDiskViewController::fat32Name("u盘中"), "NEW");
+    EXPECT_EQ(disktool::fat32Name("my disk"), "MY DISK");
+    EXPECT_EQ(disktool::fat32Name("abcdefghijklmno"), "ABCDEFGHIJK");
+    EXPECT_EQ(disktool::fat32Name("u盘中"), "NEW");
 
     struct Erase {
         const char* name;
@@ -277,8 +338,7 @@ TEST(DiskToolNameRules, Fat32NamesAreUpperCasedCutOrNewAndChineseIsStrictlyInsid
           Erase{"", "MS-DOS FAT32", "NEW"}, Erase{"backup disk one", "MS-DOS FAT32", "BACKUP DISK"},
           Erase{"backup disk one", "ms-dos fat32", "backup disk one"}, Erase{"中文", "MS-DOS FAT32", "NEW"},
           Erase{"中文", "ExFAT", "中文"}}) {
-        EXPECT_EQ(RepairDiskViewController::eraseName(QString::fromUtf8(e.name), e.type),
-                  QString::fromUtf8(e.sent))
+        EXPECT_EQ(disktool::eraseName(QString::fromUtf8(e.name), e.type), QString::fromUtf8(e.sent))
             << e.name << " / " << e.type;
     }
 }

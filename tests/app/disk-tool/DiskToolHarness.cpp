@@ -1,5 +1,6 @@
 #include "tests/app/disk-tool/DiskToolHarness.h"
 
+#include "app/disk-tool/VolumeRowCard.h"
 #include "platform/Dispatch.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "tests/support/TestEnv.h"
@@ -17,12 +18,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QTest>
 
 namespace disktooltest {
 
 RepairDiskViewController::Delays fastDelays() {
-    return {.firstAidMs = 20, .formatingViewMs = 100, .formatEndMs = 20, .reloadGateMs = 1100};
+    using std::chrono::milliseconds;
+    RepairDiskViewController::Delays delays;
+    delays.firstAid = milliseconds(20);
+    delays.formatEnd = milliseconds(20);
+    delays.reloadGate = milliseconds(1100);
+    return delays;
 }
 
 StatusAttachedWindow* runningDialogWindow(const std::function<bool(QWidget*)>& isKind) {
@@ -55,8 +62,9 @@ void DialogAnswers::whenRunning(std::function<bool(QWidget*)> answer) {
     timers_.push_back(std::move(timer));
 }
 
-void DialogAnswers::whenError(std::function<void(const QString& message)> seen) {
-    whenRunning([seen = std::move(seen)](QWidget* window) {
+void DialogAnswers::whenError(std::function<void(const QString& message)> seen, QWidget* below,
+                              const QString& shot) {
+    whenRunning([seen = std::move(seen), below = QPointer<QWidget>(below), shot](QWidget* window) {
         auto* dialog = dynamic_cast<TCImageWindow*>(window);
         if (!dialog) {
             return false;
@@ -76,6 +84,9 @@ void DialogAnswers::whenError(std::function<void(const QString& message)> seen) 
         }
         seen(message);
         screenshot(dialog, QStringLiteral("error-dialog"));
+        if (below) {
+            screenshotOver(below, dialog, shot);
+        }
         clickButton(done);
         return true;
     });
@@ -146,8 +157,8 @@ const VolumeObj* Harness::volume(const QString& name) const {
     return row < 0 ? nullptr : &screen->allVolumes()[static_cast<size_t>(row)];
 }
 
-QWidget* Harness::cell(int row) const {
-    return screen->parTableView()->viewAtColumn(0, row);
+disktool::VolumeRowCard* Harness::cell(int row) const {
+    return screen->card(row);
 }
 
 bool Harness::select(const QString& name) {
@@ -161,9 +172,14 @@ bool Harness::select(const QString& name) {
 }
 
 TextImageButton* Harness::button(const char* identifier) const {
-    QWidget* card = cell(screen->selectedIndex());
-    return card ? dynamic_cast<TextImageButton*>(card->findChild<QWidget*>(QLatin1String(identifier)))
-                : nullptr;
+    disktool::VolumeRowCard* card = cell(screen->selectedIndex());
+    for (int index = 0; card && index < disktool::VolumeRowCard::kButtonCount; ++index) {
+        const auto which = static_cast<disktool::VolumeRowCard::Button>(index);
+        if (disktool::VolumeRowCard::identifier(which) == QLatin1String(identifier)) {
+            return card->button(which);
+        }
+    }
+    return nullptr;
 }
 
 bool Harness::usable(const char* identifier) const {
@@ -183,8 +199,8 @@ void Harness::click(const char* identifier) {
 }
 
 QLineEdit* Harness::renameField() const {
-    QWidget* holder = cell(screen->selectedIndex())->findChild<QWidget*>(QStringLiteral("editname"));
-    return holder ? holder->findChild<QLineEdit*>() : nullptr;
+    disktool::VolumeRowCard* card = cell(screen->selectedIndex());
+    return card ? card->renameField() : nullptr;
 }
 
 void Harness::typeNewName(const QString& typed) {
@@ -261,6 +277,20 @@ QString screenshot(QWidget* widget, const QString& name) {
     painter.drawImage(QPoint(20, 20), widget->grab().toImage());
     painter.end();
     return kittest::saveScreenshot(image, name, QStringLiteral("disk-tool"));
+}
+
+QString screenshotOver(QWidget* below, QWidget* above, const QString& name) {
+    const QRect area = below->frameGeometry().united(above->frameGeometry());
+    QLabel picture;
+    QPixmap both(area.size());
+    both.fill(Qt::transparent);
+    QPainter painter(&both);
+    painter.drawPixmap(below->frameGeometry().topLeft() - area.topLeft(), below->grab());
+    painter.drawPixmap(above->frameGeometry().topLeft() - area.topLeft(), above->grab());
+    painter.end();
+    picture.setPixmap(both);
+    picture.resize(both.size());
+    return screenshot(&picture, name);
 }
 
 }  // namespace disktooltest

@@ -19,6 +19,9 @@
 class QAbstractButton;
 class QLineEdit;
 class TextImageButton;
+namespace disktool {
+class VolumeRowCard;
+}
 
 namespace disktooltest {
 
@@ -56,8 +59,10 @@ public:
             return controller != nullptr;
         });
     }
-    // The error dialog: its message is handed over, then it is dismissed with "Done".
-    void whenError(std::function<void(const QString& message)> seen);
+    // The error dialog: its message is handed over, then it is dismissed with "Done". With a name, a
+    // picture of it over `below` is saved first.
+    void whenError(std::function<void(const QString& message)> seen, QWidget* below = nullptr,
+                   const QString& shot = {});
     // Answers still waiting.
     int pending() const;
 
@@ -89,7 +94,7 @@ public:
     const VolumeObj* volume(const QString& name) const;
     // Clicks the row of that name; false when it is not listed.
     bool select(const QString& name);
-    QWidget* cell(int row) const;
+    disktool::VolumeRowCard* cell(int row) const;
     TextImageButton* button(const char* identifier) const;  // on the selected row
     bool usable(const char* identifier) const;
     QString title(const char* identifier) const;
@@ -118,5 +123,7 @@ void clickButton(QAbstractButton* button);
 // A picture of a window or view under <build>/screenshots/disk-tool, on the grey a desktop would show round
 // a translucent window, with room around it.
 QString screenshot(QWidget* widget, const QString& name);
+// A picture of a window lying over another, where they lie on the screen.
+QString screenshotOver(QWidget* below, QWidget* above, const QString& name);
 
 }  // namespace disktooltest

@@ -24,7 +24,8 @@ using namespace disktooltest;
 
 namespace {
 
-enum class Command { List, Mount, Unmount, Eject, Rename, Erase, Reformat, Verify };
+// Info: the look at the volume after a rename that took.
+enum class Command { List, Mount, Unmount, Eject, Rename, Info, Erase, Reformat, Verify };
 
 const char* verbOf(Command command) {
     switch (command) {
@@ -38,6 +39,8 @@ const char* verbOf(Command command) {
             return "eject";
         case Command::Rename:
             return "rename";
+        case Command::Info:
+            return "info";
         case Command::Erase:
             return "eraseVolume";
         case Command::Reformat:
@@ -66,11 +69,16 @@ bool takesEffect(const QString& action) {
     return action == "delay" || action == "effectThenExit";
 }
 
+// Whether diskutil reports a failure under the action (a lying tool that exits 0 reports none).
+bool reportsFailure(const QString& action) {
+    return action == "exit" || action == "effectThenExit" || action == "hang" || action == "signal";
+}
+
 using FaultCase = std::tuple<Command, const char*>;
 
 class DiskToolFault : public ::testing::TestWithParam<FaultCase> {
 protected:
-    void SetUp() override { setCommandDeadlineForTesting(std::chrono::milliseconds(4000)); }
+    void SetUp() override { setCommandDeadlineForTesting(std::chrono::seconds(8)); }
     void TearDown() override { setCommandDeadlineForTesting(std::chrono::minutes(10)); }
 
     Command command() const { return std::get<0>(GetParam()); }
@@ -101,7 +109,7 @@ QStringList verify(Harness& h) {
     h.answers.when<FristAidViewController>(
         [](FristAidViewController& dialog) { clickButton(dialog.checkBut()); });
     h.answers.when<ShowAidViewControllrt>([&](ShowAidViewControllrt& view) {
-        const bool ended = waitFor([&] { return view.completeBut()->isUsable(); }, 3000);
+        const bool ended = waitFor([&] { return view.completeBut()->isUsable(); }, 30000);
         if (!ended) {
             clickButton(view.stopBut());
             EXPECT_TRUE(waitFor([&] { return view.completeBut()->isUsable(); }));
@@ -118,7 +126,9 @@ QStringList verify(Harness& h) {
 }  // namespace
 
 TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
-    Harness h(QStringLiteral("intel-10.12-hfs"));
+    RepairDiskViewController::Delays delays = fastDelays();
+    delays.firstAidDeadline = std::chrono::seconds(10);
+    Harness h(QStringLiteral("intel-10.12-hfs"), delays);
     const bool apfs = command() == Command::Reformat;
     h.sim.attach(apfs ? "usb-apfs" : "usb-exfat");
     const QString volumeName = apfs ? "USB APFS" : "USB";
@@ -129,19 +139,43 @@ TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
     h.open();
     const int loads = h.enumerations();
     const QString uuidBefore = h.node(node).value("VolumeUUID").toString();
-    h.sim.addFault(faultRule(command(), action()));
+    if (command() != Command::Info) {
+        h.sim.addFault(faultRule(command(), action()));  // the look after a rename meets it only then
+    }
     const bool effect = takesEffect(action());
+    // The message the command's failure or the look after it shows, with the tool's reason.
+    QString message;
+    h.answers.whenError([&](const QString& text) { message = text; });
+    const auto expectMessage = [&](bool shown, const QString& about) {
+        if (shown) {
+            ASSERT_TRUE(waitFor([&] { return !message.isEmpty(); }));
+            EXPECT_TRUE(message.startsWith(about)) << message.toStdString();
+            EXPECT_EQ(message.contains("Error: a simulated refusal"), action() == "exit")
+                << message.toStdString();
+        } else {
+            EXPECT_TRUE(message.isEmpty()) << message.toStdString();
+        }
+    };
 
     switch (command()) {
         case Command::List: {
             platform::NotificationCenter::defaultCenter().post(RZVolumeMountNotification);
             ASSERT_TRUE(h.waitForListWhere([&] { return h.enumerations() == loads + 1; }));
-            // Output it cannot read leaves an empty list; the next load shows the volumes again.
+            // A list it cannot read says so and offers to try again, which shows the volumes again.
             EXPECT_EQ(h.names().isEmpty(), !effect);
             EXPECT_FALSE(h.screen->loadProView()->isVisible());
-            platform::NotificationCenter::defaultCenter().post(RZVolumeMountNotification);
+            EXPECT_EQ(h.screen->unreadableView()->isVisible(), !effect);
+            if (action() == "exit") {
+                screenshot(h.screen.get(), "list-unreadable");
+            }
+            if (effect) {
+                platform::NotificationCenter::defaultCenter().post(RZVolumeMountNotification);
+            } else {
+                clickButton(h.screen->tryAgainButton());
+            }
             ASSERT_TRUE(h.waitForListWhere([&] { return h.enumerations() == loads + 2; }));
             EXPECT_EQ(h.names(), (QStringList{"Macintosh HD", "USB"}));
+            EXPECT_FALSE(h.screen->unreadableView()->isVisible());
             break;
         }
         case Command::Mount:
@@ -153,6 +187,9 @@ TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
             EXPECT_EQ(h.volume(volumeName)->volumeMountPoint, truth);
             const bool mountedNow = !truth.isEmpty();
             EXPECT_EQ(mountedNow, (command() == Command::Mount) == effect);
+            expectMessage(reportsFailure(action()), command() == Command::Mount
+                                                        ? "'USB' could not be mounted.\n"
+                                                        : "'USB' could not be unmounted.\n");
             break;
         }
         case Command::Eject: {
@@ -168,20 +205,40 @@ TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
             }
             const bool attached = h.sim.state().value("Detached").toList().isEmpty();
             EXPECT_EQ(attached, !effect);
+            expectMessage(reportsFailure(action()), "'USB' could not be ejected.\n");
             break;
         }
         case Command::Rename: {
             ASSERT_TRUE(h.select(volumeName));
-            QString message;
-            h.answers.whenError([&](const QString& text) { message = text; });
             h.typeNewName("Renamed");
             h.click("save");
-            ASSERT_TRUE(h.waitForList());
-            const bool succeeded = action() == "delay";
-            EXPECT_EQ(message.isEmpty(), succeeded) << message.toStdString();
+            ASSERT_TRUE(h.waitForListWhere([&] { return !h.screen->isBusy(node); }));
+            // A tool that exits 0 without renaming is caught by the look afterwards.
+            expectMessage(action() != "delay", "'USB' could not be renamed to 'Renamed'.\n");
             const QString truth = h.node(node).value("VolumeName").toString();
             EXPECT_EQ(truth, effect ? "Renamed" : "USB");
-            EXPECT_TRUE(h.names().contains(truth)) << "the list shows the true name";
+            EXPECT_TRUE(h.waitForListWhere([&] { return h.names().contains(truth); }))
+                << "the list shows the truth";
+            break;
+        }
+        case Command::Info: {
+            // The rename took: only the look at it fails, and says so as its own message.
+            ASSERT_TRUE(h.select(volumeName));
+            h.typeNewName("Renamed");
+            h.sim.addFault(faultRule(command(), action()));
+            h.click("save");
+            ASSERT_TRUE(h.waitForListWhere([&] { return !h.screen->isBusy(node); }));
+            const bool readable = action() == "delay" || action() == "effectThenExit";
+            if (!readable) {
+                ASSERT_TRUE(waitFor([&] { return !message.isEmpty(); }));
+            }
+            EXPECT_EQ(message, readable ? QString()
+                                        : "'USB' was renamed to 'Renamed'.\nThe volume could not be read "
+                                          "afterwards to confirm it.");
+            EXPECT_EQ(h.node(node).value("VolumeName"), "Renamed");
+            ASSERT_TRUE(h.waitForListWhere([&] { return h.names().contains("Renamed"); }));
+            EXPECT_EQ(h.screen->selectedVolume()->volumeName, "Renamed")
+                << "the renamed volume stays selected";
             break;
         }
         case Command::Erase:
@@ -189,6 +246,8 @@ TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
             const QString result = format(h, volumeName);
             EXPECT_EQ(result, action() == "delay" ? "Format completed" : "Format failed");
             EXPECT_EQ(h.node(node).value("VolumeUUID").toString() != uuidBefore, effect) << "erased";
+            EXPECT_EQ(h.node(node).value("VolumeName"), effect ? "Wiped" : volumeName)
+                << "a volume that was not erased keeps its name";
             EXPECT_FALSE(runningDialog<FormatingViewController>());
             break;
         }
@@ -196,13 +255,14 @@ TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
             const QStringList rows = verify(h);
             const QString last = rows.isEmpty() ? QString() : rows.last();
             if (action() == "hang") {
-                EXPECT_EQ(rows, QStringList{"First Aid was stopped."});
+                EXPECT_EQ(rows, QStringList{"First Aid did not finish in time and was stopped."});
             } else if (action() == "delay") {
                 EXPECT_TRUE(rows.join('\n').contains("appears to be OK"));
+                EXPECT_EQ(last, "First Aid found no problems.");
             } else if (action() == "garbage") {
-                EXPECT_EQ(rows, QStringList{"Could not find disk: x"});
+                EXPECT_EQ(rows, (QStringList{"Could not find disk: x", "First Aid found no problems."}));
             } else if (action() == "empty") {
-                EXPECT_TRUE(rows.isEmpty());
+                EXPECT_EQ(rows, QStringList{"First Aid's output could not be read."});
             } else {
                 EXPECT_EQ(last, "First Aid failed.");
             }
@@ -216,8 +276,9 @@ TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
 
 INSTANTIATE_TEST_SUITE_P(Actions, DiskToolFault,
                          ::testing::Combine(::testing::Values(Command::List, Command::Mount, Command::Unmount,
-                                                              Command::Eject, Command::Rename, Command::Erase,
-                                                              Command::Reformat, Command::Verify),
+                                                              Command::Eject, Command::Rename, Command::Info,
+                                                              Command::Erase, Command::Reformat,
+                                                              Command::Verify),
                                             ::testing::Values("exit", "effectThenExit", "hang", "delay",
                                                               "garbage", "empty", "signal")),
                          [](const auto& param) {

@@ -2,6 +2,8 @@
 // disks.
 #include "tests/app/disk-tool/DiskToolHarness.h"
 
+#include "app/disk-tool/VolumeCommands.h"
+#include "app/disk-tool/VolumeRowCard.h"
 #include "app/shell/MainWindowController.h"
 #include "platform/Dispatch.h"
 #include "platform/NotificationCenter.h"
@@ -9,6 +11,7 @@
 #include "services/utilities/KVPublicUtilities.h"
 #include "tests/support/TestEnv.h"
 #include "ui-kit/NamedImage.h"
+#include "ui-kit/controls/DiskSizeProgress.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/CustomTableView.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -52,13 +55,13 @@ void expectOffer(Harness& h, const QString& name, const QStringList& usable, con
 }
 
 const QStringList kAll{"open", "mount", "fristaid", "rename", "format", "eject"};
-const QStringList kSystem{"open", "fristaid", "rename"};
+const QStringList kSystem{"open", "fristaid"};
 const QStringList kUnmounted{"mount", "rename", "format", "eject"};
 
 // The screen shown and its first load started, with diskutil's list slow to come.
-void startSlowFirstLoad(Harness& h) {
+void startSlowFirstLoad(Harness& h, int delayMs = 1500) {
     h.sim.addFault(
-        {{"Tool", "diskutil"}, {"Verb", "list"}, {"Action", "delay"}, {"DelayMs", 1500}, {"Times", 1}});
+        {{"Tool", "diskutil"}, {"Verb", "list"}, {"Action", "delay"}, {"DelayMs", delayMs}, {"Times", 1}});
     h.screen = std::make_unique<RepairDiskViewController>();
     h.screen->show();
     h.screen->loadData();
@@ -93,12 +96,16 @@ TEST_P(DiskToolOnEachMac, ListsTheSystemAndEveryAttachedVolumeWithTheirButtons) 
     EXPECT_EQ(h.names(), internal + QStringList({"USB", "NO NAME", "USB APFS", "USB HFS"}));
     screenshot(h.screen->window(), QStringLiteral("screen-%1").arg(QLatin1String(GetParam().preset)));
 
-    // The system volume can be checked and renamed, not formatted, unmounted or ejected.
+    // The running system's volumes (at "/" and outside "/Volumes") can be checked, not renamed, formatted,
+    // unmounted or ejected.
     expectOffer(h, system, kSystem, "Unmount");
     if (GetParam().internalVolume) {
-        // An internal volume that is not the system: it can be formatted, not unmounted or ejected.
-        expectOffer(h, QLatin1String(GetParam().internalVolume), {"open", "fristaid", "rename", "format"},
-                    "Unmount");
+        const QString vm = QLatin1String(GetParam().internalVolume);
+        expectOffer(h, vm, kSystem, "Unmount");
+        h.screen->formatButtonAction();  // even when asked for directly
+        EXPECT_EQ(h.screen->makeSureFormatVC(), nullptr);
+        EXPECT_FALSE(disktool::formatVolume(*h.volume(vm), "Erased", "APFS", {}).done);
+        screenshot(h.screen.get(), QStringLiteral("vm-volume-row-%1").arg(QLatin1String(GetParam().preset)));
     }
     for (const char* name : {"USB", "NO NAME", "USB APFS", "USB HFS"}) {
         expectOffer(h, name, kAll, "Unmount");
@@ -134,25 +141,46 @@ TEST(DiskToolList, RowsShowIconTypeSizeAndTheSelectedRowAloneIsTallWithButtons) 
     EXPECT_EQ(table->rectOfRow(1).height(), 48 + CustomTableView::kIntercellHeight);
     EXPECT_EQ(table->rowNum(), 0) << "the first row is highlighted after a load";
 
-    QWidget* usbCell = h.cell(1);
-    EXPECT_EQ(usbCell->findChild<QLabel*>("type")->text(), "ExFAT");
-    EXPECT_EQ(usbCell->findChild<QLabel*>("name")->toolTip(),
-              Qt::convertFromPlainText("USB", Qt::WhiteSpaceNoWrap));
-    EXPECT_TRUE(usbCell->findChild<QLabel*>("size")->text().endsWith("/31.79 GB"));
-    for (const char* id : {"open", "mount", "fristaid", "rename", "format", "eject", "save"}) {
-        EXPECT_FALSE(usbCell->findChild<QWidget*>(id)->isVisible()) << id << " on an unselected row";
+    disktool::VolumeRowCard* usbCell = h.cell(1);
+    EXPECT_EQ(usbCell->typeLabel()->text(), "ExFAT");
+    EXPECT_EQ(usbCell->nameLabel()->toolTip(), Qt::convertFromPlainText("USB", Qt::WhiteSpaceNoWrap));
+    EXPECT_TRUE(usbCell->sizeLabel()->text().endsWith("/31.79 GB"));
+    EXPECT_FLOAT_EQ(h.cell(0)->capacityBar()->filledWidth(),
+                    DiskSizeProgress::filledWidthFor(220, disktool::usedPercent(*h.volume("Macintosh HD"))));
+    for (int button = 0; button < disktool::VolumeRowCard::kButtonCount; ++button) {
+        EXPECT_FALSE(usbCell->button(static_cast<disktool::VolumeRowCard::Button>(button))->isVisible())
+            << button << " on an unselected row";
     }
-    EXPECT_FALSE(h.cell(0)->findChild<QWidget*>("save")->isVisible()) << "Save belongs to rename mode";
+    EXPECT_FALSE(h.cell(0)->button(disktool::VolumeRowCard::Save)->isVisible())
+        << "Save belongs to rename mode";
 
     ASSERT_TRUE(h.select("USB"));
     EXPECT_EQ(table->rectOfRow(0).height(), 48 + CustomTableView::kIntercellHeight);
     EXPECT_EQ(table->rectOfRow(1).height(), 88 + CustomTableView::kIntercellHeight);
     EXPECT_EQ(table->rowNum(), 1);
     EXPECT_EQ(h.screen->selectedVolume()->volumeName, "USB");
-    const QPixmap usbIcon = h.cell(1)->findChild<QLabel*>("icon")->pixmap();
-    const QPixmap systemIcon = h.cell(0)->findChild<QLabel*>("icon")->pixmap();
+    const QPixmap usbIcon = h.cell(1)->iconView()->pixmap();
+    const QPixmap systemIcon = h.cell(0)->iconView()->pixmap();
     EXPECT_EQ(usbIcon.toImage(), kit::NamedImage::imageNamed("ic_repair_usb").pixmap().toImage());
     EXPECT_EQ(systemIcon.toImage(), kit::NamedImage::imageNamed("ic_repair_os").pixmap().toImage());
+}
+
+TEST(DiskToolList, ALongListScrollsWithItsCardsClearOfTheScrollBar) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    for (int disk = 1; disk <= 8; ++disk) {
+        h.sim.attach("usb-hfs", {"--name", QStringLiteral("Disk %1").arg(disk)});
+    }
+    h.open();
+    ASSERT_EQ(h.names().size(), 9);
+    const QWidget* rows = h.screen->parTableView()->documentView();
+    ASSERT_TRUE(waitFor([&] { return rows->width() < 712; }, 5000)) << "the scroll bar takes its share";
+    for (int row = 0; row < 9; ++row) {
+        disktool::VolumeRowCard* card = h.cell(row);
+        EXPECT_LE(card->geometry().right(), rows->width() - 1);
+        EXPECT_EQ(card->backgroundShapes(card->size()).last().rect.right(), card->width() - 8) << row;
+        EXPECT_LE(card->sizeLabel()->geometry().right(), card->width() - 8) << row;
+    }
+    screenshot(h.screen.get(), "long-list");
 }
 
 TEST(DiskToolList, UnmountedVolumesOfferMountAndAnyFreeSpaceOutsideApfsCountsAsMounted) {
@@ -173,6 +201,13 @@ TEST(DiskToolList, UnmountedVolumesOfferMountAndAnyFreeSpaceOutsideApfsCountsAsM
     expectOffer(h, "USB", kUnmounted, "Mount");
     expectOffer(h, "USB APFS", kUnmounted, "Mount");
     expectOffer(h, "Spare", kAll, "Unmount");
+    // Not full: its capacity with an empty bar.
+    for (const char* name : {"USB", "USB APFS"}) {
+        EXPECT_EQ(h.cell(h.rowOf(name))->sizeLabel()->text(),
+                  "Not mounted, " + h.volume(name)->volumeTotalSize);
+        EXPECT_EQ(h.cell(h.rowOf(name))->capacityBar()->filledWidth(), 0.0f) << name;
+    }
+    EXPECT_GT(h.cell(h.rowOf("Spare"))->capacityBar()->filledWidth(), 0.0f);
 }
 
 TEST(DiskToolList, ShowsTheLoadingViewAndNoRowsWhileItEnumerates) {
@@ -193,7 +228,7 @@ TEST(DiskToolList, ShowsTheLoadingViewAndNoRowsWhileItEnumerates) {
 
 TEST(DiskToolList, NotificationsWithinTheGateStartNoEnumerationButOneFollows) {
     RepairDiskViewController::Delays delays = fastDelays();
-    delays.reloadGateMs = 6000;
+    delays.reloadGate = std::chrono::seconds(6);
     Harness h(QStringLiteral("intel-10.12-hfs"), delays);
     h.open();
     const int first = h.enumerations();
@@ -217,7 +252,9 @@ TEST(DiskToolList, NotificationsWithinTheGateStartNoEnumerationButOneFollows) {
 
 TEST(DiskToolList, NotificationsDuringAnEnumerationAreFollowedByOneMore) {
     Harness h(QStringLiteral("intel-10.12-hfs"));
-    startSlowFirstLoad(h);
+    startSlowFirstLoad(h, 6000);
+    // The plug comes once diskutil is reading the list, however busy the machine is.
+    ASSERT_TRUE(waitFor([&] { return h.enumerations() == 1; }, 10000));
     h.sim.attach("usb-fat32-mbr");
     ASSERT_TRUE(waitFor([&] { return h.screen->isReloadPending(); }, 10000))
         << "the plug's notification arrives while the list is read";
@@ -307,6 +344,10 @@ TEST(DiskToolInMainWindow, TheDiskToolTabShowsTheScreenWithItsListLoadedAtStart)
             << "the list loads at start, before the tab is shown";
         controller.TopDiskToolButtonAction();
         EXPECT_TRUE(screen->isVisible());
+        const QSize size = window->size();
+        clickButton(window->standardWindowButton(2));
+        EXPECT_FALSE(window->isMaximized()) << "a fixed layout keeps its size";
+        EXPECT_EQ(window->size(), size);
         screenshot(window, "main-window-disk-tool");
     }
     EXPECT_TRUE(platform::waitForGlobalQueue(60000));

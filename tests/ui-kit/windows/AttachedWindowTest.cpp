@@ -2,6 +2,7 @@
 #include "tests/support/kit/KitTestSupport.h"
 
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/getColor.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/PAAttachedWindow.h"
 #include "ui-kit/windows/RPAAttachedWindow.h"
@@ -88,21 +89,33 @@ TEST(AttachedWindow, TheDialogWindowKeepsArrowRoomAndItsRadiusUntilAskedToClamp)
     EXPECT_EQ(window->viewFrame(), QRectF(2, 12, 100, 40));
     EXPECT_EQ(window->hasArrow(), 0.0f);
     EXPECT_EQ(window->cornerRadius(), 16) << "the initialiser does not clamp";
-    EXPECT_NEAR(window->windowOpacity(), 0.99, 0.005);
-    EXPECT_NEAR(window->windowBackgroundColor().color().alphaF(), 0.98, 1e-4) << "no system version: unknown";
 
     window->setCornerRadius(16);
     EXPECT_EQ(window->cornerRadius(), 14.5f);
     EXPECT_EQ(window->arrowBaseWidth(), 15.0f);
 }
 
-TEST(AttachedWindow, TheSystemVersionDecidesTheDialogsFill) {
-    StatusAttachedWindow::setSystemVersionFunction([] { return 1300; });
-    auto view = makeView();
-    auto window = StatusAttachedWindow::initWithView(view.get(), {300, 200});
-    StatusAttachedWindow::setSystemVersionFunction(nullptr);
-    ASSERT_TRUE(window);
-    EXPECT_NEAR(window->windowBackgroundColor().color().alphaF(), 0.95, 1e-4);
+TEST(AttachedWindow, WithoutABlurTheDialogIsOpaqueWithAVisibleEdge) {
+    ASSERT_FALSE(StatusAttachedWindow::canBlurBackground());
+    static int version = 0;
+    for (const int tried : {0, 1009, 1300}) {  // unknown, and before and after the blur came
+        version = tried;
+        StatusAttachedWindow::setSystemVersionFunction(tried ? +[] { return version; } : nullptr);
+        auto view = makeView();
+        view->setAttribute(Qt::WA_NoSystemBackground);
+        auto window =
+            StatusAttachedWindow::initWithView(view.get(), {300, 200}, nullptr, AttachedWindowSideAbove, 0);
+        StatusAttachedWindow::setSystemVersionFunction(nullptr);
+        ASSERT_TRUE(window);
+        EXPECT_EQ(window->windowOpacity(), 1.0) << version;
+        EXPECT_EQ(window->windowBackgroundColor().color().alpha(), 255) << version;
+        EXPECT_EQ(window->borderColor(), getColor(196, 202, 216, 1)) << version;
+        view->hide();  // the body alone
+        const QImage image = window->grab().toImage();
+        EXPECT_EQ(kittest::pixel(image, 52, 20), QColor(Qt::white)) << "the body, opaque";
+        EXPECT_TRUE(kittest::sameColor(kittest::pixel(image, 1, 22), getColor(196, 202, 216, 1), 2))
+            << "the edge";
+    }
 }
 
 TEST(AttachedWindow, ThePlainWindowsDefaults) {

@@ -256,6 +256,46 @@ TEST(TCImageWindow, DoubleClickMiniaturisesOnlyWithTheSystemSetting) {
     EXPECT_TRUE(window.isMinimized());
 }
 
+struct ButtonCase {
+    const char* name;
+    bool fixedSize;
+    bool modal;
+    bool zooms;
+    bool miniaturises;
+};
+
+class WindowButtons : public ::testing::TestWithParam<ButtonCase> {};
+
+TEST_P(WindowButtons, AFixedLayoutKeepsItsSizeAndAModalWindowStaysInFront) {
+    const ButtonCase& row = GetParam();
+    TCImageWindow window({400, 200});
+    if (row.fixedSize) {
+        window.setFixedSize(window.size());
+    }
+    window.setWindowModality(row.modal ? Qt::ApplicationModal : Qt::NonModal);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(window.standardWindowButton(2)->isEnabled(), row.zooms);
+    EXPECT_EQ(window.standardWindowButton(1)->isEnabled(), row.miniaturises);
+    const QSize size = window.size();
+    QTest::mouseClick(window.standardWindowButton(2), Qt::LeftButton);
+    window.performZoom();  // also when asked for without the button
+    EXPECT_EQ(window.isMaximized(), false) << "zoomed twice is back";
+    QTest::mouseClick(window.standardWindowButton(2), Qt::LeftButton);
+    EXPECT_EQ(window.isMaximized(), row.zooms);
+    if (!row.zooms) {
+        EXPECT_EQ(window.size(), size);
+    }
+    window.performMiniaturize();
+    EXPECT_EQ(window.isMinimized(), row.miniaturises);
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, WindowButtons,
+                         ::testing::Values(ButtonCase{"Plain", false, false, true, true},
+                                           ButtonCase{"FixedSize", true, false, false, true},
+                                           ButtonCase{"Modal", false, true, false, false}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 struct RecordingDelegate : kit::WindowDelegate {
     bool windowShouldClose(QWidget*) override {
         ++asked;

@@ -37,6 +37,12 @@ void click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
 }
 
+// A key pressed in the dialog, the active window as it is on a desktop.
+void pressKey(ErrorWindowController& dialog, Qt::Key key) {
+    QApplication::setActiveWindow(dialog.window());
+    QTest::keyClick(dialog.window(), key);
+}
+
 struct CloseWay {
     const char* name;
     std::function<void(ErrorWindowController&)> close;
@@ -100,6 +106,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CloseWay{"CloseButton",
                                [](ErrorWindowController& d) { click(d.window()->standardWindowButton(0)); }},
                       CloseWay{"WindowClosed", [](ErrorWindowController& d) { d.window()->close(); }},
+                      CloseWay{"Escape", [](ErrorWindowController& d) { pressKey(d, Qt::Key_Escape); }},
+                      CloseWay{"Return", [](ErrorWindowController& d) { pressKey(d, Qt::Key_Return); }},
                       CloseWay{"CloseTwice",
                                [](ErrorWindowController& d) {
                                    d.closeWindow();
@@ -147,10 +155,19 @@ TEST(ErrorDialog, TimersKeepFiringWhileTheDialogIsModal) {
 TEST(ErrorDialog, IsCentredOnTheScreen) {
     std::unique_ptr<ErrorWindowController> errorWC;
     QRect frame;
+    bool zoom = true;
+    bool miniaturize = true;
     showErrorAnd(errorWC, "centred", [&](ErrorWindowController& d) {
         frame = d.window()->geometry();
+        // A modal dialog of a fixed layout: no minimise, no zoom, and its size stays.
+        zoom = d.window()->standardWindowButton(2)->isEnabled();
+        miniaturize = d.window()->standardWindowButton(1)->isEnabled();
+        d.window()->performZoom();
         d.closeWindow();
     });
+    EXPECT_FALSE(zoom);
+    EXPECT_FALSE(miniaturize);
+    EXPECT_EQ(errorWC->window()->geometry(), frame);
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(frame, kit::centeredFrame(available, frame.size()));
 }
