@@ -2,7 +2,7 @@
 
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/controls/ButtonLabel.h"
-#include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/getColor.h"
 
 #include <QFontMetrics>
@@ -16,36 +16,12 @@ QColor textColor(double alpha) {
     return getColor(79, 79, 98, static_cast<float>(alpha));
 }
 
-void setTextColor(QLabel* label, const QColor& color) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-}
-
 QLabel* makeLabel(QWidget* parent, int pixelSize, const QColor& color, bool bold) {
-    auto* label = new QLabel(parent);  // owned by the parent
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(kit::systemFont(pixelSize, bold));
-    setTextColor(label, color);
-    return label;
+    return kit::makeLabel(parent, kit::systemFont(pixelSize, bold), color);
 }
 
 QLabel* addLabel(QWidget* parent, const QRectF& frame, int pixelSize, const QColor& color, bool bold) {
-    QLabel* label = makeLabel(parent, pixelSize, color, bold);
-    kit::setCocoaFrame(label, frame);
-    return label;
-}
-
-TextImageButton* addImageButton(QWidget* parent, const QRectF& frame, const QString& family,
-                                const QString& title) {
-    auto* button = new TextImageButton(parent);  // owned by the parent
-    kit::setCocoaFrame(button, frame);
-    button->setButtonEnabled(true);
-    button->setImageFromFileNormalName(family, family + QStringLiteral("_press"),
-                                       family + QStringLiteral("_hover"),
-                                       family + QStringLiteral("_disable"));
-    button->setTextWithName(title);
-    return button;
+    return kit::addLabel(parent, frame, kit::systemFont(pixelSize, bold), color);
 }
 
 QString elidedName(const QString& name, const QFont& font, int width) {

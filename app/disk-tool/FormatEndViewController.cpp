@@ -2,6 +2,7 @@
 
 #include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/VolumeCommands.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 
 #include <QLabel>
@@ -12,8 +13,8 @@ FormatEndViewController::FormatEndViewController(QWidget* parent) : QWidget(pare
     messageLabel_ = disktool::addLabel(this, QRectF(30, 62, 300, 62), 12, disktool::textColor(0.8));
     messageLabel_->setWordWrap(true);
     messageLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    closeButton_ = disktool::addImageButton(this, QRectF(120, 16, 120, 36), QStringLiteral("btn_pri"),
-                                            QStringLiteral("OK"));
+    closeButton_ =
+        kit::addImageButton(this, QRectF(120, 16, 120, 36), QStringLiteral("btn_pri"), QStringLiteral("OK"));
     awakeFromNib();
     changeResult(disktool::CommandResult::succeeded());
 }

@@ -3,6 +3,7 @@
 #include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/FormatTypeVCDelegate.h"
 #include "ui-kit/HoverArea.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/getColor.h"
 
 #include <QLabel>
@@ -71,9 +72,9 @@ void FormatTypeViewController::selectSortType(SortSelectBgView* row) {
 void FormatTypeViewController::mouseInView(bool inside, int tag) {
     if (!inside) {
         for (QLabel* label : labels_) {
-            disktool::setTextColor(label, getColor(79, 79, 98, 1));
+            kit::setTextColor(label, getColor(79, 79, 98, 1));
         }
     } else if (tag >= 0 && tag < static_cast<int>(labels_.size())) {
-        disktool::setTextColor(labels_[static_cast<size_t>(tag)], getColor(255, 255, 255, 1));
+        kit::setTextColor(labels_[static_cast<size_t>(tag)], getColor(255, 255, 255, 1));
     }
 }

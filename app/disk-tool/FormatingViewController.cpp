@@ -1,6 +1,7 @@
 #include "app/disk-tool/FormatingViewController.h"
 
 #include "app/disk-tool/DialogParts.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 
 #include <QLabel>
@@ -12,8 +13,8 @@ FormatingViewController::FormatingViewController(QWidget* parent) : QWidget(pare
     QLabel* note = disktool::addLabel(this, QRectF(30, 64, 300, 40), 12, disktool::textColor(0.8));
     note->setWordWrap(true);
     note->setText(QStringLiteral("Please wait, and keep the disk connected until the format has finished."));
-    stopBut_ = disktool::addImageButton(this, QRectF(210, 16, 120, 36), QStringLiteral("btn_sec"),
-                                        QStringLiteral("Stop"));
+    stopBut_ = kit::addImageButton(this, QRectF(210, 16, 120, 36), QStringLiteral("btn_sec"),
+                                   QStringLiteral("Stop"));
     stopBut_->setButtonEnabled(false);
     connect(stopBut_, &QAbstractButton::clicked, this, &FormatingViewController::stopButAction);
 }

@@ -4,6 +4,7 @@
 #include "app/disk-tool/FristAidVCDelegate.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
 
@@ -31,10 +32,8 @@ FristAidViewController::FristAidViewController(QWidget* parent) : QWidget(parent
         QStringLiteral("Verify checks the volume for errors. Run checks it and repairs what it finds; "
                        "the volume is unmounted while it is repaired."));
 
-    cancelBut_ =
-        disktool::addImageButton(this, kCancelFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
-    repairBut_ =
-        disktool::addImageButton(this, kRepairFrame, QStringLiteral("btn_pri"), QStringLiteral("Run"));
+    cancelBut_ = kit::addImageButton(this, kCancelFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
+    repairBut_ = kit::addImageButton(this, kRepairFrame, QStringLiteral("btn_pri"), QStringLiteral("Run"));
     checkBut_ = new QPushButton(QStringLiteral("Verify"), this);  // owned by the view
     checkBut_->setFlat(true);
     checkBut_->setCursor(Qt::PointingHandCursor);

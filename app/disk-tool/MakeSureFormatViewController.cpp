@@ -7,6 +7,7 @@
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/NamedImage.h"
 #include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
 #include "ui-kit/windows/ChildWindows.h"
@@ -52,9 +53,8 @@ MakeSureFormatViewController::MakeSureFormatViewController(QWidget* parent) : QW
     typeSelectBut_->setCursor(Qt::PointingHandCursor);
     typeSelectBut_->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
     kit::setCocoaFrame(typeSelectBut_, kTypeButtonFrame);
-    noButton_ = disktool::addImageButton(this, kNoFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
-    okButton_ =
-        disktool::addImageButton(this, kOkFrame, QStringLiteral("btn_pri"), QStringLiteral("Continue"));
+    noButton_ = kit::addImageButton(this, kNoFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
+    okButton_ = kit::addImageButton(this, kOkFrame, QStringLiteral("btn_pri"), QStringLiteral("Continue"));
     awakeFromNib();
 }
 
@@ -77,10 +77,10 @@ void MakeSureFormatViewController::setName(const QString& name, const QString& t
     nameTextFiled_->setReadOnly(true);
     nameTextFiled_->setText(name);
     typeLabel_->setText(type);
-    disktool::setTextColor(typeLabel_, getColor(79, 79, 98, 1));
+    kit::setTextColor(typeLabel_, getColor(79, 79, 98, 1));
     openImageV_->show();
     if (type.toLower().contains(QStringLiteral("apfs"))) {
-        disktool::setTextColor(typeLabel_, QColor::fromRgbF(0, 0, 0, 0.6f));
+        kit::setTextColor(typeLabel_, QColor::fromRgbF(0, 0, 0, 0.6f));
         openImageV_->hide();
         typeSelectBut_->setEnabled(false);
     }

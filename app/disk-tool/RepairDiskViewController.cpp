@@ -18,6 +18,7 @@
 #include "services/disks/WatchMountUnmount.h"
 #include "services/utilities/KVLinkUrl.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StatusAttachedWindow.h"
@@ -128,8 +129,8 @@ void RepairDiskViewController::buildView() {
         disktool::addLabel(unreadableView_, kUnreadableTextFrame, 14, disktool::textColor(0.8));
     unreadable->setText(QStringLiteral("The list of volumes could not be read."));
     unreadable->setAlignment(Qt::AlignCenter);
-    tryAgainButton_ = disktool::addImageButton(unreadableView_, kTryAgainFrame, QStringLiteral("btn_sec"),
-                                               QStringLiteral("Try Again"));
+    tryAgainButton_ = kit::addImageButton(unreadableView_, kTryAgainFrame, QStringLiteral("btn_sec"),
+                                          QStringLiteral("Try Again"));
     connect(tryAgainButton_, &QAbstractButton::clicked, this, &RepairDiskViewController::getallVolumes);
 
     helpButton_ = new TextImageButton(this);  // owned by the screen

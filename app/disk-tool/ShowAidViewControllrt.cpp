@@ -6,6 +6,7 @@
 #include "ui-kit/NamedImage.h"
 #include "ui-kit/controls/AidProgress.h"
 #include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 
 #include <QFontMetricsF>
@@ -72,10 +73,10 @@ ShowAidViewControllrt::ShowAidViewControllrt(QWidget* parent) : QWidget(parent) 
 
     progress_ = new AidProgress(this);  // owned by the view
     kit::setCocoaFrame(progress_, kProgressFrame);
-    stopBut_ = disktool::addImageButton(this, kStopFrame, QStringLiteral("btn_sec"), QStringLiteral("Stop"));
+    stopBut_ = kit::addImageButton(this, kStopFrame, QStringLiteral("btn_sec"), QStringLiteral("Stop"));
     stopBut_->setButtonEnabled(false);
     completeBut_ =
-        disktool::addImageButton(this, kCompleteFrame, QStringLiteral("btn_pri"), QStringLiteral("Complete"));
+        kit::addImageButton(this, kCompleteFrame, QStringLiteral("btn_pri"), QStringLiteral("Complete"));
     awakeFromNib();
 }
 

@@ -1,12 +1,13 @@
 #include "app/shell/KVCheckUpdateWindowController.h"
 
+#include "app/shell/PopupTitleBar.h"
 #include "app/shell/UpdateCheck.h"
 #include "platform/BundleResource.h"
 #include "platform/Workspace.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/backgrounds/PopWBgView.h"
-#include "ui-kit/backgrounds/PopWTopBgView.h"
 #include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
 #include "ui-kit/windows/ModalRun.h"
@@ -41,15 +42,10 @@ constexpr QRectF kInstallFrame{191, 24, 160, 40};
 
 QLabel* addLabel(QWidget* parent, const QString& text, const QRectF& frame, const QFont& font,
                  Qt::Alignment alignment = Qt::AlignCenter) {
-    auto* label = new QLabel(text, parent);  // owned by the parent
-    label->setTextFormat(Qt::PlainText);
+    QLabel* label = kit::addLabel(parent, frame, font, getColor(79, 79, 98, 1));
+    label->setText(text);
     label->setAlignment(alignment);
     label->setWordWrap(true);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, getColor(79, 79, 98, 1));
-    label->setPalette(palette);
-    kit::setCocoaFrame(label, frame);
     return label;
 }
 
@@ -147,18 +143,7 @@ void KVCheckUpdateWindowController::awakeFromNib() {
 
 void KVCheckUpdateWindowController::windowDidLoad() {
     titleBarView = aWindow->titleBarView();
-    aWindow->setTitleBarHeight(kTitleBarHeight);
-    aWindow->setTrafficLightButtonsLeftMargin(15);
-    aWindow->setTopButtonMoveUp(-5);
-    // A hidden window's title bar view takes its height only when the window shows; views are placed in it
-    // by that height, so it takes it now.
-    titleBarView->resize(titleBarView->parentWidget()->size());
-    kit::setCocoaFrame(new PopWTopBgView(titleBarView), QRectF(0, -10, kContentSize.width(), 40));
-    titleLabel_ = new QLabel(aWindow->windowTitle(), titleBarView);  // owned by the title bar view
-    titleLabel_->setFont(kit::systemFont(12));
-    titleLabel_->setAlignment(Qt::AlignCenter);
-    titleLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);  // the title bar moves the window
-    titleLabel_->setGeometry(titleBarView->rect());
+    titleLabel_ = shell::dressPopupTitleBar(aWindow.get(), kTitleBarHeight, kContentSize.width());
 
     changeValueScrollView_->setStyleSheet(QStringLiteral("QScrollArea { border: 5px solid red; }"));
     installButton_->setButtonEnabled(true);

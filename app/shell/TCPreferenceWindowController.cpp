@@ -1,11 +1,12 @@
 #include "app/shell/TCPreferenceWindowController.h"
 
+#include "app/shell/PopupTitleBar.h"
 #include "platform/Workspace.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/backgrounds/AboutVersionBgView.h"
 #include "ui-kit/backgrounds/PopWBgView.h"
-#include "ui-kit/backgrounds/PopWTopBgView.h"
 #include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/KVHandButton.h"
 #include "ui-kit/getColor.h"
 #include "ui-kit/windows/ModalRun.h"
@@ -27,15 +28,10 @@ constexpr QRectF kCopyrightFrame{0, 14, 650, 20};
 
 QLabel* addLabel(QWidget* parent, const QString& text, const QRectF& frame, const QFont& font,
                  const QColor& color) {
-    auto* label = new QLabel(text, parent);  // owned by the parent
-    label->setTextFormat(Qt::PlainText);
+    QLabel* label = kit::addLabel(parent, frame, font, color);
+    label->setText(text);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    kit::setCocoaFrame(label, frame);
     return label;
 }
 
@@ -96,18 +92,7 @@ void TCPreferenceWindowController::windowDidLoad() {
         close->setAction([this] { closeWindow(); });
     }
     titleBarView = aWindow->titleBarView();
-    aWindow->setTitleBarHeight(kTitleBarHeight);
-    aWindow->setTrafficLightButtonsLeftMargin(15);
-    aWindow->setTopButtonMoveUp(-5);
-    // A hidden window's title bar view takes its height only when the window shows; views are placed in it
-    // by that height, so it takes it now.
-    titleBarView->resize(titleBarView->parentWidget()->size());
-    kit::setCocoaFrame(new PopWTopBgView(titleBarView), QRectF(0, -10, kContentSize.width(), 40));
-    titleLabel_ = new QLabel(aWindow->windowTitle(), titleBarView);  // owned by the title bar view
-    titleLabel_->setFont(kit::systemFont(12));
-    titleLabel_->setAlignment(Qt::AlignCenter);
-    titleLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);  // the title bar moves the window
-    titleLabel_->setGeometry(titleBarView->rect());
+    titleLabel_ = shell::dressPopupTitleBar(aWindow.get(), kTitleBarHeight, kContentSize.width());
     setAboutLink();
     connect(linkButton_, &QAbstractButton::clicked, this, &TCPreferenceWindowController::linkButtonAction);
 }
