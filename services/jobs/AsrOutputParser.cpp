@@ -17,7 +17,7 @@ const std::array<QString, 3> kPassTitles{QStringLiteral("Replicating"), QStringL
 
 using Event = AsrOutputParser::Event;
 
-bool isPassTitle(const QString& text) {
+bool isPassTitle(QStringView text) {
     return std::find(kPassTitles.begin(), kPassTitles.end(), text) != kPassTitles.end();
 }
 
@@ -56,10 +56,13 @@ void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
         }
         promptTail_ = false;
     }
-    line_ += c;
     // A message of the system can cut a pass's line; its dots go on on a line of their own.
-    if (!passLine_ && passOpen_ && line_.trimmed() == u".") {
+    if (!passLine_ && passOpen_ && c == u'.' && blanks_ == line_.size()) {
         passLine_ = true;
+    }
+    line_ += c;
+    if (blanks_ == line_.size() - 1 && c.isSpace()) {
+        ++blanks_;
     }
     if (passLine_) {
         takeInPass(c, events);
@@ -70,14 +73,16 @@ void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
         events.push_back(Event::prompt());
         // The answer is not echoed through a pipe, so the tool may go on on the prompt's line.
         line_.clear();
+        blanks_ = 0;
         promptTail_ = true;
         return;
     }
     if (lineShown_) {
         return;
     }
-    const QString text = line_.trimmed();
-    if (isPassTitle(text)) {
+    // Only the newest character can complete a title or an ellipsis: a look at the line's end is enough,
+    // so a long line costs time in proportion to its length.
+    if (!c.isSpace() && isPassTitle(QStringView(line_).sliced(blanks_))) {
         passLine_ = true;
         passOpen_ = true;
         events.push_back(Event::label(kCloning));
@@ -87,6 +92,7 @@ void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
         inProgress = true;
     } else if (endsStepText(line_)) {
         lineShown_ = true;
+        const QString text = line_.trimmed();
         if (text.endsWith(kValidatingTarget)) {
             events.push_back(Event::stepTo(3));
         } else if (text.endsWith(kValidatingSource)) {
@@ -133,6 +139,7 @@ void AsrOutputParser::endLine(std::vector<Event>& events) {
         }
     }
     line_.clear();
+    blanks_ = 0;
     lineShown_ = false;
     passLine_ = false;
     promptTail_ = false;

@@ -58,6 +58,7 @@ private:
     bool inProgress = false;
     QStringDecoder decoder_{QStringDecoder::Utf8};
     QString line_;
+    qsizetype blanks_ = 0;  // the blanks that open line_
     QString number_;
     bool lineShown_ = false;   // the line gave its text (a step text)
     bool passLine_ = false;    // the line carries a pass's progress
