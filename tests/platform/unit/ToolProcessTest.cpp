@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -76,6 +77,59 @@ TEST(ToolProcess, ReportsOutcomesByName) {
     EXPECT_TRUE(missing.output.isEmpty());
     EXPECT_LT(clock.elapsed(), 2000) << "a tool that cannot start ends the wait at once";
 }
+
+// A run that does not exit with status 0 leaves its outcome in the log, by name.
+struct OutcomeRow {
+    const char* name;
+    ToolCommand command;
+    std::chrono::milliseconds deadline;
+    bool cancelled;
+    const char* logged;  // null: nothing
+};
+
+void PrintTo(const OutcomeRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class OutcomeLog : public ::testing::TestWithParam<OutcomeRow> {};
+
+QStringList* capturedLog = nullptr;
+
+TEST_P(OutcomeLog, NamesTheOutcome) {
+    QStringList lines;
+    capturedLog = &lines;
+    QLoggingCategory::setFilterRules(QStringLiteral("tavrun.platform.info=true"));
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& message) { capturedLog->append(message); });
+    ToolProcess process(GetParam().command);
+    process.setDeadline(GetParam().deadline);
+    platform::CancelFlag cancel;
+    if (GetParam().cancelled) {
+        cancel.request();
+    }
+    process.setCancelFlag(cancel);
+    process.run();
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+    capturedLog = nullptr;
+    if (GetParam().logged == nullptr) {
+        EXPECT_TRUE(lines.isEmpty()) << lines.join(u'\n').toStdString();
+    } else {
+        ASSERT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
+        EXPECT_TRUE(lines[0].contains(QLatin1String(GetParam().logged))) << lines[0].toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ToolProcess, OutcomeLog,
+    ::testing::Values(OutcomeRow{"exitedWithZero", probe({"exit", "0"}), {}, false, nullptr},
+                      OutcomeRow{"exitedWithStatus", probe({"exit", "3"}), {}, false, "exited with status 3"},
+                      OutcomeRow{"failedToStart", {"/no/such/tool", {}}, {}, false, "failed to start"},
+                      OutcomeRow{"crashed", probe({"crash"}), {}, false, "crashed"},
+                      OutcomeRow{"timedOut", probe({"sleep", "30000"}), 200ms, false,
+                                 "timed out after 200 ms"},
+                      OutcomeRow{"cancelled", probe({"sleep", "30000"}), {}, true, "cancelled"}),
+    [](const ::testing::TestParamInfo<OutcomeRow>& row) { return std::string(row.param.name); });
 
 TEST(ToolProcess, DeadlineTerminatesASleepingTool) {
     QElapsedTimer clock;
