@@ -259,13 +259,19 @@ QVariantList CVolumeMgr::listAllDisksAndPartitions() {
         return {};
     }
     qCDebug(lcServices).noquote().nospace() << "B-------" << *list;
+    return disk::diskTree(*list);
+}
+
+namespace disk {
+
+QVariantList diskTree(const QVariantMap& list) {
     // A list entry carries "Size"; "TotalSize" only where a fixture adds it.
     const auto size = [](const QVariantMap& entry) {
         return entry.value(entry.contains(QStringLiteral("TotalSize")) ? QStringLiteral("TotalSize")
                                                                        : QStringLiteral("Size"));
     };
     QVariantList disks;
-    for (const QVariant& diskValue : list->value(QStringLiteral("AllDisksAndPartitions")).toList()) {
+    for (const QVariant& diskValue : list.value(QStringLiteral("AllDisksAndPartitions")).toList()) {
         const QVariantMap disk = diskValue.toMap();
         QVariantList partitions;
         for (const QVariant& partitionValue : disk.value(QStringLiteral("Partitions")).toList()) {
@@ -280,3 +286,5 @@ QVariantList CVolumeMgr::listAllDisksAndPartitions() {
     }
     return disks;
 }
+
+}  // namespace disk

@@ -47,6 +47,9 @@ private:
 
 namespace disk {
 
+// The tree of listAllDisksAndPartitions from a "diskutil list -plist" dictionary.
+QVariantList diskTree(const QVariantMap& list);
+
 // Two minutes unless a test shortens it.
 std::chrono::milliseconds enumerationDeadline();
 void setEnumerationDeadlineForTesting(std::chrono::milliseconds deadline);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace jobs {
 
@@ -27,18 +28,43 @@ bool endsStepText(const QString& line) {
            line.at(line.size() - kEllipsis.size() - 1).isLetter();
 }
 
+// How much of the bytes can be decoded now: all but a character that the next chunk completes (at most
+// three bytes of a sequence begun at the end). A stateful decoder would do, but Qt's loses the character
+// after an invalid sequence that a chunk ends in.
+qsizetype decodableLength(const QByteArray& bytes) {
+    const qsizetype size = bytes.size();
+    for (qsizetype back = 1; back <= std::min<qsizetype>(3, size); ++back) {
+        const auto byte = static_cast<unsigned char>(bytes.at(size - back));
+        if (byte < 0x80) {
+            return size;
+        }
+        if (byte >= 0xC0) {
+            const qsizetype length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+            return length > back ? size - back : size;
+        }
+    }
+    return size;
+}
+
 }  // namespace
 
 std::vector<Event> AsrOutputParser::feed(const QByteArray& chunk) {
+    pending_ += chunk;
+    const qsizetype length = decodableLength(pending_);
     std::vector<Event> events;
-    for (const QChar c : QString(decoder_.decode(chunk))) {
+    // Bytes that are not UTF-8 read as replacement characters; the text around them stays.
+    for (const QChar c : QString::fromUtf8(pending_.constData(), length)) {
         take(c, events);
     }
+    pending_.remove(0, length);
     return events;
 }
 
 std::vector<Event> AsrOutputParser::finish() {
     std::vector<Event> events;
+    for (const QChar c : QString::fromUtf8(std::exchange(pending_, {}))) {
+        take(c, events);
+    }
     endNumber(events);
     endLine(events);
     return events;

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringDecoder>
 
 #include <vector>
 
@@ -56,7 +55,7 @@ private:
     int isTwoTime = 0;     // copy passes begun
     int isTwoTime100 = 0;  // copy passes that reached 100
     bool inProgress = false;
-    QStringDecoder decoder_{QStringDecoder::Utf8};
+    QByteArray pending_;  // the start of a character that the next chunk completes
     QString line_;
     qsizetype blanks_ = 0;  // the blanks that open line_
     QString number_;

@@ -170,6 +170,10 @@ struct HostileRow {
     std::vector<Event> expected;
 };
 
+void PrintTo(const HostileRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class HostileOutput : public ::testing::TestWithParam<HostileRow> {};
 
 // Output no asr prints: read in time linear in its length, its valid text kept.
@@ -200,7 +204,11 @@ INSTANTIATE_TEST_SUITE_P(
                       HostileRow{"invalidUtf8",
                                  {"\tValidating \xff\xfe target...done\nVolume \xc3", "\xa8\x80 ok\n"},
                                  {label("Validating \xef\xbf\xbd\xef\xbf\xbd target..."),
-                                  label("Volume \xc3\xa8\xef\xbf\xbd ok")}}),
+                                  label("Volume \xc3\xa8\xef\xbf\xbd ok")}},
+                      HostileRow{"invalidUtf8AtAPieceEnd",
+                                 {"\tVolume a\xe2\xdf\xdf", "b\n"},
+                                 {label("Volume a\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"
+                                        "b")}}),
     [](const ::testing::TestParamInfo<HostileRow>& row) { return std::string(row.param.name); });
 
 TEST(AsrOutputParser, ShowsNoTextFromTheFirstPassUntilTheSecondHasEnded) {
