@@ -1,3 +1,4 @@
+#include "platform/Authorization.h"
 #include "platform/ToolOutputFile.h"
 #include "platform/ToolPath.h"
 #include "platform/ToolProcess.h"
@@ -95,29 +96,51 @@ class OutcomeLog : public ::testing::TestWithParam<OutcomeRow> {};
 
 QStringList* capturedLog = nullptr;
 
-TEST_P(OutcomeLog, NamesTheOutcome) {
+// What the platform category logs, info included, while `action` runs.
+QStringList platformLogOf(const std::function<void()>& action) {
     QStringList lines;
     capturedLog = &lines;
     QLoggingCategory::setFilterRules(QStringLiteral("tavrun.platform.info=true"));
     const QtMessageHandler previous = qInstallMessageHandler(
         [](QtMsgType, const QMessageLogContext&, const QString& message) { capturedLog->append(message); });
-    ToolProcess process(GetParam().command);
-    process.setDeadline(GetParam().deadline);
-    platform::CancelFlag cancel;
-    if (GetParam().cancelled) {
-        cancel.request();
-    }
-    process.setCancelFlag(cancel);
-    process.run();
+    action();
     qInstallMessageHandler(previous);
     QLoggingCategory::setFilterRules(QString());
     capturedLog = nullptr;
-    if (GetParam().logged == nullptr) {
+    return lines;
+}
+
+void expectLogged(const QStringList& lines, const char* logged) {
+    if (logged == nullptr) {
         EXPECT_TRUE(lines.isEmpty()) << lines.join(u'\n').toStdString();
     } else {
         ASSERT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
-        EXPECT_TRUE(lines[0].contains(QLatin1String(GetParam().logged))) << lines[0].toStdString();
+        EXPECT_TRUE(lines[0].contains(QLatin1String(logged))) << lines[0].toStdString();
     }
+}
+
+TEST_P(OutcomeLog, NamesTheOutcome) {
+    const QStringList lines = platformLogOf([] {
+        ToolProcess process(GetParam().command);
+        process.setDeadline(GetParam().deadline);
+        platform::CancelFlag cancel;
+        if (GetParam().cancelled) {
+            cancel.request();
+        }
+        process.setCancelFlag(cancel);
+        process.run();
+    });
+    expectLogged(lines, GetParam().logged);
+}
+
+TEST(AppleScript, ShellScriptOutcomesAreLoggedByName) {
+    const auto logOf = [](const char* script) {
+        return platformLogOf(
+            [script] { platform::AppleScript::doShellScript(QString::fromLatin1(script), false); });
+    };
+    expectLogged(logOf("exit 0"), nullptr);
+    expectLogged(logOf("exit 4"), "/bin/sh exited with status 4");
+    expectLogged(logOf("kill -SEGV $$"), "/bin/sh crashed");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -159,9 +159,11 @@ INSTANTIATE_TEST_SUITE_P(Runners, HungRunner,
                              return std::string(row.param.name);
                          });
 
-// A lookup only reads: it gets the short deadline, anything else the long one.
+// A lookup only reads: it gets the short deadline, anything else the long one, whichever runner runs it
+// (the Disk Tool looks up through aepairExecCommand and GetExecCommand).
 struct DeadlineRow {
     const char* name;
+    Runner runner;
     QStringList arguments;
     bool lookup;
 };
@@ -185,20 +187,21 @@ TEST_P(DeadlineOfAVerb, LookupsEndFirst) {
     disk::setLookupDeadlineForTesting(300ms);
     QElapsedTimer clock;
     clock.start();
-    EXPECT_FALSE(ExecCommand({disk::DiskUtilCommands::kDiskUtil, GetParam().arguments}));
+    EXPECT_FALSE(GetParam().runner({disk::DiskUtilCommands::kDiskUtil, GetParam().arguments}));
     EXPECT_EQ(clock.elapsed() < 2000, GetParam().lookup) << clock.elapsed() << " ms";
     disk::setLookupDeadlineForTesting(30s);
     setCommandDeadlineForTesting(10min);
 }
 
-INSTANTIATE_TEST_SUITE_P(Runners, DeadlineOfAVerb,
-                         ::testing::Values(DeadlineRow{"info", {"info", "-plist", "/dev/disk2s1"}, true},
-                                           DeadlineRow{"list", {"list", "-plist"}, true},
-                                           DeadlineRow{"rename", {"rename", "disk2s1", "New"}, false},
-                                           DeadlineRow{"unmountDisk", {"unmountDisk", "/dev/disk2"}, false}),
-                         [](const ::testing::TestParamInfo<DeadlineRow>& row) {
-                             return std::string(row.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Runners, DeadlineOfAVerb,
+    ::testing::Values(DeadlineRow{"info", ExecCommand, {"info", "-plist", "/dev/disk2s1"}, true},
+                      DeadlineRow{"diskToolInfo", GetExecCommand, {"info", "-plist", "disk2s1"}, true},
+                      DeadlineRow{"list", ExecCommand, {"list", "-plist"}, true},
+                      DeadlineRow{"diskToolList", aepairExecCommand, {"list", "-plist"}, true},
+                      DeadlineRow{"rename", ExecCommand, {"rename", "disk2s1", "New"}, false},
+                      DeadlineRow{"unmountDisk", eraserExecCommand, {"unmountDisk", "/dev/disk2"}, false}),
+    [](const ::testing::TestParamInfo<DeadlineRow>& row) { return std::string(row.param.name); });
 
 TEST_F(Runners, DoCommandParsesStandardOutputOfAnyType) {
     EXPECT_EQ(DoCommand(cat(plist("array.plist", QVariantList{"disk0", "disk1"}))),
