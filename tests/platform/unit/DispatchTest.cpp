@@ -13,6 +13,7 @@
 #include <future>
 #include <thread>
 
+using namespace std::chrono_literals;
 using platform::NotificationCenter;
 
 TEST(Dispatch, MainSyncRunsInlineOnTheMainThreadAndWaitsFromAWorker) {
@@ -40,7 +41,7 @@ TEST(Dispatch, MainAsyncAndMainAfterRunLaterOnTheMainThread) {
     int async = 0;
     int after = 0;
     std::thread worker([&] {
-        platform::mainAfter(50, [&] { after = ++order; });
+        platform::mainAfter(50ms, [&] { after = ++order; });
         platform::mainAsync([&] { async = ++order; });
     });
     worker.join();
@@ -63,7 +64,7 @@ TEST(Dispatch, GlobalQueueRunsManyBlockingWorkersAtOnce) {
     }
     EXPECT_TRUE(testsupport::waitUntil([&] { return running.load() == 20; }));
     release = true;
-    EXPECT_TRUE(platform::waitForGlobalQueue(5000));
+    EXPECT_TRUE(platform::waitForGlobalQueue(5s));
 }
 
 TEST(NotificationCenter, DeliversByNameAndStopsWhenTheTokenDies) {
