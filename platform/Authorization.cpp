@@ -2,6 +2,7 @@
 
 #include "platform/LogCategories.h"
 #include "platform/MacPath.h"
+#include "platform/ToolProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -189,6 +190,8 @@ AppleScript::Result AppleScript::doShellScript(const QString& commandLine, bool 
     const QString program = command.takeFirst();
     process.start(program, command);
     if (!process.waitForStarted(-1) || !process.waitForFinished(-1)) {
+        qCWarning(lcPlatform).noquote()
+            << program << outcomeName(ToolOutcome::FailedToStart) << process.errorString();
         result.errorNumber = -1;
         result.errorMessage = process.errorString();
         return result;
@@ -197,7 +200,15 @@ AppleScript::Result AppleScript::doShellScript(const QString& commandLine, bool 
     if (output.endsWith(u'\n')) {
         output.chop(1);
     }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    if (process.exitStatus() != QProcess::NormalExit) {
+        qCWarning(lcPlatform).noquote() << program << outcomeName(ToolOutcome::Crashed);
+        result.errorNumber = -1;
+        result.errorMessage = QString::fromUtf8(process.readAllStandardError()).trimmed();
+        return result;
+    }
+    if (process.exitCode() != 0) {
+        qCInfo(lcPlatform).noquote() << program << outcomeName(ToolOutcome::Exited) << "with status"
+                                     << process.exitCode();
         // pkexec exits 126 when the user dismisses its password dialog.
         const bool dismissed = program == u"pkexec" && process.exitCode() == 126;
         result.errorNumber = dismissed ? kUserCanceledErrorNumber : process.exitCode();

@@ -10,12 +10,13 @@ namespace platform {
 namespace {
 
 constexpr int kGlobalQueueThreads = 64;
+constexpr std::chrono::seconds kIdleThreadExpiry{30};
 
 QThreadPool& globalPool() {
     static QThreadPool* pool = [] {
         auto* p = new QThreadPool;  // never destroyed: work may still run when the process exits
         p->setMaxThreadCount(kGlobalQueueThreads);
-        p->setExpiryTimeout(30000);
+        p->setExpiryTimeout(static_cast<int>(std::chrono::milliseconds(kIdleThreadExpiry).count()));
         return p;
     }();
     return *pool;
@@ -36,10 +37,10 @@ void mainAsync(std::function<void()> work) {
     QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
 }
 
-void mainAfter(int milliseconds, std::function<void()> work) {
+void mainAfter(std::chrono::milliseconds delay, std::function<void()> work) {
     // Timers belong to the thread that starts them: start this one on the main thread.
-    mainAsync([milliseconds, work = std::move(work)]() mutable {
-        QTimer::singleShot(milliseconds, QCoreApplication::instance(), std::move(work));
+    mainAsync([delay, work = std::move(work)]() mutable {
+        QTimer::singleShot(delay, QCoreApplication::instance(), std::move(work));
     });
 }
 
@@ -51,8 +52,8 @@ void mainSync(const std::function<void()>& work) {
     QMetaObject::invokeMethod(QCoreApplication::instance(), work, Qt::BlockingQueuedConnection);
 }
 
-bool waitForGlobalQueue(int milliseconds) {
-    return globalPool().waitForDone(milliseconds);
+bool waitForGlobalQueue(std::chrono::milliseconds timeout) {
+    return globalPool().waitForDone(static_cast<int>(timeout.count()));
 }
 
 }  // namespace platform

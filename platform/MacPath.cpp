@@ -1,9 +1,11 @@
 #include "platform/MacPath.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <cerrno>
+#include <mutex>
 #include <vector>
 
 #include <pwd.h>
@@ -11,18 +13,54 @@
 
 namespace platform {
 
+namespace {
+
+// The root as TAVRUN_SIM_ROOT writes it, made absolute and clean, and its canonical form: links, "." and
+// ".." resolved once, so that a path the system hands back (a canonical one) maps back into the Mac.
+struct Roots {
+    QString spelled;
+    QString canonical;
+};
+
+Roots roots() {
+    const QString variable = qEnvironmentVariable("TAVRUN_SIM_ROOT");
+    if (variable.isEmpty()) {
+        return {};
+    }
+    const QString spelled = QDir::cleanPath(QDir::current().absoluteFilePath(variable));
+    struct Cache {
+        std::mutex mutex;
+        Roots roots;
+    };
+    static Cache* cache = new Cache;  // never destroyed: paths are mapped while the process ends
+    std::lock_guard guard(cache->mutex);
+    if (cache->roots.spelled != spelled) {
+        const QString canonical = QFileInfo(spelled).canonicalFilePath();
+        if (canonical.isEmpty()) {
+            return {spelled, spelled};  // not made yet: looked at again next time
+        }
+        cache->roots = {spelled, canonical};
+    }
+    return cache->roots;
+}
+
+std::optional<QString> below(const QString& root, const QString& path) {
+    if (path == root) {
+        return QStringLiteral("/");
+    }
+    if (root == u"/") {
+        return path;
+    }
+    if (path.startsWith(root + u'/')) {
+        return path.mid(root.size());
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 QString simRoot() {
-    QString root = qEnvironmentVariable("TAVRUN_SIM_ROOT");
-    if (root.isEmpty()) {
-        return root;
-    }
-    if (!root.startsWith(u'/')) {
-        root = QDir::current().absoluteFilePath(root);
-    }
-    while (root.size() > 1 && root.endsWith(u'/')) {
-        root.chop(1);
-    }
-    return root;
+    return roots().canonical;
 }
 
 bool hasSimRoot() {
@@ -63,24 +101,17 @@ std::optional<QString> hostPath(const QString& macPath) {
 }
 
 std::optional<QString> macPath(const QString& hostPath) {
-    const QString root = simRoot();
-    if (root.isEmpty()) {
+    const Roots root = roots();
+    if (root.canonical.isEmpty()) {
         return hostPath;
     }
     const auto clean = cleanMacPath(hostPath);
     if (!clean) {
         return std::nullopt;
     }
-    if (*clean == root) {
-        return QStringLiteral("/");
-    }
-    if (root == u"/") {
-        return clean;
-    }
-    if (clean->startsWith(root + u'/')) {
-        return clean->mid(root.size());
-    }
-    return std::nullopt;
+    // A path written through the variable's own spelling (a link to the Mac) maps as well.
+    auto mac = below(root.canonical, *clean);
+    return mac ? mac : below(root.spelled, *clean);
 }
 
 namespace {

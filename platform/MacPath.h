@@ -7,7 +7,8 @@
 namespace platform {
 
 // Every path in the program is a Mac path. With TAVRUN_SIM_ROOT set, "/" is that folder; without it the
-// mapping is the identity and the program works on the real machine.
+// mapping is the identity and the program works on the real machine. The root is taken in its canonical
+// form, whatever links, "." or ".." the variable holds.
 QString simRoot();
 bool hasSimRoot();
 

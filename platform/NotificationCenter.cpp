@@ -1,14 +1,17 @@
 #include "platform/NotificationCenter.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace platform {
 
+// Removal only clears `alive`: it never waits for a callback that is running, which may itself wait for
+// the removing thread. A post that finds the entry alive has begun its call; later ones skip it. The
+// entry, and so the callback, lives as long as any post still holds it.
 struct NotificationCenter::Token::Entry {
     QString name;
     Callback callback;
-    std::recursive_mutex mutex;  // held during a callback; removal waits for it, except from inside it
-    bool alive = true;
+    std::atomic_bool alive{true};
 };
 
 NotificationCenter::Token& NotificationCenter::Token::operator=(Token&& other) noexcept {
@@ -25,7 +28,6 @@ NotificationCenter::Token::~Token() {
 
 void NotificationCenter::Token::reset() {
     if (entry_) {
-        std::lock_guard guard(entry_->mutex);
         entry_->alive = false;
     }
     entry_.reset();
@@ -57,7 +59,6 @@ void NotificationCenter::post(const QString& name, const QVariantMap& userInfo) 
         }
     }
     for (const auto& entry : targets) {
-        std::lock_guard guard(entry->mutex);
         if (entry->alive) {
             entry->callback(userInfo);
         }

@@ -12,7 +12,8 @@ namespace platform {
 
 // Named notifications with a user-info dictionary, delivered synchronously on the posting thread.
 // An observer stays registered while its token lives; once the token is destroyed (even from inside a
-// callback, or while another thread is posting) the callback is never entered again.
+// callback, or while another thread is posting) the callback is never entered again. Destroying a token
+// never waits for a callback that another thread is running: whatever that callback uses must outlive it.
 class NotificationCenter {
 public:
     using Callback = std::function<void(const QVariantMap& userInfo)>;

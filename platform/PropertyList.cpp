@@ -68,6 +68,125 @@ bool xmlDepthWithin(const QByteArray& bytes, int limit) {
     return true;
 }
 
+quint64 readBE(const unsigned char* p, unsigned width) {
+    quint64 v = 0;
+    for (unsigned i = 0; i < width; ++i) {
+        v = (v << 8) | p[i];
+    }
+    return v;
+}
+
+// The last 32 bytes of a binary property list: where its offset table lies and how wide its numbers are.
+struct BinaryTrailer {
+    unsigned offsetSize = 0;
+    unsigned refSize = 0;
+    quint64 objectCount = 0;
+    quint64 top = 0;
+    quint64 tableOffset = 0;
+
+    static std::optional<BinaryTrailer> read(const unsigned char* data, quint64 size) {
+        if (size < 40) {
+            return std::nullopt;
+        }
+        const unsigned char* t = data + size - 32;
+        BinaryTrailer trailer{t[6], t[7], readBE(t + 8, 8), readBE(t + 16, 8), readBE(t + 24, 8)};
+        if (trailer.offsetSize == 0 || trailer.offsetSize > 8 || trailer.refSize == 0 ||
+            trailer.refSize > 8 || trailer.objectCount == 0 || trailer.top >= trailer.objectCount ||
+            trailer.tableOffset >= size ||
+            trailer.objectCount > (size - trailer.tableOffset) / trailer.offsetSize) {
+            return std::nullopt;
+        }
+        return trailer;
+    }
+
+    // Where an object starts; nothing when the table entry or the object lies outside the data.
+    std::optional<quint64> objectAt(const unsigned char* data, quint64 size, quint64 object) const {
+        const quint64 entry = tableOffset + object * offsetSize;
+        if (entry + offsetSize > size) {
+            return std::nullopt;
+        }
+        const quint64 at = readBE(data + entry, offsetSize);
+        return at < size - 32 ? std::optional(at) : std::nullopt;
+    }
+};
+
+// An object's element count: the low nibble of its marker, or the integer after it when that is 0xF.
+// `at` moves past the count; `countAt`/`countWidth` tell where a long count lies (width 0: in the marker).
+struct ObjectCount {
+    quint64 value = 0;
+    quint64 countAt = 0;
+    unsigned countWidth = 0;
+};
+
+std::optional<ObjectCount> readCount(const unsigned char* data, quint64 size, quint64& at) {
+    ObjectCount count{static_cast<quint64>(data[at - 1] & 0x0F), 0, 0};
+    if (count.value != 0x0F) {
+        return count;
+    }
+    if (at >= size || (data[at] >> 4) != 0x1) {
+        return std::nullopt;
+    }
+    const unsigned width = 1u << (data[at] & 0x0F);
+    if (width > 8 || at + 1 + width > size) {
+        return std::nullopt;
+    }
+    count = {readBE(data + at + 1, width), at + 1, width};
+    at += 1 + width;
+    return count;
+}
+
+// libplist aborts on a UTF-16 string or key holding U+0000; such a string is cut there instead, by
+// shortening its count in place.
+void cutUtf16StringsAtNul(QByteArray& bytes) {
+    auto* data = reinterpret_cast<unsigned char*>(bytes.data());
+    const auto size = static_cast<quint64>(bytes.size());
+    const auto trailer = BinaryTrailer::read(data, size);
+    if (!trailer) {
+        return;
+    }
+    for (quint64 object = 0; object < trailer->objectCount; ++object) {
+        const auto start = trailer->objectAt(data, size, object);
+        if (!start || (data[*start] >> 4) != 0x6) {
+            continue;
+        }
+        quint64 at = *start + 1;
+        const auto count = readCount(data, size, at);
+        if (!count) {
+            continue;
+        }
+        for (quint64 unit = 0; unit < count->value && at + 2 * unit + 1 < size; ++unit) {
+            if (data[at + 2 * unit] == 0 && data[at + 2 * unit + 1] == 0) {
+                if (count->countWidth == 0) {
+                    data[*start] = static_cast<unsigned char>(0x60 | unit);
+                } else {
+                    for (unsigned b = 0; b < count->countWidth; ++b) {
+                        data[count->countAt + b] =
+                            static_cast<unsigned char>(unit >> (8 * (count->countWidth - 1 - b)));
+                    }
+                }
+                break;
+            }
+        }
+    }
+}
+
+// XML cannot hold a NUL character: the text from one up to the next element is dropped, which cuts a
+// string or key at the NUL and leaves a NUL inside markup to fail the parse.
+QByteArray cutXmlTextAtNul(const QByteArray& bytes) {
+    QByteArray out;
+    out.reserve(bytes.size());
+    qsizetype from = 0;
+    for (qsizetype nul = bytes.indexOf('\0'); nul >= 0; nul = bytes.indexOf('\0', from)) {
+        out.append(bytes.constData() + from, nul - from);
+        from = bytes.indexOf('<', nul);
+        if (from < 0) {
+            return out;
+        }
+    }
+    out.append(bytes.constData() + from, bytes.size() - from);
+    return out;
+}
+
 // Binary property lists: walks the object graph without recursion and refuses deep or cyclic nesting,
 // which libplist would otherwise follow recursively.
 class BinaryDepthCheck {
@@ -77,26 +196,17 @@ public:
           size_(static_cast<quint64>(bytes.size())) {}
 
     bool within(int limit) {
-        if (size_ < 40) {
+        const auto trailer = BinaryTrailer::read(data_, size_);
+        if (!trailer) {
             return false;
         }
-        const unsigned char* trailer = data_ + size_ - 32;
-        offsetSize_ = trailer[6];
-        refSize_ = trailer[7];
-        objectCount_ = readBE(trailer + 8, 8);
-        const quint64 top = readBE(trailer + 16, 8);
-        tableOffset_ = readBE(trailer + 24, 8);
-        if (offsetSize_ == 0 || offsetSize_ > 8 || refSize_ == 0 || refSize_ > 8 || objectCount_ == 0 ||
-            top >= objectCount_ || tableOffset_ >= size_ ||
-            objectCount_ > (size_ - tableOffset_) / offsetSize_) {
-            return false;
-        }
+        trailer_ = *trailer;
         struct Frame {
             std::vector<quint64> children;
             size_t next = 0;
         };
         std::vector<Frame> stack;
-        std::vector<bool> onPath(static_cast<size_t>(objectCount_), false);
+        std::vector<bool> onPath(static_cast<size_t>(trailer_.objectCount), false);
         std::vector<quint64> path;
         auto enter = [&](quint64 object) -> bool {
             if (onPath[object] || static_cast<int>(stack.size()) >= limit) {
@@ -111,7 +221,7 @@ public:
             stack.push_back(std::move(frame));
             return true;
         };
-        if (!enter(top)) {
+        if (!enter(trailer_.top)) {
             return false;
         }
         while (!stack.empty()) {
@@ -123,7 +233,7 @@ public:
                 continue;
             }
             const quint64 child = frame.children[frame.next++];
-            if (child >= objectCount_ || !enter(child)) {
+            if (child >= trailer_.objectCount || !enter(child)) {
                 return false;
             }
         }
@@ -131,58 +241,36 @@ public:
     }
 
 private:
-    quint64 readBE(const unsigned char* p, unsigned width) const {
-        quint64 v = 0;
-        for (unsigned i = 0; i < width; ++i) {
-            v = (v << 8) | p[i];
-        }
-        return v;
-    }
-
     bool childrenOf(quint64 object, std::vector<quint64>& out) const {
-        const quint64 entry = tableOffset_ + object * offsetSize_;
-        if (entry + offsetSize_ > size_) {
+        const auto start = trailer_.objectAt(data_, size_, object);
+        if (!start) {
             return false;
         }
-        quint64 at = readBE(data_ + entry, offsetSize_);
-        if (at >= size_ - 32) {
-            return false;
-        }
-        const unsigned char marker = data_[at++];
-        const unsigned kind = marker >> 4;
+        const unsigned kind = data_[*start] >> 4;
         const bool isArrayOrSet = kind == 0xA || kind == 0xC;
         if (!isArrayOrSet && kind != 0xD) {
             return true;  // a scalar
         }
-        quint64 count = marker & 0x0F;
-        if (count == 0x0F) {
-            if (at >= size_ || (data_[at] >> 4) != 0x1) {
-                return false;
-            }
-            const unsigned width = 1u << (data_[at] & 0x0F);
-            if (width > 8 || at + 1 + width > size_) {
-                return false;
-            }
-            count = readBE(data_ + at + 1, width);
-            at += 1 + width;
+        quint64 at = *start + 1;
+        const auto count = readCount(data_, size_, at);
+        if (!count) {
+            return false;
         }
-        const quint64 refs = kind == 0xD ? count * 2 : count;
-        if (count > size_ || refs > (size_ - at) / refSize_) {
+        const quint64 refSize = trailer_.refSize;
+        const quint64 refs = kind == 0xD ? count->value * 2 : count->value;
+        if (count->value > size_ || refs > (size_ - at) / refSize) {
             return false;
         }
         out.reserve(static_cast<size_t>(refs));
         for (quint64 i = 0; i < refs; ++i) {
-            out.push_back(readBE(data_ + at + i * refSize_, refSize_));
+            out.push_back(readBE(data_ + at + i * refSize, trailer_.refSize));
         }
         return true;
     }
 
     const unsigned char* data_;
     quint64 size_;
-    unsigned offsetSize_ = 0;
-    unsigned refSize_ = 0;
-    quint64 objectCount_ = 0;
-    quint64 tableOffset_ = 0;
+    BinaryTrailer trailer_;
 };
 
 std::optional<QVariant> toVariant(plist_t node, int depth);
@@ -258,13 +346,10 @@ std::optional<QVariant> toVariant(plist_t node, int depth) {
             plist_get_real_val(node, &v);
             return QVariant(v);
         }
-        case PLIST_STRING:
-        case PLIST_KEY: {
-            char* s = nullptr;
-            plist_get_string_val(node, &s);
-            QString text = s ? QString::fromUtf8(s) : QString();
-            std::free(s);
-            return QVariant(text);
+        case PLIST_STRING: {
+            // The pointer form, unlike the copying one, does not assert on a length that a NUL cut short.
+            const char* text = plist_get_string_ptr(node, nullptr);
+            return QVariant(text != nullptr ? QString::fromUtf8(text) : QString());
         }
         case PLIST_DATA: {
             char* bytes = nullptr;
@@ -357,14 +442,17 @@ std::optional<QVariant> PropertyList::fromBytes(const QByteArray& bytes) {
     if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int32_t>::max()) {
         return std::nullopt;
     }
-    const auto length = static_cast<uint32_t>(bytes.size());
-    const bool binary = plist_is_binary(bytes.constData(), length) != 0;
+    const bool binary = plist_is_binary(bytes.constData(), static_cast<uint32_t>(bytes.size())) != 0;
     if (binary ? !BinaryDepthCheck(bytes).within(kMaxDepth) : !xmlDepthWithin(bytes, kMaxDepth)) {
         qCDebug(lcPlatform) << "property list refused: nested too deeply or malformed";
         return std::nullopt;
     }
+    QByteArray safe = binary ? bytes : cutXmlTextAtNul(bytes);
+    if (binary) {
+        cutUtf16StringsAtNul(safe);
+    }
     plist_t root = nullptr;
-    plist_from_memory(bytes.constData(), length, &root);
+    plist_from_memory(safe.constData(), static_cast<uint32_t>(safe.size()), &root);
     if (root == nullptr) {
         return std::nullopt;
     }

@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <chrono>
 #include <optional>
 
 #include <sys/stat.h>
@@ -21,8 +22,8 @@
 namespace platform {
 namespace {
 
-constexpr int kSocketWaitMs = 2000;
-constexpr int kLockWaitMs = 300;
+constexpr std::chrono::milliseconds kSocketWait{2000};
+constexpr std::chrono::milliseconds kLockWait{300};
 constexpr qint64 kMaxRequestBytes = 64;
 const QByteArray kActivate = QByteArrayLiteral("activate ");
 
@@ -93,7 +94,7 @@ void clearPlacesOfGoneInstances(const QString& ownBase) {
 bool answers(const QString& socketPath) {
     QLocalSocket socket;
     socket.connectToServer(socketPath);
-    const bool connected = socket.waitForConnected(kSocketWaitMs);
+    const bool connected = socket.waitForConnected(static_cast<int>(kSocketWait.count()));
     socket.abort();
     return connected;
 }
@@ -110,7 +111,7 @@ RunningApplication::Registration::Registration(const QString& bundleIdentifier, 
     lock_ = std::make_unique<QLockFile>(lockFile(*base));
     lock_->setStaleLockTime(0);  // held for the whole run: stale only when its process is gone
     // A moment's wait: another registration may be holding this lock while it clears gone instances.
-    if (!lock_->tryLock(kLockWaitMs)) {
+    if (!lock_->tryLock(kLockWait)) {
         qCInfo(lcPlatform) << bundleIdentifier << "already runs on this Mac";
         lock_.reset();
         return;
@@ -194,13 +195,13 @@ bool RunningApplication::activateWithOptions(unsigned options) const {
     }
     QLocalSocket socket;
     socket.connectToServer(socketFile(*base));
-    if (!socket.waitForConnected(kSocketWaitMs)) {
+    if (!socket.waitForConnected(static_cast<int>(kSocketWait.count()))) {
         qCWarning(lcPlatform) << "cannot reach" << bundleIdentifier_ << socket.errorString();
         return false;
     }
     socket.write(kActivate + QByteArray::number(options) + '\n');
     while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(kSocketWaitMs)) {
+        if (!socket.waitForBytesWritten(static_cast<int>(kSocketWait.count()))) {
             return false;
         }
     }

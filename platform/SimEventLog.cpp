@@ -9,10 +9,13 @@
 #include <QList>
 #include <QTimer>
 
+#include <chrono>
+
 namespace platform {
 namespace {
 
-constexpr int kPollMs = 250;  // the watcher may miss appends (or be unavailable); polling never does
+// The watcher may miss appends (or be unavailable); polling never does.
+constexpr std::chrono::milliseconds kPoll{250};
 
 QString field(const QByteArray& encoded) {
     return QString::fromUtf8(QByteArray::fromPercentEncoding(encoded));
@@ -37,7 +40,7 @@ void SimEventLog::startOnMainThread() {
     connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this] { readNewLines(); });
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { readNewLines(); });
     poll_ = new QTimer(this);
-    poll_->setInterval(kPollMs);
+    poll_->setInterval(kPoll);
     connect(poll_, &QTimer::timeout, this, [this] { readNewLines(); });
     poll_->start();
     watchFile();

@@ -11,9 +11,30 @@
 namespace platform {
 namespace {
 
-constexpr int kPollMs = 20;
+constexpr std::chrono::milliseconds kPoll{20};
+constexpr std::chrono::milliseconds kWriteWait{1000};
+
+int msecs(std::chrono::milliseconds duration) {
+    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(duration.count(), 1));
+}
 
 }  // namespace
+
+const char* outcomeName(ToolOutcome outcome) {
+    switch (outcome) {
+        case ToolOutcome::Exited:
+            return "exited";
+        case ToolOutcome::FailedToStart:
+            return "failed to start";
+        case ToolOutcome::Crashed:
+            return "crashed";
+        case ToolOutcome::TimedOut:
+            return "timed out";
+        case ToolOutcome::Cancelled:
+            return "cancelled";
+    }
+    return "ended";
+}
 
 ToolProcess::ToolProcess(ToolCommand command) : command_(std::move(command)) {}
 
@@ -28,7 +49,7 @@ ToolResult ToolProcess::run(const ToolCommand& command, std::chrono::millisecond
 void ToolProcess::write(const QByteArray& bytes) {
     if (process_) {
         process_->write(bytes);
-        process_->waitForBytesWritten(1000);
+        process_->waitForBytesWritten(msecs(kWriteWait));
     }
 }
 
@@ -55,7 +76,7 @@ void ToolProcess::drain(ToolResult& result) {
 
 void ToolProcess::stop() {
     process_->terminate();
-    if (!process_->waitForFinished(static_cast<int>(std::max<qint64>(grace_.count(), 1)))) {
+    if (!process_->waitForFinished(msecs(grace_))) {
         qCWarning(lcPlatform) << command_.program << "ignored SIGTERM; killing it";
         process_->kill();
         process_->waitForFinished(-1);
@@ -67,6 +88,7 @@ ToolResult ToolProcess::run() {
     const QString program = toolPath(command_.program);
     if (cancel_.isRequested()) {
         result.outcome = ToolOutcome::Cancelled;
+        logOutcome(program, result);
         return result;
     }
     process_ = std::make_unique<QProcess>();
@@ -82,7 +104,7 @@ ToolResult ToolProcess::run() {
     }
     process_->start(QIODevice::ReadWrite);
     if (!process_->waitForStarted(-1)) {
-        qCWarning(lcPlatform) << "could not start" << program << process_->errorString();
+        qCWarning(lcPlatform).noquote() << program << "failed to start:" << process_->errorString();
         process_.reset();
         return result;
     }
@@ -95,7 +117,6 @@ ToolResult ToolProcess::run() {
             result.outcome = ToolOutcome::Cancelled;
             stoppedByUs = true;
         } else if (timeout_.count() > 0 && clock.elapsed() >= timeout_.count()) {
-            qCWarning(lcPlatform) << program << "passed its deadline of" << timeout_.count() << "ms";
             result.outcome = ToolOutcome::TimedOut;
             stoppedByUs = true;
         }
@@ -104,9 +125,9 @@ ToolResult ToolProcess::run() {
             break;
         }
         if (outputFile_.isEmpty()) {
-            process_->waitForReadyRead(kPollMs);
+            process_->waitForReadyRead(msecs(kPoll));
         } else {
-            process_->waitForFinished(kPollMs);
+            process_->waitForFinished(msecs(kPoll));
         }
         drain(result);
     }
@@ -117,7 +138,26 @@ ToolResult ToolProcess::run() {
         result.exitCode = crashed ? -1 : process_->exitCode();
     }
     process_.reset();
+    logOutcome(program, result);
     return result;
+}
+
+void ToolProcess::logOutcome(const QString& program, const ToolResult& result) const {
+    if (result.succeeded()) {
+        return;
+    }
+    QString text = program + u' ' + QLatin1String(outcomeName(result.outcome));
+    if (result.outcome == ToolOutcome::Exited) {
+        text += QStringLiteral(" with status %1").arg(result.exitCode);
+    } else if (result.outcome == ToolOutcome::TimedOut) {
+        text += QStringLiteral(" after %1 ms").arg(timeout_.count());
+    }
+    // A status other than 0 is an answer (diskutil's "no such disk"); the others are failures of the run.
+    if (result.outcome == ToolOutcome::Exited || result.outcome == ToolOutcome::Cancelled) {
+        qCInfo(lcPlatform).noquote() << text;
+    } else {
+        qCWarning(lcPlatform).noquote() << text;
+    }
 }
 
 }  // namespace platform

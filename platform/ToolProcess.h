@@ -22,6 +22,9 @@ enum class ToolOutcome {
     Cancelled,      // stopped on request
 };
 
+// "exited", "failed to start", "crashed", "timed out", "cancelled": how the log names an outcome.
+const char* outcomeName(ToolOutcome outcome);
+
 struct ToolResult {
     ToolOutcome outcome = ToolOutcome::FailedToStart;
     int exitCode = -1;
@@ -38,7 +41,8 @@ struct ToolCommand {
 // Runs one tool from a program and an argument list (never through a shell) and waits for it on the
 // calling thread, polling so that a deadline or a cancel request from another thread stops it: first
 // SIGTERM, then SIGKILL after the grace period. Standard error goes to the program's own standard error
-// unless merged. Create, run and feed it on one thread.
+// unless merged. A run that does not exit with status 0 logs its outcome by name. Create, run and feed it
+// on one thread.
 class ToolProcess {
 public:
     using OutputHandler = std::function<void(const QByteArray& chunk)>;
@@ -70,12 +74,13 @@ public:
 private:
     void drain(ToolResult& result);
     void stop();
+    void logOutcome(const QString& program, const ToolResult& result) const;
 
     ToolCommand command_;
     QString outputFile_;
     OutputHandler handler_;
     std::chrono::milliseconds timeout_{0};
-    std::chrono::milliseconds grace_{2000};
+    std::chrono::milliseconds grace_{std::chrono::seconds(2)};
     CancelFlag cancel_;
     bool mergeStderr_ = false;
     bool interactive_ = false;

@@ -10,12 +10,18 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
 
-constexpr int kBusyMs = 1000;
+using std::chrono::milliseconds;
+
+constexpr milliseconds kBusy = std::chrono::seconds(1);
 std::atomic_bool busy{false};
+
+constexpr milliseconds kDefaultEnumerationDeadline = std::chrono::minutes(2);
+std::atomic<milliseconds::rep> enumerationDeadlineMs{kDefaultEnumerationDeadline.count()};
 
 constexpr quint64 kTinyVolumeBytes = 30000000;
 
@@ -78,21 +84,49 @@ QString convertSize2String(quint64 bytes) {
     return print(count / 1000000000.0F, "GB");
 }
 
+namespace disk {
+
+milliseconds enumerationDeadline() {
+    return milliseconds(enumerationDeadlineMs.load());
+}
+
+void setEnumerationDeadlineForTesting(milliseconds deadline) {
+    enumerationDeadlineMs.store(deadline.count());
+}
+
+}  // namespace disk
+
+milliseconds CVolumeMgr::timeLeft() const {
+    if (!enumerationEnd_) {
+        return disk::lookupDeadline();
+    }
+    const auto left =
+        std::chrono::duration_cast<milliseconds>(*enumerationEnd_ - std::chrono::steady_clock::now());
+    return std::clamp(left, milliseconds(0), disk::lookupDeadline());
+}
+
 std::optional<QList<QVariantMap>> CVolumeMgr::enumDiskVolumesInfo() {
     if (busy.exchange(true)) {
         return std::nullopt;
     }
-    platform::mainAfter(kBusyMs, [] { busy.store(false); });
+    platform::mainAfter(kBusy, [] { busy.store(false); });
 
+    enumerationEnd_ = std::chrono::steady_clock::now() + disk::enumerationDeadline();
     QList<QVariantMap> volumes;
-    const auto list = ExecCommand(disk::DiskUtilCommands::list());
+    const auto list = disk::lookupWithin(disk::DiskUtilCommands::list(), timeLeft());
     if (!list) {
         qCWarning(lcServices) << "diskutil list error";
+        enumerationEnd_.reset();
         return volumes;
     }
     bFindOSDisk = false;
     bFirstOSVolume = true;
     for (const QVariant& diskValue : list->value(QStringLiteral("AllDisksAndPartitions")).toList()) {
+        if (timeLeft() <= milliseconds(0)) {
+            qCWarning(lcServices) << "the volume enumeration passed its deadline with" << volumes.size()
+                                  << "volumes";
+            break;
+        }
         const QVariantMap disk = diskValue.toMap();
         QVariantList entries = disk.value(QStringLiteral("Partitions")).toList();
         const bool noPartitions = entries.isEmpty();
@@ -115,6 +149,7 @@ std::optional<QList<QVariantMap>> CVolumeMgr::enumDiskVolumesInfo() {
             }
         }
     }
+    enumerationEnd_.reset();
     return volumes;
 }
 
@@ -154,10 +189,11 @@ std::optional<QVariantMap> CVolumeMgr::volumeForEntry(const QVariantMap& entry, 
 }
 
 std::optional<QVariantMap> CVolumeMgr::KVGetDiskInfo(const QString& bsdName) {
-    if (bsdName.isNull()) {
+    const milliseconds left = timeLeft();
+    if (bsdName.isNull() || left <= milliseconds(0)) {
         return std::nullopt;
     }
-    return ExecCommand(disk::DiskUtilCommands::info(QStringLiteral("/dev/") + bsdName));
+    return disk::lookupWithin(disk::DiskUtilCommands::info(QStringLiteral("/dev/") + bsdName), left);
 }
 
 QVariantMap CVolumeMgr::MakeVolumeInfo(const QVariantMap& diskInfo) {
@@ -217,19 +253,25 @@ void CVolumeMgr::changeIValue() {
 
 QVariantList CVolumeMgr::listAllDisksAndPartitions() {
     const platform::ToolResult result =
-        platform::ToolProcess::run(disk::DiskUtilCommands::list(), commandDeadline());
+        platform::ToolProcess::run(disk::DiskUtilCommands::list(), disk::lookupDeadline());
     const auto list = platform::PropertyList::dictionaryFromBytes(result.output);
     if (!list || disk::DiskUtilCommands::isErrorDocument(*list)) {
         return {};
     }
     qCDebug(lcServices).noquote().nospace() << "B-------" << *list;
+    return disk::diskTree(*list);
+}
+
+namespace disk {
+
+QVariantList diskTree(const QVariantMap& list) {
     // A list entry carries "Size"; "TotalSize" only where a fixture adds it.
     const auto size = [](const QVariantMap& entry) {
         return entry.value(entry.contains(QStringLiteral("TotalSize")) ? QStringLiteral("TotalSize")
                                                                        : QStringLiteral("Size"));
     };
     QVariantList disks;
-    for (const QVariant& diskValue : list->value(QStringLiteral("AllDisksAndPartitions")).toList()) {
+    for (const QVariant& diskValue : list.value(QStringLiteral("AllDisksAndPartitions")).toList()) {
         const QVariantMap disk = diskValue.toMap();
         QVariantList partitions;
         for (const QVariant& partitionValue : disk.value(QStringLiteral("Partitions")).toList()) {
@@ -244,3 +286,5 @@ QVariantList CVolumeMgr::listAllDisksAndPartitions() {
     }
     return disks;
 }
+
+}  // namespace disk

@@ -82,4 +82,10 @@ bool DiskUtilCommands::isErrorDocument(const QVariantMap& plist) {
     return plist.value(QStringLiteral("Error")).toBool();
 }
 
+bool DiskUtilCommands::isLookup(const platform::ToolCommand& command) {
+    const bool diskutil = command.program == kDiskUtil || command.program == u"diskutil";
+    const QString verb = command.arguments.value(0);
+    return diskutil && (verb == u"list" || verb == u"info");
+}
+
 }  // namespace disk

@@ -37,6 +37,8 @@ public:
 
     // diskutil answers an unknown device with {Error: true, ErrorMessage, ExitCode}: no information.
     static bool isErrorDocument(const QVariantMap& plist);
+    // "list" and "info" only read; every other verb changes a disk.
+    static bool isLookup(const platform::ToolCommand& command);
 };
 
 }  // namespace disk

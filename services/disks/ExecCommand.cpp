@@ -6,12 +6,16 @@
 #include "platform/ToolOutputFile.h"
 #include "services/disks/DiskUtilCommands.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
 
 constexpr std::chrono::milliseconds kDefaultDeadline = std::chrono::minutes(10);
+constexpr std::chrono::milliseconds kDefaultLookupDeadline = std::chrono::seconds(30);
 std::atomic<std::chrono::milliseconds::rep> deadlineMs{kDefaultDeadline.count()};
+std::atomic<std::chrono::milliseconds::rep> lookupDeadlineMs{kDefaultLookupDeadline.count()};
+const QString kExecCommandFile = QStringLiteral("QivTray.plist");
 
 std::optional<QVariantMap> informative(std::optional<QVariantMap> plist) {
     if (plist && disk::DiskUtilCommands::isErrorDocument(*plist)) {
@@ -21,16 +25,25 @@ std::optional<QVariantMap> informative(std::optional<QVariantMap> plist) {
     return plist;
 }
 
-std::optional<QVariantMap> runToFile(const platform::ToolCommand& command, const QString& fileName) {
+// Without a private folder the output is read from memory: the run still has its effect and its answer.
+std::optional<QVariantMap> runToFile(const platform::ToolCommand& command, const QString& fileName,
+                                     std::chrono::milliseconds deadline) {
     if (command.program.isEmpty() || fileName.isEmpty() || fileName.contains(u'/')) {
         return std::nullopt;
     }
     const platform::ToolOutputFile output(fileName);
     platform::ToolProcess process(command);
-    process.setStandardOutputFile(output.hostPath());
-    process.setDeadline(commandDeadline());
-    process.run();
-    return informative(output.readDictionary());
+    if (output.isValid()) {
+        process.setStandardOutputFile(output.hostPath());
+    }
+    process.setDeadline(deadline);
+    const platform::ToolResult result = process.run();
+    return informative(output.isValid() ? output.readDictionary()
+                                        : platform::PropertyList::dictionaryFromBytes(result.output));
+}
+
+std::optional<QVariantMap> runToFile(const platform::ToolCommand& command, const QString& fileName) {
+    return runToFile(command, fileName, disk::deadlineFor(command));
 }
 
 }  // namespace
@@ -43,16 +56,37 @@ void setCommandDeadlineForTesting(std::chrono::milliseconds deadline) {
     deadlineMs.store(deadline.count());
 }
 
+namespace disk {
+
+std::chrono::milliseconds lookupDeadline() {
+    return std::min(std::chrono::milliseconds(lookupDeadlineMs.load()), commandDeadline());
+}
+
+void setLookupDeadlineForTesting(std::chrono::milliseconds deadline) {
+    lookupDeadlineMs.store(deadline.count());
+}
+
+std::chrono::milliseconds deadlineFor(const platform::ToolCommand& command) {
+    return DiskUtilCommands::isLookup(command) ? lookupDeadline() : commandDeadline();
+}
+
+std::optional<QVariantMap> lookupWithin(const platform::ToolCommand& command,
+                                        std::chrono::milliseconds deadline) {
+    return runToFile(command, kExecCommandFile, deadline);
+}
+
+}  // namespace disk
+
 std::optional<QVariantMap> KVExecCommand(const platform::ToolCommand& command) {
     return runToFile(command, QStringLiteral("KVTemp.plist"));
 }
 
 std::optional<QVariantMap> ExecCommand(const platform::ToolCommand& command) {
-    return runToFile(command, QStringLiteral("QivTray.plist"));
+    return runToFile(command, kExecCommandFile);
 }
 
 std::optional<QVariantMap> GetExecCommand(const platform::ToolCommand& command) {
-    return runToFile(command, QStringLiteral("QivTray.plist"));
+    return runToFile(command, kExecCommandFile);
 }
 
 std::optional<QVariantMap> execCommand(const platform::ToolCommand& command) {
@@ -88,7 +122,7 @@ std::optional<QVariant> DoCommand(const platform::ToolCommand& command) {
         return std::nullopt;
     }
     platform::ToolProcess process(command);
-    process.setDeadline(commandDeadline());
+    process.setDeadline(disk::deadlineFor(command));
     const platform::ToolResult result = process.run();
     auto plist = platform::PropertyList::fromBytes(result.output);
     if (plist && plist->typeId() == QMetaType::QVariantMap && !informative(plist->toMap())) {

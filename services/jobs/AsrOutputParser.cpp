@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace jobs {
 
@@ -17,7 +18,7 @@ const std::array<QString, 3> kPassTitles{QStringLiteral("Replicating"), QStringL
 
 using Event = AsrOutputParser::Event;
 
-bool isPassTitle(const QString& text) {
+bool isPassTitle(QStringView text) {
     return std::find(kPassTitles.begin(), kPassTitles.end(), text) != kPassTitles.end();
 }
 
@@ -27,18 +28,43 @@ bool endsStepText(const QString& line) {
            line.at(line.size() - kEllipsis.size() - 1).isLetter();
 }
 
+// How much of the bytes can be decoded now: all but a character that the next chunk completes (at most
+// three bytes of a sequence begun at the end). A stateful decoder would do, but Qt's loses the character
+// after an invalid sequence that a chunk ends in.
+qsizetype decodableLength(const QByteArray& bytes) {
+    const qsizetype size = bytes.size();
+    for (qsizetype back = 1; back <= std::min<qsizetype>(3, size); ++back) {
+        const auto byte = static_cast<unsigned char>(bytes.at(size - back));
+        if (byte < 0x80) {
+            return size;
+        }
+        if (byte >= 0xC0) {
+            const qsizetype length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+            return length > back ? size - back : size;
+        }
+    }
+    return size;
+}
+
 }  // namespace
 
 std::vector<Event> AsrOutputParser::feed(const QByteArray& chunk) {
+    pending_ += chunk;
+    const qsizetype length = decodableLength(pending_);
     std::vector<Event> events;
-    for (const QChar c : QString(decoder_.decode(chunk))) {
+    // Bytes that are not UTF-8 read as replacement characters; the text around them stays.
+    for (const QChar c : QString::fromUtf8(pending_.constData(), length)) {
         take(c, events);
     }
+    pending_.remove(0, length);
     return events;
 }
 
 std::vector<Event> AsrOutputParser::finish() {
     std::vector<Event> events;
+    for (const QChar c : QString::fromUtf8(std::exchange(pending_, {}))) {
+        take(c, events);
+    }
     endNumber(events);
     endLine(events);
     return events;
@@ -56,10 +82,13 @@ void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
         }
         promptTail_ = false;
     }
-    line_ += c;
     // A message of the system can cut a pass's line; its dots go on on a line of their own.
-    if (!passLine_ && passOpen_ && line_.trimmed() == u".") {
+    if (!passLine_ && passOpen_ && c == u'.' && blanks_ == line_.size()) {
         passLine_ = true;
+    }
+    line_ += c;
+    if (blanks_ == line_.size() - 1 && c.isSpace()) {
+        ++blanks_;
     }
     if (passLine_) {
         takeInPass(c, events);
@@ -70,14 +99,16 @@ void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
         events.push_back(Event::prompt());
         // The answer is not echoed through a pipe, so the tool may go on on the prompt's line.
         line_.clear();
+        blanks_ = 0;
         promptTail_ = true;
         return;
     }
     if (lineShown_) {
         return;
     }
-    const QString text = line_.trimmed();
-    if (isPassTitle(text)) {
+    // Only the newest character can complete a title or an ellipsis: a look at the line's end is enough,
+    // so a long line costs time in proportion to its length.
+    if (!c.isSpace() && isPassTitle(QStringView(line_).sliced(blanks_))) {
         passLine_ = true;
         passOpen_ = true;
         events.push_back(Event::label(kCloning));
@@ -87,6 +118,7 @@ void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
         inProgress = true;
     } else if (endsStepText(line_)) {
         lineShown_ = true;
+        const QString text = line_.trimmed();
         if (text.endsWith(kValidatingTarget)) {
             events.push_back(Event::stepTo(3));
         } else if (text.endsWith(kValidatingSource)) {
@@ -133,6 +165,7 @@ void AsrOutputParser::endLine(std::vector<Event>& events) {
         }
     }
     line_.clear();
+    blanks_ = 0;
     lineShown_ = false;
     passLine_ = false;
     promptTail_ = false;

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringDecoder>
 
 #include <vector>
 
@@ -56,8 +55,9 @@ private:
     int isTwoTime = 0;     // copy passes begun
     int isTwoTime100 = 0;  // copy passes that reached 100
     bool inProgress = false;
-    QStringDecoder decoder_{QStringDecoder::Utf8};
+    QByteArray pending_;  // the start of a character that the next chunk completes
     QString line_;
+    qsizetype blanks_ = 0;  // the blanks that open line_
     QString number_;
     bool lineShown_ = false;   // the line gave its text (a step text)
     bool passLine_ = false;    // the line carries a pass's progress

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/LogCategories.h"
+#include "platform/PrivateFile.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -33,7 +34,7 @@ int openLocked(LogFile& log) {
         return 0;
     }
     platform::FileSystem::mkpath(kLogFolder);
-    log.file = platform::FileSystem::openForAppend(kLogFile);
+    log.file = platform::openPrivateFileForAppend(kLogFile);
     return log.file ? 0 : -1;
 }
 

@@ -2,8 +2,9 @@
 
 // The bootable-disk workers' log file, "/tmp/KorvelBootableDataRecovery.txt": one line per record, the
 // local time as "YYYY-MM-DD hh:mm:ss", two blanks, the message. Records of every run accumulate. One lock
-// covers open, write and close, each record is written whole and flushed, and the file is never opened
-// through a link planted at its name.
+// covers open, write and close, and each record is written whole and flushed. Only the process's user may
+// read the file (0600); a link, a FIFO or another user's file planted at its name is refused, never
+// waited on or written through.
 
 // 0, or -1 when the file cannot be opened; does nothing while it is open.
 int KVInitLog();

@@ -105,7 +105,7 @@ int AsrRestore::run() {
 }
 
 void AsrRestore::fragment(const QString& text) {
-    Console::pause(ctx_.config.asrStepDelayMs);
+    Console::pause(ctx_.config.asrStepDelay);
     ctx_.console.write(text);
 }
 
@@ -227,7 +227,7 @@ void AsrRestore::pass(const QString& title, const std::function<void(int step)>&
         fragment(QStringLiteral("...."));
         work(step);
         ctx_.ensureTargetPresent();
-        Console::pause(ctx_.config.asrStepDelayMs);
+        Console::pause(ctx_.config.asrStepDelay);
         ctx_.console.progress(step * 10);
     }
     fragment(QStringLiteral("\n"));

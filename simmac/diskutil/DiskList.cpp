@@ -58,13 +58,15 @@ QVariantMap DiskList::diskEntry(const Disk& disk) {
         {QStringLiteral("DeviceIdentifier"), disk.id()},
         {QStringLiteral("OSInternal"), false},
         {QStringLiteral("Size"), disk.whole.size},
-        {QStringLiteral("TotalSize"), disk.whole.size},
     };
-    QVariantList partitions;
-    for (const Volume& p : disk.partitions) {
-        partitions.append(partitionEntry(p));
+    // A container lists an empty array; a disk without a partition scheme has no such key at all.
+    if (disk.isContainer() || disk.whole.content.endsWith(QLatin1String("_partition_scheme"))) {
+        QVariantList partitions;
+        for (const Volume& p : disk.partitions) {
+            partitions.append(partitionEntry(p));
+        }
+        entry.insert(QStringLiteral("Partitions"), partitions);
     }
-    entry.insert(QStringLiteral("Partitions"), partitions);
     if (disk.isContainer()) {
         QVariantList volumes;
         for (const Volume& v : disk.apfsVolumes) {

@@ -105,7 +105,7 @@ int EraseDiskVerb::run(ToolContext& ctx, const QStringList& args) {
         throw ToolExit{1, QStringLiteral("Error: -69519: The target disk is too small for this operation")};
     }
     ctx.watch(diskId, {});
-    const int pause = ctx.config.eraseDelayMs / kSteps;
+    const auto pause = ctx.config.eraseDelay / kSteps;
     const auto step = [&](const QString& line) {
         Console::pause(pause);
         ctx.ensureTargetPresent();

@@ -41,7 +41,7 @@ Target lookUp(ToolContext& ctx, const QStringList& args, const char* verb) {
 
 // One paced line, after making sure the volume is still there.
 void say(ToolContext& ctx, const QString& line) {
-    Console::pause(ctx.config.lineDelayMs);
+    Console::pause(ctx.config.lineDelay);
     ctx.ensureTargetPresent();
     ctx.console.line(line);
 }

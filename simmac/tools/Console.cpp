@@ -50,9 +50,9 @@ void Console::progress(int percent) {
     }
 }
 
-void Console::pause(int milliseconds) {
-    if (milliseconds > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+void Console::pause(std::chrono::milliseconds delay) {
+    if (delay.count() > 0) {
+        std::this_thread::sleep_for(delay);
     }
 }
 

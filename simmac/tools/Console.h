@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 
 namespace simmac {
@@ -20,7 +21,7 @@ public:
     void error(const QString& text);  // one line on standard error
     // A progress number of a streaming tool, written alone.
     void progress(int percent);
-    static void pause(int milliseconds);
+    static void pause(std::chrono::milliseconds delay);
 
     void setMuted(bool muted) { muted_ = muted; }
     void setLineHook(Hook hook) { lineHook_ = std::move(hook); }

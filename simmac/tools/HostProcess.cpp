@@ -2,12 +2,16 @@
 
 #include <QProcess>
 
+#include <chrono>
 #include <csignal>
 
 #include <sys/wait.h>
 
 namespace simmac {
 namespace {
+
+// How often a forwarded tool is looked at for a termination request to pass on.
+constexpr std::chrono::milliseconds kPoll{20};
 
 volatile std::sig_atomic_t terminationRequested = 0;
 
@@ -60,7 +64,7 @@ int HostProcess::forward(const QString& program, const QStringList& args, const 
     }
     bool passedOn = false;
     while (process.state() != QProcess::NotRunning) {
-        process.waitForFinished(20);
+        process.waitForFinished(static_cast<int>(kPoll.count()));
         if (terminationRequested != 0 && !passedOn) {
             process.terminate();
             passedOn = true;

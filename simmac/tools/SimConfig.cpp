@@ -11,9 +11,13 @@ SimConfig SimConfig::load() {
     const QVariantMap map =
         platform::PropertyList::dictionaryFromFile(SimPaths::config()).value_or(QVariantMap());
     SimConfig c;
-    c.lineDelayMs = map.value(QStringLiteral("LineDelayMs"), c.lineDelayMs).toInt();
-    c.eraseDelayMs = map.value(QStringLiteral("EraseDelayMs"), c.eraseDelayMs).toInt();
-    c.asrStepDelayMs = map.value(QStringLiteral("AsrStepDelayMs"), c.asrStepDelayMs).toInt();
+    const auto delay = [&map](const char* key, std::chrono::milliseconds fallback) {
+        return std::chrono::milliseconds(
+            map.value(QLatin1String(key), qlonglong(fallback.count())).toLongLong());
+    };
+    c.lineDelay = delay("LineDelayMs", c.lineDelay);
+    c.eraseDelay = delay("EraseDelayMs", c.eraseDelay);
+    c.asrStepDelay = delay("AsrStepDelayMs", c.asrStepDelay);
     c.verifyExtraLines = map.value(QStringLiteral("VerifyExtraLines"), c.verifyExtraLines).toInt();
     c.computeUsageFromFiles =
         map.value(QStringLiteral("ComputeUsageFromFiles"), c.computeUsageFromFiles).toBool();

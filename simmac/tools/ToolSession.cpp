@@ -97,13 +97,13 @@ std::optional<int> ToolSession::before() {
         hang(rule.flag("IgnoreSigterm"));
     }
     if (action == QLatin1String("delay")) {
-        Console::pause(rule.number("DelayMs", 0));
+        Console::pause(std::chrono::milliseconds(rule.number("DelayMs", 0)));
     }
     if (action == QLatin1String("output")) {
         // The replacement comes first, so that a prompt among its lines can be answered while the real
         // work, muted, waits for that answer.
         for (const QString& chunk : rule.lines()) {
-            Console::pause(rule.number("LineDelayMs", 0));
+            Console::pause(std::chrono::milliseconds(rule.number("LineDelayMs", 0)));
             ctx_.console.write(chunk);
         }
         ctx_.console.setMuted(true);

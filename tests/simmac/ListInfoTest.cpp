@@ -103,11 +103,21 @@ TEST_P(EveryNode, InfoHasTheKeysOfItsKind) {
         }
         EXPECT_EQ(info.value("WholeDisk").toBool(), list.value("WholeDisks").toStringList().contains(id));
     }
+    // Whole disks are listed with "Size" only, and with "Partitions" only when they have a scheme.
+    for (const QVariant& value : list.value("AllDisksAndPartitions").toList()) {
+        const QVariantMap disk = value.toMap();
+        const QString content = disk.value("Content").toString();
+        const bool container = content == "EF57347C-0000-11AA-AA11-00306543ECAC";
+        EXPECT_TRUE(disk.contains("Size"));
+        EXPECT_FALSE(disk.contains("TotalSize"));
+        EXPECT_EQ(disk.contains("Partitions"), container || content.endsWith("_partition_scheme"))
+            << disk.value("DeviceIdentifier").toString().toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Presets, EveryNode,
                          ::testing::Values(Machine{"apple-silicon-13", "usb-apfs"},
-                                           Machine{"intel-12", "usb-exfat"},
+                                           Machine{"intel-12", "usb-exfat"}, Machine{"intel-12", "usb-blank"},
                                            Machine{"intel-10.14", "usb-fat32-mbr"},
                                            Machine{"intel-10.12-hfs", "usb-hfsx"}));
 

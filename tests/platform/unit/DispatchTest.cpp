@@ -9,8 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <thread>
 
+using namespace std::chrono_literals;
 using platform::NotificationCenter;
 
 TEST(Dispatch, MainSyncRunsInlineOnTheMainThreadAndWaitsFromAWorker) {
@@ -38,7 +41,7 @@ TEST(Dispatch, MainAsyncAndMainAfterRunLaterOnTheMainThread) {
     int async = 0;
     int after = 0;
     std::thread worker([&] {
-        platform::mainAfter(50, [&] { after = ++order; });
+        platform::mainAfter(50ms, [&] { after = ++order; });
         platform::mainAsync([&] { async = ++order; });
     });
     worker.join();
@@ -61,7 +64,7 @@ TEST(Dispatch, GlobalQueueRunsManyBlockingWorkersAtOnce) {
     }
     EXPECT_TRUE(testsupport::waitUntil([&] { return running.load() == 20; }));
     release = true;
-    EXPECT_TRUE(platform::waitForGlobalQueue(5000));
+    EXPECT_TRUE(platform::waitForGlobalQueue(5s));
 }
 
 TEST(NotificationCenter, DeliversByNameAndStopsWhenTheTokenDies) {
@@ -98,4 +101,30 @@ TEST(NotificationCenter, AnObserverMayRemoveItselfOrAnotherDuringDelivery) {
     center.post("Test.Self");
     EXPECT_EQ(firstCalls, 1);
     EXPECT_EQ(secondCalls, 0);
+}
+
+// A callback running on a worker may wait for the thread that removes its observer (the main thread, with
+// mainSync): removal must not wait for it, and the callback is not entered again afterwards.
+TEST(NotificationCenter, RemovalNeverWaitsForARunningCallback) {
+    auto& center = NotificationCenter::defaultCenter();
+    std::atomic<int> calls{0};
+    std::atomic<bool> release{false};
+    auto token = center.addObserver("Test.Running", [&](const QVariantMap&) {
+        ++calls;
+        while (!release) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    std::thread poster([&] { center.post("Test.Running"); });
+    while (calls.load() == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    auto removal = std::async(std::launch::async, [&] { token.reset(); });
+    EXPECT_EQ(removal.wait_for(std::chrono::seconds(3)), std::future_status::ready)
+        << "removal waited for the running callback";
+    release = true;
+    poster.join();
+    removal.wait();
+    center.post("Test.Running");
+    EXPECT_EQ(calls.load(), 1);
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +27,49 @@ TEST(MacPath, MapsIntoAndOutOfTheRoot) {
     EXPECT_FALSE(platform::macPath("/etc/passwd"));
     EXPECT_FALSE(platform::macPath(root.path() + "-other/x"));
 }
+
+// However TAVRUN_SIM_ROOT is written, paths map into the Mac and back, from the host path the mapping
+// gives and from the one a file's canonical name gives.
+struct RootRow {
+    const char* name;
+    std::function<QString(const QString& root)> spell;
+};
+
+void PrintTo(const RootRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class RootSpellings : public ::testing::TestWithParam<RootRow> {};
+
+TEST_P(RootSpellings, MapBothWays) {
+    testsupport::TempSimRoot root;
+    root.writeFile("/Volumes/USB/f", "x");
+    ASSERT_TRUE(QDir().mkpath(root.path() + "/sub"));
+    const QString real = QFileInfo(root.path()).canonicalFilePath();
+    testsupport::ScopedEnv spelled("TAVRUN_SIM_ROOT", GetParam().spell(root.path()));
+    const auto host = platform::hostPath("/Volumes/USB/f");
+    ASSERT_TRUE(host);
+    EXPECT_TRUE(QFileInfo::exists(*host));
+    EXPECT_EQ(platform::macPath(*host), "/Volumes/USB/f");
+    EXPECT_EQ(platform::macPath(QFileInfo(*host).canonicalFilePath()), "/Volumes/USB/f");
+    EXPECT_EQ(platform::macPath(real), "/");
+    EXPECT_FALSE(platform::macPath(real + "-other/f"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MacPath, RootSpellings,
+    ::testing::Values(RootRow{"plain", [](const QString& r) { return r; }},
+                      RootRow{"throughALink",
+                              [](const QString& r) {
+                                  EXPECT_TRUE(QFile::link(r, r + "/sub/self"));
+                                  return r + "/sub/self";
+                              }},
+                      RootRow{"dotSlash", [](const QString& r) { return r + "/./"; }},
+                      RootRow{"doubleSlash", [](const QString& r) { return "/" + r + "//"; }},
+                      RootRow{"dotDot", [](const QString& r) { return r + "/sub/.."; }},
+                      RootRow{"relative",
+                              [](const QString& r) { return QDir::current().relativeFilePath(r); }}),
+    [](const ::testing::TestParamInfo<RootRow>& row) { return std::string(row.param.name); });
 
 TEST(MacPath, RefusesEscapesAndRelativePaths) {
     testsupport::TempSimRoot root;

@@ -88,6 +88,57 @@ TEST(PropertyList, MalformedInputYieldsNothing) {
     }
 }
 
+// Any tool output may carry a NUL character: a string or key holding one reads cut at it, never aborts.
+struct NulRow {
+    const char* name;
+    QByteArray input;
+    std::optional<QVariantMap> expected;
+};
+
+void PrintTo(const NulRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class NulCharacters : public ::testing::TestWithParam<NulRow> {};
+
+TEST_P(NulCharacters, CutTheStringOrKeyAtTheNul) {
+    EXPECT_EQ(PropertyList::dictionaryFromBytes(GetParam().input), GetParam().expected);
+}
+
+const QByteArray kNul(1, '\0');
+
+INSTANTIATE_TEST_SUITE_P(
+    PropertyList, NulCharacters,
+    ::testing::Values(
+        NulRow{"xmlString", wrap("<dict><key>a</key><string>x" + kNul + "y</string></dict>"), {{{"a", "x"}}}},
+        NulRow{"xmlOnlyNul", wrap("<dict><key>a</key><string>" + kNul + "</string></dict>"), {{{"a", ""}}}},
+        NulRow{"xmlKey", wrap("<dict><key>a" + kNul + "b</key><string>v</string></dict>"), {{{"a", "v"}}}},
+        NulRow{"xmlCharacterReference", wrap("<dict><key>a</key><string>&#0;</string></dict>"), std::nullopt},
+        // {"a": "é\0z"}, {"é\0": "xy"}, {"a": "é" x 16 + "\0"}, {"a": "x\0y"} as the macOS toolchain writes
+        // them
+        NulRow{"binaryUtf16String",
+               QByteArray::fromHex(
+                   "62706c6973743030d1010251616300e90000007a080b0d00000000000001010000000000000003"
+                   "00000000000000000000000000000014"),
+               {{{"a", "é"}}}},
+        NulRow{
+            "binaryUtf16Key",
+            QByteArray::fromHex("62706c6973743030d101026200e90000527879080b1000000000000001010000000000000003"
+                                "00000000000000000000000000000013"),
+            {{{"é", "xy"}}}},
+        NulRow{
+            "binaryLongUtf16String",
+            QByteArray::fromHex("62706c6973743030d1010251616f101100e900e900e900e900e900e900e900e900e900e900e9"
+                                "00e900e900e900e900e90000080b0d0000000000000101000000000000000300000000000000"
+                                "000000000000000032"),
+            {{{"a", QString(16, u'é')}}}},
+        NulRow{
+            "binaryAsciiString",
+            QByteArray::fromHex("62706c6973743030d10102516153780079080b0d000000000000010100000000000000030000"
+                                "0000000000000000000000000011"),
+            {{{"a", "x"}}}}),
+    [](const ::testing::TestParamInfo<NulRow>& row) { return std::string(row.param.name); });
+
 TEST(PropertyList, DictionaryReaderRefusesOtherRoots) {
     EXPECT_FALSE(PropertyList::dictionaryFromBytes(wrap("<array><string>x</string></array>")));
     EXPECT_TRUE(PropertyList::fromBytes(wrap("<array><string>x</string></array>")));

@@ -1,3 +1,4 @@
+#include "platform/Authorization.h"
 #include "platform/ToolOutputFile.h"
 #include "platform/ToolPath.h"
 #include "platform/ToolProcess.h"
@@ -8,12 +9,18 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <functional>
+#include <future>
+#include <optional>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -71,6 +78,81 @@ TEST(ToolProcess, ReportsOutcomesByName) {
     EXPECT_TRUE(missing.output.isEmpty());
     EXPECT_LT(clock.elapsed(), 2000) << "a tool that cannot start ends the wait at once";
 }
+
+// A run that does not exit with status 0 leaves its outcome in the log, by name.
+struct OutcomeRow {
+    const char* name;
+    ToolCommand command;
+    std::chrono::milliseconds deadline;
+    bool cancelled;
+    const char* logged;  // null: nothing
+};
+
+void PrintTo(const OutcomeRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class OutcomeLog : public ::testing::TestWithParam<OutcomeRow> {};
+
+QStringList* capturedLog = nullptr;
+
+// What the platform category logs, info included, while `action` runs.
+QStringList platformLogOf(const std::function<void()>& action) {
+    QStringList lines;
+    capturedLog = &lines;
+    QLoggingCategory::setFilterRules(QStringLiteral("tavrun.platform.info=true"));
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& message) { capturedLog->append(message); });
+    action();
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+    capturedLog = nullptr;
+    return lines;
+}
+
+void expectLogged(const QStringList& lines, const char* logged) {
+    if (logged == nullptr) {
+        EXPECT_TRUE(lines.isEmpty()) << lines.join(u'\n').toStdString();
+    } else {
+        ASSERT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
+        EXPECT_TRUE(lines[0].contains(QLatin1String(logged))) << lines[0].toStdString();
+    }
+}
+
+TEST_P(OutcomeLog, NamesTheOutcome) {
+    const QStringList lines = platformLogOf([] {
+        ToolProcess process(GetParam().command);
+        process.setDeadline(GetParam().deadline);
+        platform::CancelFlag cancel;
+        if (GetParam().cancelled) {
+            cancel.request();
+        }
+        process.setCancelFlag(cancel);
+        process.run();
+    });
+    expectLogged(lines, GetParam().logged);
+}
+
+TEST(AppleScript, ShellScriptOutcomesAreLoggedByName) {
+    const auto logOf = [](const char* script) {
+        return platformLogOf(
+            [script] { platform::AppleScript::doShellScript(QString::fromLatin1(script), false); });
+    };
+    expectLogged(logOf("exit 0"), nullptr);
+    expectLogged(logOf("exit 4"), "/bin/sh exited with status 4");
+    expectLogged(logOf("kill -SEGV $$"), "/bin/sh crashed");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ToolProcess, OutcomeLog,
+    ::testing::Values(OutcomeRow{"exitedWithZero", probe({"exit", "0"}), {}, false, nullptr},
+                      OutcomeRow{"exitedWithStatus", probe({"exit", "3"}), {}, false, "exited with status 3"},
+                      OutcomeRow{"failedToStart", {"/no/such/tool", {}}, {}, false, "failed to start"},
+                      OutcomeRow{"crashed", probe({"crash"}), {}, false, "crashed"},
+                      OutcomeRow{"timedOut", probe({"sleep", "30000"}), 200ms, false,
+                                 "timed out after 200 ms"},
+                      OutcomeRow{"cancelled", probe({"sleep", "30000"}), {}, true, "cancelled"}),
+    [](const ::testing::TestParamInfo<OutcomeRow>& row) { return std::string(row.param.name); });
 
 TEST(ToolProcess, DeadlineTerminatesASleepingTool) {
     QElapsedTimer clock;
@@ -132,34 +214,139 @@ TEST(ToolProcess, StreamsChunksAndAnswersAPrompt) {
     EXPECT_EQ(ToolProcess::run(probe({"prompt"}), 5s).exitCode, 1);
 }
 
-TEST(ToolProcess, OutputFileIsPrivateAndLockedPerName) {
-    const QString folder = platform::privateTempFolder();
-    struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
+QString folderOf(const QString& file) {
+    return QFileInfo(file).path();
+}
 
-    std::atomic<int> inside{0};
-    std::atomic<bool> overlapped{false};
-    auto worker = [&](const QString& arg) {
-        for (int i = 0; i < 5; ++i) {
-            platform::ToolOutputFile out("Same.plist");
-            if (inside.fetch_add(1) != 0) {
-                overlapped = true;
-            }
-            ToolProcess p(probe({"exit", "0"}));
-            p.setStandardOutputFile(out.hostPath());
-            p.run();
-            QFile f(out.hostPath());
-            f.open(QIODevice::ReadOnly);
-            EXPECT_EQ(f.readAll(), "out") << arg.toStdString();
-            inside.fetch_sub(1);
-        }
-    };
-    std::thread a(worker, QStringLiteral("a"));
-    std::thread b(worker, QStringLiteral("b"));
-    a.join();
-    b.join();
-    EXPECT_FALSE(overlapped);
+struct stat statOf(const QString& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+    return st;
+}
+
+// Whatever became of the private folder, the next run gets a private file for its output.
+struct FolderRow {
+    const char* name;
+    std::function<void(const QString& folder)> change;
+    const char* tmpdir;  // TMPDIR during the run; null: unchanged
+};
+
+void PrintTo(const FolderRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class PrivateFolder : public ::testing::TestWithParam<FolderRow> {};
+
+TEST_P(PrivateFolder, EveryRunGetsAPrivateFileOfItsOwn) {
+    const QString folder = folderOf(platform::ToolOutputFile("Probe.plist").hostPath());
+    GetParam().change(folder);
+    std::optional<testsupport::ScopedEnv> tmpdir;
+    if (GetParam().tmpdir != nullptr) {
+        tmpdir.emplace("TMPDIR", QString::fromUtf8(GetParam().tmpdir));
+    }
+    platform::ToolOutputFile out("Same.plist");
+    ToolProcess p(probe({"exit", "0"}));
+    p.setStandardOutputFile(out.hostPath());
+    EXPECT_TRUE(p.run().succeeded());
+    QFile f(out.hostPath());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "out");
+    const struct stat st = statOf(folderOf(out.hostPath()));
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    EXPECT_EQ(st.st_uid, ::geteuid());
+    EXPECT_EQ(statOf(out.hostPath()).st_mode & 0077, 0u) << "readable by its owner only";
+    if (folderOf(out.hostPath()) != folder) {
+        QFile::remove(folder);
+        QDir(folder).removeRecursively();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ToolOutputFile, PrivateFolder,
+    ::testing::Values(
+        FolderRow{"asMade", [](const QString&) {}, nullptr},
+        FolderRow{"removedByACleaner", [](const QString& f) { QDir(f).removeRecursively(); }, nullptr},
+        FolderRow{"replacedByAFile",
+                  [](const QString& f) {
+                      QDir(f).removeRecursively();
+                      QFile file(f);
+                      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                  },
+                  nullptr},
+        FolderRow{"openedToEveryone",
+                  [](const QString& f) { ::chmod(QFile::encodeName(f).constData(), 0777); }, nullptr},
+        FolderRow{"removedWithTmpdirMissing", [](const QString& f) { QDir(f).removeRecursively(); },
+                  "/no/such/folder"},
+        FolderRow{"removedWithTmpdirRelative", [](const QString& f) { QDir(f).removeRecursively(); },
+                  "relative/tmp"}),
+    [](const ::testing::TestParamInfo<FolderRow>& row) { return std::string(row.param.name); });
+
+pid_t endedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+// What a process's private folder looks like when a later process starts: only the folders of ended
+// processes of the same user go.
+struct LeftoverRow {
+    const char* name;
+    std::function<pid_t()> owner;
+    std::function<void(const QString& path)> make;
+    bool removed;
+};
+
+void PrintTo(const LeftoverRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class Leftovers : public ::testing::TestWithParam<LeftoverRow> {};
+
+TEST_P(Leftovers, OnlyFoldersOfEndedProcessesGo) {
+    QTemporaryDir parent;
+    const QString path = parent.filePath(QStringLiteral("tavrun-%1-a1B2c3").arg(GetParam().owner()));
+    GetParam().make(path);
+    platform::removeStaleTempFolders(parent.path());
+    struct stat st {};
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st) != 0, GetParam().removed);
+}
+
+const auto kFolder = [](const QString& path) { ASSERT_TRUE(QDir().mkpath(path + "/inner")); };
+
+INSTANTIATE_TEST_SUITE_P(
+    ToolOutputFile, Leftovers,
+    ::testing::Values(
+        LeftoverRow{"endedProcess", endedProcess, kFolder, true},
+        LeftoverRow{"runningProcess", [] { return pid_t(1); }, kFolder, false},
+        LeftoverRow{"thisProcess", ::getpid, kFolder, false},
+        LeftoverRow{"otherUsersEndedProcess", endedProcess,
+                    [](const QString& path) {
+                        kFolder(path);
+                        if (::lchown(QFile::encodeName(path).constData(), 65534, 65534) != 0) {
+                            GTEST_SKIP() << "only root can give a folder to another user";
+                        }
+                    },
+                    false},
+        LeftoverRow{"fileOfEndedProcess", endedProcess,
+                    [](const QString& path) { ASSERT_TRUE(QFile(path).open(QIODevice::WriteOnly)); }, false},
+        LeftoverRow{"linkOfEndedProcess", endedProcess,
+                    [](const QString& path) { ASSERT_TRUE(QFile::link(QDir::tempPath(), path)); }, false}),
+    [](const ::testing::TestParamInfo<LeftoverRow>& row) { return std::string(row.param.name); });
+
+TEST(ToolOutputFile, TwoRunsOfOneNameNeitherShareAFileNorWait) {
+    std::future<QString> second;  // destroyed after `first`, so a second run that waits is let go
+    const platform::ToolOutputFile first("Same.plist");
+    second = std::async(std::launch::async, [] { return platform::ToolOutputFile("Same.plist").hostPath(); });
+    ASSERT_EQ(second.wait_for(5s), std::future_status::ready) << "the second run waited for the first";
+    const QString other = second.get();
+    EXPECT_NE(other, first.hostPath());
+    EXPECT_TRUE(QFileInfo(first.hostPath()).fileName().startsWith("Same-"));
+    EXPECT_TRUE(other.endsWith(".plist"));
+    EXPECT_FALSE(QFileInfo::exists(other)) << "removed with its object";
 }
 
 TEST(ToolPath, ResolvesThroughTheToolRoot) {

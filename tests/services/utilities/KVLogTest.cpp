@@ -2,13 +2,22 @@
 
 #include "tests/support/TestEnv.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <future>
 #include <thread>
 #include <vector>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -110,5 +119,67 @@ TEST_F(LogFile, RefusesALinkPlantedAtItsName) {
     EXPECT_EQ(KVLog("once the link is gone"), 0) << "a later open succeeds";
     EXPECT_EQ(lines().size(), 1);
 }
+
+// The log lies in a folder everyone can write to: whatever another user put at its name first is never
+// waited on, written to or left readable by others.
+struct PlantedRow {
+    const char* name;
+    std::function<void(const QString& path)> plant;
+    bool written;
+};
+
+void PrintTo(const PlantedRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class Planted : public LogFile, public ::testing::WithParamInterface<PlantedRow> {};
+
+TEST_P(Planted, OnlyAFileOfTheUsersOwnIsWrittenAndOnlyTheUserReadsIt) {
+    sim_.writeFile("/tmp/placeholder", "");
+    GetParam().plant(path());
+    auto opened = std::async(std::launch::async, [] { return KVLog("a record"); });
+    if (opened.wait_for(5s) != std::future_status::ready) {
+        ADD_FAILURE() << "the writer waits for a reader";
+        const int reader = ::open(QFile::encodeName(path()).constData(), O_RDONLY | O_NONBLOCK);
+        opened.wait();
+        ::close(reader);
+    }
+    EXPECT_EQ(opened.get(), GetParam().written ? 0 : -1);
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(path()).constData(), &st), 0);
+    if (GetParam().written) {
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+        EXPECT_EQ(messageOf(lines().value(lines().size() - 1)), "a record");
+    } else {
+        EXPECT_FALSE(S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_size > 0) << "written into";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LogFile, Planted,
+    ::testing::Values(
+        PlantedRow{"nothing", [](const QString&) {}, true},
+        PlantedRow{"ownFileReadableByAll",
+                   [](const QString& p) {
+                       QFile f(p);
+                       ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                       f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+                   },
+                   true},
+        PlantedRow{"fifo",
+                   [](const QString& p) { ASSERT_EQ(::mkfifo(QFile::encodeName(p).constData(), 0666), 0); },
+                   false},
+        PlantedRow{"folder", [](const QString& p) { ASSERT_TRUE(QDir().mkpath(p)); }, false},
+        PlantedRow{"otherUsersFile",
+                   [](const QString& p) {
+                       QFile f(p);
+                       ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                       f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::WriteOther);
+                       if (::chown(QFile::encodeName(p).constData(), 65534, 65534) != 0) {
+                           GTEST_SKIP() << "only root can give a file to another user";
+                       }
+                   },
+                   false}),
+    [](const ::testing::TestParamInfo<PlantedRow>& row) { return std::string(row.param.name); });
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "tests/services/disks/unit/FakeDiskUtil.h"
 
 #include "services/disks/CVolumeMgr.h"
-#include "services/utilities/KVPublicUtilities.h"
 #include "services/disks/VolumeObj.h"
+#include "services/utilities/KVPublicUtilities.h"
 
 #include "tests/support/TestEnv.h"
 
@@ -317,15 +317,18 @@ TEST(DiskTree, ListsDisksAndPartitionsPlainly) {
     diskutil.setDisks(
         {disk(
              {kEntry, QVariantMap{{"DeviceIdentifier", "disk4s1"}, {"Content", "EFI"}, {"Size", 209715200}}}),
-         QVariantMap{{"DeviceIdentifier", "disk5"}, {"Size", 7}, {"TotalSize", 8}}});
+         QVariantMap{{"DeviceIdentifier", "disk5"}, {"Size", 7}, {"TotalSize", 8}},
+         QVariantMap{{"DeviceIdentifier", "disk6"}, {"Content", ""}, {"Size", 9}}});
     const QVariantList tree = CVolumeMgr().listAllDisksAndPartitions();
-    ASSERT_EQ(tree.size(), 2);
+    ASSERT_EQ(tree.size(), 3);
     const QVariantList partitions = tree[0].toMap().value("partitions").toList();
     ASSERT_EQ(partitions.size(), 2);
     EXPECT_EQ(partitions[0].toMap(),
               (QVariantMap{{"name", "USB"}, {"size", QVariant()}, {"mountPoint", "/Volumes/USB"}}));
     EXPECT_EQ(partitions[1].toMap(), (QVariantMap{{"name", ""}, {"size", 209715200}, {"mountPoint", ""}}));
     EXPECT_EQ(tree[1].toMap(), (QVariantMap{{"name", "disk5"}, {"size", 8}, {"partitions", QVariantList{}}}));
+    EXPECT_EQ(tree[2].toMap(), (QVariantMap{{"name", "disk6"}, {"size", 9}, {"partitions", QVariantList{}}}))
+        << "a whole disk as diskutil lists it: no TotalSize, no Partitions without a scheme";
 
     QFile::remove(qEnvironmentVariable("FAKE_DISKUTIL_DIR") + "/list.plist");
     EXPECT_TRUE(CVolumeMgr().listAllDisksAndPartitions().isEmpty());

@@ -84,7 +84,7 @@ TEST_F(Runners, AnEarlierRunsOutputNeverSurvives) {
     const QVariantMap info{{"VolumeName", "Old"}};
     ASSERT_EQ(ExecCommand(cat(plist("info.plist", info))), info);
     EXPECT_FALSE(ExecCommand({"/bin/true", {}})) << "a tool that prints nothing reads as nothing";
-    EXPECT_TRUE(QDir(platform::privateTempFolder()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(platform::privateTempFolder().value()).entryList(QDir::Files).isEmpty());
 }
 
 TEST_F(Runners, HostileNamesReachTheToolAsOneArgument) {
@@ -107,7 +107,7 @@ TEST_F(Runners, TwoThreadsUsingOneRunnerEachReadTheirOwnOutput) {
     const QString secondPath = plist("second.plist", second);
     std::atomic<int> wrong{0};
     constexpr int kRounds = 40;
-    // ExecCommand and GetExecCommand share one file name: they share its lock too.
+    // ExecCommand and GetExecCommand share one file name, not one file.
     std::thread a([&] {
         for (int i = 0; i < kRounds; ++i) {
             wrong += ExecCommand(cat(firstPath)) != first;
@@ -123,20 +123,85 @@ TEST_F(Runners, TwoThreadsUsingOneRunnerEachReadTheirOwnOutput) {
     EXPECT_EQ(wrong.load(), 0);
 }
 
-TEST_F(Runners, AHungToolEndsAtTheDeadlineAndFreesTheRunner) {
-    setCommandDeadlineForTesting(400ms);
+// A tool that hangs in one run holds no other run of its runner, or of one with the same file name: the
+// Disk Tool's lookup of one disk never waits for another disk's hung lookup.
+struct HungRow {
+    const char* name;
+    Runner hung;
+    Runner next;
+};
+
+void PrintTo(const HungRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class HungRunner : public Runners, public ::testing::WithParamInterface<HungRow> {};
+
+TEST_P(HungRunner, HoldsNoOtherCallerAndEndsAtTheDeadline) {
+    setCommandDeadlineForTesting(2s);
     const QVariantMap info{{"VolumeName", "After"}};
     const QString path = plist("info.plist", info);
     QElapsedTimer clock;
     clock.start();
-    std::thread hung([] { EXPECT_FALSE(eraserExecCommand(probe({"ignore-term"}))); });
+    std::thread hung([] { EXPECT_FALSE(GetParam().hung(probe({"sleep", "30000"}))); });
     std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(eraserExecCommand(cat(path)), info)
-        << "the next caller gets the runner once the hung tool is gone";
+    EXPECT_EQ(GetParam().next(cat(path)), info);
+    EXPECT_LT(clock.elapsed(), 1500) << "the next caller waited for the hung tool";
     hung.join();
-    EXPECT_LT(clock.elapsed(), 8000);
+    EXPECT_GE(clock.elapsed(), 2000) << "the hung tool is stopped at its deadline";
     setCommandDeadlineForTesting(10min);
 }
+
+INSTANTIATE_TEST_SUITE_P(Runners, HungRunner,
+                         ::testing::Values(HungRow{"sameRunner", eraserExecCommand, eraserExecCommand},
+                                           HungRow{"sameFileName", ExecCommand, GetExecCommand}),
+                         [](const ::testing::TestParamInfo<HungRow>& row) {
+                             return std::string(row.param.name);
+                         });
+
+// A lookup only reads: it gets the short deadline, anything else the long one, whichever runner runs it
+// (the Disk Tool looks up through aepairExecCommand and GetExecCommand).
+struct DeadlineRow {
+    const char* name;
+    Runner runner;
+    QStringList arguments;
+    bool lookup;
+};
+
+void PrintTo(const DeadlineRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class DeadlineOfAVerb : public Runners, public ::testing::WithParamInterface<DeadlineRow> {};
+
+TEST_P(DeadlineOfAVerb, LookupsEndFirst) {
+    const QString tools = dir_.filePath("tools");
+    QDir().mkpath(tools + "/usr/sbin");
+    QFile diskutil(tools + "/usr/sbin/diskutil");
+    ASSERT_TRUE(diskutil.open(QIODevice::WriteOnly));
+    diskutil.write("#!/bin/sh\nexec sleep 30\n");
+    diskutil.close();
+    diskutil.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    testsupport::ScopedEnv toolRoot("TAVRUN_TOOL_ROOT", tools);
+    setCommandDeadlineForTesting(2500ms);
+    disk::setLookupDeadlineForTesting(300ms);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(GetParam().runner({disk::DiskUtilCommands::kDiskUtil, GetParam().arguments}));
+    EXPECT_EQ(clock.elapsed() < 2000, GetParam().lookup) << clock.elapsed() << " ms";
+    disk::setLookupDeadlineForTesting(30s);
+    setCommandDeadlineForTesting(10min);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runners, DeadlineOfAVerb,
+    ::testing::Values(DeadlineRow{"info", ExecCommand, {"info", "-plist", "/dev/disk2s1"}, true},
+                      DeadlineRow{"diskToolInfo", GetExecCommand, {"info", "-plist", "disk2s1"}, true},
+                      DeadlineRow{"list", ExecCommand, {"list", "-plist"}, true},
+                      DeadlineRow{"diskToolList", aepairExecCommand, {"list", "-plist"}, true},
+                      DeadlineRow{"rename", ExecCommand, {"rename", "disk2s1", "New"}, false},
+                      DeadlineRow{"unmountDisk", eraserExecCommand, {"unmountDisk", "/dev/disk2"}, false}),
+    [](const ::testing::TestParamInfo<DeadlineRow>& row) { return std::string(row.param.name); });
 
 TEST_F(Runners, DoCommandParsesStandardOutputOfAnyType) {
     EXPECT_EQ(DoCommand(cat(plist("array.plist", QVariantList{"disk0", "disk1"}))),

@@ -1,5 +1,6 @@
 #include "services/jobs/AsrOutputParser.h"
 
+#include <QElapsedTimer>
 #include <QList>
 
 #include <gtest/gtest.h>
@@ -162,6 +163,53 @@ INSTANTIATE_TEST_SUITE_P(
                    false},
         VerdictRow{"lastHundredWithoutLineEnd", {"\tRestoring  ....100\n\tVerifying  ....100"}, true}),
     [](const ::testing::TestParamInfo<VerdictRow>& row) { return row.param.name; });
+
+struct HostileRow {
+    const char* name;
+    QList<QByteArray> chunks;
+    std::vector<Event> expected;
+};
+
+void PrintTo(const HostileRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class HostileOutput : public ::testing::TestWithParam<HostileRow> {};
+
+// Output no asr prints: read in time linear in its length, its valid text kept.
+TEST_P(HostileOutput, ReadsInLinearTimeAndKeepsTheValidText) {
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(parse(GetParam().chunks).events, GetParam().expected);
+    EXPECT_LT(clock.elapsed(), 5000);
+}
+
+const QByteArray kMegabyteOfBlanks = QByteArray(1 << 20, ' ');
+
+INSTANTIATE_TEST_SUITE_P(
+    AsrOutputParser, HostileOutput,
+    ::testing::Values(HostileRow{"blanksWithoutLineFeed", {kMegabyteOfBlanks}, {}},
+                      HostileRow{"blanksBeforeAStep",
+                                 {kMegabyteOfBlanks + "Validating target...done\n"},
+                                 {step(3), label("Validating target...")}},
+                      HostileRow{"wordsAndBlanks",
+                                 {QByteArray("a ").repeated(1 << 19) + "\n"},
+                                 {Event::label(QString(QByteArray("a ").repeated(1 << 19).trimmed()))}},
+                      HostileRow{"blanksInAPass",
+                                 {"\tRestoring  " + kMegabyteOfBlanks + "....100\n"},
+                                 {label("Cloning..."), step(5), tag(10, 1)}},
+                      HostileRow{"digitsInAPass",
+                                 {"\tRestoring  ...." + QByteArray(1 << 20, '1') + "....10\n"},
+                                 {label("Cloning..."), step(5), tag(1, 1)}},
+                      HostileRow{"invalidUtf8",
+                                 {"\tValidating \xff\xfe target...done\nVolume \xc3", "\xa8\x80 ok\n"},
+                                 {label("Validating \xef\xbf\xbd\xef\xbf\xbd target..."),
+                                  label("Volume \xc3\xa8\xef\xbf\xbd ok")}},
+                      HostileRow{"invalidUtf8AtAPieceEnd",
+                                 {"\tVolume a\xe2\xdf\xdf", "b\n"},
+                                 {label("Volume a\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"
+                                        "b")}}),
+    [](const ::testing::TestParamInfo<HostileRow>& row) { return std::string(row.param.name); });
 
 TEST(AsrOutputParser, ShowsNoTextFromTheFirstPassUntilTheSecondHasEnded) {
     const Parsed parsed = parse({"\tRestoring  ....50\nnoise between the passes\n\tVerifying  ....100\n",
