@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -33,7 +34,8 @@ struct Folder {
 };
 
 Folder& folder() {
-    static Folder* instance = new Folder;  // never destroyed
+    // Never destroyed: a run on another thread may still use it while the process exits.
+    static Folder* const instance = std::make_unique<Folder>().release();
     return *instance;
 }
 
