@@ -18,10 +18,11 @@
 #include <algorithm>
 
 DiskCopyViewController::DiskCopyViewController(QWidget* parent)
-    : SourceDestinationScreen(sources::kCopyDiskSteps,
-                              QStringLiteral("Copy a whole drive, or the files you choose, into a new folder on "
-                                             "another drive."),
-                              QStringLiteral("Copy Now"), parent) {}
+    : SourceDestinationScreen(
+          sources::kCopyDiskSteps,
+          QStringLiteral("Copy a whole drive, or the files you choose, into a new folder on "
+                         "another drive."),
+          QStringLiteral("Copy Now"), parent) {}
 
 DiskCopyViewController::~DiskCopyViewController() = default;
 
@@ -50,7 +51,8 @@ void DiskCopyViewController::wholeSourceScanned() {
 
 void DiskCopyViewController::doCopyAction() {
     const SharedFileNodeList& roots = copyArr();
-    if (!roots || std::none_of(roots->begin(), roots->end(), [](const auto& node) { return node->state() != 0; })) {
+    if (!roots ||
+        std::none_of(roots->begin(), roots->end(), [](const auto& node) { return node->state() != 0; })) {
         showError(kNothingSelectedMessage);
         return;
     }

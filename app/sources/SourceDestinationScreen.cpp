@@ -3,7 +3,6 @@
 #include "app/ErrorWindowController.h"
 #include "app/sources/CopyTypeChooser.h"
 #include "app/sources/DiskListWC.h"
-#include "app/sources/ImageView.h"
 #include "app/sources/LComboBox.h"
 #include "app/sources/ListFileViewController.h"
 #include "app/sources/PanelSteps.h"
@@ -33,7 +32,6 @@ namespace {
 constexpr QRectF kHeadingFrame{60, 440, 656, 56};
 constexpr QRectF kFromFrame{48, 200, 320, 200};
 constexpr QRectF kToFrame{408, 200, 320, 200};
-constexpr QRectF kArrowFrame{372, 284, 32, 32};
 constexpr QRectF kComboFrame{48, 160, 320, 30};
 constexpr QRectF kErrorFrame{408, 160, 320, 30};
 constexpr QRectF kStartFrame{288, 60, 200, 48};
@@ -73,15 +71,13 @@ SourceDestinationScreen::SourceDestinationScreen(const ScreenDifferences& differ
     topLabel_->setText(heading);
     selectFromView_ = addPlaceholder(this, kFromFrame);
     selectToView_ = addPlaceholder(this, kToFrame);
-    auto* arrow = new ImageView(this);  // owned by the screen
-    arrow->setImageName(QStringLiteral("arrow"));
-    kit::setCocoaFrame(arrow, kArrowFrame);
 
     cloneButton_ = new TextImageButton(this);  // owned by the screen
     kit::setCocoaFrame(cloneButton_, kStartFrame);
     cloneButton_->setButtonEnabled(false);
     cloneButton_->setImageFromFileNormalName(QStringLiteral("btn_main"), QStringLiteral("btn_main_press"),
-                                             QStringLiteral("btn_main_hover"), QStringLiteral("btn_main_disable"));
+                                             QStringLiteral("btn_main_hover"),
+                                             QStringLiteral("btn_main_disable"));
     cloneButton_->setTextWithName(startTitle);
     connect(cloneButton_, &QAbstractButton::clicked, this, [this] { cloneButtonAction(); });
 

@@ -15,6 +15,7 @@
 #include "app/sources/SelectValueView.h"
 #include "platform/Dispatch.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
@@ -24,6 +25,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QLabel>
+#include <QSet>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -72,17 +74,23 @@ Harness::Harness(const QString& preset) : sim(preset) {
             screenshot(dialog->window(), shotName(errors.last()));
             click(dialog->okButton());
         }
+    });
+    errorWatch_.start(10);
+    // A timer of its own: the confirmation's answer runs the copy, whose errors the other timer answers.
+    QObject::connect(&confirmationWatch_, &QTimer::timeout, [this] {
         CopyMakeSureWC* question = screen != nullptr ? screen->makeSureWC() : nullptr;
         if (confirmWith && question != nullptr && isRunning(question->window())) {
             ++confirmations;
-            click(*confirmWith ? static_cast<QAbstractButton*>(question->doneButton()) : question->cancelButton());
+            click(*confirmWith ? static_cast<QAbstractButton*>(question->doneButton())
+                               : question->cancelButton());
         }
     });
-    errorWatch_.start(10);
+    confirmationWatch_.start(10);
 }
 
 Harness::~Harness() {
     errorWatch_.stop();
+    confirmationWatch_.stop();
     screen = nullptr;
     window.reset();
     EXPECT_TRUE(platform::waitForGlobalQueue(60000));
@@ -113,7 +121,8 @@ void Harness::setUsedBytes(const QString& name, qint64 bytes) {
     for (const QVariant& disk : sim.list().value(QStringLiteral("AllDisksAndPartitions")).toList()) {
         for (const QVariant& entry : disk.toMap().value(QStringLiteral("Partitions")).toList()) {
             if (entry.toMap().value(QStringLiteral("VolumeName")) == name) {
-                sim.simctl({QStringLiteral("set"), entry.toMap().value(QStringLiteral("DeviceIdentifier")).toString(),
+                sim.simctl({QStringLiteral("set"),
+                            entry.toMap().value(QStringLiteral("DeviceIdentifier")).toString(),
                             QStringLiteral("UsedBytes"), QString::number(bytes)});
             }
         }
@@ -182,8 +191,8 @@ void Harness::copyNow() {
 bool Harness::settle() {
     int quiet = 0;
     return waitFor([&] {
-        const bool idle = !screen->isScanning() && QApplication::activeModalWidget() == nullptr &&
-                          answers.pending() == 0;
+        const bool idle =
+            !screen->isScanning() && QApplication::activeModalWidget() == nullptr && answers.pending() == 0;
         quiet = idle ? quiet + 1 : 0;
         return quiet >= 10;
     });
@@ -208,9 +217,26 @@ Files Harness::filesUnder(const QString& macFolder) const {
     while (it.hasNext()) {
         const QString path = it.next();
         QFile file(path);
-        files.insert(path.mid(root.size() + 1), file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+        files.insert(path.mid(root.size() + 1),
+                     file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     }
     return files;
+}
+
+::testing::AssertionResult sameFiles(const Files& actual, const Files& expected) {
+    QStringList differing;
+    for (const QString& path : QSet<QString>(actual.keyBegin(), actual.keyEnd()) |
+                                   QSet<QString>(expected.keyBegin(), expected.keyEnd())) {
+        if (actual.value(path) != expected.value(path) || actual.contains(path) != expected.contains(path)) {
+            differing << path;
+        }
+    }
+    if (differing.isEmpty()) {
+        return ::testing::AssertionSuccess();
+    }
+    differing.sort();
+    return ::testing::AssertionFailure()
+           << "differing: " << differing.join(QStringLiteral(", ")).toStdString();
 }
 
 void uncheck(ListFileViewController& list, const QStringList& names) {

@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -36,7 +38,8 @@ public:
     Harness& operator=(const Harness&) = delete;
 
     // Attaches a disk of the device preset with one volume of that name holding `files`; its whole disk.
-    QString attach(const QString& name, const Files& files = {}, const QString& preset = QStringLiteral("usb-exfat"));
+    QString attach(const QString& name, const Files& files = {},
+                   const QString& preset = QStringLiteral("usb-exfat"));
     // A file at a Mac path, its folders made.
     void writeFile(const QString& macPath, const QByteArray& content) const;
     // Sets what the volume counts as used beside its files.
@@ -46,7 +49,8 @@ public:
     void closePanel(qint32 diskFrom);
     // Files dropped on the source panel, by Mac path.
     void drop(const QStringList& paths);
-    // A set chosen in the file list: "Copy Some Files", the search button, `choose` on the scanned list, "Done".
+    // A set chosen in the file list: "Copy Some Files", the search button, `choose` on the scanned list,
+    // "Done".
     void chooseSet(const std::function<void(ListFileViewController&)>& choose);
     // "Copy All Files" chosen in the copy-type chooser.
     void chooseAllFiles();
@@ -73,7 +77,11 @@ public:
 
 private:
     QTimer errorWatch_;
+    QTimer confirmationWatch_;
 };
+
+// The same paths with the same bytes; otherwise the paths that differ.
+::testing::AssertionResult sameFiles(const Files& actual, const Files& expected);
 
 // Unchecks the roots of the list that have these names (as a click on their check boxes does).
 void uncheck(ListFileViewController& list, const QStringList& names);
