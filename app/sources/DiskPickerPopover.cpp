@@ -26,7 +26,9 @@ bool DiskPickerPopover::toggle(qint32 diskFrom, QWidget* control, SelectDiskVCDe
     popoverController_->setBorderColor(colour);
     popoverController_->setBorderWidth(style.borderWidth);
     popoverController_->setAnimates(style.animates);
-    popoverController_->presentPopoverFromRect(control->rect(), control, diskFrom == 2 ? 2 : 1, true);
+    popoverController_->presentPopoverFromRect(
+        control->rect(), control, diskFrom == 2 ? QNPopoverArrowDirectionRight : QNPopoverArrowDirectionLeft,
+        true);
     return true;
 }
 

@@ -17,6 +17,8 @@
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/windows/QNPopoverController.h"
+#include "ui-kit/windows/QNPopoverWindow.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QApplication>
@@ -129,11 +131,14 @@ void Harness::setUsedBytes(const QString& name, qint64 bytes) {
     }
 }
 
-bool Harness::pick(qint32 diskFrom, const QString& volumeName) {
+bool Harness::pick(qint32 diskFrom, const QString& volumeName, const QString& shot) {
     (diskFrom == 1 ? screen->selectFromVC() : screen->selectToVC())->mouseDownAction();
     SelectDiskViewController* picker = screen->diskPicker().selectDiskVC();
     if (picker == nullptr || !waitFor([&] { return picker->isVisible() && !picker->isLoading(); })) {
         return false;
+    }
+    if (!shot.isEmpty()) {
+        screenshot(screen->diskPicker().popoverController()->popoverWindow(), shot);
     }
     for (DiskListViewController* tile : picker->tiles()) {
         if (tile->volumeObj().volumeName == volumeName) {

@@ -44,8 +44,9 @@ public:
     void writeFile(const QString& macPath, const QByteArray& content) const;
     // Sets what the volume counts as used beside its files.
     void setUsedBytes(const QString& name, qint64 bytes);
-    // Picks the volume through the panel's disk picker; false when the picker does not list it.
-    bool pick(qint32 diskFrom, const QString& volumeName);
+    // Picks the volume through the panel's disk picker; false when the picker does not list it. A `shot`
+    // name saves a picture of the open picker.
+    bool pick(qint32 diskFrom, const QString& volumeName, const QString& shot = {});
     void closePanel(qint32 diskFrom);
     // Files dropped on the source panel, by Mac path.
     void drop(const QStringList& paths);

@@ -11,6 +11,7 @@
 #include "tests/support/TestEnv.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/windows/QNPopoverController.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QApplication>
@@ -142,8 +143,11 @@ TEST(CopyDisk, AWholeVolumeThroughThePickerIsCopiedByteForByteAndScannedOnce) {
     Harness h;
     h.attach(QStringLiteral("Photos"), kPhotos);
     h.attach(QStringLiteral("Backup"), {}, QStringLiteral("usb-hfs"));
-    ASSERT_TRUE(h.pick(1, QStringLiteral("Photos")));
+    ASSERT_TRUE(h.pick(1, QStringLiteral("Photos"), QStringLiteral("picker-source")));
     ASSERT_TRUE(h.pick(2, QStringLiteral("Backup")));
+    const QNPopoverController* popover = h.screen->diskPicker().popoverController();
+    EXPECT_EQ(popover->borderWidth(), 2.0);
+    EXPECT_TRUE(popover->animates());
     EXPECT_EQ(h.panelName(1), "Photos");
     EXPECT_TRUE(h.panelSize(1).endsWith(" selected"));
     EXPECT_EQ(h.panelName(2), "Backup");
