@@ -14,55 +14,58 @@
 #include "app/sources/SelectDiskViewController.h"
 #include "app/sources/SelectValueView.h"
 #include "platform/Dispatch.h"
+#include "tests/support/TestEnv.h"
+#include "tests/support/kit/KitTestSupport.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
-#include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/QNPopoverController.h"
 #include "ui-kit/windows/QNPopoverWindow.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QLabel>
-#include <QSet>
-#include <QTest>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
 namespace copytest {
 
-namespace {
+bool isRunning(QWidget* window) {
+    return window != nullptr && window->isVisible() && kit::ModalRun::isRunning(window);
+}
 
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 60000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
+void click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+
+QString screenshot(QWidget* window, const QString& name) {
+    QImage image(window->size() + QSize(40, 40), QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(0x8A, 0x8F, 0x99));
+    QPainter(&image).drawImage(QPoint(20, 20), window->grab().toImage());
+    return kittest::saveScreenshot(image, name, QStringLiteral("copy"));
+}
+
+void Answers::when(std::function<bool()> ready, std::function<void()> act) {
+    const auto earlier = static_cast<long>(timers_.size());
+    QTimer* timer = timers_.emplace_back(std::make_unique<QTimer>()).get();
+    QObject::connect(timer, &QTimer::timeout, timer, [this, timer, earlier, ready, act] {
+        if (std::none_of(timers_.begin(), timers_.begin() + earlier, [](auto& t) { return t->isActive(); }) &&
+            ready()) {
+            timer->stop();  // the act may run a modal loop of its own: never twice
+            act();
         }
-        QTest::qWait(10);
-    }
-    return true;
+    });
+    timer->start(10);
 }
 
-QString shotName(const QString& message) {
-    if (message == sources::kSameVolumeMessage) {
-        return QStringLiteral("error-same-volume");
-    }
-    if (message == sources::kInsufficientSpaceMessage) {
-        return QStringLiteral("error-insufficient-space");
-    }
-    if (message == sources::kUnpluggedMessage) {
-        return QStringLiteral("error-unplugged");
-    }
-    return QStringLiteral("error-nothing-selected");
+int Answers::pending() const {
+    return static_cast<int>(
+        std::count_if(timers_.begin(), timers_.end(), [](auto& t) { return t->isActive(); }));
 }
 
-}  // namespace
-
-Harness::Harness(const QString& preset) : sim(preset) {
+Harness::Harness() {
     sources::setClockForTesting([] { return kCopyTime; });
     window = std::make_unique<QWidget>();
     window->resize(776, 558);
@@ -70,46 +73,45 @@ Harness::Harness(const QString& preset) : sim(preset) {
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     QObject::connect(&errorWatch_, &QTimer::timeout, [this] {
-        ErrorWindowController* dialog = screen != nullptr ? screen->errorWC() : nullptr;
-        if (dialog != nullptr && isRunning(dialog->window())) {
-            errors << dialog->errorLabel()->text();
-            screenshot(dialog->window(), shotName(errors.last()));
+        if (ErrorWindowController* dialog = screen->errorWC(); dialog && isRunning(dialog->window())) {
+            const QString& text = errors.emplace_back(dialog->errorLabel()->text());
+            screenshot(dialog->window(), text == sources::kSameVolumeMessage ? "error-same-volume"
+                                         : text == sources::kInsufficientSpaceMessage
+                                             ? "error-insufficient-space"
+                                         : text == sources::kUnpluggedMessage ? "error-unplugged"
+                                                                              : "error-nothing-selected");
             click(dialog->okButton());
         }
     });
-    errorWatch_.start(10);
-    // A timer of its own: the confirmation's answer runs the copy, whose errors the other timer answers.
     QObject::connect(&confirmationWatch_, &QTimer::timeout, [this] {
-        CopyMakeSureWC* question = screen != nullptr ? screen->makeSureWC() : nullptr;
-        if (confirmWith && question != nullptr && isRunning(question->window())) {
+        if (CopyMakeSureWC* question = screen->makeSureWC();
+            confirmWith && question && isRunning(question->window())) {
             ++confirmations;
             click(*confirmWith ? static_cast<QAbstractButton*>(question->doneButton())
                                : question->cancelButton());
         }
     });
+    errorWatch_.start(10);
     confirmationWatch_.start(10);
 }
 
 Harness::~Harness() {
     errorWatch_.stop();
     confirmationWatch_.stop();
-    screen = nullptr;
     window.reset();
     EXPECT_TRUE(platform::waitForGlobalQueue(60000));
     sources::setClockForTesting({});
 }
 
-QString Harness::attach(const QString& name, const Files& files, const QString& preset) {
+void Harness::attach(const QString& name, const Files& files, const QString& preset) {
     QStringList options{QStringLiteral("--name"), name};
     if (preset != QLatin1String("usb-tiny")) {
         options << QStringLiteral("--size") << QStringLiteral("1G");
     }
-    const QString disk = sim.attach(preset, options);
-    disks.insert(name, disk);
+    disks.insert(name, sim.attach(preset, options));
     for (auto file = files.begin(); file != files.end(); ++file) {
         writeFile(QStringLiteral("/Volumes/%1/%2").arg(name, file.key()), file.value());
     }
-    return disk;
 }
 
 void Harness::writeFile(const QString& macPath, const QByteArray& content) const {
@@ -119,22 +121,12 @@ void Harness::writeFile(const QString& macPath, const QByteArray& content) const
     EXPECT_TRUE(out.open(QIODevice::WriteOnly) && out.write(content) == content.size()) << host.toStdString();
 }
 
-void Harness::setUsedBytes(const QString& name, qint64 bytes) {
-    for (const QVariant& disk : sim.list().value(QStringLiteral("AllDisksAndPartitions")).toList()) {
-        for (const QVariant& entry : disk.toMap().value(QStringLiteral("Partitions")).toList()) {
-            if (entry.toMap().value(QStringLiteral("VolumeName")) == name) {
-                sim.simctl({QStringLiteral("set"),
-                            entry.toMap().value(QStringLiteral("DeviceIdentifier")).toString(),
-                            QStringLiteral("UsedBytes"), QString::number(bytes)});
-            }
-        }
-    }
-}
-
 bool Harness::pick(qint32 diskFrom, const QString& volumeName, const QString& shot) {
-    (diskFrom == 1 ? screen->selectFromVC() : screen->selectToVC())->mouseDownAction();
+    SelectValueView* panel = diskFrom == 1 ? screen->selectFromVC() : screen->selectToVC();
+    panel->mouseDownAction();  // a click on the panel's background
     SelectDiskViewController* picker = screen->diskPicker().selectDiskVC();
-    if (picker == nullptr || !waitFor([&] { return picker->isVisible() && !picker->isLoading(); })) {
+    if (!picker ||
+        !testsupport::waitUntil([&] { return picker->isVisible() && !picker->isLoading(); }, 60000)) {
         return false;
     }
     if (!shot.isEmpty()) {
@@ -143,16 +135,12 @@ bool Harness::pick(qint32 diskFrom, const QString& volumeName, const QString& sh
     for (DiskListViewController* tile : picker->tiles()) {
         if (tile->volumeObj().volumeName == volumeName) {
             QTest::mouseClick(tile->aView(), Qt::LeftButton, {}, QPoint(20, 20));
-            return waitFor([&] { return !screen->diskPicker().isVisible(); }) && settle();
+            return testsupport::waitUntil([&] { return !screen->diskPicker().isVisible(); }, 60000) &&
+                   settle();
         }
     }
-    (diskFrom == 1 ? screen->selectFromVC() : screen->selectToVC())->mouseDownAction();  // closes the picker
+    panel->mouseDownAction();  // a second click closes the picker
     return false;
-}
-
-void Harness::closePanel(qint32 diskFrom) {
-    click((diskFrom == 1 ? screen->selectFromVC() : screen->selectToVC())->closeDisk());
-    settle();
 }
 
 void Harness::drop(const QStringList& paths) {
@@ -169,22 +157,14 @@ void Harness::chooseSet(const std::function<void(ListFileViewController&)>& choo
     answers.when(
         [this] {
             DiskListWC* list = screen->diskListWC();
-            return list != nullptr && isRunning(list->window()) && !list->listFileVC()->isScan();
+            return list && isRunning(list->window()) && !list->listFileVC()->isScan();
         },
         [this, choose] {
-            ListFileViewController* list = screen->diskListWC()->listFileVC();
-            choose(*list);
+            choose(*screen->diskListWC()->listFileVC());
             screenshot(screen->diskListWC()->window(), QStringLiteral("file-list"));
-            click(list->doneButton());
+            click(screen->diskListWC()->listFileVC()->doneButton());
         });
     combo->searchButtonAction();
-    settle();
-}
-
-void Harness::chooseAllFiles() {
-    EXPECT_TRUE(screen->lComboBox()->isCanOpen());
-    screen->lComboBox()->doSelect();
-    screen->copyTypeChooser()->selectFormatbyType(0);
     settle();
 }
 
@@ -195,12 +175,15 @@ void Harness::copyNow() {
 
 bool Harness::settle() {
     int quiet = 0;
-    return waitFor([&] {
-        const bool idle =
-            !screen->isScanning() && QApplication::activeModalWidget() == nullptr && answers.pending() == 0;
-        quiet = idle ? quiet + 1 : 0;
-        return quiet >= 10;
-    });
+    return testsupport::waitUntil(
+        [&] {
+            const bool idle =
+                !screen->isScanning() && !QApplication::activeModalWidget() && !answers.pending();
+            quiet = idle ? quiet + 1 : 0;
+            QTest::qWait(10);
+            return quiet >= 10;
+        },
+        60000);
 }
 
 bool Harness::startUsable() const {
@@ -211,37 +194,15 @@ QString Harness::panelName(qint32 diskFrom) const {
     return (diskFrom == 1 ? screen->selectFromVC() : screen->selectToVC())->nameLabel()->text();
 }
 
-QString Harness::panelSize(qint32 diskFrom) const {
-    return (diskFrom == 1 ? screen->selectFromVC() : screen->selectToVC())->sizeLabel()->text();
-}
-
 Files Harness::filesUnder(const QString& macFolder) const {
     Files files;
     const QString root = sim.host(macFolder);
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
-        files.insert(path.mid(root.size() + 1),
-                     file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile file(it.next());
+        files.insert(file.fileName().mid(root.size() + 1),
+                     file.open(QIODevice::ReadOnly) ? file.readAll() : "");
     }
     return files;
-}
-
-::testing::AssertionResult sameFiles(const Files& actual, const Files& expected) {
-    QStringList differing;
-    for (const QString& path : QSet<QString>(actual.keyBegin(), actual.keyEnd()) |
-                                   QSet<QString>(expected.keyBegin(), expected.keyEnd())) {
-        if (actual.value(path) != expected.value(path) || actual.contains(path) != expected.contains(path)) {
-            differing << path;
-        }
-    }
-    if (differing.isEmpty()) {
-        return ::testing::AssertionSuccess();
-    }
-    differing.sort();
-    return ::testing::AssertionFailure()
-           << "differing: " << differing.join(QStringLiteral(", ")).toStdString();
 }
 
 void uncheck(ListFileViewController& list, const QStringList& names) {
