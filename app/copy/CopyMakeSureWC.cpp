@@ -1,13 +1,13 @@
 #include "app/copy/CopyMakeSureWC.h"
 
 #include "app/copy/CopyMakeSureWCDelegate.h"
+#include "app/sources/ViewParts.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/backgrounds/PopWBgView.h"
 #include "ui-kit/backgrounds/PopWTopBgView.h"
 #include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
-#include "ui-kit/getColor.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StandardWindowButton.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -23,16 +23,12 @@ constexpr QRectF kQuestionFrame{30, 72, 360, 50};
 constexpr QRectF kCancelFrame{70, 20, 120, 36};
 constexpr QRectF kDoneFrame{230, 20, 120, 36};
 
-QLabel* addLabel(QWidget* parent, const QRectF& frame, int pixelSize, bool bold) {
-    auto* label = new QLabel(parent);  // owned by the parent
-    label->setTextFormat(Qt::PlainText);
+QLabel* addCentredLabel(QWidget* parent, const QRectF& frame, int pixelSize, bool bold, const QString& text) {
+    QLabel* label = sources::addLabel(parent, frame, pixelSize, sources::textColor());
+    label->setFont(kit::systemFont(pixelSize, bold));
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignCenter);
-    label->setFont(kit::systemFont(pixelSize, bold));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, getColor(79, 79, 98, 1));
-    label->setPalette(palette);
-    kit::setCocoaFrame(label, frame);
+    label->setText(text);
     return label;
 }
 
@@ -61,17 +57,17 @@ void CopyMakeSureWC::loadWindow() {
     QWidget* content = window_->contentView();
     kit::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));  // owned by the view
 
-    titleLabel_ = addLabel(content, kTitleFrame, 16, true);
-    titleLabel_->setText(QStringLiteral("Copy Disk"));
-    addLabel(content, kQuestionFrame, 13, false)
-        ->setText(QStringLiteral("The files will be copied into a new folder on the destination drive. "
-                                 "Do you want to start copying now?"));
+    titleLabel_ = addCentredLabel(content, kTitleFrame, 16, true, QStringLiteral("Copy Disk"));
+    addCentredLabel(
+        content, kQuestionFrame, 13, false,
+        QStringLiteral("The files will be copied into a new folder on the destination drive. Do you "
+                       "want to start copying now?"));
 
     cancelButton_ = new CancelTextImageButton(content);
     kit::setCocoaFrame(cancelButton_, kCancelFrame);
     connect(cancelButton_, &QAbstractButton::clicked, this, &CopyMakeSureWC::cancelButtonAction);
-    doneButton_ = new TextImageButton(content);
-    kit::setCocoaFrame(doneButton_, kDoneFrame);
+    doneButton_ =
+        sources::addImageButton(content, kDoneFrame, QStringLiteral("btn_pri"), QStringLiteral("Copy Now"));
     connect(doneButton_, &QAbstractButton::clicked, this, &CopyMakeSureWC::doneButtonAction);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/copy/CopyProgreWCDelegate.h"
 #include "app/copy/CopySorFWindowController.h"
+#include "app/sources/ViewParts.h"
 #include "platform/LogCategories.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/backgrounds/PopWBgView.h"
@@ -9,7 +10,6 @@
 #include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/ProgressView.h"
-#include "ui-kit/getColor.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StandardWindowButton.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -28,18 +28,6 @@ constexpr QRectF kSpinnerFrame{0, 36, 16, 16};  // in the normal view
 constexpr QRectF kPathFrame{24, 34, 476, 20};   // in the normal view
 constexpr QRectF kBarFrame{0, 0, 500, 20};      // in the normal view
 constexpr QRectF kCancelFrame{220, 20, 120, 36};
-
-QLabel* addLabel(QWidget* parent, const QRectF& frame, int pixelSize, bool bold, Qt::Alignment alignment) {
-    auto* label = new QLabel(parent);  // owned by the parent
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(alignment | Qt::AlignVCenter);
-    label->setFont(kit::systemFont(pixelSize, bold));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, getColor(79, 79, 98, bold ? 1 : 0.8));
-    label->setPalette(palette);
-    kit::setCocoaFrame(label, frame);
-    return label;
-}
 
 }  // namespace
 
@@ -67,7 +55,9 @@ void CopyProgreWindowController::loadWindow() {
     window_ = std::make_unique<TCImageWindow>(kContentSize);  // clear, and movable by its background
     QWidget* content = window_->contentView();
     kit::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));  // owned by the view
-    titleLabel_ = addLabel(content, kTitleFrame, 16, true, Qt::AlignHCenter);
+    titleLabel_ = sources::addLabel(content, kTitleFrame, 16, sources::textColor());
+    titleLabel_->setFont(kit::systemFont(16, true));
+    titleLabel_->setAlignment(Qt::AlignCenter);
     titleLabel_->setText(QStringLiteral("Copying files…"));
 
     normalView_ = new QWidget(content);  // owned by the content view
@@ -76,7 +66,8 @@ void CopyProgreWindowController::loadWindow() {
     proView_->setRange(0, 0);  // no range: the platform's spinning indicator
     proView_->setTextVisible(false);
     kit::setCocoaFrame(proView_, kSpinnerFrame);
-    pathLabel_ = addLabel(normalView_, kPathFrame, 12, false, Qt::AlignLeft);
+    pathLabel_ = sources::addLabel(normalView_, kPathFrame, 12, sources::textColor(0.8));
+    pathLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     rogressView_ = new ProgressView(normalView_);
     kit::setCocoaFrame(rogressView_, kBarFrame);
 

@@ -1,5 +1,6 @@
 #include "app/copy/CopySorFWindowController.h"
 
+#include "app/sources/ViewParts.h"
 #include "platform/FileBrowser.h"
 #include "platform/LogCategories.h"
 #include "ui-kit/CocoaGeometry.h"
@@ -28,15 +29,11 @@ std::function<bool(const QString&)>& openFolder() {
     return *open;
 }
 
-QLabel* addLabel(QWidget* parent, const QRectF& frame, int pixelSize, bool bold) {
-    auto* label = new QLabel(parent);  // owned by the parent
+QLabel* addCentredLabel(QWidget* parent, const QRectF& frame, int pixelSize, bool bold) {
+    QLabel* label = sources::addLabel(parent, frame, pixelSize, sources::textColor(bold ? 1 : 0.8));
+    label->setFont(kit::systemFont(pixelSize, bold));
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignCenter);
-    label->setFont(kit::systemFont(pixelSize, bold));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, getColor(79, 79, 98, bold ? 1 : 0.8));
-    label->setPalette(palette);
-    kit::setCocoaFrame(label, frame);
     return label;
 }
 
@@ -61,9 +58,7 @@ TCImageWindow* CopySorFWindowController::window() {
 QWidget* CopySorFWindowController::addView(const QString& title) {
     auto* view = new QWidget(window_->contentView());  // owned by the content view
     kit::setCocoaFrame(view, QRectF(QPointF(0, 0), kContentSize));
-    QLabel* titleLabel = addLabel(view, kTitleFrame, 16, true);
-    titleLabel->setTextFormat(Qt::PlainText);
-    titleLabel->setText(title);
+    addCentredLabel(view, kTitleFrame, 16, true)->setText(title);
     return view;
 }
 
@@ -74,8 +69,7 @@ void CopySorFWindowController::loadWindow() {
     kit::setCocoaFrame(new PopWBgView(window_->contentView()), QRectF(QPointF(0, 0), kContentSize));
 
     sucView_ = addView(QStringLiteral("Copy completed"));
-    openLabel_ = addLabel(sucView_, kMessageFrame, 13, false);
-    openLabel_->setTextFormat(Qt::PlainText);
+    openLabel_ = addCentredLabel(sucView_, kMessageFrame, 13, false);
     openLabel_->setText(QStringLiteral("Your files are in a new dated folder. Click here to open ") +
                         kLinkPhrase);
     // The whole text is the link: a flat button over it that shows the pointing hand.
@@ -83,14 +77,13 @@ void CopySorFWindowController::loadWindow() {
     openButton_->setFlat(true);
     openButton_->setStyleSheet(QStringLiteral("background: transparent; border: none;"));
     kit::setCocoaFrame(openButton_, kMessageFrame);
-    succCancelButton_ = new TextImageButton(sucView_);
-    kit::setCocoaFrame(succCancelButton_, kButtonFrame);
+    succCancelButton_ =
+        sources::addImageButton(sucView_, kButtonFrame, QStringLiteral("btn_sec"), QStringLiteral("Done"));
 
     failView_ = addView(QStringLiteral("Copy failed"));
-    errorLable_ = addLabel(failView_, kMessageFrame, 13, false);
-    errorLable_->setTextFormat(Qt::PlainText);
-    failCancelButton_ = new TextImageButton(failView_);
-    kit::setCocoaFrame(failCancelButton_, kButtonFrame);
+    errorLable_ = addCentredLabel(failView_, kMessageFrame, 13, false);
+    failCancelButton_ =
+        sources::addImageButton(failView_, kButtonFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
 
     connect(succCancelButton_, &QAbstractButton::clicked, this,
             &CopySorFWindowController::succCancelButtonAction);

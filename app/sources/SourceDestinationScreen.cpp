@@ -9,11 +9,11 @@
 #include "app/sources/ScreenMessages.h"
 #include "app/sources/SelectValueView.h"
 #include "app/sources/SourceChecks.h"
+#include "app/sources/ViewParts.h"
 #include "platform/LogCategories.h"
 #include "services/files/Controller.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
 #include "ui-kit/windows/ModalRun.h"
@@ -36,16 +36,12 @@ constexpr QRectF kComboFrame{48, 160, 320, 30};
 constexpr QRectF kErrorFrame{408, 160, 320, 30};
 constexpr QRectF kStartFrame{288, 60, 200, 48};
 
-QLabel* addLabel(QWidget* parent, const QRectF& frame, int pixelSize, const QColor& color) {
-    auto* label = new QLabel(parent);  // owned by the parent
-    label->setTextFormat(Qt::PlainText);
+QLabel* addCentredLabel(QWidget* parent, const QRectF& frame, int pixelSize, const QColor& color,
+                        const QString& text) {
+    QLabel* label = addLabel(parent, frame, pixelSize, color);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignCenter);
-    label->setFont(kit::systemFont(pixelSize));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    kit::setCocoaFrame(label, frame);
+    label->setText(text);
     return label;
 }
 
@@ -67,18 +63,12 @@ SourceDestinationScreen::SourceDestinationScreen(const ScreenDifferences& differ
     resize(kScreenSize.toSize());
     controller_->setADelegate(this);
 
-    topLabel_ = addLabel(this, kHeadingFrame, 16, getColor(79, 79, 98, 1));
-    topLabel_->setText(heading);
+    topLabel_ = addCentredLabel(this, kHeadingFrame, 16, textColor(), heading);
     selectFromView_ = addPlaceholder(this, kFromFrame);
     selectToView_ = addPlaceholder(this, kToFrame);
 
-    cloneButton_ = new TextImageButton(this);  // owned by the screen
-    kit::setCocoaFrame(cloneButton_, kStartFrame);
+    cloneButton_ = addImageButton(this, kStartFrame, QStringLiteral("btn_main"), startTitle);
     cloneButton_->setButtonEnabled(false);
-    cloneButton_->setImageFromFileNormalName(QStringLiteral("btn_main"), QStringLiteral("btn_main_press"),
-                                             QStringLiteral("btn_main_hover"),
-                                             QStringLiteral("btn_main_disable"));
-    cloneButton_->setTextWithName(startTitle);
     connect(cloneButton_, &QAbstractButton::clicked, this, [this] { cloneButtonAction(); });
 
     comboBoxView_ = addPlaceholder(this, kComboFrame);
@@ -90,8 +80,8 @@ SourceDestinationScreen::SourceDestinationScreen(const ScreenDifferences& differ
     copyTypeChooser_ = new CopyTypeChooser(lComboBox_, this);  // owned by the screen
 
     errorView_ = addPlaceholder(this, kErrorFrame);
-    addLabel(errorView_, QRectF(QPointF(), kErrorFrame.size()), 12, getColor(235, 87, 87, 1))
-        ->setText(QStringLiteral("Not enough free space on this drive"));
+    addCentredLabel(errorView_, QRectF(QPointF(), kErrorFrame.size()), 12, getColor(235, 87, 87, 1),
+                    QStringLiteral("Not enough free space on this drive"));
     errorView_->hide();
 
     selectFromVC_ = addPanel(selectFromView_, 1, this);
@@ -103,12 +93,9 @@ SourceDestinationScreen::~SourceDestinationScreen() {
 }
 
 void SourceDestinationScreen::selectDiskButton(qint32 diskFrom, QWidget* control) {
-    if (diskPicker_.isVisible()) {
-        diskPicker_.close();
-        return;
+    if (diskPicker_.toggle(diskFrom, control, this, differences_.popover)) {
+        openPopType_ = static_cast<quint64>(diskFrom);
     }
-    openPopType_ = static_cast<quint64>(diskFrom);
-    diskPicker_.toggle(diskFrom, control, this, differences_.popover);
 }
 
 void SourceDestinationScreen::doSelectDiskWithVolume(const VolumeObj& volume) {
