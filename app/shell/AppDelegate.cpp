@@ -1,11 +1,14 @@
 #include "app/shell/AppDelegate.h"
 
+#include "app/shell/KVCheckUpdateWindowController.h"
 #include "app/shell/MainWindowController.h"
+#include "app/shell/TCPreferenceWindowController.h"
 #include "platform/LogCategories.h"
 #include "platform/RunningApplication.h"
 #include "platform/Workspace.h"
 #include "services/utilities/KVLinkUrl.h"
 #include "services/utilities/KVPublicUtilities.h"
+#include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StatusAttachedWindow.h"
 #include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/windows/WindowCentering.h"
@@ -23,6 +26,9 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::buildMainMenu() {
     mainMenu_ = std::make_unique<QMenuBar>();  // no parent: the platform's global menu bar, where it has one
     QMenu* application = mainMenu_->addMenu(QStringLiteral("Tavrun"));
+    application->addAction(QStringLiteral("About Tavrun"), this, &AppDelegate::aboutMenuItemAction);
+    checkUpMenuItem_ = application->addAction(QStringLiteral("Check for Updates…"), this,
+                                              &AppDelegate::checkUpdateMenuItemAction);
     lineMenuItem_ = application->addSeparator();
     application->addAction(QStringLiteral("Data Recovery"), this, &AppDelegate::dataRecoveryMenuItemAction);
     application->addAction(QStringLiteral("iOS Data Recovery"), this,
@@ -69,6 +75,18 @@ void AppDelegate::openLink(const QString& linkKey) {
         return;
     }
     platform::Workspace::openURL(QUrl(*address, QUrl::StrictMode));
+}
+
+void AppDelegate::aboutMenuItemAction() {
+    TCPreferenceWindowController about;
+    kit::centerWindow(about.window());
+    kit::ModalRun::runModalForWindow(about.window());
+}
+
+void AppDelegate::checkUpdateMenuItemAction() {
+    KVCheckUpdateWindowController update;
+    kit::centerWindow(update.window());
+    kit::ModalRun::runModalForWindow(update.window());
 }
 
 void AppDelegate::userGuideMenuItemAction() {

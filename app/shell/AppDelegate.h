@@ -11,7 +11,8 @@ class QAction;
 class QMenuBar;
 
 // The application's delegate: the single-instance rule at launch, the main window, and the application
-// menu (user guide, support, the maker's other products). The main window controller lives for the run.
+// menu (About, the update check, user guide, support, the maker's other products). The main window
+// controller lives for the run; the About and update windows for one modal run each.
 class AppDelegate : public QObject {
     Q_OBJECT
 
@@ -35,6 +36,9 @@ public:
     // Brings every other running instance with the identifier to the front; true when there was one.
     bool checkAppDuplicateAndBringToFrontWithBundle(const QString& bundleIdentifier);
 
+    // Each makes its window anew, centres it and returns when its modal run has ended.
+    void aboutMenuItemAction();
+    void checkUpdateMenuItemAction();
     void userGuideMenuItemAction();
     void helpMenuItemAction();
     void dataRecoveryMenuItemAction();
@@ -44,6 +48,7 @@ public:
 
     // The menu bar, shown where the platform has a global one (as a Mac has).
     QMenuBar* mainMenu() const { return mainMenu_.get(); }
+    QAction* checkUpMenuItem() const { return checkUpMenuItem_; }
     QAction* lineMenuItem() const { return lineMenuItem_; }
     MainWindowController* mainWindowController() const { return mainWindowController_.get(); }
 
@@ -52,6 +57,7 @@ private:
     void openLink(const QString& linkKey);
 
     std::unique_ptr<QMenuBar> mainMenu_;
+    QAction* checkUpMenuItem_ = nullptr;
     QAction* lineMenuItem_ = nullptr;
     std::unique_ptr<MainWindowController> mainWindowController_;
 };

@@ -2,6 +2,7 @@
 
 #include "app/sources/SelectDiskViewController.h"
 #include "ui-kit/getColor.h"
+#include "ui-kit/windows/PopoverGeometry.h"
 #include "ui-kit/windows/QNPopoverController.h"
 
 namespace sources {
@@ -10,8 +11,8 @@ DiskPickerPopover::DiskPickerPopover() = default;
 
 DiskPickerPopover::~DiskPickerPopover() = default;
 
-bool DiskPickerPopover::toggle(qint32 diskFrom, QWidget* control, SelectDiskVCDelegate* delegate,
-                               const PopoverStyle& style) {
+bool DiskPickerPopover::selectDiskButton(qint32 diskFrom, QWidget* control, const Style& style,
+                                         SelectDiskVCDelegate* delegate) {
     if (isVisible()) {
         close();
         return false;
@@ -19,27 +20,30 @@ bool DiskPickerPopover::toggle(qint32 diskFrom, QWidget* control, SelectDiskVCDe
     popoverController_.reset();
     selectDiskVC_ = std::make_unique<SelectDiskViewController>();
     selectDiskVC_->setSelectDiskVCDelegate(delegate);
-    selectDiskVC_->setIsOnlyShowEx(style.onlyExternalDisks);
+    selectDiskVC_->setIsOnlyShowEx(style.isOnlyShowEx);
+    selectDiskVC_->awakeFromNib();  // the list is built while the popover opens
     popoverController_ = std::make_unique<QNPopoverController>(selectDiskVC_.get());
     const QColor colour = getColor(66, 66, 88, 1);
     popoverController_->setColor(colour);
     popoverController_->setBorderColor(colour);
     popoverController_->setBorderWidth(style.borderWidth);
     popoverController_->setAnimates(style.animates);
-    popoverController_->presentPopoverFromRect(
-        control->rect(), control, diskFrom == 2 ? QNPopoverArrowDirectionRight : QNPopoverArrowDirectionLeft,
-        true);
+    if (control) {
+        popoverController_->presentPopoverFromRect(
+            control->rect(), control,
+            diskFrom == 2 ? QNPopoverArrowDirectionRight : QNPopoverArrowDirectionLeft, true);
+    }
     return true;
-}
-
-bool DiskPickerPopover::isVisible() const {
-    return popoverController_ && popoverController_->popoverIsVisible();
 }
 
 void DiskPickerPopover::close() {
     if (isVisible()) {
         popoverController_->closePopover();
     }
+}
+
+bool DiskPickerPopover::isVisible() const {
+    return popoverController_ && popoverController_->popoverIsVisible();
 }
 
 }  // namespace sources

@@ -11,39 +11,50 @@ class SelectDiskViewController;
 
 namespace sources {
 
-// How a screen's popover looks and what its picker lists.
-struct PopoverStyle {
-    double borderWidth;
-    bool animates;
-    bool onlyExternalDisks;  // the picker's external-whole-disk mode
-};
-inline constexpr PopoverStyle kCopyDiskPopover{2, true, false};
-inline constexpr PopoverStyle kCloneOSPopover{2, true, true};
-inline constexpr PopoverStyle kDiskImagePopover{4, false, false};
-
-// The disk picker in its popover, as the source and destination screens open it from a panel's drive icon:
-// a new picker and popover for every opening (the previous ones are released then, never while a tile's
-// click is being handled), coloured (66, 66, 88), pointing at the icon with the arrow on its right edge for
-// the destination and on its left edge for the source, and following it.
+// The disk picker in its popover, opened the way the three screens open it: a new picker in a new popover
+// for each opening, pointing at the drive icon of the panel that was pressed, to the right of a source panel
+// and to the left of a destination panel (other sides when that does not fit on the screen). A press while
+// the popover shows closes it instead. A screen keeps one beside its `openPopType`:
+//
+//     void DiskCopyViewController::selectDiskButton(qint32 diskFrom, QWidget* control) {
+//         if (picker_.selectDiskButton(diskFrom, control, {}, this)) {
+//             openPopType_ = diskFrom;
+//         }
+//     }
+//     void DiskCopyViewController::doSelectDiskWithVolume(const VolumeObj& volume) {
+//         picker_.close();
+//         ...
+//     }
+//
+// The picker and its popover live until the next opening (or this object), so closing from inside the
+// picker's own callback is safe.
 class DiskPickerPopover {
 public:
+    struct Style {
+        bool isOnlyShowEx = false;  // the external-disk picker of Clone OS
+        double borderWidth = 2;     // 4 on Create Disk Image
+        bool animates = true;       // not on Create Disk Image
+    };
+
     DiskPickerPopover();
     ~DiskPickerPopover();
     DiskPickerPopover(const DiskPickerPopover&) = delete;
     DiskPickerPopover& operator=(const DiskPickerPopover&) = delete;
 
-    // Closes the popover when it shows and answers false; otherwise opens a new one for panel `diskFrom`
-    // whose picker tells `delegate`, and answers true.
-    bool toggle(qint32 diskFrom, QWidget* control, SelectDiskVCDelegate* delegate, const PopoverStyle& style);
-    bool isVisible() const;
+    // Opens a new picker for panel `diskFrom` (1 source, 2 destination) at `control` and answers true; or,
+    // while the popover shows, closes it and answers false. The delegate is the screen (not owned).
+    bool selectDiskButton(qint32 diskFrom, QWidget* control, const Style& style,
+                          SelectDiskVCDelegate* delegate);
+    // Closes the popover if it shows.
     void close();
+    bool isVisible() const;
 
     SelectDiskViewController* selectDiskVC() const { return selectDiskVC_.get(); }
     QNPopoverController* popoverController() const { return popoverController_.get(); }
 
 private:
     std::unique_ptr<SelectDiskViewController> selectDiskVC_;
-    std::unique_ptr<QNPopoverController> popoverController_;  // released before the picker it shows
+    std::unique_ptr<QNPopoverController> popoverController_;  // goes first: it hands the picker back
 };
 
 }  // namespace sources

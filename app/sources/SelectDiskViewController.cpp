@@ -245,6 +245,7 @@ void SelectDiskViewController::showView() {
         }
     }
     listScrollView_->setWidget(document);               // the previous document goes with it
+    document->setAutoFillBackground(false);             // on the popover's body, as the scroll view is
     listScrollView_->verticalScrollBar()->setValue(0);  // the top of the list shows
     isLoading_ = false;
 }

@@ -59,7 +59,7 @@ public:
     SelectDiskViewController(const SelectDiskViewController&) = delete;
     SelectDiskViewController& operator=(const SelectDiskViewController&) = delete;
 
-    // Starts building the list, once; showing the picker the first time calls it.
+    // Starts building the list, once, in the mode set by then; showing the picker calls it too.
     void awakeFromNib();
     // Lays out the tiles of `allVolumeArr` (main thread).
     void showView();

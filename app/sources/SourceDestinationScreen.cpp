@@ -93,7 +93,7 @@ SourceDestinationScreen::~SourceDestinationScreen() {
 }
 
 void SourceDestinationScreen::selectDiskButton(qint32 diskFrom, QWidget* control) {
-    if (diskPicker_.toggle(diskFrom, control, this, differences_.popover)) {
+    if (diskPicker_.selectDiskButton(diskFrom, control, differences_.popover, this)) {
         openPopType_ = static_cast<quint64>(diskFrom);
     }
 }

@@ -31,13 +31,15 @@ class CopyTypeChooser;
 
 // What the Copy Disk and Create Disk Image screens do differently in the steps they share.
 struct ScreenDifferences {
-    PopoverStyle popover;        // border 2 and animated / border 4 and not animated
-    const char* dropName;        // the source panel's name line for a dropped set
-    bool tooSmallKeepsStartOn;   // after the space dialog the start button stays usable (disk image)
-    bool closingSourceKeepsSet;  // closing the source panel keeps the chosen set until a new source
+    DiskPickerPopover::Style popover;  // border 2 and animated / border 4 and not animated
+    const char* dropName;              // the source panel's name line for a dropped set
+    bool tooSmallKeepsStartOn;         // after the space dialog the start button stays usable (disk image)
+    bool closingSourceKeepsSet;        // closing the source panel keeps the chosen set until a new source
 };
-inline constexpr ScreenDifferences kCopyDiskSteps{kCopyDiskPopover, "add some files", false, false};
-inline constexpr ScreenDifferences kDiskImageSteps{kDiskImagePopover, "Drag some files", true, true};
+inline constexpr ScreenDifferences kCopyDiskSteps{
+    {.borderWidth = 2, .animates = true}, "add some files", false, false};
+inline constexpr ScreenDifferences kDiskImageSteps{
+    {.borderWidth = 4, .animates = false}, "Drag some files", true, true};
 
 // The steps that the Copy Disk and Create Disk Image screens share: a source panel (a volume from the disk
 // picker, files dropped on it, or a set chosen in the file list through the copy-type combo), a destination

@@ -10,6 +10,7 @@
 #include "services/disks/KVTask.h"
 #include "services/jobs/KVUSBControl.h"
 #include "services/jobs/SpotlightStore.h"
+#include "services/jobs/VolumeOnDisk.h"
 #include "services/utilities/KVLog.h"
 #include "services/utilities/KVPublicUtilities.h"
 
@@ -18,9 +19,9 @@
 
 namespace {
 
-constexpr double kEraseTimeoutSeconds = 600;
+constexpr std::chrono::seconds kEraseTimeout{600};
 constexpr std::chrono::milliseconds kRestoreDelay = std::chrono::seconds(2);
-std::atomic<std::chrono::milliseconds::rep> restoreDelayMs{kRestoreDelay.count()};
+std::atomic<std::chrono::milliseconds> restoreDelay{kRestoreDelay};
 const QString kAsr = QStringLiteral("/usr/sbin/asr");
 const QString kVolumesFolder = QStringLiteral("/Volumes");
 
@@ -51,7 +52,7 @@ KVBootable* KVBootable::KVShareInstance() {
 }
 
 void KVBootable::setRestoreDelayForTesting(std::chrono::milliseconds delay) {
-    restoreDelayMs.store(delay.count());
+    restoreDelay.store(delay);
 }
 
 void KVBootable::KVInit() {
@@ -187,9 +188,14 @@ void KVBootable::runJob(const VolumeObj& target, const QString& name) {
     KVTask* task = KVTask::KVShareInstance();
     task->KVSetLaunchPath(erase.program);
     task->KVSetArguments(erase.arguments);
-    task->KVSetTimeoutCount(kEraseTimeoutSeconds);
+    task->KVSetTimeoutCount(std::chrono::duration<double>(kEraseTimeout).count());
     task->KVStartTask();
     if (endedByCancel(2)) {
+        return;
+    }
+    // Pulled during the erase: nothing more is asked of a disk that is gone.
+    if (!isSameDrive(target)) {
+        finish(kErrUnplugged, 3);
         return;
     }
     const QString path = kVolumesFolder + QLatin1Char('/') + name;
@@ -215,26 +221,34 @@ bool KVBootable::isSameDrive(const VolumeObj& target) {
            !info->value(QStringLiteral("Internal")).toBool();
 }
 
+// A folder at the path may be a leftover, or the mount point of another drive's volume that took the name
+// during the erase: only a volume of the target disk is restored onto.
+bool KVBootable::isTargetVolume(const VolumeObj& target, const QString& path) {
+    const auto info = getDisjInfo(path);
+    return info && jobs::isMountedOnDisk(*info, path, target.volumePath);
+}
+
 int KVBootable::findNewVolume(const VolumeObj& target, const QString& name, const QString& path) {
-    if (KVCheckFolderExist(path)) {
+    if (isTargetVolume(target, path)) {
         return 0;
     }
     getAllVolumes();
     QString device = target.volumePath;
-    const auto named = std::find_if(allVoumesArr.crbegin(), allVoumesArr.crend(),
-                                    [&](const VolumeObj& volume) { return volume.volumeName == name; });
+    const auto named =
+        std::find_if(allVoumesArr.crbegin(), allVoumesArr.crend(), [&](const VolumeObj& volume) {
+            return volume.volumeName == name && volume.parentWholeDisk == target.volumePath;
+        });
     if (named != allVoumesArr.crend()) {
         device = named->volumePath;
     }
     eraserDiskCommand(disk::DiskUtilCommands::unmountDisk(QStringLiteral("/dev/") + device));
     eraserDiskCommand(disk::DiskUtilCommands::mountDisk(QStringLiteral("/dev/") + device));
-    return KVCheckFolderExist(path) ? 0 : kErrErase;
+    return isTargetVolume(target, path) ? 0 : kErrErase;
 }
 
 bool KVBootable::waitUnlessCancelled() {
     std::unique_lock lock(mutex_);
-    return !wake_.wait_for(lock, std::chrono::milliseconds(restoreDelayMs.load()),
-                           [this] { return bUserCancel_.load(); });
+    return !wake_.wait_for(lock, restoreDelay.load(), [this] { return bUserCancel_.load(); });
 }
 
 void KVBootable::beginToBootable(const QString& targetPath) {
@@ -355,6 +369,7 @@ void KVBootable::getVolumeAllObjWithVolumeName(const QString& bsdName) {
     volume.volumePath = text(*info, "DeviceIdentifier");
     volume.volumeMountPoint = text(*info, "MountPoint");
     volume.diskUUID = text(*info, "DiskUUID");
+    volume.parentWholeDisk = jobs::physicalDiskOf(*info);  // an APFS volume's disk, not its container
     volume.volumeTotalSizeNum = total;
     volume.volumeFreeSizeNum = free;
     allVoumesArr.append(volume);

@@ -25,8 +25,8 @@ struct ToolResult;
 
 // Turns an external drive into a bootable copy of the running system: it ends the Spotlight store process,
 // erases the target whole disk under a fresh volume name ("TavrunSystem", …) in a file system chosen by the
-// system version, finds the new volume and restores "/" onto it with asr, answering its prompt and turning
-// its output into status texts and progress steps.
+// system version, finds the new volume (mounted at "/Volumes/<name>" and on the target disk) and restores
+// "/" onto it with asr, answering its prompt and turning its output into status texts and progress steps.
 //
 // One engine per process, one job at a time. Everything the delegate hears arrives on the main thread, in
 // order; the job ends with one report at step 1, 2, 3 or 8 that carries its verdict (0 or a negative code).
@@ -85,6 +85,7 @@ private:
     bool endedByCancel(int stepCode);
     platform::CancelFlag currentStop();
     int findNewVolume(const VolumeObj& target, const QString& name, const QString& path);
+    bool isTargetVolume(const VolumeObj& target, const QString& path);
     bool isSameDrive(const VolumeObj& target);
     bool waitUnlessCancelled();
     void runRestore(const QString& source, const QString& targetPath);

@@ -6,16 +6,19 @@
 #include "services/disks/ExecCommand.h"
 #include "services/disks/KVTask.h"
 #include "services/jobs/SpotlightStore.h"
+#include "services/jobs/VolumeOnDisk.h"
 #include "services/utilities/KVLog.h"
 
 #include <QStringList>
+
+#include <chrono>
 
 namespace {
 
 constexpr quint64 kMinimumDiskSize = 2'500'000'000;
 constexpr quint64 kMinimumFreeSpace = 2'600'000'000;
 constexpr quint64 kBootableVolumeSize = 2'500'000'000;
-constexpr double kResizeTimeoutSeconds = 60;
+constexpr std::chrono::seconds kResizeTimeout{60};
 const QString kVolumeName = QStringLiteral("TavrunSystem");
 const QString kVolumesFolder = QStringLiteral("/Volumes");
 
@@ -152,10 +155,8 @@ std::optional<QString> KVUSBControl::KVCreateKorvelPartition(const QVariantMap& 
         std::lock_guard guard(mutex_);
         dictErrObjs_.clear();
     }
-    // With no name chosen the path would be "/Volumes" itself, which always exists.
-    if (KVGetKorvelVolumeName().isEmpty()) {
-        NmoCreateVolumeName();
-    }
+    // Chosen anew: the name of an earlier carving is taken by now, and its volume must not pass for this one.
+    NmoCreateVolumeName();
     const QVariantMap list = KVExecCommand(disk::DiskUtilCommands::list()).value_or(QVariantMap());
     QVariantList partitions;
     bool found = false;
@@ -187,7 +188,7 @@ std::optional<QString> KVUSBControl::KVCreateKorvelPartition(const QVariantMap& 
             continue;
         }
         noVerdict = false;
-        if (auto path = carve(identifier, *info)) {
+        if (auto path = carve(record.value(kBsdName).toString(), identifier, *info)) {
             return path;
         }
     }
@@ -197,7 +198,8 @@ std::optional<QString> KVUSBControl::KVCreateKorvelPartition(const QVariantMap& 
     return std::nullopt;
 }
 
-std::optional<QString> KVUSBControl::carve(const QString& identifier, const QVariantMap& info) {
+std::optional<QString> KVUSBControl::carve(const QString& wholeDisk, const QString& identifier,
+                                           const QVariantMap& info) {
     const quint64 freeSpace = number(info, "FreeSpace");
     const quint64 totalSize = number(info, "TotalSize");
     if (text(info, "Content") == u"Apple_CoreStorage") {
@@ -221,10 +223,12 @@ std::optional<QString> KVUSBControl::carve(const QString& identifier, const QVar
     task->KVResetStop();  // a stop left from an earlier job must not end this one at once
     task->KVSetLaunchPath(resize.program);
     task->KVSetArguments(resize.arguments);
-    task->KVSetTimeoutCount(kResizeTimeoutSeconds);
+    task->KVSetTimeoutCount(std::chrono::duration<double>(kResizeTimeout).count());
     task->KVStartTask();
+    // A folder of that name may be another drive's volume, or a leftover.
     const QString path = KVGetKorvelVolumePath();
-    if (KVCheckFolderExist(path)) {
+    const auto made = KVExecCommand(disk::DiskUtilCommands::info(path));
+    if (made && jobs::isMountedOnDisk(*made, path, wholeDisk)) {
         return path;
     }
     setError(kErrNoNewVolume);

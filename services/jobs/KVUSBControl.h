@@ -31,7 +31,7 @@ public:
     static constexpr int kErrCoreStorage = -10;
     static constexpr int kErrNoFreeSpace = -11;  // not mounted and nothing free
     static constexpr int kErrTooSmall = -12;     // too little free, too few partitions, or no verdict
-    static constexpr int kErrNoNewVolume = -13;  // the resize made no volume of the chosen name
+    static constexpr int kErrNoNewVolume = -13;  // the resize made no volume of the chosen name on the disk
 
     // The process-wide instance, never destroyed. Other instances (tests) must outlive the work they start.
     static KVUSBControl* KVShareInstance();
@@ -69,8 +69,9 @@ private:
     bool isCancelled() const;
     bool listsDisk(const QString& bsdName) const;  // the caller holds the lock
     void setError(int code);
-    // The resize of one partition, or its verdict.
-    std::optional<QString> carve(const QString& identifier, const QVariantMap& info);
+    // The resize of one partition of `wholeDisk`, or its verdict.
+    std::optional<QString> carve(const QString& wholeDisk, const QString& identifier,
+                                 const QVariantMap& info);
 
     mutable std::mutex mutex_;  // the list, the name and the verdict
     QList<QVariantMap> usbAllObjs_;

@@ -15,13 +15,15 @@
 // "/Tavrun_dmg" instead of the root volume's top level), mounted at "/Volumes/TavrunDmg", filled with the
 // chosen items (each under its own name in the image's root) and detached. The job succeeds only when this
 // run made the image file, mounted it where expected, copied every item and detached it; anything else is a
-// failure.
+// failure, and a failed or cancelled job removes the image file it made. A detach refused as busy is
+// retried, then forced; an image that still cannot be detached is detached by the next image job.
 //
-// Archive: zip over the checked paths; its output chunks are the progress, which stays below 100 until zip
-// has ended with status 0. A failed or cancelled archive job leaves no archive behind.
+// Archive: zip over the checked paths, links stored as links; its output chunks are the progress, which
+// stays below 100 until zip has ended with status 0. A chosen item zip cannot find or read fails the job. A
+// failed or cancelled archive job leaves no archive behind.
 //
 // After a cancel, or once the worker is destroyed, nothing more is reported and no image stays attached. Work
-// folders are private to their owner (0700); no tool runs through a shell.
+// folders are private to their owner (0700) and made anew by this process; no tool runs through a shell.
 class MakeDmg {
 public:
     static inline const QString kWorkFolder = QStringLiteral("/tmp/com.Belmora.clone");

@@ -26,7 +26,7 @@ const QString kUsage = QStringLiteral(
     "  create <imagepath> [-volname <name>] [-size <n>[b|k|m|g|t]] [-fs <filesystem>] [-format <format>]"
     " [-srcfolder <folder>]\n"
     "  attach|mount <imagepath>\n"
-    "  detach|eject <devname|mountpoint>");
+    "  detach|eject <devname|mountpoint> [-force]");
 
 [[noreturn]] void usage() {
     throw ToolExit{1, kUsage};
@@ -189,19 +189,23 @@ int Hdiutil::attach(ToolContext& ctx, const QString& verb, const QStringList& ar
 }
 
 int Hdiutil::detach(ToolContext& ctx, const QString& verb, const QStringList& args) {
-    if (args.size() != 1) {
+    QStringList targets = args;
+    // Forced, a volume goes whatever process holds it (the system volume still stays).
+    const bool force = targets.removeAll(QStringLiteral("-force")) > 0;
+    if (targets.size() != 1) {
         usage();
     }
     const SimState state = StateTransaction::current();
-    const auto node = DeviceResolver::resolve(state, args.first());
+    const auto node = DeviceResolver::resolve(state, targets.first());
     if (!node) {
         throw ToolExit{1, QStringLiteral("hdiutil: %1 failed - No such file or directory").arg(verb)};
     }
     const QString diskId = state.physicalDiskOf(*node);
     // Looked at first and again under the lock, as a volume may have become busy while the image was packed.
-    const auto check = [&diskId](const SimState& now) {
+    const auto check = [&diskId, force](const SimState& now) {
         for (const QString& id : UnmountPolicy::volumesOf(now, diskId)) {
-            if (UnmountPolicy::dissenter(now, *now.node(id).volume)) {
+            const Volume& volume = *now.node(id).volume;
+            if (UnmountPolicy::dissenter(now, volume) && !(force && volume.busy)) {
                 throw ToolExit{
                     16, QStringLiteral("hdiutil: couldn't unmount \"%1\" - Resource busy").arg(diskId)};
             }

@@ -35,6 +35,7 @@ protected:
         write("a.txt", 100);
         write("Folder/c.txt", 1000);
         write("Folder/d.txt", 5000);
+        write("More/e.txt", 10);
         write("Tool.app/Contents/Info.plist", 40);
         ASSERT_TRUE(QDir().mkpath(sim.host(kTree + QStringLiteral("/Empty"))));
     }
@@ -108,7 +109,7 @@ protected:
 
 TEST_F(FileListTest, ClicksPropagateChecksAndDoneTotalsTheChosenFiles) {
     ListFileViewController* files = open(kTree);
-    EXPECT_EQ(rootNames(), QStringList({"b.bin", "a.txt", "x.txt", "Empty", "Folder", "Tool.app"}));
+    EXPECT_EQ(rootNames(), QStringList({"b.bin", "a.txt", "x.txt", "Empty", "Folder", "More", "Tool.app"}));
     EXPECT_FALSE(list()->model()->hasChildren(list()->model()->indexForNode(node("Tool.app"))));
     EXPECT_TRUE(files->refeshButton()->isUsable());
     files->outlineView()->expand(files->model()->indexForNode(node("Folder")));
@@ -138,11 +139,22 @@ TEST_F(FileListTest, ClicksPropagateChecksAndDoneTotalsTheChosenFiles) {
                                        sources::FileOutlineModel::kImageRole),
                   ListFileViewController::checkBoxImage(node("Folder")));
     }
+    // A folder never opened changes alone; its children take its state when it opens.
+    clickCheckBox(QStringLiteral("More"));
+    files->outlineView()->expand(files->model()->indexForNode(node("More")));
+    QTest::qWait(20);
+    EXPECT_EQ(states({"More", "e.txt"}), QStringLiteral("11"));
     sourcestest::screenshot(wc->window(), QStringLiteral("file-list"));
 
     QTest::mouseClick(files->doneButton(), Qt::LeftButton);
+    // While the total runs (its report waits for this thread), check clicks do nothing.
+    files->setObjectValue(FileColumn::CheckBox, node(QStringLiteral("b.bin")));
+    files->setAllSelectOrNoSelect();
+    EXPECT_EQ(states(shown), QStringLiteral("010111"));
     ASSERT_TRUE(done());
-    EXPECT_EQ(screen.chosenTotal, bytes("a.txt") + bytes("Folder/c.txt") + bytes("Folder/d.txt"));
+    EXPECT_TRUE(screen.doneOnMainThread);
+    EXPECT_EQ(screen.chosenTotal,
+              bytes("a.txt") + bytes("Folder/c.txt") + bytes("Folder/d.txt") + bytes("More/e.txt"));
     EXPECT_EQ(screen.chosenRoots, files->rootNodeArr());
     EXPECT_TRUE(waitFor([this] { return !wc->window()->isVisible(); }));
 }
@@ -174,6 +186,9 @@ TEST_F(FileListTest, ClosingWithoutDoneLeavesTheScreensChoice) {
     EXPECT_EQ(chosen->at(0)->state(), 0);
     EXPECT_EQ(chosen->at(1)->state(), 1);
     EXPECT_EQ(screen.chosenTotal, total);
+    list()->refreshButtonAction();  // a fresh scan of the stored path checks everything again
+    ASSERT_TRUE(waitFor([this] { return !list()->isScan(); }));
+    EXPECT_EQ(states({"b.bin", "a.txt"}), QStringLiteral("11"));
 }
 
 TEST_F(FileListTest, EveryRootLeavesTheScanningState) {
@@ -212,24 +227,24 @@ TEST_F(FileListTest, AVolumeUnpluggedDuringTheScanStillEndsIt) {
     EXPECT_GE(screen.chosenTotal, 0);
 }
 
-TEST_F(FileListTest, DoneDuringTheScanWaitsForItWhileTheListStaysInert) {
+TEST_F(FileListTest, DoneDuringTheScanWaitsForItsEnd) {
     wc = std::make_unique<DiskListWC>();
     wc->setDelegate(&screen);
     wc->window()->show();
     wc->showDetailWithPath(kTree);
     ASSERT_TRUE(list()->isScan());
+    list()->setAllSelectOrNoSelect();  // inert while scanning
+    EXPECT_EQ(list()->selectAllButSt(), 1);
     QTest::mouseClick(list()->doneButton(), Qt::LeftButton);
     EXPECT_TRUE(list()->waitView()->isVisible());
     EXPECT_TRUE(wc->isGetSelectSize());
     wc->closeWindow();  // refused while the total is pending
     EXPECT_TRUE(wc->window()->isVisible());
-    ASSERT_TRUE(waitFor([this] { return !list()->isScan(); }));
-    list()->setObjectValue(FileColumn::CheckBox, node(QStringLiteral("b.bin")));
-    list()->setAllSelectOrNoSelect();
     ASSERT_TRUE(done());
-    EXPECT_EQ(node(QStringLiteral("b.bin"))->state(), 1);
+    EXPECT_FALSE(list()->isScan());
     EXPECT_EQ(screen.chosenTotal, bytes("b.bin") + bytes("a.txt") + bytes("x.txt") + bytes("Folder/c.txt") +
-                                      bytes("Folder/d.txt") + bytes("Tool.app/Contents/Info.plist"));
+                                      bytes("Folder/d.txt") + bytes("More/e.txt") +
+                                      bytes("Tool.app/Contents/Info.plist"));
 }
 
 TEST_F(FileListTest, AListDestroyedWhileItWorksIsLeftAlone) {

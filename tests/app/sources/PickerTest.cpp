@@ -1,4 +1,5 @@
 #include "app/sources/DiskListViewController.h"
+#include "app/sources/DiskPickerPopover.h"
 #include "app/sources/ImageView.h"
 #include "app/sources/SelectDiskViewController.h"
 #include "platform/Dispatch.h"
@@ -7,9 +8,13 @@
 #include "tests/support/kit/KitTestSupport.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/controls/DiskSizeProgress.h"
+#include "ui-kit/windows/PopoverGeometry.h"
+#include "ui-kit/windows/QNPopoverController.h"
+#include "ui-kit/windows/QNPopoverWindow.h"
 
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -261,6 +266,62 @@ TEST(Picker, ReopeningDuringAnEnumerationKeepsEachPickersOwnList) {
     EXPECT_TRUE(waitFor([] { return platform::waitForGlobalQueue(0); }));  // serving workers that report
     QTest::qWait(300);  // past the layout delay of the picker that went
     EXPECT_TRUE(gone.chosen.isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+// A source panel's drive icon in a window placed so that a popover fits beside it on the offscreen screen.
+struct PanelWindow {
+    PanelWindow() {
+        window.setGeometry(0, 150, 360, 240);
+        icon = new QWidget(&window);  // owned by the window
+        icon->setGeometry(156, 60, 48, 48);
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    QWidget window;
+    QWidget* icon = nullptr;
+};
+
+TEST(PickerPopover, EachOpeningMakesANewPickerBesideThePressedPanel) {
+    testsupport::SimMac sim;
+    sim.attach(QStringLiteral("usb-exfat"));
+    PanelWindow panel;
+    Screen screen;
+    sources::DiskPickerPopover popover;
+    const sources::DiskPickerPopover::Style imageScreen{.borderWidth = 4, .animates = false};
+
+    // Opened, closed by a second press while it enumerates, opened anew: the first picker goes unheard.
+    ASSERT_TRUE(popover.selectDiskButton(1, panel.icon, {}, &screen));
+    const QPointer<SelectDiskViewController> first = popover.selectDiskVC();
+    EXPECT_TRUE(first->isLoading());
+    EXPECT_FALSE(popover.selectDiskButton(1, panel.icon, {}, &screen));
+    ASSERT_TRUE(waitFor([&] { return !popover.isVisible(); }));
+    panel.window.move(420, 150);  // room on the left, where a destination's popover goes
+    ASSERT_TRUE(popover.selectDiskButton(2, panel.icon, imageScreen, &screen));
+    EXPECT_TRUE(first.isNull());
+    EXPECT_TRUE(popover.isVisible());
+    EXPECT_EQ(popover.popoverController()->borderWidth(), 4);
+    EXPECT_EQ(popover.popoverController()->arrowDirection(), QNPopoverArrowDirectionRight);
+    SelectDiskViewController* picker = popover.selectDiskVC();
+    ASSERT_TRUE(waitFor([&] { return !picker->isLoading(); }));
+    EXPECT_EQ(names(*picker), QStringList({"Macintosh HD", "USB"}));
+    sourcestest::screenshot(popover.popoverController()->popoverWindow(), QStringLiteral("picker-popover"));
+
+    // The screen closes the popover from the tile's click; the picker stays until the next opening.
+    screen.onChosen = [&] { popover.close(); };
+    QTest::mouseClick(picker->tiles()[1]->aView(), Qt::LeftButton, {}, QPoint(40, 30));
+    ASSERT_EQ(screen.chosen.size(), 1);
+    EXPECT_EQ(screen.chosen[0].volumeName, QStringLiteral("USB"));
+    EXPECT_FALSE(popover.isVisible());
+    EXPECT_EQ(popover.selectDiskVC(), picker);
+    panel.window.move(0, 150);
+    ASSERT_TRUE(popover.selectDiskButton(1, panel.icon, {.isOnlyShowEx = true}, &screen));
+    EXPECT_TRUE(popover.selectDiskVC()->isOnlyShowEx());
+    EXPECT_EQ(popover.popoverController()->arrowDirection(), QNPopoverArrowDirectionLeft);
+    EXPECT_TRUE(waitFor([&] { return !popover.selectDiskVC()->isLoading(); }));
 }
 
 }  // namespace

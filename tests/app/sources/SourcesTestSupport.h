@@ -4,6 +4,7 @@
 #include "app/sources/LComboBoxDelegate.h"
 #include "app/sources/SelectDiskVCDelegate.h"
 #include "app/sources/SelectValueViewDelegate.h"
+#include "platform/Dispatch.h"
 #include "services/disks/VolumeObj.h"
 
 #include <QList>
@@ -17,7 +18,12 @@ namespace sourcestest {
 
 // Plays the screen for every piece: records what each piece tells it.
 struct Screen : SelectDiskVCDelegate, SelectValueViewDelegate, LComboBoxDelegate, DiskListWCDelegate {
-    void doSelectDiskWithVolume(const VolumeObj& volume) override { chosen.append(volume); }
+    void doSelectDiskWithVolume(const VolumeObj& volume) override {
+        chosen.append(volume);
+        if (onChosen) {
+            onChosen();
+        }
+    }
     void selectDiskButton(qint32 diskFrom, QWidget* control) override {
         calls << QStringLiteral("select %1").arg(diskFrom);
         lastControl = control;
@@ -34,15 +40,18 @@ struct Screen : SelectDiskVCDelegate, SelectValueViewDelegate, LComboBoxDelegate
     void closeWindowWithSelect(const SharedFileNodeList& roots, qint64 total) override {
         chosenRoots = roots;
         chosenTotal = total;
+        doneOnMainThread = platform::isMainThread();
         calls << QStringLiteral("done");
     }
 
+    std::function<void()> onChosen;
     QList<VolumeObj> chosen;
     QStringList calls;
     QWidget* lastControl = nullptr;
     SharedFileNodeList dropped;
     SharedFileNodeList chosenRoots;
     qint64 chosenTotal = -1;
+    bool doneOnMainThread = false;
 };
 
 // Serves the event loop until `done`; false after the time-out.

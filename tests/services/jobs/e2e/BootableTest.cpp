@@ -190,18 +190,33 @@ TEST_F(Clone, RefusesNoTargetAndASecondStart) {
     EXPECT_TRUE(toolCalls(sim, kAsr).isEmpty()) << "a cancel during the wait starts nothing";
 }
 
-// The drive is looked up again just before it is erased: gone, or another drive under its name, ends the job.
+// The drive is looked up again just before it is erased and after the erase: gone, or another drive under
+// its name, ends the job; so does a volume of another drive at the new volume's mount point.
 struct DriveRow {
     const char* name;
     std::function<VolumeObj(const SimMac&, const QString& usbDisk)> target;
+    int error = KVBootable::kErrUnplugged;
+    int step = 2;
+    int erases = 0;
+    int remounts = 0;  // unmountDisk and mountDisk calls
+    std::function<void(const SimMac&)> duringErase = {};
 };
 
 class ChangedDrive : public Clone, public ::testing::WithParamInterface<DriveRow> {};
 
-TEST_P(ChangedDrive, IsNeverErased) {
-    cloneOnto(GetParam().target(sim, usbDisk()));
-    EXPECT_EQ(screen.verdict(), std::pair(KVBootable::kErrUnplugged, 2));
-    EXPECT_TRUE(verbCalls(sim, kDiskutil, "eraseDisk").isEmpty());
+TEST_P(ChangedDrive, IsNeverRestoredOnto) {
+    start(GetParam().target(sim, usbDisk()));
+    if (GetParam().duringErase) {
+        ASSERT_TRUE(
+            waitUntil([&] { return !verbCalls(sim, kDiskutil, "eraseDisk").isEmpty(); }, kJobTimeoutMs));
+        GetParam().duringErase(sim);
+    }
+    ASSERT_TRUE(waitUntil([&] { return screen.ended(); }, kJobTimeoutMs));
+    EXPECT_EQ(screen.verdict(), std::pair(GetParam().error, GetParam().step));
+    EXPECT_EQ(verbCalls(sim, kDiskutil, "eraseDisk").size(), GetParam().erases);
+    EXPECT_EQ(verbCalls(sim, kDiskutil, "unmountDisk").size(), GetParam().remounts);
+    EXPECT_EQ(verbCalls(sim, kDiskutil, "mountDisk").size(), GetParam().remounts);
+    EXPECT_TRUE(toolCalls(sim, kAsr).isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Clone, ChangedDrive,
@@ -220,6 +235,30 @@ INSTANTIATE_TEST_SUITE_P(Clone, ChangedDrive,
                                            DriveRow{"internal",
                                                     [](const SimMac& sim, const QString&) {
                                                         return targetDisk(sim, sim.attach("sata-internal"));
+                                                    }},
+                                           DriveRow{"unpluggedDuringTheErase",
+                                                    [](const SimMac& sim, const QString& disk) {
+                                                        sim.addFault({{"Tool", "diskutil"},
+                                                                      {"Verb", "eraseDisk"},
+                                                                      {"Action", "detachDisk"},
+                                                                      {"AfterLines", 1},
+                                                                      {"Disk", disk}});
+                                                        return targetDisk(sim, disk);
+                                                    },
+                                                    KVBootable::kErrUnplugged, 3, 1},
+                                           // Mounted while the target is erased, it takes the chosen name;
+                                           // the target's new volume mounts beside it.
+                                           DriveRow{"anotherDriveTakesTheName",
+                                                    [](const SimMac& sim, const QString& disk) {
+                                                        sim.addFault({{"Tool", "diskutil"},
+                                                                      {"Verb", "eraseDisk"},
+                                                                      {"Action", "delay"},
+                                                                      {"DelayMs", 3000}});
+                                                        return targetDisk(sim, disk);
+                                                    },
+                                                    KVBootable::kErrErase, 3, 1, 1,
+                                                    [](const SimMac& sim) {
+                                                        sim.attach("usb-exfat", {"--name", "TavrunSystem"});
                                                     }}),
                          [](const ::testing::TestParamInfo<DriveRow>& row) { return row.param.name; });
 
@@ -298,10 +337,10 @@ INSTANTIATE_TEST_SUITE_P(
             "killed", {{"Tool", "asr"}, {"Action", "signal"}, {"Signal", 9}}, KVBootable::kErrRestore, {}}),
     [](const ::testing::TestParamInfo<AsrRow>& row) { return row.param.name; });
 
-// The simulated asr replaces its output with these writes; the restore itself fails at once (its target is a
-// plain folder), so the exit status is 1 whatever was printed.
+// The simulated asr replaces its output with these writes; the restore itself fails at once (the system does
+// not fit on the drive), so the exit status is 1 whatever was printed.
 TEST_F(Clone, OutputSplitAnywhereGivesTheSameReports) {
-    const QString disk = usbDisk();
+    const QString disk = sim.attach("usb-exfat", {"--name", "Stick", "--size", "8G"});
     sim.addFault(
         {{"Tool", "asr"},
          {"Action", "output"},
@@ -313,9 +352,6 @@ TEST_F(Clone, OutputSplitAnywhereGivesTheSameReports) {
                       "00\n\tVerifying  ", "....10....20....30....40....50....60....70....80....90.", "...10",
                       "0\n\tRestored target device is /dev/disk9s1.\n"}}});
     start(targetDisk(sim, disk));
-    // The engine chose the name in KVStart; a plain folder of that name is no volume asr can restore to, and
-    // the erased volume mounts beside it.
-    QDir().mkpath(sim.host("/Volumes/TavrunSystem"));
     ASSERT_TRUE(waitUntil([&] { return screen.ended(); }, kJobTimeoutMs));
     EXPECT_EQ(screen.steps(), (std::vector<int>{0, 1, 2, 3, 3, 4, 5, 8}));
     EXPECT_EQ(screen.tags, bothPasses());

@@ -8,7 +8,9 @@
 #include <functional>
 #include <utility>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using testsupport::SimMac;
 using testsupport::waitUntil;
@@ -51,7 +53,7 @@ public:
 };
 
 class Image : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         source = sim.attach("usb-exfat", {"--name", "Src"});
         sim.attach("usb-exfat", {"--name", "Dest"});
@@ -91,26 +93,112 @@ protected:
     std::unique_ptr<MakeDmg> worker;
 };
 
-TEST_F(Image, HoldsTheChosenItemsUnderTheirOwnNames) {
-    screen.items = QStringList{"/Volumes/Src/docs", "/Volumes/Src/photo.jpg"};
+using Reports = std::vector<std::pair<QString, float>>;
+
+const QStringList kDocsAndPhoto{"/Volumes/Src/docs", "/Volumes/Src/photo.jpg"};
+const Reports kDocsAndPhotoReports{{"Configuration setting ...", 10.0F},
+                                   {"/Volumes/Src/docs", 10.0F},
+                                   {"/Volumes/Src/docs", 50.0F},
+                                   {"/Volumes/Src/photo.jpg", 100.0F}};
+const QStringList kDocsAndPhotoContent{"docs", "docs/a.txt = alpha", "docs/deep", "docs/deep/b.txt = beta",
+                                       "photo.jpg = jpeg"};
+const QStringList kDetach{"detach", "/Volumes/TavrunDmg"};
+const QStringList kForcedDetach{"detach", "/Volumes/TavrunDmg", "-force"};
+
+// Each row ends with an image that holds exactly the chosen items, however its detach went.
+struct ContentRow {
+    const char* name;
+    QStringList items;
+    std::function<void(Image&)> prepare;
+    Reports reports;
+    QList<QStringList> detaches;
+    QStringList content;
+};
+
+class ImageContent : public Image, public ::testing::WithParamInterface<ContentRow> {};
+
+TEST_P(ImageContent, HoldsTheChosenItemsUnderTheirOwnNames) {
+    screen.items = GetParam().items;
+    if (GetParam().prepare) {
+        GetParam().prepare(*this);
+    }
     const QFile::Permissions destination = QFileInfo(sim.host("/Volumes/Dest")).permissions();
     make("/Volumes/Dest");
     EXPECT_EQ(QFileInfo(sim.host("/Volumes/Dest")).permissions(), destination);
     EXPECT_EQ(screen.failed, 0);
-    EXPECT_EQ(screen.reports, (std::vector<std::pair<QString, float>>{{"Configuration setting ...", 10.0F},
-                                                                      {"/Volumes/Src/docs", 10.0F},
-                                                                      {"/Volumes/Src/docs", 50.0F},
-                                                                      {"/Volumes/Src/photo.jpg", 100.0F}}));
+    EXPECT_EQ(screen.reports, GetParam().reports);
     const QString& image = kImage;
-    EXPECT_EQ(verbCalls(sim, kHdiutil, "create"),
-              (QList<QStringList>{{"create", image, "-volname", "TavrunDmg", "-size", "50001000", "-fs",
-                                   "HFS+", "-format", "UDRW", "-srcfolder", "/tmp/com.Belmora.clone"}}));
-    EXPECT_EQ(verbCalls(sim, kHdiutil, "mount"), (QList<QStringList>{{"mount", image}}));
-    EXPECT_EQ(verbCalls(sim, kHdiutil, "detach"), (QList<QStringList>{{"detach", "/Volumes/TavrunDmg"}}));
+    ASSERT_FALSE(verbCalls(sim, kHdiutil, "create").isEmpty());
+    EXPECT_EQ(verbCalls(sim, kHdiutil, "create").last(),
+              (QStringList{"create", image, "-volname", "TavrunDmg", "-size", "50001000", "-fs", "HFS+",
+                           "-format", "UDRW", "-srcfolder", "/tmp/com.Belmora.clone"}));
+    EXPECT_EQ(verbCalls(sim, kHdiutil, "mount").last(), (QStringList{"mount", image}));
+    EXPECT_EQ(verbCalls(sim, kHdiutil, "detach"), GetParam().detaches);
     EXPECT_FALSE(QFileInfo::exists(sim.host("/tmp/com.Belmora.clone")));
-    EXPECT_EQ(contentOf(image), (QStringList{"docs", "docs/a.txt = alpha", "docs/deep",
-                                             "docs/deep/b.txt = beta", "photo.jpg = jpeg"}));
+    EXPECT_EQ(contentOf(image), GetParam().content);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Image, ImageContent,
+    ::testing::Values(
+        ContentRow{"plainItems", kDocsAndPhoto, {}, kDocsAndPhotoReports, {kDetach}, kDocsAndPhotoContent},
+        ContentRow{"blankNameAndTrailingSlash",
+                   {"/Volumes/Src/ ", "/Volumes/Src/docs/"},
+                   [](Image& f) { writeHostFile(f.sim.host("/Volumes/Src/ "), "blank"); },
+                   {{"Configuration setting ...", 10.0F},
+                    {"/Volumes/Src/ ", 10.0F},
+                    {"/Volumes/Src/ ", 50.0F},
+                    {"/Volumes/Src/docs/", 100.0F}},
+                   {kDetach},
+                   {"  = blank", "docs", "docs/a.txt = alpha", "docs/deep", "docs/deep/b.txt = beta"}},
+        ContentRow{"busyUntilForced",
+                   kDocsAndPhoto,
+                   [](Image& f) {
+                       // Some process holds the image's volume from the middle of the copy on: the detach is
+                       // tried three times, then forced.
+                       f.screen.onReport = [&f](const QString&, float percent) {
+                           if (percent == 50.0F) {
+                               const QString volume =
+                                   f.sim.info(MakeDmg::kMountPoint).value("DeviceIdentifier").toString();
+                               f.sim.simctl({"set", volume, "Busy", "true"});
+                           }
+                       };
+                   },
+                   kDocsAndPhotoReports,
+                   {kDetach, kDetach, kDetach, kForcedDetach},
+                   kDocsAndPhotoContent},
+        // An earlier job could not detach its image even by force; this one detaches it first, and removes
+        // the file of that failed job, which stood at the same name.
+        ContentRow{"staleImageOfAnEarlierJob",
+                   kDocsAndPhoto,
+                   [](Image& f) {
+                       f.sim.addFault({{"Tool", "hdiutil"},
+                                       {"Verb", "detach"},
+                                       {"Action", "exit"},
+                                       {"ExitStatus", 16},
+                                       {"Times", 4}});
+                       f.make("/Volumes/Dest");
+                       EXPECT_EQ(f.screen.failed, 1);
+                       EXPECT_TRUE(QFileInfo::exists(f.sim.host(MakeDmg::kMountPoint)));
+                       f.screen.reports.clear();
+                       f.screen.failed = 0;
+                   },
+                   kDocsAndPhotoReports,
+                   {kDetach, kDetach, kDetach, kForcedDetach, kDetach, kDetach},
+                   kDocsAndPhotoContent},
+        // Another user made the work folder and planted a file in it: the job works in a folder of its own,
+        // so the planted file never reaches the image.
+        ContentRow{"workFolderOfAnotherUser",
+                   kDocsAndPhoto,
+                   [](Image& f) {
+                       const QString folder = f.sim.host("/tmp/com.Belmora.clone");
+                       writeHostFile(folder + "/planted.txt", "planted");
+                       ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+                   },
+                   kDocsAndPhotoReports,
+                   {kDetach},
+                   kDocsAndPhotoContent}),
+    [](const ::testing::TestParamInfo<ContentRow>& row) { return row.param.name; });
 
 TEST_F(Image, OnTheRootVolumeGoesIntoAPrivateFolder) {
     screen.items = QStringList{"/Volumes/Src/photo.jpg"};
@@ -146,6 +234,10 @@ struct FailureRow {
 
 class ImageFailure : public Image, public ::testing::WithParamInterface<FailureRow> {};
 
+void imageRemoved(const SimMac& sim) {
+    EXPECT_FALSE(QFileInfo::exists(sim.host(kImage))) << "the image this run made is removed";
+}
+
 TEST_P(ImageFailure, IsReportedAndLeavesNothingAttached) {
     screen.items = QStringList{"/Volumes/Src/docs", "/Volumes/Src/photo.jpg"};
     GetParam().prepare(sim, screen);
@@ -174,18 +266,20 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const SimMac& sim, ImageScreen&) {
                        sim.addFault({{"Tool", "hdiutil"}, {"Verb", "create"}, {"Action", "effectThenExit"}});
                    },
-                   0, 0},
+                   0, 0, imageRemoved},
         FailureRow{"sameNameTwice",
                    [](const SimMac& sim, ImageScreen& screen) {
                        writeHostFile(sim.host("/Volumes/Src/other/photo.jpg"), "another jpeg");
                        screen.items << "/Volumes/Src/other/photo.jpg";
                    },
-                   1, 1},
+                   1, 1, imageRemoved},
+        FailureRow{"itemWithoutAName", [](const SimMac&, ImageScreen& screen) { screen.items << "/"; }, 1, 1,
+                   imageRemoved},
         FailureRow{"mountFails",
                    [](const SimMac& sim, ImageScreen&) {
                        sim.addFault({{"Tool", "hdiutil"}, {"Verb", "mount"}, {"Action", "exit"}});
                    },
-                   1, 0}),
+                   1, 0, imageRemoved}),
     [](const ::testing::TestParamInfo<FailureRow>& row) { return row.param.name; });
 
 // Another image already holds "/Volumes/TavrunDmg": ours mounts beside it and nothing is copied into either.
@@ -199,6 +293,7 @@ TEST_F(Image, MountPointTakenByAnotherImage) {
     EXPECT_EQ(screen.failed, 1);
     EXPECT_EQ(treeOf(sim.host("/Volumes/TavrunDmg")), before);
     EXPECT_EQ(verbCalls(sim, kHdiutil, "detach"), (QList<QStringList>{{"detach", "/Volumes/TavrunDmg 1"}}));
+    EXPECT_FALSE(QFileInfo::exists(sim.host(kImage)));
     sim.run("/usr/bin/hdiutil", {"detach", other});
 }
 
@@ -228,6 +323,7 @@ TEST_P(ImageCancel, LeavesNoImageAttached) {
     EXPECT_EQ(screen.reports.size(), GetParam().reports);
     EXPECT_EQ(screen.failed, 0);
     EXPECT_EQ(verbCalls(sim, kHdiutil, "detach").size(), verbCalls(sim, kHdiutil, "mount").size());
+    EXPECT_FALSE(QFileInfo::exists(sim.host(kImage))) << "the image this run made is removed";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -262,19 +358,17 @@ namespace {
 
 const QString kArchive = "/Volumes/Dest/" + kImageName + ".zip";
 
-// The names `unzip -l` lists in an archive.
+// The names `zipinfo` lists in an archive; a symbolic link's name followed by "@".
 QStringList listing(const QString& hostArchive) {
     QProcess unzip;
-    unzip.start("unzip", {"-l", hostArchive});
+    unzip.start("unzip", {"-Z", hostArchive});
     EXPECT_TRUE(unzip.waitForFinished(30000));
     QStringList names;
-    static const QRegularExpression entry("^\\s*\\d+\\s+\\S+\\s+\\S+\\s+(.+)$");
-    bool inTable = false;
+    // "lrwxrwxrwx  3.0 unx        2 bx stor 26-Dec-09 12:14 Volumes/Src/docs/deep/up"
+    static const QRegularExpression entry("^([-dl])\\S{9}\\s+(?:\\S+\\s+){7}(.+)$");
     for (const QString& line : QString::fromUtf8(unzip.readAllStandardOutput()).split('\n')) {
-        if (line.startsWith("---------")) {
-            inTable = !inTable;
-        } else if (const auto match = entry.match(line); inTable && match.hasMatch()) {
-            names << match.captured(1);
+        if (const auto match = entry.match(line); match.hasMatch()) {
+            names << match.captured(2) + (match.captured(1) == u"l" ? "@" : "");
         }
     }
     names.sort();
@@ -311,7 +405,23 @@ protected:
     FileNodeList roots;
 };
 
-TEST_F(Archive, ListsExactlyTheCheckedItems) {
+// Each row adds to the chosen items; the archive holds exactly them.
+struct ContentOfArchiveRow {
+    const char* name;
+    std::function<void(const SimMac&)> prepare;
+    QStringList added;  // to the listing
+};
+
+class ArchiveContent : public Archive, public ::testing::WithParamInterface<ContentOfArchiveRow> {};
+
+TEST_P(ArchiveContent, ListsExactlyTheCheckedItems) {
+    if (GetParam().prepare) {
+        GetParam().prepare(sim);
+    }
+    QStringList expected{"Volumes/Src/$(reboot) a;b.txt", "Volumes/Src/docs/a.txt", "Volumes/Src/docs/deep/",
+                         "Volumes/Src/docs/deep/b.txt", "Volumes/Src/photo.jpg"};
+    expected += GetParam().added;
+    expected.sort();
     zip();
     EXPECT_EQ(screen.failed, 0);
     ASSERT_GE(screen.reports.size(), 2U);
@@ -321,25 +431,43 @@ TEST_F(Archive, ListsExactlyTheCheckedItems) {
         EXPECT_LT(screen.reports[i].second, 100.0F) << "100 only once zip has ended well";
         output += screen.reports[i].first;
     }
-    EXPECT_EQ(output.count("  adding: "), 5) << output.toStdString();
-    EXPECT_EQ(toolCalls(sim, "zip"),
-              (QList<QStringList>{{"-r", kArchive, "/Volumes/Src/docs/a.txt", "/Volumes/Src/docs/deep",
-                                   "/Volumes/Src/photo.jpg", "/Volumes/Src/$(reboot) a;b.txt"}}));
+    EXPECT_EQ(output.count("  adding: "), expected.size()) << output.toStdString();
     EXPECT_EQ(
-        listing(sim.host(kArchive)),
-        (QStringList{"Volumes/Src/$(reboot) a;b.txt", "Volumes/Src/docs/a.txt", "Volumes/Src/docs/deep/",
-                     "Volumes/Src/docs/deep/b.txt", "Volumes/Src/photo.jpg"}));
+        toolCalls(sim, "zip"),
+        (QList<QStringList>{{"-r", "-y", "-MM", kArchive, "/Volumes/Src/docs/a.txt", "/Volumes/Src/docs/deep",
+                             "/Volumes/Src/photo.jpg", "/Volumes/Src/$(reboot) a;b.txt"}}));
+    EXPECT_EQ(listing(sim.host(kArchive)), expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Archive, ArchiveContent,
+    ::testing::Values(ContentOfArchiveRow{"checkedItems", {}, {}},
+                      // Followed, the first would repeat the volume inside itself and the second would bring
+                      // the host's own file into an archive of the simulated Mac.
+                      ContentOfArchiveRow{"linksStoredAsLinks",
+                                          [](const SimMac& sim) {
+                                              const QString deep = sim.host("/Volumes/Src/docs/deep/");
+                                              ASSERT_TRUE(QFile::link("../..", deep + "up"));
+                                              ASSERT_TRUE(QFile::link("/etc/passwd", deep + "host"));
+                                          },
+                                          {"Volumes/Src/docs/deep/host@", "Volumes/Src/docs/deep/up@"}}),
+    [](const ::testing::TestParamInfo<ContentOfArchiveRow>& row) { return row.param.name; });
 
 struct ZipFailureRow {
     const char* name;
     QVariantMap fault;
+    std::function<void(const SimMac&, FileNodeList&)> prepare = {};
 };
 
 class ArchiveFailure : public Archive, public ::testing::WithParamInterface<ZipFailureRow> {};
 
 TEST_P(ArchiveFailure, LeavesNoArchive) {
-    sim.addFault(GetParam().fault);
+    if (!GetParam().fault.isEmpty()) {
+        sim.addFault(GetParam().fault);
+    }
+    if (GetParam().prepare) {
+        GetParam().prepare(sim, roots);
+    }
     zip();
     EXPECT_EQ(screen.failed, 1);
     for (const auto& report : screen.reports) {
@@ -354,7 +482,25 @@ INSTANTIATE_TEST_SUITE_P(
                                     {{"Tool", "zip"}, {"Action", "exit"}, {"ExitStatus", 12}}},
                       ZipFailureRow{"writtenThenFailed",
                                     {{"Tool", "zip"}, {"Action", "effectThenExit"}, {"ExitStatus", 18}}},
-                      ZipFailureRow{"killed", {{"Tool", "zip"}, {"Action", "signal"}, {"Signal", 9}}}),
+                      ZipFailureRow{"killed", {{"Tool", "zip"}, {"Action", "signal"}, {"Signal", 9}}},
+                      // A checked item zip cannot find: gone since it was chosen, or named in bytes that are
+                      // not UTF-8 (the name the program holds is not the name on the disk).
+                      ZipFailureRow{"itemVanished",
+                                    {},
+                                    [](const SimMac& sim, FileNodeList&) {
+                                        ASSERT_TRUE(QFile::remove(sim.host("/Volumes/Src/photo.jpg")));
+                                    }},
+                      ZipFailureRow{"nameNotUtf8",
+                                    {},
+                                    [](const SimMac& sim, FileNodeList& roots) {
+                                        const QByteArray name = "/Volumes/Src/bad\xff.txt";
+                                        const int fd =
+                                            ::open((QFile::encodeName(sim.root()) + name).constData(),
+                                                   O_CREAT | O_WRONLY, 0644);
+                                        ASSERT_GE(fd, 0);
+                                        ::close(fd);
+                                        roots.push_back(node(QFile::decodeName(name), false, 1));
+                                    }}),
     [](const ::testing::TestParamInfo<ZipFailureRow>& row) { return row.param.name; });
 
 TEST_F(Archive, AlreadyThereIsNeitherChangedNorRemoved) {

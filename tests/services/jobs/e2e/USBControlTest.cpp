@@ -1,6 +1,7 @@
 #include "services/jobs/KVUSBControl.h"
 
 #include "services/disks/KVTask.h"
+#include "services/utilities/KVLog.h"
 #include "tests/services/jobs/e2e/JobsSupport.h"
 
 #include <QFile>
@@ -38,8 +39,12 @@ void listUsbDisks(KVUSBControl& usb, ListingDelegate& delegate) {
 class USBControl : public ::testing::Test {
 protected:
     void SetUp() override { usb.KVSetDelegateObj(&delegate); }
-    // Appeared disks are looked up on the global queue; nothing may outlive the control.
-    void TearDown() override { ASSERT_TRUE(settle()); }
+    // Appeared disks are looked up on the global queue; nothing may outlive the control. The list's records
+    // opened the log in this simulated Mac: it is closed with it.
+    void TearDown() override {
+        ASSERT_TRUE(settle());
+        KVUninitLog();
+    }
 
     SimMac sim;
     ListingDelegate delegate;
@@ -117,8 +122,9 @@ TEST_F(USBControl, ChoosesTheFirstFreeVolumeName) {
 struct CarveRow {
     const char* name;
     const char* preset;
-    std::function<void(const SimMac&, const QString& disk)> prepare;
+    std::function<void(const SimMac&, const QString& disk, KVUSBControl&)> prepare;
     int error;  // 0: carved
+    const char* volumeName = "TavrunSystem";
 };
 
 class Carving : public USBControl, public ::testing::WithParamInterface<CarveRow> {};
@@ -130,55 +136,79 @@ QVariantMap recordOf(const SimMac& sim, const QString& disk) {
 TEST_P(Carving, ShrinksTheLastLargeEnoughVolume) {
     const QString disk = sim.attach(GetParam().preset, {"--size", "8G"});
     if (GetParam().prepare) {
-        GetParam().prepare(sim, disk);
+        GetParam().prepare(sim, disk, usb);
     }
     const QVariantMap volume = sim.info(disk + "s2");
     const auto path = usb.KVCreateKorvelPartition(recordOf(sim, disk));
-    const QList<QStringList> resizes = verbCalls(sim, "diskutil", "resizeVolume");
+    const QList<QStringList> allResizes = verbCalls(sim, "diskutil", "resizeVolume");
+    QList<QStringList> resizes;  // of this disk
+    std::copy_if(allResizes.begin(), allResizes.end(), std::back_inserter(resizes),
+                 [&](const QStringList& argv) { return argv.value(1).startsWith(disk + "s"); });
+    EXPECT_EQ(toolCalls(sim, "killall"), QList<QStringList>(allResizes.size(), {"mds_stores"}));
     if (GetParam().error != 0) {
         EXPECT_FALSE(path);
         EXPECT_EQ(usb.KVGetErrObjs(), (QVariantMap{{QString(), GetParam().error}}));
         const bool resized = GetParam().error == KVUSBControl::kErrNoNewVolume;
         EXPECT_EQ(resizes.size(), resized ? 1 : 0);
-        EXPECT_EQ(toolCalls(sim, "killall").size(), resized ? 1 : 0);
         return;
     }
+    const QString name = GetParam().volumeName;
     ASSERT_TRUE(path);
-    EXPECT_EQ(*path, "/Volumes/TavrunSystem") << "a name is chosen first: never \"/Volumes\" itself";
+    EXPECT_EQ(*path, "/Volumes/" + name) << "a name is chosen first: never \"/Volumes\" itself";
     EXPECT_TRUE(usb.KVGetErrObjs().isEmpty());
     const qint64 total = volume.value("TotalSize").toLongLong();
     ASSERT_EQ(resizes.size(), 1);
     EXPECT_EQ(resizes.first(),
               (QStringList{"resizeVolume", disk + "s2", QString::number(total - 2500000000) + "B", "JHFS+",
-                           "TavrunSystem", "2500000000B"}));
-    EXPECT_EQ(toolCalls(sim, "killall"), QList<QStringList>{{"mds_stores"}});
-    EXPECT_EQ(sim.info("/Volumes/TavrunSystem").value("ParentWholeDisk"), disk);
+                           name, "2500000000B"}));
+    EXPECT_EQ(sim.info(*path).value("ParentWholeDisk"), disk);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     USBControl, Carving,
-    ::testing::Values(CarveRow{"mountedHfsWithRoom", "usb-hfs", {}, 0},
-                      CarveRow{"exactlyTheFreeSpaceNeeded", "usb-hfs",
-                               [](const SimMac& sim, const QString& disk) {
-                                   sim.simctl({"set", disk + "s2", "FreeSpace", "2600000000"});
-                               },
-                               0},
-                      CarveRow{"afterAStopLeftByAnEarlierJob", "usb-hfs",
-                               [](const SimMac&, const QString&) { KVTask::KVShareInstance()->KVStopTask(); },
-                               0},
-                      CarveRow{"oneByteTooLittle", "usb-hfs",
-                               [](const SimMac& sim, const QString& disk) {
-                                   sim.simctl({"set", disk + "s2", "FreeSpace", "2599999999"});
-                               },
-                               KVUSBControl::kErrTooSmall},
-                      CarveRow{"unmountedWithNothingFree", "usb-hfs",
-                               [](const SimMac& sim, const QString& disk) {
-                                   sim.run("/usr/sbin/diskutil", {"unmount", disk + "s2"});
-                               },
-                               KVUSBControl::kErrNoFreeSpace},
-                      CarveRow{"singlePartition", "usb-fat32-mbr", {}, KVUSBControl::kErrTooSmall},
-                      CarveRow{"coreStorage", "usb-cs-encrypted", {}, KVUSBControl::kErrCoreStorage},
-                      CarveRow{"resizeMakesNoVolume", "usb-exfat", {}, KVUSBControl::kErrNoNewVolume}),
+    ::testing::Values(
+        CarveRow{"mountedHfsWithRoom", "usb-hfs", {}, 0},
+        CarveRow{"exactlyTheFreeSpaceNeeded", "usb-hfs",
+                 [](const SimMac& sim, const QString& disk, KVUSBControl&) {
+                     sim.simctl({"set", disk + "s2", "FreeSpace", "2600000000"});
+                 },
+                 0},
+        CarveRow{
+            "afterAStopLeftByAnEarlierJob", "usb-hfs",
+            [](const SimMac&, const QString&, KVUSBControl&) { KVTask::KVShareInstance()->KVStopTask(); }, 0},
+        CarveRow{"oneByteTooLittle", "usb-hfs",
+                 [](const SimMac& sim, const QString& disk, KVUSBControl&) {
+                     sim.simctl({"set", disk + "s2", "FreeSpace", "2599999999"});
+                 },
+                 KVUSBControl::kErrTooSmall},
+        CarveRow{"unmountedWithNothingFree", "usb-hfs",
+                 [](const SimMac& sim, const QString& disk, KVUSBControl&) {
+                     sim.run("/usr/sbin/diskutil", {"unmount", disk + "s2"});
+                 },
+                 KVUSBControl::kErrNoFreeSpace},
+        CarveRow{"singlePartition", "usb-fat32-mbr", {}, KVUSBControl::kErrTooSmall},
+        CarveRow{"coreStorage", "usb-cs-encrypted", {}, KVUSBControl::kErrCoreStorage},
+        CarveRow{"resizeMakesNoVolume", "usb-exfat", {}, KVUSBControl::kErrNoNewVolume},
+        // The first disk's volume holds the first name by now.
+        CarveRow{"secondDisk", "usb-hfs",
+                 [](const SimMac& sim, const QString&, KVUSBControl& usb) {
+                     const QString first = sim.attach("usb-hfs", {"--size", "8G"});
+                     EXPECT_EQ(usb.KVCreateKorvelPartition(recordOf(sim, first)), "/Volumes/TavrunSystem");
+                 },
+                 0, "TavrunSystem1"},
+        // Another disk's volume takes the name while this disk's resize fails.
+        CarveRow{
+            "anotherDiskTakesTheName", "usb-exfat",
+            [](const SimMac& sim, const QString&, KVUSBControl&) {
+                sim.addFault(
+                    {{"Tool", "diskutil"}, {"Verb", "resizeVolume"}, {"Action", "delay"}, {"DelayMs", 3000}});
+                platform::globalAsync([&sim] {
+                    waitUntil([&] { return !verbCalls(sim, "diskutil", "resizeVolume").isEmpty(); },
+                              kJobTimeoutMs);
+                    sim.attach("usb-exfat", {"--name", "TavrunSystem"});
+                });
+            },
+            KVUSBControl::kErrNoNewVolume}),
     [](const ::testing::TestParamInfo<CarveRow>& row) { return row.param.name; });
 
 }  // namespace

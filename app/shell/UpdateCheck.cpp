@@ -1,0 +1,114 @@
+#include "app/shell/UpdateCheck.h"
+
+#include "platform/Dispatch.h"
+#include "platform/LogCategories.h"
+#include "platform/MacPath.h"
+#include "platform/PropertyList.h"
+#include "services/utilities/KVLinkUrl.h"
+#include "services/utilities/KVPublicUtilities.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPointer>
+
+#include <utility>
+
+namespace shell {
+
+namespace {
+
+// Set and read on the main thread only, where the fetch runs.
+std::chrono::milliseconds testFetchLimit{0};
+
+}  // namespace
+
+UpdateCheck::UpdateCheck(QObject* parent)
+    : QObject(parent), manager_(new QNetworkAccessManager(this)) {  // owned by the check
+    deadline_.setSingleShot(true);
+    connect(&deadline_, &QTimer::timeout, this, &UpdateCheck::fetchTimedOut);
+}
+
+UpdateCheck::~UpdateCheck() {
+    dropReply();
+}
+
+void UpdateCheck::start() {
+    QPointer<UpdateCheck> self(this);
+    platform::globalAsync([self] {
+        const bool online = KVPublicUtilities::isCanBeUseNetWork();
+        platform::mainAsync([self, online] {
+            if (self) {
+                self->probeAnswered(online);
+            }
+        });
+    });
+}
+
+std::optional<QUrl> UpdateCheck::descriptionAddress() {
+    const std::optional<QString> text = KVLinkUrl::GetUrl(QStringLiteral("IniURL"));
+    if (!text) {
+        return std::nullopt;
+    }
+    const QUrl address(*text, QUrl::StrictMode);
+    if (!address.isValid() || address.isRelative()) {
+        return std::nullopt;
+    }
+    if (!address.isLocalFile()) {
+        return address;
+    }
+    const std::optional<QString> host = platform::hostPath(address.toLocalFile());
+    return host ? std::optional(QUrl::fromLocalFile(*host)) : std::nullopt;
+}
+
+void UpdateCheck::setFetchLimitForTesting(std::chrono::milliseconds limit) {
+    testFetchLimit = limit;
+}
+
+void UpdateCheck::probeAnswered(bool online) {
+    if (online) {
+        fetch();
+    } else {
+        emit noNetwork();
+    }
+}
+
+void UpdateCheck::fetch() {
+    const std::optional<QUrl> address = descriptionAddress();
+    if (!address) {
+        qCWarning(lcApp) << "no usable address for the release description";
+        emit descriptionFetched({});
+        return;
+    }
+    reply_ = manager_->get(QNetworkRequest(*address));
+    connect(reply_, &QNetworkReply::finished, this, &UpdateCheck::replyFinished);
+    deadline_.start(testFetchLimit > testFetchLimit.zero() ? testFetchLimit
+                                                           : std::chrono::milliseconds(kFetchLimit));
+}
+
+void UpdateCheck::replyFinished() {
+    QVariantMap description;
+    if (reply_->error() == QNetworkReply::NoError) {
+        description = platform::PropertyList::dictionaryFromBytes(reply_->readAll()).value_or(QVariantMap());
+    } else {
+        qCInfo(lcApp) << "release description not fetched:" << reply_->errorString();
+    }
+    dropReply();
+    emit descriptionFetched(description);
+}
+
+void UpdateCheck::fetchTimedOut() {
+    qCInfo(lcApp) << "no release description within the limit";
+    dropReply();
+    emit descriptionFetched({});
+}
+
+void UpdateCheck::dropReply() {
+    deadline_.stop();
+    if (QNetworkReply* reply = std::exchange(reply_, nullptr)) {
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+}
+
+}  // namespace shell
