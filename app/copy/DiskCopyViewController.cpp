@@ -27,7 +27,7 @@ DiskCopyViewController::DiskCopyViewController(QWidget* parent)
 DiskCopyViewController::~DiskCopyViewController() = default;
 
 void DiskCopyViewController::cloneButtonAction() {
-    if (isScanning() || !checkSourcePresent()) {
+    if (!checkSourcePresent()) {
         return;
     }
     if (!copyArr()) {

@@ -69,7 +69,11 @@ SourceDestinationScreen::SourceDestinationScreen(const ScreenDifferences& differ
 
     cloneButton_ = addImageButton(this, kStartFrame, QStringLiteral("btn_main"), startTitle);
     cloneButton_->setButtonEnabled(false);
-    connect(cloneButton_, &QAbstractButton::clicked, this, [this] { cloneButtonAction(); });
+    connect(cloneButton_, &QAbstractButton::clicked, this, [this] {
+        if (!isScanning()) {
+            cloneButtonAction();
+        }
+    });
 
     comboBoxView_ = addPlaceholder(this, kComboFrame);
     lComboBox_ = new LComboBox(comboBoxView_);  // owned by its placeholder

@@ -86,7 +86,7 @@ public:
     // The whole-source scan's end.
     void copyFileScanFiles() override;
     void endScanFiles() override;
-    // The start button.
+    // The start button's action; the button does not call it while a whole-source scan runs.
     virtual void cloneButtonAction() = 0;
     // A refusal in the error dialog; returns once the dialog has closed.
     void showError(const QString& message);
