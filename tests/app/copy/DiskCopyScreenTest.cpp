@@ -182,6 +182,7 @@ struct Failure {
     const char* name;
     std::function<void(Harness&)> during;  // once the progress shows an item
     QString shown;                         // the failure view's message; empty: no result window
+    bool unplugs = false;                  // a disk goes during the copy: the next copy is refused
 };
 
 void PrintTo(const Failure& row, std::ostream* out) {
@@ -206,7 +207,16 @@ TEST_P(CopyFailure, EndsWithoutASuccessWindowAndTheNextCopyRunsOnItsOwn) {
     EXPECT_EQ(outcome.failed, !GetParam().shown.isEmpty()) << "never the success view";
     EXPECT_LT(h.filesUnder(kBackupFolder).size(), 10);
     EXPECT_TRUE(h.startUsable()) << "the screen keeps its choices";
-    EXPECT_FALSE(copyRoad(h, QStringLiteral("result-after-") + GetParam().name).failed);
+    if (!GetParam().unplugs) {
+        EXPECT_FALSE(copyRoad(h, QStringLiteral("result-after-") + GetParam().name).failed);
+        return;
+    }
+    h.confirmWith = true;
+    h.copyNow();
+    EXPECT_EQ(h.errors, QStringList{sources::kUnpluggedMessage});
+    EXPECT_FALSE(h.startUsable());
+    EXPECT_EQ(h.screen->copyProgressWC()->resultWC()->errorLable()->text(), GetParam().shown)
+        << "no new run started";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -223,7 +233,13 @@ INSTANTIATE_TEST_SUITE_P(
                                   QDir(h.sim.host(kBackupFolder)).removeRecursively();
                                   h.writeFile(kBackupFolder, "not a folder");
                               },
-                              DiskCopyViewController::kCopyFailedMessage}),
+                              DiskCopyViewController::kCopyFailedMessage},
+                      Failure{"SourceUnpluggedMidCopy",
+                              [](Harness& h) { h.sim.detach(h.disks.value(QStringLiteral("Photos"))); },
+                              DiskCopyViewController::kCopyFailedMessage, true},
+                      Failure{"DestinationUnpluggedMidCopy",
+                              [](Harness& h) { h.sim.detach(h.disks.value(QStringLiteral("Backup"))); },
+                              DiskCopyViewController::kCopyFailedMessage, true}),
     [](const auto& row) { return std::string(row.param.name); });
 
 namespace {
