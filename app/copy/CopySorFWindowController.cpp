@@ -136,10 +136,12 @@ void CopySorFWindowController::setOpenLabel() {
 
 void CopySorFWindowController::openPathButtonAction() {
     qCInfo(lcApp, "2---%s", qUtf8Printable(openUrl_));
-    if (openFolder()) {
-        openFolder()(openUrl_);
-    } else {
-        platform::openInFileBrowser(openUrl_);
+    const bool opened = openFolder() ? openFolder()(openUrl_) : platform::openInFileBrowser(openUrl_);
+    if (!opened) {
+        // A link that does nothing would leave the user without the copy: say where it is.
+        openLabel_->setTextFormat(Qt::PlainText);
+        openLabel_->setText(
+            QStringLiteral("The folder could not be opened. Your files are in\n%1").arg(openUrl_));
     }
 }
 

@@ -33,6 +33,7 @@ struct Ending {
     std::function<void(CopyProgreWindowController&)> end;
     QString result;
     int cancels;
+    bool folderOpens = true;
 };
 
 void PrintTo(const Ending& row, std::ostream* out) {
@@ -52,7 +53,7 @@ TEST_P(ProgressEnding, EndsOnceAndReportsAfterTheEndChangeNothing) {
     progress.setOpenUrl(kFolder);
     QString opened;
     CopySorFWindowController::setOpenFolderForTesting(
-        [&](const QString& folder) { return !(opened = folder).isEmpty(); });
+        [&](const QString& folder) { return !(opened = folder).isEmpty() && GetParam().folderOpens; });
     QString shown;
     copytest::Answers answers;
     answers.when([&] { return isRunning(progress.window()); },
@@ -63,23 +64,26 @@ TEST_P(ProgressEnding, EndsOnceAndReportsAfterTheEndChangeNothing) {
                      copytest::screenshot(progress.window(), QStringLiteral("progress"));
                      GetParam().end(progress);
                  });
-    answers.when([&] { return progress.resultWC() && isRunning(progress.resultWC()->window()); },
-                 [&] {
-                     CopySorFWindowController* result = progress.resultWC();
-                     progress.changeProValue(100);  // late reports of the worker, while the result runs
-                     progress.showFailView(QStringLiteral("late"));
-                     EXPECT_EQ(progress.resultWC(), result) << "no second result window";
-                     shown =
-                         result->failView()->isVisible() ? result->errorLable()->text() : result->openUrl();
-                     copytest::screenshot(result->window(), QStringLiteral("result-") + GetParam().name);
-                     if (result->failView()->isVisible()) {
-                         click(result->failCancelButton());
-                         return;
-                     }
-                     click(result->openButton());
-                     EXPECT_TRUE(isRunning(result->window())) << "the link leaves the window open";
-                     click(result->succCancelButton());
-                 });
+    answers.when(
+        [&] { return progress.resultWC() && isRunning(progress.resultWC()->window()); },
+        [&] {
+            CopySorFWindowController* result = progress.resultWC();
+            progress.changeProValue(100);  // late reports of the worker, while the result runs
+            progress.showFailView(QStringLiteral("late"));
+            EXPECT_EQ(progress.resultWC(), result) << "no second result window";
+            shown = result->failView()->isVisible() ? result->errorLable()->text() : result->openUrl();
+            copytest::screenshot(result->window(), QStringLiteral("result-") + GetParam().name);
+            if (result->failView()->isVisible()) {
+                click(result->failCancelButton());
+                return;
+            }
+            click(result->openButton());
+            EXPECT_TRUE(isRunning(result->window())) << "the link leaves the window open";
+            EXPECT_EQ(result->openLabel()->text().contains(kFolder), !GetParam().folderOpens)
+                << "a folder that cannot be opened is named";
+            copytest::screenshot(result->window(), QStringLiteral("result-after-link-") + GetParam().name);
+            click(result->succCancelButton());
+        });
     kit::ModalRun::runModalForWindow(progress.window());
     progress.changeProValue(100);  // after everything
     CopySorFWindowController::setOpenFolderForTesting({});
@@ -96,6 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
     Copy, ProgressEnding,
     ::testing::Values(
         Ending{"Hundred", [](CopyProgreWindowController& p) { p.changeProValue(100); }, kFolder, 0},
+        Ending{"HundredWithoutAFileBrowser", [](CopyProgreWindowController& p) { p.changeProValue(100); },
+               kFolder, 0, false},
         Ending{"Cancel", [](CopyProgreWindowController& p) { click(p.cancelButton()); },
                QStringLiteral("You have stopped the copying process."), 1},
         Ending{"WindowManagerClose", [](CopyProgreWindowController& p) { p.aWindow()->close(); }, {}, 1}),
