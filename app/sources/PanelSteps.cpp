@@ -11,6 +11,10 @@ namespace sources {
 
 namespace {
 
+QString volumeImage(const VolumeObj& volume) {
+    return volume.bCanEject ? QStringLiteral("ic_disk_usb") : QStringLiteral("ic_disk_main");
+}
+
 void showValue(SelectValueView* panel, const QString& name, const QString& sizeText, const QString& image) {
     panel->nameLabel()->setText(name);
     panel->sizeLabel()->setText(sizeText);
@@ -48,8 +52,7 @@ void resetPanel(SelectValueView* panel) {
 }
 
 void showVolumeOnPanel(SelectValueView* panel, const VolumeObj& volume, const QString& sizeText) {
-    showValue(panel, volume.volumeName, sizeText,
-              volume.bCanEject ? QStringLiteral("ic_disk_usb") : QStringLiteral("ic_disk_main"));
+    showValue(panel, volume.volumeName, sizeText, volumeImage(volume));
 }
 
 void showSetOnPanel(SelectValueView* panel, const QString& name, const QString& sizeText) {
@@ -59,6 +62,11 @@ void showSetOnPanel(SelectValueView* panel, const QString& name, const QString& 
 void markPanelTooSmall(SelectValueView* panel) {
     panel->selectDiskBut()->setImageName(QStringLiteral("add"));
     panel->changeBgImageViewWithError(true);
+}
+
+void markPanelFits(SelectValueView* panel, const VolumeObj& volume) {
+    panel->selectDiskBut()->setImageName(volumeImage(volume));
+    panel->changeBgImageViewWithError(false);
 }
 
 }  // namespace sources

@@ -23,5 +23,7 @@ void showVolumeOnPanel(SelectValueView* panel, const VolumeObj& volume, const QS
 void showSetOnPanel(SelectValueView* panel, const QString& name, const QString& sizeText);
 // A destination refused for lack of space: the "add" image on the error background.
 void markPanelTooSmall(SelectValueView* panel);
+// Undoes `markPanelTooSmall` on a panel that shows this volume.
+void markPanelFits(SelectValueView* panel, const VolumeObj& volume);
 
 }  // namespace sources

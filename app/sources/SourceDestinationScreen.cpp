@@ -248,7 +248,7 @@ void SourceDestinationScreen::changeSelectCopyType() {
             errorView_->hide();
             lComboBox_->setlComboBoxEnde(true);
             setStartEnabled(true);
-            selectToVC_->changeBgImageViewWithError(false);
+            destinationFits();
             return;
         case SpaceVerdict::TooSmall:
             errorView_->show();
@@ -269,7 +269,7 @@ void SourceDestinationScreen::changeCloneButtonActon() {
         case SpaceVerdict::Enough:
             errorView_->hide();
             setStartEnabled(true);
-            selectToVC_->changeBgImageViewWithError(false);
+            destinationFits();
             return;
         case SpaceVerdict::TooSmall:
             errorView_->show();
@@ -334,6 +334,12 @@ bool SourceDestinationScreen::checkDestinationPresent() {
     clearDestination();
     showError(kUnpluggedMessage);
     return false;
+}
+
+void SourceDestinationScreen::destinationFits() {
+    if (toVolume_) {
+        markPanelFits(selectToVC_, *toVolume_);
+    }
 }
 
 void SourceDestinationScreen::resetCombo(quint64 type) {

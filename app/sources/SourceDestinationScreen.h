@@ -140,6 +140,8 @@ private:
     // Sets the combo's type without telling the screen: the screen checks the new state itself.
     void resetCombo(quint64 type);
     void setStartEnabled(bool enabled);
+    // The destination panel out of its too-small look, once the space suffices.
+    void destinationFits();
     void dropScan();
     void scanEnded();
     SpaceFigures figures() const;

@@ -4,8 +4,10 @@
 #include "app/copy/CopyProgreWindowController.h"
 #include "app/copy/CopySorFWindowController.h"
 #include "app/copy/DiskCopyViewController.h"
+#include "app/sources/ImageButton.h"
 #include "app/sources/ListFileViewController.h"
 #include "app/sources/ScreenMessages.h"
+#include "app/sources/SelectValueView.h"
 #include "platform/Dispatch.h"
 #include "tests/support/TestEnv.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
@@ -265,6 +267,10 @@ const QString kSame = sources::kSameVolumeMessage;
 const QString kSpace = sources::kInsufficientSpaceMessage;
 const QString kNoSource = QStringLiteral("Click to select a source...");
 
+QString destinationImage(const Harness& h) {
+    return h.screen->selectToVC()->selectDiskBut()->imageName();
+}
+
 // "Big" says it uses 100 MB, too much for the 20 MB volume "Tiny": the space dialog comes once.
 void chooseTooBig(Harness& h, Files files = kPhotos) {
     h.attach(QStringLiteral("Big"), files);
@@ -274,6 +280,7 @@ void chooseTooBig(Harness& h, Files files = kPhotos) {
     h.attach(QStringLiteral("Tiny"), {}, QStringLiteral("usb-tiny"));
     pickBoth(h, QStringLiteral("Big"), QStringLiteral("Tiny"));
     EXPECT_TRUE(!h.startUsable() && h.screen->errorView()->isVisible());
+    EXPECT_EQ(destinationImage(h), "add");
     copytest::screenshot(h.window.get(), QStringLiteral("screen-too-little-space"));
 }
 
@@ -325,6 +332,7 @@ INSTANTIATE_TEST_SUITE_P(
                   h.chooseSet(
                       [](ListFileViewController& list) { keepOnly(list, QStringLiteral("notes.txt")); });
                   EXPECT_FALSE(h.screen->errorView()->isVisible());
+                  EXPECT_EQ(destinationImage(h), "ic_disk_usb") << "the drive shows again";
               },
               {kSpace},
               true,
