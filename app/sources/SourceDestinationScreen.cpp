@@ -164,6 +164,7 @@ void SourceDestinationScreen::clearSource(bool keepSet) {
     isDragValue_ = false;
     resetPanel(selectFromVC_);
     errorView_->hide();
+    destinationFits();  // nothing is too big for it now
     resetCombo(0);
     lComboBox_->setlComboBoxEnde(false);
     comboBoxView_->hide();

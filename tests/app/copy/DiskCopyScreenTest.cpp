@@ -11,6 +11,7 @@
 #include "platform/Dispatch.h"
 #include "tests/support/TestEnv.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/QNPopoverController.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -361,6 +362,18 @@ INSTANTIATE_TEST_SUITE_P(
               true,
               "add some files",
               kRoot,
+              0},
+        Check{"ClosingTheSourceClearsTheTooSmallLook",
+              [](Harness& h) {
+                  chooseTooBig(h);
+                  click(h.screen->selectFromVC()->closeDisk());
+                  EXPECT_FALSE(h.screen->errorView()->isVisible());
+                  EXPECT_EQ(destinationImage(h), "ic_disk_usb");
+              },
+              {kSpace},
+              false,
+              kNoSource,
+              "Tiny",
               0},
         Check{"NewSourceAfterTooLittleSpaceRaisesNoFalseDialog",
               [](Harness& h) {
