@@ -1,3 +1,109 @@
 #include "app/copy/DiskCopyViewController.h"
 
-DiskCopyViewController::DiskCopyViewController(QWidget* parent) : QWidget(parent) {}
+#include "app/copy/CopyMakeSureWC.h"
+#include "app/copy/CopyProgreWindowController.h"
+#include "app/sources/DestinationFolder.h"
+#include "app/sources/OutputNames.h"
+#include "app/sources/ScreenMessages.h"
+#include "app/sources/SourceChecks.h"
+#include "platform/Dispatch.h"
+#include "platform/LogCategories.h"
+#include "services/files/DoCopyFiles.h"
+#include "ui-kit/windows/ModalRun.h"
+#include "ui-kit/windows/TCImageWindow.h"
+#include "ui-kit/windows/WindowCentering.h"
+
+#include <QPointer>
+
+#include <algorithm>
+
+DiskCopyViewController::DiskCopyViewController(QWidget* parent)
+    : SourceDestinationScreen(
+          sources::kCopyDiskSteps,
+          QStringLiteral("Copy a whole drive, or the files you choose, into a new folder on "
+                         "another drive."),
+          QStringLiteral("Copy Now"), parent) {}
+
+DiskCopyViewController::~DiskCopyViewController() = default;
+
+void DiskCopyViewController::cloneButtonAction() {
+    if (isScanning() || !checkSourcePresent()) {
+        return;
+    }
+    if (!copyArr()) {
+        scanWholeSource(true);
+        return;
+    }
+    platform::mainAsync([self = QPointer<DiskCopyViewController>(this)] {
+        if (self) {
+            self->doCopyAction();
+        }
+    });
+}
+
+void DiskCopyViewController::wholeSourceScanned() {
+    platform::mainAsync([self = QPointer<DiskCopyViewController>(this)] {
+        if (self && self->checkSourcePresent()) {
+            self->doCopyAction();
+        }
+    });
+}
+
+void DiskCopyViewController::doCopyAction() {
+    const SharedFileNodeList& roots = copyArr();
+    if (!roots ||
+        std::none_of(roots->begin(), roots->end(), [](const auto& node) { return node->state() != 0; })) {
+        showError(kNothingSelectedMessage);
+        return;
+    }
+    // A set that holds the destination volume would be copied into itself; a whole source leaves it out.
+    if (!chosenIsWholeSource() && toVolume() && sources::holdsPath(*roots, toVolume()->volumePath)) {
+        showError(sources::kSameVolumeMessage);
+        return;
+    }
+    makeSureWC_.reset();
+    makeSureWC_ = std::make_unique<CopyMakeSureWC>();
+    makeSureWC_->setDelegate(this);
+    kit::centerWindow(makeSureWC_->window());
+    kit::ModalRun::runModalForWindow(makeSureWC_->window());
+}
+
+void DiskCopyViewController::beginToCopyFiles() {
+    if (!copyArr() || !checkSourcePresent() || !checkDestinationPresent()) {
+        return;
+    }
+    doCopy_.reset();
+    doCopy_ = std::make_unique<DoCopyFiles>();
+    doCopy_->setDelegate(this);
+    const VolumeObj& destination = *toVolume();
+    const QString folder = sources::makeOutputFolder(
+        destination.volumePath, sources::datedName(sources::currentTime(), destination.volumeType));
+
+    copyProgressWC_.reset();
+    copyProgressWC_ = std::make_unique<CopyProgreWindowController>();
+    copyProgressWC_->setDelegate(this);
+    kit::centerWindow(copyProgressWC_->window());
+    copyProgressWC_->setOpenUrl(folder);
+    qCInfo(lcApp, "0---%s", qUtf8Printable(folder));
+    doCopy_->doCopyFilesWithArr(*copyArr(), folder);
+    kit::ModalRun::runModalForWindow(copyProgressWC_->window());
+}
+
+void DiskCopyViewController::copyFileError() {
+    doCopy_->setIsCancel(true);
+    copyProgressWC_->showFailView(kCopyFailedMessage);
+}
+
+void DiskCopyViewController::cancelCopy() {
+    if (doCopy_) {
+        doCopy_->setIsCancel(true);
+    }
+}
+
+void DiskCopyViewController::topCopyFilePath(const QString& path) {
+    copyProgressWC_->changePathValue(path);
+}
+
+void DiskCopyViewController::topCopyProgress(float percent) {
+    copyProgressWC_->changeProValue(percent);
+}

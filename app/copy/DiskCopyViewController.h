@@ -1,12 +1,61 @@
 #pragma once
 
-#include <QWidget>
+#include "app/copy/CopyMakeSureWCDelegate.h"
+#include "app/copy/CopyProgreWCDelegate.h"
+#include "app/sources/SourceDestinationScreen.h"
+#include "services/files/DoCopyFilesDelegate.h"
 
-// The Copy Disk screen, created once with the main window and kept for the whole run. Its content is not
-// built yet: it is an empty view that does nothing.
-class DiskCopyViewController : public QWidget {
+#include <memory>
+
+class CopyMakeSureWC;
+class CopyProgreWindowController;
+class DoCopyFiles;
+
+// The Copy Disk screen, created once with the main window and kept for the whole run. The user picks a
+// source (a volume, a set chosen in the file list, or files dropped on the source panel) and a destination
+// volume, and "Copy Now" copies into a new dated folder on the destination after a confirmation, with the
+// progress window and then the result window.
+//
+// "Copy Now" without a chosen set scans the source's top level first and copies the whole list; a list once
+// scanned is copied again without a new scan until the source changes. A copy is refused when nothing is
+// checked, when the source volume has gone, and, for a chosen or dropped set, when the destination lies
+// inside what would be copied (a whole source leaves the destination out instead). The folder is named
+// "Tavrun(yyyy-MM-dd HH:mm:ss)" ("HH-mm-ss" on FAT, exFAT and NTFS); when the destination cannot take it,
+// it goes to the Desktop of the user who started the product.
+class DiskCopyViewController : public sources::SourceDestinationScreen,
+                               public DoCopyFilesDelegate,
+                               public CopyMakeSureWCDelegate,
+                               public CopyProgreWCDelegate {
     Q_OBJECT
 
 public:
+    static inline const QString kNothingSelectedMessage = QStringLiteral("No file/disk has been selected…");
+    static inline const QString kCopyFailedMessage = QStringLiteral("Some files copy failed!");
+
     explicit DiskCopyViewController(QWidget* parent = nullptr);
+    ~DiskCopyViewController() override;
+    DiskCopyViewController(const DiskCopyViewController&) = delete;
+    DiskCopyViewController& operator=(const DiskCopyViewController&) = delete;
+
+    void selectFileButtonAction(QObject* /*sender*/) override {}
+    void cloneButtonAction() override;
+    void doCopyAction();
+    void beginToCopyFiles() override;
+    void copyFileError() override;
+    void cancelCopy() override;
+    void topCopyFilePath(const QString& path) override;
+    void topCopyProgress(float percent) override;
+
+    const SharedFileNodeList& copyArr() const { return chosenRoots(); }
+    DoCopyFiles* doCopy() const { return doCopy_.get(); }
+    CopyMakeSureWC* makeSureWC() const { return makeSureWC_.get(); }
+    CopyProgreWindowController* copyProgressWC() const { return copyProgressWC_.get(); }
+
+protected:
+    void wholeSourceScanned() override;
+
+private:
+    std::unique_ptr<CopyMakeSureWC> makeSureWC_;
+    std::unique_ptr<CopyProgreWindowController> copyProgressWC_;
+    std::unique_ptr<DoCopyFiles> doCopy_;  // goes first: a run abandoned by it reports nothing more
 };

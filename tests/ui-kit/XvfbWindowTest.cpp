@@ -3,10 +3,16 @@
 
 #include "ui-kit/NamedImage.h"
 #include "ui-kit/backgrounds/PopWBgView.h"
+#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/controls/TopImageView.h"
+#include "ui-kit/getColor.h"
+#include "ui-kit/windows/QNPopoverController.h"
+#include "ui-kit/windows/QNPopoverWindow.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QRegularExpression>
@@ -16,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 
 // A title-bar window on a real X server: the test starts its own Xvfb on a free display and runs the
@@ -26,6 +33,7 @@ namespace {
 
 constexpr const char* kChildVariable = "TAVRUN_XCB_CHILD";
 constexpr const char* kChildTest = "XcbChild.TitleBarWindowShowsAndMoves";
+constexpr const char* kPopoverChildTest = "XcbChild.PopoverShowsOverTheMainWindow";
 
 // Where the X server says the window is (xdotool), when xdotool is there.
 std::optional<QPoint> serverPosition(WId window) {
@@ -90,9 +98,8 @@ private:
     QString display_;
 };
 
-}  // namespace
-
-TEST(TitleBarWindowOnX11, ShowsAndMovesUnderXvfb) {
+// Runs one child test of this program on a fresh Xvfb display and expects it to pass there.
+void expectChildPassesUnderXvfb(const char* childTest) {
     if (QStandardPaths::findExecutable("Xvfb").isEmpty()) {
         GTEST_SKIP() << "Xvfb is not installed";
     }
@@ -106,13 +113,23 @@ TEST(TitleBarWindowOnX11, ShowsAndMovesUnderXvfb) {
     environment.insert(kChildVariable, "1");
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QString("--gtest_filter=") + kChildTest});
+    child.start(QCoreApplication::applicationFilePath(), {QString("--gtest_filter=") + childTest});
     ASSERT_TRUE(child.waitForFinished(120000)) << "the window's process did not end";
     const QString output = QString::fromLocal8Bit(child.readAll());
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << output.toStdString();
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
     EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
     EXPECT_FALSE(output.contains("SKIPPED")) << output.toStdString();
+}
+
+}  // namespace
+
+TEST(TitleBarWindowOnX11, ShowsAndMovesUnderXvfb) {
+    expectChildPassesUnderXvfb(kChildTest);
+}
+
+TEST(PopoverOnX11, ShowsOverTheMainWindowAndClosesOnEscUnderXvfb) {
+    expectChildPassesUnderXvfb(kPopoverChildTest);
 }
 
 TEST(XcbChild, TitleBarWindowShowsAndMoves) {
@@ -171,4 +188,77 @@ TEST(XcbChild, TitleBarWindowShowsAndMoves) {
         << "the red light did not follow the window";
     EXPECT_FALSE(redLightAt(screen, before + lightInWindow));
     kittest::saveScreenshot(screen, "xvfb-title-bar-window-moved");
+}
+
+// The main window's look (its title bar, strip and body), with a disk button that opens a popover of
+// disk tiles the way the screens open the disk picker.
+TEST(XcbChild, PopoverShowsOverTheMainWindow) {
+    if (qEnvironmentVariable(kChildVariable) != "1") {
+        GTEST_SKIP() << "runs inside the Xvfb test only";
+    }
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+    TCImageWindow window({560, 300});
+    window.setTitleBarHeight(25);
+    window.setTrafficLightButtonsLeftMargin(28);
+    window.setTopButtonMoveUp(-5);
+    auto* strip = new TopImageView(window.titleBarView());  // owned by the title bar
+    strip->setPixmap(kit::NamedImage::imageNamed("top").pixmap().copy(QRect(0, 0, 560, 25)));
+    strip->setGeometry(0, 0, 560, 25);
+    auto* body = new PopWBgView(window.contentView());  // owned by the content view
+    body->setGeometry(0, 0, 560, 297);
+    auto* button = new TextImageButton(window.contentView());  // owned by the content view
+    button->setImageFromFileNormalName("btn_sec", "btn_sec_press", "btn_sec_hover", "btn_sec_disable");
+    button->setGeometry(40, 60, 120, 36);
+    button->setTextWithName("Select");
+    window.move(100, 80);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 10000));
+    window.activateWindow();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return QApplication::activeWindow() == &window; }, 5000));
+
+    // Two disk tiles: an icon over a name each, on a transparent view that lets the white body show.
+    auto tiles = std::make_unique<QWidget>();
+    tiles->resize(260, 130);
+    for (int i = 0; i < 2; ++i) {
+        auto* icon = new QLabel(tiles.get());  // owned by the tiles view
+        icon->setPixmap(kit::NamedImage::imageNamed("ic_disk_usb").pixmap());
+        icon->setGeometry(30 + i * 120, 15, 80, 80);
+        icon->setAlignment(Qt::AlignCenter);
+        auto* name = new QLabel(i == 0 ? QStringLiteral("USB Disk") : QStringLiteral("Backup"), tiles.get());
+        name->setGeometry(30 + i * 120, 98, 80, 20);
+        name->setAlignment(Qt::AlignCenter);
+    }
+    QNPopoverController popover(tiles.get());
+    popover.setColor(getColor(66, 66, 88, 1));
+    popover.setBorderColor(getColor(66, 66, 88, 1));
+    popover.setBorderWidth(2);
+    popover.setAnimates(true);
+    popover.presentPopoverFromRect(button->rect(), button, QNPopoverArrowDirectionLeft, true);
+    QNPopoverWindow* panel = popover.popoverWindow();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return panel->isVisible() && !panel->zoomWindow(); }, 5000))
+        << "the pop did not end";
+    EXPECT_TRUE(testsupport::waitUntil([&] { return QApplication::activeWindow() == panel; }, 5000))
+        << "the popover did not become the key window";
+    EXPECT_EQ(panel->x(), button->mapToGlobal(QPoint(120, 0)).x()) << "right of the button";
+
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    kittest::saveScreenshot(screen, "xvfb-popover-over-main-window");
+    const QPoint tip = panel->geometry().topLeft() + QPoint(4, panel->height() / 2);
+    EXPECT_TRUE(kittest::sameColor(screen.pixelColor(tip), Qt::white, 40)) << "the arrow beside the button";
+    const QPoint inBody = panel->geometry().topLeft() + QPoint(20, 20);
+    EXPECT_TRUE(kittest::sameColor(screen.pixelColor(inBody), Qt::white, 10)) << "the white body";
+    // Below the body its shadow darkens the window a little: grey, not the black of a missing compositor.
+    const QColor shadow = screen.pixelColor(panel->geometry().bottomLeft() + QPoint(panel->width() / 2, -8));
+    EXPECT_GT(shadow.red(), 150) << "the shadow over the window";
+    EXPECT_LT(shadow.red(), 250) << "the shadow over the window";
+
+    // Esc as the user types it, to whichever window has the key status.
+    const QString xdotool = QStandardPaths::findExecutable("xdotool");
+    if (xdotool.isEmpty()) {
+        QTest::keyClick(panel, Qt::Key_Escape);
+    } else {
+        QProcess::execute(xdotool, {"key", "Escape"});
+    }
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !popover.popoverIsVisible(); }, 5000));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return QApplication::activeWindow() == &window; }, 5000));
 }

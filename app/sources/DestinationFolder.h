@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// Where the copy, image and archive jobs put what they make: on the destination volume, or on the Desktop
+// of the user who started the product when the volume cannot take it. Paths are Mac paths.
+namespace sources {
+
+// "<volume>/<name>", and "/<name>" on the root volume: never "//".
+QString pathOnVolume(const QString& volumePath, const QString& name);
+
+// The account that started the product. The launcher raises only the effective user, so the real user is
+// asked first; when that is root, the user that sudo or pkexec recorded. Empty when root started it.
+QString startingUserName();
+
+// "/Users/<user>/Desktop" of the user who started the product (never root's when another user started it),
+// made when it is missing; root's own Desktop when root started it.
+QString startingUserDesktop();
+
+// A folder that exists and takes a new file: entering it is not enough.
+bool canWriteFolder(const QString& path);
+
+// Makes "<volume>/<name>" and answers it when it can be written; otherwise makes `name` on the Desktop of
+// the user who started the product and answers that, usable or not (the job then reports its failure).
+QString makeOutputFolder(const QString& volumePath, const QString& name);
+
+}  // namespace sources

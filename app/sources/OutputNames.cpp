@@ -1,0 +1,34 @@
+#include "app/sources/OutputNames.h"
+
+namespace sources {
+
+namespace {
+
+std::function<QDateTime()>& testClock() {
+    static auto* clock = new std::function<QDateTime()>;
+    return *clock;
+}
+
+}  // namespace
+
+QDateTime currentTime() {
+    return testClock() ? testClock()() : QDateTime::currentDateTime();
+}
+
+void setClockForTesting(std::function<QDateTime()> clock) {
+    testClock() = std::move(clock);
+}
+
+bool refusesColon(const QString& fileSystem) {
+    const QString name = fileSystem.toUpper();
+    return name.contains(QLatin1String("FAT")) || name.contains(QLatin1String("MS-DOS")) ||
+           name.contains(QLatin1String("MSDOS")) || name.contains(QLatin1String("NTFS"));
+}
+
+QString datedName(const QDateTime& time, const QString& fileSystem) {
+    const QString pattern = refusesColon(fileSystem) ? QStringLiteral("yyyy-MM-dd HH-mm-ss")
+                                                     : QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    return QStringLiteral("Tavrun(%1)").arg(time.toString(pattern));
+}
+
+}  // namespace sources

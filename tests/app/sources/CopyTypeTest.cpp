@@ -1,0 +1,121 @@
+#include "app/sources/CopyTypeChooser.h"
+#include "app/sources/ImageButton.h"
+#include "app/sources/LComboBox.h"
+#include "app/sources/SelectAllFilePopVC.h"
+#include "tests/app/sources/SourcesTestSupport.h"
+#include "tests/support/kit/KitTestSupport.h"
+#include "ui-kit/controls/TCImageButton.h"
+#include "ui-kit/windows/RPAAttachedWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPointer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace {
+
+using namespace std::chrono_literals;
+using sourcestest::Screen;
+using sourcestest::waitFor;
+
+TEST(CopyTypeCombo, OpensOnlyWhenAllowedAndTellsTheScreenOnlyOfAllFiles) {
+    Screen screen;
+    kittest::Shown<LComboBox> shown(LComboBox::kViewSize.toSize());
+    LComboBox* combo = shown.view;
+    combo->setLconboBoxDelegate(&screen);
+    combo->setStrLabelValue(QStringLiteral("Copy All Files"));
+    QTest::mouseClick(combo->view(), Qt::LeftButton, {}, QPoint(60, 15));
+    QTest::mouseClick(combo->openButton(), Qt::LeftButton);
+    EXPECT_TRUE(screen.calls.isEmpty());  // closed for opening: neither the body nor the button opens
+    combo->setlComboBoxEnde(true);
+    QTest::mouseClick(combo->view(), Qt::LeftButton, {}, QPoint(60, 15));
+    QTest::mouseClick(combo->openButton(), Qt::LeftButton);
+    EXPECT_EQ(screen.calls, QStringList({"open chooser", "open chooser"}));
+
+    screen.calls.clear();
+    combo->changeSelectType(1);
+    combo->changeSelectType(1);
+    EXPECT_EQ(combo->strLabel()->text(), QStringLiteral("Copy Some Files"));
+    EXPECT_TRUE(combo->searchButton()->isVisible());
+    sourcestest::screenshot(&shown.window, QStringLiteral("copy-type-combo"));
+    QTest::mouseClick(combo->searchButton(), Qt::LeftButton);
+    combo->changeSelectType(0);
+    EXPECT_EQ(combo->strLabel()->text(), QStringLiteral("Copy All Files"));
+    EXPECT_FALSE(combo->searchButton()->isVisible());
+    EXPECT_EQ(screen.calls, QStringList({"search", "all files"}));
+}
+
+class CopyTypeChooserTest : public testing::Test {
+protected:
+    void SetUp() override {
+        sources::CopyTypeChooser::setCloseDelayForTesting(kDelay);
+        mainWindow.resize(888, 583);
+        mainWindow.show();
+        combo.setStrLabelValue(QStringLiteral("Copy All Files"));
+    }
+    void TearDown() override { sources::CopyTypeChooser::setCloseDelayForTesting(0ms); }
+
+    bool closed() {
+        return waitFor([this] { return chooser.sortAttachedWindow() == nullptr; }, 10000);
+    }
+    int shownChoosers() const {
+        int count = 0;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            count += dynamic_cast<RPAAttachedWindow*>(window) && window->isVisible() ? 1 : 0;
+        }
+        return count;
+    }
+
+    static constexpr std::chrono::milliseconds kDelay{1500};
+    QWidget mainWindow;
+    LComboBox combo;
+    sources::CopyTypeChooser chooser{&combo};
+};
+
+TEST_F(CopyTypeChooserTest, AChooserNeverEnteredClosesByItself) {
+    chooser.showSelectAllVC(&mainWindow);
+    RPAAttachedWindow* window = chooser.sortAttachedWindow();
+    ASSERT_TRUE(window && window->isVisible());
+    chooser.showSelectAllVC(&mainWindow);  // open and not entered: a second click does nothing
+    EXPECT_EQ(chooser.sortAttachedWindow(), window);
+    sourcestest::screenshot(window, QStringLiteral("copy-type-chooser"));
+    EXPECT_TRUE(closed());
+    EXPECT_FALSE(chooser.isPopSortWin());
+}
+
+TEST_F(CopyTypeChooserTest, AnEarlierOpeningsTimerNeverClosesALaterChooser) {
+    QElapsedTimer clock;
+    clock.start();
+    chooser.showSelectAllVC(&mainWindow);
+    chooser.selectAllFileVC()->mouseEntered();
+    chooser.selectAllFileVC()->mouseExited();  // leaving closes at once
+    ASSERT_TRUE(closed());
+    QTest::qWait(static_cast<int>(kDelay.count() / 2));
+    chooser.showSelectAllVC(&mainWindow);  // the second opening, while the first one's timer still runs
+    ASSERT_TRUE(waitFor([&] { return clock.elapsed() > kDelay.count() + 200; }));
+    ASSERT_LT(clock.elapsed(), kDelay.count() * 3 / 2) << "too slow a machine to tell the two timers apart";
+    EXPECT_TRUE(chooser.sortAttachedWindow() && chooser.sortAttachedWindow()->isVisible());
+    EXPECT_TRUE(closed());  // by its own timer
+    EXPECT_GE(clock.elapsed(), kDelay.count() * 3 / 2);
+}
+
+TEST_F(CopyTypeChooserTest, ANewOpeningTakesTheOldChooserOffTheScreen) {
+    chooser.showSelectAllVC(&mainWindow);
+    const QPointer<RPAAttachedWindow> first = chooser.sortAttachedWindow();
+    chooser.selectAllFileVC()->mouseEntered();  // entered: it stays, and the combo may open again
+    chooser.showSelectAllVC(&mainWindow);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(shownChoosers(), 1);
+
+    QTest::mouseClick(chooser.selectAllFileVC()->view_2(), Qt::LeftButton);
+    EXPECT_EQ(combo.strLabel()->text(), QStringLiteral("Copy Some Files"));
+    EXPECT_TRUE(closed());
+    EXPECT_EQ(shownChoosers(), 0);
+}
+
+}  // namespace
