@@ -12,10 +12,11 @@
 namespace {
 
 // The layout, in the content view's Cocoa coordinates; both views fill the content view.
-constexpr QSizeF kContentSize{420, 210};
-constexpr QRectF kTitleFrame{30, 156, 360, 26};
-constexpr QRectF kMessageFrame{30, 104, 360, 48};
-constexpr QRectF kHintFrame{30, 66, 360, 36};
+// The message takes three lines (the erase failure's does) and keeps a gap above the hint.
+constexpr QSizeF kContentSize{420, 240};
+constexpr QRectF kTitleFrame{30, 186, 360, 26};
+constexpr QRectF kMessageFrame{30, 116, 360, 64};
+constexpr QRectF kHintFrame{30, 68, 360, 36};
 constexpr QRectF kDoneFrame{150, 20, 120, 36};
 constexpr QRectF kFailCancelFrame{70, 20, 120, 36};
 constexpr QRectF kCheckFrame{230, 20, 120, 36};

@@ -17,7 +17,7 @@ namespace {
 constexpr QSizeF kContentSize{420, 200};
 constexpr QRectF kTitleFrame{30, 146, 360, 26};
 constexpr QRectF kMessageFrame{30, 72, 360, 70};
-constexpr QRectF kOpenFrame{130, 20, 160, 36};
+constexpr QRectF kOpenFrame{150, 20, 120, 36};  // the button images are 120 wide
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "tests/support/kit/KitTestSupport.h"
 #include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/ImageButtonBase.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -36,6 +37,18 @@ QString screenshot(QWidget* window, const QString& name) {
 
 void click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+
+// Every button is as wide as its drawn image, so that its title is centred on it, and every text fits the
+// height of its label.
+void expectFits(QWidget* window) {
+    for (const auto* button : window->findChildren<kit::ImageButtonBase*>()) {
+        EXPECT_EQ(button->width(), button->normalImage().size().width())
+            << button->normalImage().name().toStdString();
+    }
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        EXPECT_LE(label->heightForWidth(label->width()), label->height()) << label->text().toStdString();
+    }
 }
 
 // Runs the window modally and presses `button` from inside the run; true when the run ended and the window
@@ -90,6 +103,7 @@ TEST_P(Question, ClosesAndTellsTheScreenOnlyWhatWasChosen) {
     EXPECT_EQ(question->doneButton()->textField()->text(), row.stopQuestion ? "Continue" : "Clone Now");
     EXPECT_EQ(question->doneButton()->normalImage().name(), "btn_pri");
     screenshot(question->window(), row.stopQuestion ? "question-stop" : "question-clone");
+    expectFits(question->window());
 
     EXPECT_TRUE(runAndPress(question->window(), [&]() -> QAbstractButton* {
         switch (row.press) {
@@ -133,6 +147,10 @@ TEST(ResultWindow, ShowsTheChosenViewAndOpensTheFullDiskAccessPrompt) {
     result.showFaile(true);
     EXPECT_FALSE(result.sucView()->isVisibleTo(result.window()));
     EXPECT_TRUE(result.failView()->isVisibleTo(result.window()));
+    result.errorLable()->setText(QStringLiteral(
+        "An error occurred when erasing data. Please make sure that the device is not being used "
+        "or you have enough permissions."));
+    expectFits(result.window());
 
     // "Check" runs the prompt on top; its close button ends only the prompt.
     bool promptRan = false;
@@ -141,6 +159,7 @@ TEST(ResultWindow, ShowsTheChosenViewAndOpensTheFullDiskAccessPrompt) {
             FullDiskAccessViewController* prompt = result.fullDiskAccessWC();
             promptRan = prompt != nullptr && kit::ModalRun::isRunning(prompt->window());
             screenshot(prompt->window(), QStringLiteral("full-disk-access"));
+            expectFits(prompt->window());
             click(prompt->window()->standardWindowButton(0));
         });
         click(result.checkFullButton());
