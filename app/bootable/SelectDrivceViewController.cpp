@@ -313,9 +313,8 @@ std::optional<QString> SelectDrivceViewController::messageForError(int errorCode
             return QStringLiteral("System version does not support this function.");
         case -4:
             return QStringLiteral(
-                "An error occurred when erasing data. Please make sure that the device is not being used or "
-                "you "
-                "have enough permissions.");
+                "An error occurred when erasing data. "
+                "Please make sure that the device is not being used or you have enough permissions.");
         case -3:
             return sources::kUnpluggedMessage;
         default:
@@ -441,7 +440,8 @@ void SelectDrivceViewController::closeStopQuestion() {
 }
 
 int SelectDrivceViewController::getAuthorizationStatus() {
-    // A sandboxed process's home is its container; the user's own home holds the Safari folder.
+    // A sandboxed process's home would be its container; the home folder is always the user's entry in the
+    // user database, which holds the Safari folder.
     const bool isSandboxed = qEnvironmentVariableIsSet("APP_SANDBOX_CONTAINER_ID");
     qCInfo(lcApp, "isSandboxed : %d", isSandboxed ? 1 : 0);
     const QString safari = platform::homeFolder() + QStringLiteral("/Library/Safari");
