@@ -1,0 +1,64 @@
+#include "app/bootable/ConfirmWindow.h"
+
+#include "app/bootable/WindowParts.h"
+#include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/windows/ModalRun.h"
+#include "ui-kit/windows/TCImageWindow.h"
+
+#include <QLabel>
+
+namespace bootable {
+
+namespace {
+
+// The layout, in the content view's Cocoa coordinates.
+constexpr QSizeF kContentSize{420, 190};
+constexpr QRectF kTitleFrame{30, 136, 360, 26};
+constexpr QRectF kMessageFrame{30, 72, 360, 60};
+constexpr QRectF kCancelFrame{70, 20, 120, 36};
+constexpr QRectF kDoneFrame{230, 20, 120, 36};
+
+}  // namespace
+
+ConfirmWindow::ConfirmWindow(QString title, QString message, QString cancelTitle, QString doneTitle)
+    : title_(std::move(title)),
+      message_(std::move(message)),
+      cancelTitle_(std::move(cancelTitle)),
+      doneTitle_(std::move(doneTitle)) {}
+
+ConfirmWindow::~ConfirmWindow() = default;
+
+TCImageWindow* ConfirmWindow::window() {
+    if (!window_) {
+        loadWindow();
+    }
+    return window_.get();
+}
+
+QWidget* ConfirmWindow::titleBarView() const {
+    return window_ ? window_->titleBarView() : nullptr;
+}
+
+void ConfirmWindow::loadWindow() {
+    window_ = makeDialogWindow(kContentSize);
+    QWidget* content = window_->contentView();
+    titleLabel_ = addDialogLabel(content, kTitleFrame, 16, true);
+    titleLabel_->setText(title_);
+    messageLabel_ = addDialogLabel(content, kMessageFrame, 13, false);
+    messageLabel_->setText(message_);
+    cancelButton_ = addFamilyButton<CancelTextImageButton>(content, kCancelFrame, QStringLiteral("btn_sec"),
+                                                           cancelTitle_);
+    connect(cancelButton_, &QAbstractButton::clicked, this, [this] { cancelButtonAction(); });
+    doneButton_ =
+        addFamilyButton<TextImageButton>(content, kDoneFrame, QStringLiteral("btn_pri"), doneTitle_);
+    connect(doneButton_, &QAbstractButton::clicked, this, [this] { doneButtonAction(); });
+    onCloseButton(window_.get(), [this] { closeWindow(); });
+}
+
+void ConfirmWindow::closeWindow() {
+    window_->close();
+    kit::ModalRun::stopModal(window_.get());
+}
+
+}  // namespace bootable
