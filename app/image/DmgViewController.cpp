@@ -24,8 +24,8 @@
 namespace {
 
 // In the screen's Cocoa coordinates, between the combo and "Create Now".
-constexpr QRectF kDmgRadioFrame{250, 120, 150, 24};
-constexpr QRectF kZipRadioFrame{420, 120, 150, 24};
+constexpr QRectF kDmgRadioFrame{228, 120, 170, 24};
+constexpr QRectF kZipRadioFrame{418, 120, 170, 24};
 
 void appendChecked(const FileNodeList& nodes, QStringList& paths) {
     for (const auto& node : nodes) {
