@@ -399,6 +399,11 @@ void cancel(Harness& h) {
     click(h.screen->progressWC()->cancelButton());
 }
 
+// Unplugs the disk of the volume, as a pulled cable does.
+void unplug(Harness& h, const QString& volume) {
+    h.sim.detach(h.sim.info(QStringLiteral("/Volumes/") + volume).value("ParentWholeDisk").toString());
+}
+
 QVariantMap fault(const QString& tool, const QString& verb, const QString& action, int status = 1) {
     return {{"Tool", tool}, {"Verb", verb}, {"Action", action}, {"ExitStatus", status}, {"DelayMs", 1500}};
 }
@@ -484,6 +489,33 @@ INSTANTIATE_TEST_SUITE_P(
                [](Harness& h) { h.sim.addFault(fault("hdiutil", "mount", "exit")); },
                DmgViewController::kImageFailedMessage,
                {"create", "mount"},
+               {}},
+        Ending{"DestinationFilledAfterItWasChosen",
+               false,
+               [](Harness& h) {
+                   h.sim.simctl(
+                       {QStringLiteral("set"),
+                        h.sim.info(QStringLiteral("/Volumes/Backup")).value("DeviceIdentifier").toString(),
+                        QStringLiteral("UsedBytes"), QStringLiteral("999990000")});
+               },
+               DmgViewController::kImageFailedMessage,
+               {"create"},
+               {}},
+        Ending{"SourceUnpluggedDuringTheCopy",
+               false,
+               [](Harness& h) { atFirstItem(h, [](Harness& hh) { unplug(hh, QStringLiteral("Photos")); }); },
+               DmgViewController::kImageFailedMessage,
+               kCreateMountDetach,
+               {}},
+        Ending{"SourceUnpluggedBeforeTheArchiveStarts",
+               true,
+               [](Harness& h) {
+                   h.answers.when(
+                       [&h] { return h.screen->progressWC() && isRunning(h.screen->progressWC()->window()); },
+                       [&h] { unplug(h, QStringLiteral("Photos")); });
+               },
+               DmgViewController::kArchiveFailedMessage,
+               {},
                {}},
         Ending{"CancelDuringTheArchive", true, [](Harness& h) { atFirstItem(h, cancel); }, kStopped, {}, {}},
         Ending{"ZipFails",
