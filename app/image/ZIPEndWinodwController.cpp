@@ -66,7 +66,8 @@ void ZIPEndWinodwController::loadWindow() {
     succCancelButton_ = new TextImageButton(sucView_);  // owned by the view
     kit::setCocoaFrame(succCancelButton_, kButtonFrame);
 
-    failView_ = addView(QStringLiteral("Creation failed"));
+    // A stop by the user ends here as well as a failure: the heading blames neither.
+    failView_ = addView(QStringLiteral("Creation not completed"));
     errorLabel_ = image::addCentredLabel(failView_, kMessageFrame, 13, false, QString());
     failCancelButton_ = new TextImageButton(failView_);  // owned by the view
     kit::setCocoaFrame(failCancelButton_, kButtonFrame);
