@@ -59,6 +59,10 @@ TEST(FileSystem, ListsSortedWithHiddenEntriesAndKinds) {
     EXPECT_EQ((*entries)[2].size, 5);
     EXPECT_EQ((*entries)[3].kind, FileKind::SymLink);
     EXPECT_FALSE(FileSystem::list("/missing"));
+    root.writeFile("/.sim/state.plist", "");
+    const auto top = FileSystem::list("/");
+    ASSERT_TRUE(top);
+    EXPECT_EQ(top->size(), 1u) << "the simulated Mac's own data is no file of it";
     EXPECT_FALSE(FileSystem::list("/d/b.txt"));
     EXPECT_EQ(FileSystem::fileSize("/d/b.txt"), 5);
     EXPECT_EQ(FileSystem::fileSize("/nope"), -1);
@@ -76,6 +80,15 @@ TEST(FileSystem, CanonicalPathsResolveLinksAndStayInsideTheMac) {
     EXPECT_EQ(FileSystem::canonicalPath("/Volumes/Macintosh HD"), QStringLiteral("/"));
     EXPECT_FALSE(FileSystem::canonicalPath("/Users/out")) << "a link that leads out of the Mac";
     EXPECT_FALSE(FileSystem::canonicalPath("/Users/missing"));
+
+    // An absolute target is a path of the simulated Mac, never one of the host.
+    root.writeFile("/etc/passwd", "the Mac's own");
+    ASSERT_EQ(::symlink("/etc/passwd", QFile::encodeName(root.host("/Users/passwd")).constData()), 0);
+    ASSERT_EQ(::symlink("/Users/ana", QFile::encodeName(root.host("/Users/home")).constData()), 0);
+    EXPECT_EQ(FileSystem::readAll("/Users/passwd"), "the Mac's own");
+    EXPECT_EQ(FileSystem::canonicalPath("/Users/home"), QStringLiteral("/Users/ana"));
+    EXPECT_TRUE(FileSystem::isDirectory("/Users/home"));
+    EXPECT_EQ(FileSystem::canonicalPath("/Users/out"), QStringLiteral("/etc"));
 }
 
 TEST(FileSystem, CopiesTreesKeepingLinksModesAndTimes) {
