@@ -58,8 +58,9 @@ bool isSimRootFolder(const Folder& folder) {
 
 std::string savingName(const std::string& name) {
     static std::atomic<unsigned> counter{0};
-    return "." + name.substr(0, 120) + ".tavrun-saving-" + std::to_string(::getpid()) + "-" +
-           std::to_string(counter.fetch_add(1));
+    std::string saving(".");
+    saving.append(name, 0, 120).append(".tavrun-saving-").append(std::to_string(::getpid()));
+    return saving.append("-").append(std::to_string(counter.fetch_add(1)));
 }
 
 bool writeAll(int fd, const QByteArray& content) {

@@ -45,8 +45,9 @@ void logFailure(const char* what, const QString& macPath, int error) {
 
 std::string partialName(std::string_view name) {
     static std::atomic<unsigned> counter{0};
-    return "." + std::string(name.substr(0, 120)) + ".tavrun-partial-" + std::to_string(::getpid()) + "-" +
-           std::to_string(counter.fetch_add(1));
+    std::string partial(".");
+    partial.append(name.substr(0, 120)).append(".tavrun-partial-").append(std::to_string(::getpid()));
+    return partial.append("-").append(std::to_string(counter.fetch_add(1)));
 }
 
 // Moves `from` to `to` in the same folder only when `to` does not exist yet.
@@ -387,7 +388,7 @@ std::optional<Folder> Folder::openParent(const QString& macPath, std::string& na
         return std::nullopt;
     }
     if (*clean == u"/") {
-        name = ".";
+        name.assign(1, '.');
         return open(*clean, stayOnVolume);
     }
     const qsizetype slash = clean->lastIndexOf(u'/');
