@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -166,4 +168,42 @@ TEST(FileSystem, TrashStaysInsideTheSimulatedMac) {
     EXPECT_FALSE(FileSystem::moveToTrash("/Volumes/USB/missing"));
     EXPECT_FALSE(FileSystem::moveToTrash("/"));
     EXPECT_FALSE(FileSystem::moveToTrash("/../escape"));
+}
+
+namespace {
+
+QStringList g_logged;
+
+void keepMessage(QtMsgType, const QMessageLogContext&, const QString& message) {
+    g_logged.append(message);
+}
+
+}  // namespace
+
+TEST(FileSystem, AFailedCallLogsTheMacPathAndTheReason) {
+    testsupport::TempSimRoot root;
+    root.writeFile("/file.txt", "f");
+    const struct {
+        std::function<bool()> call;
+        const char* logged;
+    } rows[] = {
+        {[] { return FileSystem::list("/gone").has_value(); },
+         "cannot list /gone: No such file or directory"},
+        {[] { return FileSystem::readAll("/file.txt/x").has_value(); },
+         "cannot read /file.txt/x: Not a directory"},
+        {[] { return FileSystem::rename("/gone", "/moved"); },
+         "cannot rename /gone to /moved: No such file or directory"},
+        {[] { return FileSystem::copyItem("/file.txt", "/file.txt"); },
+         "cannot copy to /file.txt: File exists"},
+        {[] { return FileSystem::mkpath("/file.txt/sub"); }, "/file.txt/sub: Not a directory"},
+    };
+    for (const auto& row : rows) {
+        g_logged.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+        const bool done = row.call();
+        qInstallMessageHandler(previous);
+        EXPECT_FALSE(done) << row.logged;
+        EXPECT_TRUE(g_logged.join(u'\n').contains(QLatin1String(row.logged)))
+            << g_logged.join(u'\n').toStdString();
+    }
 }
