@@ -3,7 +3,8 @@
 // its result is there (our job until its last report reaches the main thread, the tool until it has exited),
 // the side that goes first alternating. The aggregates give the median and the spread (min, max, cv) of the
 // times and of the ratio ours / reference. Before timing, every shape checks that the scan's byte total
-// agrees with `du`'s. Also measured: the heap bytes per file-tree node of a million-node scan, what starting
+// agrees with `du`'s. Each of our runs also reports the longest time it kept the main thread from its events
+// (stall_ms). Also measured: the heap bytes per file-tree node of a million-node scan, what starting
 // a copy of a million checked nodes costs the caller's thread, and the reloads that checking the root of an
 // expanded tree sends.
 //
@@ -25,10 +26,12 @@
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -133,6 +136,12 @@ double seconds(const QElapsedTimer& timer) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e9;
 }
 
+constexpr std::chrono::milliseconds kTick(2);
+
+double seconds(std::chrono::nanoseconds duration) {
+    return std::chrono::duration<double>(duration).count();
+}
+
 // A reference tool, timed from its start until it has exited.
 double timeTool(const QString& program, const QStringList& arguments, QByteArray* output = nullptr) {
     QProcess process;
@@ -150,12 +159,27 @@ double timeTool(const QString& program, const QStringList& arguments, QByteArray
     return time;
 }
 
-// Our job, timed from its start until it has called the finish function it is given on the main thread.
+// The longest time the main thread was kept from its events during the last job timed.
+double g_longestStall = 0;
+
+// Our job, timed from its start until it has called the finish function it is given on the main thread. A
+// timer ticking on the main thread meanwhile measures how long the job keeps the interface waiting.
 double timeJob(const std::function<void(const std::function<void()>&)>& start) {
     QEventLoop loop;
     bool finished = false;
+    QElapsedTimer tick;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(kTick);
+    g_longestStall = 0;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        g_longestStall = std::max(g_longestStall, seconds(tick) - seconds(kTick));
+        tick.start();
+    });
     QElapsedTimer timer;
     timer.start();
+    tick.start();
+    ticker.start();
     start([&] {
         finished = true;
         loop.quit();
@@ -163,6 +187,7 @@ double timeJob(const std::function<void(const std::function<void()>&)>& start) {
     if (!finished) {
         loop.exec();
     }
+    g_longestStall = std::max(g_longestStall, seconds(tick) - seconds(kTick));
     return seconds(timer);
 }
 
@@ -185,6 +210,7 @@ void pair(benchmark::State& state, const char* reference, const std::function<do
             ourTime = ours();
         }
         state.SetIterationTime(ourTime);
+        state.counters["stall_ms"] = g_longestStall * 1e3;
         state.counters[reference] = theirTime;
         state.counters["ratio"] = ourTime / theirTime;
     }
@@ -429,6 +455,7 @@ void millionNodes(benchmark::State& state) {
         platform::waitForGlobalQueue(-1);
         double scanTime = 0;
         const SharedFileNodeList roots = deepScan(kMillion, &scanTime);
+        state.counters["scan_stall_ms"] = g_longestStall * 1e3;
         state.counters["nodes"] = static_cast<double>(countNodes(*roots));
         state.counters["bytes_per_node"] = bytesPerNode();
         state.counters["du_s"] = timeTool(QStringLiteral("du"), {QStringLiteral("-sb"), host(kMillion)});
