@@ -407,6 +407,17 @@ void reportsOnly(benchmark::State& state) {
     }
 }
 
+// The longest wait of the main thread's events while it does nothing for a second: what the machine's load
+// alone costs, to set the stalls of our runs against.
+void idleMainThread(benchmark::State& state) {
+    for (auto _ : state) {
+        state.SetIterationTime(timeJob([](const std::function<void()>& finish) {
+            QTimer::singleShot(std::chrono::seconds(1), finish);
+        }));
+        state.counters["stall_ms"] = g_longestStall * 1e3;
+    }
+}
+
 FileNodeList wholeItem(const QString& macPath, bool isDirectory) {
     FileNodeList roots;
     roots.push_back(std::make_unique<FileNode>(macPath, QDir(macPath).dirName(), isDirectory, nullptr));
@@ -515,6 +526,7 @@ void registerAll() {
             ->ComputeStatistics("max", maximum)
             ->Unit(benchmark::kMillisecond);
     };
+    paired(benchmark::RegisterBenchmark("IdleMainThread", idleMainThread), 5);
     paired(benchmark::RegisterBenchmark("DeepScanVsDu/tree", [](auto& s) { deepScanVsDu(s, kTree); }), 7);
     paired(benchmark::RegisterBenchmark("DeepScanVsDu/32000FoldersAtTheRoot",
                                         [](auto& s) { deepScanVsDu(s, kWide); }),
