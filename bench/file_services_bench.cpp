@@ -1,8 +1,19 @@
-// Scans, size sums and copies of the file services against `du -sb` and `cp -a` on the same trees, as time
-// ratios measured side by side in one run. The trees live in a temporary simulated Mac (TAVRUN_BENCH_DIR, or
-// the system's temporary folder); build with optimisation (-DCMAKE_BUILD_TYPE=Release) and no sanitizers.
+// Scans, size sums and copies of the file services against `du -sb` and `cp -a` on the same trees. Each
+// repetition is one paired run: the project's code and the reference tool, each timed from its start until
+// its result is there (our job until its last report reaches the main thread, the tool until it has exited),
+// the side that goes first alternating. The aggregates give the median and the spread (min, max, cv) of the
+// times and of the ratio ours / reference. Before timing, every shape checks that the scan's byte total
+// agrees with `du`'s. Each of our runs also reports the longest time it kept the main thread from its events
+// (stall_ms). Also measured: the heap bytes per file-tree node of a million-node scan, what starting
+// a copy of a million checked nodes costs the caller's thread, and the reloads that checking the root of an
+// expanded tree sends.
+//
+// The trees live in a temporary simulated Mac (TAVRUN_BENCH_DIR, or the system's temporary folder). Build
+// with optimisation and no sanitizers (-DCMAKE_BUILD_TYPE=Release -DTAVRUN_TESTS=OFF).
 
+#include "platform/Dispatch.h"
 #include "platform/FileSystem.h"
+#include "services/files/Controller.h"
 #include "services/files/DoCopyFiles.h"
 #include "services/files/EumeRoot.h"
 #include "services/files/GetFilesSize.h"
@@ -12,17 +23,24 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <random>
+#include <utility>
+
+#include <fcntl.h>
+#include <malloc.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,82 +50,175 @@ QString host(const QString& macPath) {
     return g_root + macPath;
 }
 
-void writeFile(const QString& macPath, const QByteArray& content) {
-    QFile out(host(macPath));
-    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size()) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(out.fileName()));
-        std::exit(1);
-    }
+[[noreturn]] void fail(const QString& what) {
+    std::fprintf(stderr, "%s\n", qPrintable(what));
+    std::exit(1);
 }
 
-// 100,000 files in 1,110 folders, ten wide and three deep, of apparent sizes from 0 to 64 KB.
-void makeScanTree() {
-    std::mt19937 random(1);
-    for (int a = 0; a < 10; ++a) {
-        for (int b = 0; b < 10; ++b) {
-            for (int c = 0; c < 10; ++c) {
-                const QString folder = QStringLiteral("/Volumes/Tree/a%1/b%2/c%3").arg(a).arg(b).arg(c);
-                QDir().mkpath(host(folder));
-                for (int f = 0; f < 100; ++f) {
-                    QFile out(host(folder + QStringLiteral("/file%1.dat").arg(f)));
-                    out.open(QIODevice::WriteOnly);
-                    out.resize(static_cast<qint64>(random() % 65536));
-                }
-            }
+// `count` files named by `name` in the folder, of the sizes `size` gives, written through descriptors.
+void makeFiles(const QString& macFolder, int count, const std::function<QByteArray(int)>& content,
+               const std::function<QString(int)>& name) {
+    QDir().mkpath(host(macFolder));
+    const int folder = ::open(QFile::encodeName(host(macFolder)).constData(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < count; ++i) {
+        const int fd =
+            ::openat(folder, QFile::encodeName(name(i)).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const QByteArray bytes = content(i);
+        if (fd < 0 || ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) != bytes.size()) {
+            fail(QStringLiteral("cannot write in ") + macFolder);
         }
+        ::close(fd);
     }
+    ::close(folder);
 }
 
-// 10,000 files of 1 to 8 KB in 100 folders, and one file of 1 GB.
-void makeCopySources() {
+QByteArray randomBlock() {
     std::mt19937 random(2);
     QByteArray block(1 << 20, '\0');
     for (char& byte : block) {
         byte = static_cast<char>(random());
     }
-    for (int d = 0; d < 100; ++d) {
-        const QString folder = QStringLiteral("/Volumes/Small/Files/d%1").arg(d);
-        QDir().mkpath(host(folder));
-        for (int f = 0; f < 100; ++f) {
-            const auto size = static_cast<qsizetype>(1024 + random() % 7168);
-            writeFile(folder + QStringLiteral("/f%1.txt").arg(f), block.left(size));
+    return block;
+}
+
+constexpr QLatin1String kTree("/Volumes/Tree");
+constexpr QLatin1String kWide("/Volumes/Wide");
+constexpr QLatin1String kSmall("/Volumes/Small/Files");
+constexpr QLatin1String kBig("/Volumes/Big/big.bin");
+constexpr QLatin1String kMillion("/Volumes/Million");
+
+// kTree: 100,000 files of 0 to 64 KB in 1,110 folders, ten wide and three deep. kWide: 32,000 folders at the
+// root holding one file each. kSmall: 10,000 files of 1 to 8 KB in 100 folders. kBig: one file of 1 GB.
+// kMillion: a million nodes, 1,000 folders of 1,000 empty files.
+void makeShape(QLatin1String shape) {
+    std::mt19937 random(1);
+    const QByteArray block = randomBlock();
+    const auto files = [](int i) { return QStringLiteral("file%1.dat").arg(i); };
+    if (shape == kTree) {
+        for (int abc = 0; abc < 1000; ++abc) {
+            makeFiles(
+                QStringLiteral("%1/a%2/b%3/c%4").arg(kTree).arg(abc / 100).arg(abc / 10 % 10).arg(abc % 10),
+                100, [&](int) { return block.left(static_cast<qsizetype>(random() % 65536)); }, files);
+        }
+    } else if (shape == kWide) {
+        for (int d = 0; d < 32000; ++d) {
+            makeFiles(
+                QStringLiteral("%1/folder%2").arg(kWide).arg(d), 1, [&](int) { return block.left(100); },
+                files);
+        }
+    } else if (shape == kSmall) {
+        for (int d = 0; d < 100; ++d) {
+            makeFiles(
+                QStringLiteral("%1/d%2").arg(kSmall).arg(d), 100,
+                [&](int) { return block.left(static_cast<qsizetype>(1024 + random() % 7168)); },
+                [](int i) { return QStringLiteral("f%1.txt").arg(i); });
+        }
+    } else if (shape == kBig) {
+        QDir().mkpath(host(QStringLiteral("/Volumes/Big")));
+        QFile big(host(kBig));
+        if (!big.open(QIODevice::WriteOnly)) {
+            fail(big.fileName());
+        }
+        for (int i = 0; i < 1024; ++i) {
+            big.write(block);
+        }
+    } else if (shape == kMillion) {
+        for (int d = 0; d < 1000; ++d) {
+            makeFiles(
+                QStringLiteral("%1/Photos/Roll %2").arg(kMillion).arg(d, 4, 10, QLatin1Char('0')), 1000,
+                [](int) { return QByteArray(); },
+                [](int i) { return QStringLiteral("IMG_%1.JPG").arg(i, 5, 10, QLatin1Char('0')); });
         }
     }
-    QDir().mkpath(host(QStringLiteral("/Volumes/Big")));
-    QFile big(host(QStringLiteral("/Volumes/Big/big.bin")));
-    big.open(QIODevice::WriteOnly);
-    for (int i = 0; i < 1024; ++i) {
-        big.write(block);
-    }
 }
 
-double runTool(const QString& program, const QStringList& arguments) {
+double seconds(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+constexpr std::chrono::milliseconds kTick(2);
+
+double seconds(std::chrono::nanoseconds duration) {
+    return std::chrono::duration<double>(duration).count();
+}
+
+// A reference tool, timed from its start until it has exited.
+double timeTool(const QString& program, const QStringList& arguments, QByteArray* output = nullptr) {
+    QProcess process;
     QElapsedTimer timer;
     timer.start();
-    QProcess process;
     process.start(program, arguments);
     process.waitForFinished(-1);
-    const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    const double time = seconds(timer);
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        std::fprintf(stderr, "%s failed\n", qPrintable(program));
-        std::exit(1);
+        fail(program + QStringLiteral(" failed"));
     }
-    return seconds;
+    if (output != nullptr) {
+        *output = process.readAllStandardOutput();
+    }
+    return time;
 }
 
-// Runs `start` and the main thread's event loop until the job calls the finish function it is given.
+// The longest time the main thread was kept from its events during the last job timed.
+double g_longestStall = 0;
+
+// Our job, timed from its start until it has called the finish function it is given on the main thread. A
+// timer ticking on the main thread meanwhile measures how long the job keeps the interface waiting.
 double timeJob(const std::function<void(const std::function<void()>&)>& start) {
     QEventLoop loop;
+    bool finished = false;
+    QElapsedTimer tick;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(kTick);
+    g_longestStall = 0;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        g_longestStall = std::max(g_longestStall, seconds(tick) - seconds(kTick));
+        tick.start();
+    });
     QElapsedTimer timer;
     timer.start();
-    start([&loop] { loop.quit(); });
-    loop.exec();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    tick.start();
+    ticker.start();
+    start([&] {
+        finished = true;
+        loop.quit();
+    });
+    if (!finished) {
+        loop.exec();
+    }
+    g_longestStall = std::max(g_longestStall, seconds(tick) - seconds(kTick));
+    return seconds(timer);
+}
+
+void flushWrites() {
+    timeTool(QStringLiteral("sync"), {});
+}
+
+// One paired run; the side that goes first alternates from one repetition to the next.
+void pair(benchmark::State& state, const char* reference, const std::function<double()>& ours,
+          const std::function<double()>& theirs) {
+    static int runs = 0;
+    for (auto _ : state) {
+        double ourTime = 0;
+        double theirTime = 0;
+        if (runs++ % 2 == 0) {
+            ourTime = ours();
+            theirTime = theirs();
+        } else {
+            theirTime = theirs();
+            ourTime = ours();
+        }
+        state.SetIterationTime(ourTime);
+        state.counters["stall_ms"] = g_longestStall * 1e3;
+        state.counters[reference] = theirTime;
+        state.counters["ratio"] = ourTime / theirTime;
+    }
 }
 
 struct ScanEnd : EumeRootDelegate {
     void endScan() override { finish(); }
-    std::function<void()> finish;
+    std::function<void()> finish = [] {};
 };
 
 struct SizeEnd : GetFilesSizeDelegate {
@@ -125,149 +236,341 @@ struct CopyEnd : DoCopyFilesDelegate {
             finish();
         }
     }
-    void copyFileError() override {
-        std::fprintf(stderr, "copy failed\n");
-        std::exit(1);
-    }
+    void copyFileError() override { fail(QStringLiteral("copy failed")); }
     std::function<void()> finish;
 };
 
-// Our time is the benchmark's; the reference tool's time and the ratio of the two are averaged beside it.
-class Comparison {
-public:
-    Comparison(benchmark::State& state, const char* reference) : state_(state), reference_(reference) {}
-    Comparison(const Comparison&) = delete;
-    Comparison& operator=(const Comparison&) = delete;
-    ~Comparison() {
-        state_.counters[reference_] = benchmark::Counter(referenceTotal_, benchmark::Counter::kAvgIterations);
-        state_.counters["ratio"] = benchmark::Counter(ratioTotal_, benchmark::Counter::kAvgIterations);
-    }
-
-    void add(double ours, double reference) {
-        state_.SetIterationTime(ours);
-        referenceTotal_ += reference;
-        ratioTotal_ += ours / reference;
-    }
-
-private:
-    benchmark::State& state_;
-    const char* reference_;
-    double referenceTotal_ = 0;
-    double ratioTotal_ = 0;
+struct Reloads : ControllerDelegate {
+    void reloadTreeList() override { ++count; }
+    int count = 0;
 };
 
-// The deep scan builds and sizes the whole tree; `du -sb` walks the same tree.
-void BM_DeepScanVsDu(benchmark::State& state) {
-    Comparison comparison(state, "du_s");
-    for (auto _ : state) {
-        const double du =
-            runTool(QStringLiteral("du"), {QStringLiteral("-sb"), host(QStringLiteral("/Volumes/Tree"))});
-        auto roots = std::make_shared<FileNodeList>();
-        EumeRoot scanner;
-        ScanEnd scans;
-        scanner.setEumeDelegate(&scans);
+quint64 total(const FileNodeList& roots) {
+    quint64 sum = 0;
+    for (const auto& root : roots) {
+        sum += root->size();
+    }
+    return sum;
+}
+
+std::size_t countNodes(const FileNodeList& nodes) {
+    std::size_t count = nodes.size();
+    for (const auto& node : nodes) {
+        count += countNodes(std::as_const(*node).children());
+    }
+    return count;
+}
+
+// The deep scan of `macPath` into a fresh list (the scanner needs a shallow scan before it).
+SharedFileNodeList deepScan(const QString& macPath, double* time = nullptr) {
+    auto roots = std::make_shared<FileNodeList>();
+    EumeRoot scanner;
+    ScanEnd scans;
+    scanner.setEumeDelegate(&scans);
+    timeJob([&](const std::function<void()>& finish) {
+        scans.finish = finish;
         scanner.eumeAllRootFileNodeWithRootArr(roots, QStringLiteral("/Volumes/Empty"));
-        timeJob([&](const std::function<void()>& finish) { scans.finish = finish; });
-        const double ours = timeJob([&](const std::function<void()>& finish) {
-            scans.finish = finish;
-            scanner.getRootNodeListWithPath(QStringLiteral("/Volumes/Tree"));
-        });
-        comparison.add(ours, du);
+    });
+    const double scanTime = timeJob([&](const std::function<void()>& finish) {
+        scans.finish = finish;
+        scanner.getRootNodeListWithPath(macPath);
+    });
+    if (time != nullptr) {
+        *time = scanTime;
     }
+    return roots;
 }
 
-// The size sum of a checked folder walks without building nodes.
-void BM_SizeSumVsDu(benchmark::State& state) {
-    Comparison comparison(state, "du_s");
-    FileNodeList roots;
-    roots.push_back(
-        std::make_unique<FileNode>(QStringLiteral("/Volumes/Tree"), QStringLiteral("Tree"), true, nullptr));
-    for (auto _ : state) {
-        const double du =
-            runTool(QStringLiteral("du"), {QStringLiteral("-sb"), host(QStringLiteral("/Volumes/Tree"))});
-        GetFilesSize summer;
-        SizeEnd sizes;
-        summer.setDelegate(&sizes);
-        const double ours = timeJob([&](const std::function<void()>& finish) {
-            sizes.finish = finish;
-            summer.getAllFilesSizeWithArr(roots);
-        });
-        comparison.add(ours, du);
+// `du -sb` counts the folders' own sizes as well, which the file tree leaves out.
+void checkBytesAgree(const QString& macPath) {
+    QByteArray du;
+    QByteArray folders;
+    timeTool(QStringLiteral("du"), {QStringLiteral("-sb"), host(macPath)}, &du);
+    timeTool(QStringLiteral("find"),
+             {host(macPath), QStringLiteral("-type"), QStringLiteral("d"), QStringLiteral("-printf"),
+              QStringLiteral("%s\\n")},
+             &folders);
+    qint64 expected = du.split('\t').front().toLongLong();
+    for (const QByteArray& size : folders.split('\n')) {
+        expected -= size.toLongLong();
     }
+    const quint64 scanned = total(*deepScan(macPath));
+    if (scanned != static_cast<quint64>(expected)) {
+        fail(QStringLiteral("%1: the scan counts %2 bytes, du %3").arg(macPath).arg(scanned).arg(expected));
+    }
+    std::fprintf(stderr, "%s: the scan's %llu bytes agree with du\n", qPrintable(macPath),
+                 static_cast<unsigned long long>(scanned));
 }
 
-// Each run copies into a fresh folder and the copies are removed only at the end: deleting between runs would
-// time the file system's reuse of freed inodes instead. The writes of one run are flushed before the next.
-void copyVsCp(benchmark::State& state, const QString& source, const QString& name) {
+// Makes the tree the first time a benchmark asks for it, warms the caches for both sides and, for a tree that
+// is scanned, checks that the scan's byte total agrees with du's.
+void ensure(QLatin1String shape, bool scanned) {
+    static auto* made = new QStringList;  // never destroyed: the process may end without unwinding
+    if (made->contains(QString(shape))) {
+        return;
+    }
+    std::fprintf(stderr, "making %s ...\n", qPrintable(shape));
+    makeShape(shape);
+    flushWrites();
+    timeTool(QStringLiteral("du"), {QStringLiteral("-sb"), host(shape)});
+    if (scanned) {
+        checkBytesAgree(shape);
+    }
+    made->append(QString(shape));
+}
+
+void deepScanVsDu(benchmark::State& state, QLatin1String macPath) {
+    ensure(macPath, true);
+    pair(
+        state, "du_s",
+        [&] {
+            double time = 0;
+            deepScan(macPath, &time);
+            return time;
+        },
+        [&] {
+            return timeTool(QStringLiteral("du"), {QStringLiteral("-sb"), host(macPath)});
+        });
+}
+
+void sizeSumVsDu(benchmark::State& state, QLatin1String macPath) {
+    ensure(macPath, true);
     FileNodeList roots;
-    roots.push_back(std::make_unique<FileNode>(source, name, QFileInfo(host(source)).isDir(), nullptr));
-    Comparison comparison(state, "cp_s");
-    int run = 0;
-    for (auto _ : state) {
-        const QString cpCopy = QStringLiteral("/Volumes/Dest/cp%1").arg(run);
-        const QString ourCopy = QStringLiteral("/Volumes/Dest/Tavrun(%1)").arg(run);
-        QDir().mkpath(host(cpCopy));
-        QDir().mkpath(host(ourCopy));
-        DoCopyFiles worker;
-        CopyEnd copies;
-        worker.setDelegate(&copies);
-        const auto runCp = [&] {
-            runTool(QStringLiteral("sync"), {});
-            return runTool(QStringLiteral("cp"), {QStringLiteral("-a"), host(source), host(cpCopy)});
-        };
-        const auto runOurs = [&] {
-            runTool(QStringLiteral("sync"), {});
+    roots.push_back(std::make_unique<FileNode>(macPath, QDir(macPath).dirName(), true, nullptr));
+    pair(
+        state, "du_s",
+        [&] {
+            GetFilesSize summer;
+            SizeEnd sizes;
+            summer.setDelegate(&sizes);
             return timeJob([&](const std::function<void()>& finish) {
-                copies.finish = finish;
-                worker.doCopyFilesWithArr(roots, ourCopy);
+                sizes.finish = finish;
+                summer.getAllFilesSizeWithArr(roots);
             });
-        };
-        // Who goes first alternates, so that neither side always meets the other's pending work.
-        double cp = 0;
-        double ours = 0;
-        if (run % 2 == 0) {
-            cp = runCp();
-            ours = runOurs();
-        } else {
-            ours = runOurs();
-            cp = runCp();
-        }
-        comparison.add(ours, cp);
-        ++run;
-    }
+        },
+        [&] {
+            return timeTool(QStringLiteral("du"), {QStringLiteral("-sb"), host(macPath)});
+        });
+}
+
+// Every run copies into a fresh folder; copies are removed after the benchmark (`keep`) or after each run.
+// Deleting between runs would time the file system's reuse of freed inodes instead.
+void copyVsCp(benchmark::State& state, QLatin1String source, const FileNodeList& roots, bool keep) {
+    ensure(source, false);
+    int ourRun = 0;
+    int theirRun = 0;
+    pair(
+        state, "cp_s",
+        [&] {
+            const QString copy = QStringLiteral("/Volumes/Dest/Tavrun(%1)").arg(ourRun++);
+            QDir().mkpath(host(copy));
+            flushWrites();
+            DoCopyFiles worker;
+            CopyEnd copies;
+            worker.setDelegate(&copies);
+            const double time = timeJob([&](const std::function<void()>& finish) {
+                copies.finish = finish;
+                worker.doCopyFilesWithArr(roots, copy);
+            });
+            if (!keep) {
+                platform::FileSystem::remove(copy);
+            }
+            return time;
+        },
+        [&] {
+            const QString copy = QStringLiteral("/Volumes/Dest/cp%1").arg(theirRun++);
+            QDir().mkpath(host(copy));
+            flushWrites();
+            const double time =
+                timeTool(QStringLiteral("cp"), {QStringLiteral("-a"), host(source), host(copy)});
+            if (!keep) {
+                platform::FileSystem::remove(copy);
+            }
+            return time;
+        });
     platform::FileSystem::remove(QStringLiteral("/Volumes/Dest"));
-    runTool(QStringLiteral("sync"), {});
+    flushWrites();
 }
 
-void BM_CopySmallFilesVsCp(benchmark::State& state) {
-    copyVsCp(state, QStringLiteral("/Volumes/Small/Files"), QStringLiteral("Files"));
+// What the reports of 10,000 items checked one by one cost alone: one synchronous trip to the main thread
+// each.
+void reportsOnly(benchmark::State& state) {
+    for (auto _ : state) {
+        state.SetIterationTime(timeJob([](const std::function<void()>& finish) {
+            platform::globalAsync([finish] {
+                for (int i = 0; i < 10000; ++i) {
+                    platform::mainSync([] {});
+                }
+                platform::mainSync(finish);
+            });
+        }));
+    }
 }
 
-void BM_CopyBigFileVsCp(benchmark::State& state) {
-    copyVsCp(state, QStringLiteral("/Volumes/Big/big.bin"), QStringLiteral("big.bin"));
+// The longest wait of the main thread's events while it does nothing for a second: what the machine's load
+// alone costs, to set the stalls of our runs against.
+void idleMainThread(benchmark::State& state) {
+    for (auto _ : state) {
+        state.SetIterationTime(timeJob([](const std::function<void()>& finish) {
+            QTimer::singleShot(std::chrono::seconds(1), finish);
+        }));
+        state.counters["stall_ms"] = g_longestStall * 1e3;
+    }
 }
 
-BENCHMARK(BM_DeepScanVsDu)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SizeSumVsDu)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CopySmallFilesVsCp)->UseManualTime()->Iterations(6)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CopyBigFileVsCp)->UseManualTime()->Iterations(4)->Unit(benchmark::kMillisecond);
+FileNodeList wholeItem(const QString& macPath, bool isDirectory) {
+    FileNodeList roots;
+    roots.push_back(std::make_unique<FileNode>(macPath, QDir(macPath).dirName(), isDirectory, nullptr));
+    return roots;
+}
+
+// The folder partly checked, and every file in it checked one by one.
+FileNodeList checkedOneByOne(const QString& macPath) {
+    FileNodeList roots = wholeItem(macPath, true);
+    EumeRoot lister;
+    roots[0]->setState(FileNode::kPartlyChecked);
+    lister.getNodeListWithFaterNode(roots[0].get());
+    for (const auto& folder : roots[0]->children()) {
+        folder->setState(FileNode::kPartlyChecked);
+        lister.getNodeListWithFaterNode(folder.get());
+    }
+    return roots;
+}
+
+// Heap bytes per node of the million-node scan, counted in a process of its own whose threads share one heap
+// arena, so that mallinfo2() sees every allocation (see main).
+double bytesPerNode() {
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("MALLOC_ARENA_MAX"), QStringLiteral("1"));
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--bytes-per-node")});
+    child.waitForFinished(-1);
+    return child.readAllStandardOutput().trimmed().toDouble();
+}
+
+int printBytesPerNode() {
+    const std::size_t before = mallinfo2().uordblks;
+    const SharedFileNodeList roots = deepScan(kMillion);
+    platform::waitForGlobalQueue(-1);
+    const std::size_t after = mallinfo2().uordblks;
+    std::printf("%.1f\n", static_cast<double>(after - before) / static_cast<double>(countNodes(*roots)));
+    return 0;
+}
+
+// What starting a copy of a million checked nodes costs the caller's thread, how long the snapshot takes on
+// the global queue, and the reloads that checking the root of the expanded tree sends.
+void millionNodes(benchmark::State& state) {
+    ensure(kMillion, true);
+    for (auto _ : state) {
+        platform::waitForGlobalQueue(-1);
+        double scanTime = 0;
+        const SharedFileNodeList roots = deepScan(kMillion, &scanTime);
+        state.counters["scan_stall_ms"] = g_longestStall * 1e3;
+        state.counters["nodes"] = static_cast<double>(countNodes(*roots));
+        state.counters["bytes_per_node"] = bytesPerNode();
+        state.counters["du_s"] = timeTool(QStringLiteral("du"), {QStringLiteral("-sb"), host(kMillion)});
+        state.SetIterationTime(scanTime);
+
+        FileNode& photos = *roots->front();
+        photos.setIsExpand(true);
+        for (const auto& roll : photos.children()) {
+            roll->setIsExpand(true);
+        }
+        Controller controller;
+        Reloads reloads;
+        controller.setADelegate(&reloads);
+        QElapsedTimer timer;
+        timer.start();
+        controller.changeSelectWithNode(&photos, FileNode::kChecked);
+        state.counters["check_root_ms"] = seconds(timer) * 1e3;
+        state.counters["reloads"] = reloads.count;
+
+        photos.setState(FileNode::kPartlyChecked);
+        for (const auto& roll : photos.children()) {
+            roll->setState(FileNode::kPartlyChecked);
+        }
+        DoCopyFiles worker;
+        timer.restart();
+        worker.doCopyFilesWithArr(*roots, QStringLiteral("/Volumes/Nowhere"));
+        state.counters["copy_start_ms"] = seconds(timer) * 1e3;
+        worker.setIsCancel(true);
+        timer.restart();
+        double snapshot = 0;
+        timeJob([&](const std::function<void()>& finish) {
+            FileNode::checkedSnapshotInBackground(*roots, [&](FileNodeList) {
+                snapshot = seconds(timer);
+                platform::mainAsync(finish);
+            });
+        });
+        state.counters["snapshot_ms"] = snapshot * 1e3;
+        platform::waitForGlobalQueue(-1);
+    }
+}
+
+double minimum(const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+}
+
+double maximum(const std::vector<double>& v) {
+    return *std::max_element(v.begin(), v.end());
+}
+
+void registerAll() {
+    const auto paired = [](benchmark::internal::Benchmark* b, int repetitions) {
+        b->UseManualTime()
+            ->Iterations(1)
+            ->Repetitions(repetitions)
+            ->ReportAggregatesOnly(true)
+            ->ComputeStatistics("min", minimum)
+            ->ComputeStatistics("max", maximum)
+            ->Unit(benchmark::kMillisecond);
+    };
+    paired(benchmark::RegisterBenchmark("IdleMainThread", idleMainThread), 5);
+    paired(benchmark::RegisterBenchmark("DeepScanVsDu/tree", [](auto& s) { deepScanVsDu(s, kTree); }), 7);
+    paired(benchmark::RegisterBenchmark("DeepScanVsDu/32000FoldersAtTheRoot",
+                                        [](auto& s) { deepScanVsDu(s, kWide); }),
+           7);
+    paired(benchmark::RegisterBenchmark("SizeSumVsDu/tree", [](auto& s) { sizeSumVsDu(s, kTree); }), 7);
+    paired(benchmark::RegisterBenchmark("SizeSumVsDu/32000FoldersAtTheRoot",
+                                        [](auto& s) { sizeSumVsDu(s, kWide); }),
+           7);
+    paired(benchmark::RegisterBenchmark("CopyVsCp/10000FilesFolderWhole",
+                                        [](auto& s) { copyVsCp(s, kSmall, wholeItem(kSmall, true), true); }),
+           8);
+    paired(benchmark::RegisterBenchmark("CopyVsCp/10000FilesCheckedOneByOne",
+                                        [](auto& s) {
+                                            ensure(kSmall, false);  // listed before the copy starts
+                                            copyVsCp(s, kSmall, checkedOneByOne(kSmall), true);
+                                        }),
+           8);
+    paired(benchmark::RegisterBenchmark("ReportsOf10000Items", reportsOnly), 5);
+    paired(benchmark::RegisterBenchmark("CopyVsCp/1GBFile",
+                                        [](auto& s) { copyVsCp(s, kBig, wholeItem(kBig, false), false); }),
+           4);
+    benchmark::RegisterBenchmark("MillionNodes", millionNodes)
+        ->UseManualTime()
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("tavrun.*.debug=false\ntavrun.*.info=false"));
+    if (argc == 2 && qstrcmp(argv[1], "--bytes-per-node") == 0) {
+        g_root = qEnvironmentVariable("TAVRUN_SIM_ROOT");
+        return printBytesPerNode();
+    }
     const QString base = qEnvironmentVariable("TAVRUN_BENCH_DIR", QDir::tempPath());
     QTemporaryDir dir(base + QStringLiteral("/tavrun-bench-XXXXXX"));
     g_root = dir.path();
     qputenv("TAVRUN_SIM_ROOT", g_root.toUtf8());
-    QLoggingCategory::setFilterRules(QStringLiteral("tavrun.*.debug=false\ntavrun.*.info=false"));
-    std::fprintf(stderr, "making the trees in %s ...\n", qPrintable(g_root));
-    makeScanTree();
-    makeCopySources();
-    runTool(QStringLiteral("sync"), {});
-    // Warm the caches for both sides.
-    runTool(QStringLiteral("du"), {QStringLiteral("-sb"), g_root});
+    std::fprintf(stderr, "the trees are made in %s\n", qPrintable(g_root));
+    QDir().mkpath(host(QStringLiteral("/Volumes/Empty")));
 
+    registerAll();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,20 +1,19 @@
 #include "platform/FileSystem.h"
 
+#include "platform/Descriptor.h"
+#include "platform/Folder.h"
 #include "platform/LogCategories.h"
 #include "platform/MacPath.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <vector>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -23,227 +22,70 @@
 namespace platform {
 namespace {
 
-std::optional<QByteArray> native(const QString& macPath) {
-    const auto host = hostPath(macPath);
-    if (!host) {
-        return std::nullopt;
-    }
-    return QFile::encodeName(*host);
+void logFailure(const char* what, const QString& macPath, int error) {
+    qCWarning(lcPlatform, "%s %s: %s", what, qUtf8Printable(macPath), std::strerror(error));
 }
 
-FileKind kindOf(mode_t mode) {
-    if (S_ISREG(mode)) {
-        return FileKind::File;
-    }
-    if (S_ISDIR(mode)) {
-        return FileKind::Directory;
-    }
-    if (S_ISLNK(mode)) {
-        return FileKind::SymLink;
-    }
-    return FileKind::Other;
+// The item itself: links before its last component are followed, the last one only when asked.
+bool statAt(const QString& macPath, bool followLinks, struct stat& st) {
+    const Descriptor fd = openInMac(macPath, O_PATH | (followLinks ? 0 : O_NOFOLLOW));
+    return fd.valid() && ::fstat(fd.get(), &st) == 0;
 }
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const { return fd_; }
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-bool copyBytes(int in, int out) {
-    bool useRange = true;
-    constexpr size_t kChunk = size_t{1} << 30;
+// Where the descriptor leads on the host.
+QString hostPathOf(const Descriptor& fd) {
+    std::vector<char> target(4096);
+    const std::string link = "/proc/self/fd/" + std::to_string(fd.get());
     for (;;) {
-        if (useRange) {
-            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
-            if (n > 0) {
-                continue;
-            }
-            if (n == 0) {
-                return true;
-            }
-            if (errno == EINTR) {
-                continue;
-            }
-            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
-                return false;
-            }
-            useRange = false;  // fall back to plain reads and writes from the current offsets
-        }
-        std::vector<char> buffer(size_t{1} << 20);
-        for (;;) {
-            const ssize_t n = ::read(in, buffer.data(), buffer.size());
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                return n == 0;
-            }
-            for (ssize_t done = 0; done < n;) {
-                const ssize_t w = ::write(out, buffer.data() + done, static_cast<size_t>(n - done));
-                if (w < 0 && errno == EINTR) {
-                    continue;
-                }
-                if (w <= 0) {
-                    return false;
-                }
-                done += w;
-            }
-        }
-    }
-}
-
-QByteArray partialName(const QByteArray& target) {
-    static std::atomic<unsigned> counter{0};
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = target.left(slash + 1);
-    const QByteArray name = target.mid(slash + 1);
-    return folder + "." + name.left(120) + ".tavrun-partial-" + QByteArray::number(::getpid()) + "-" +
-           QByteArray::number(counter.fetch_add(1));
-}
-
-// Moves `from` to `to` only when `to` does not exist yet.
-bool renameNoReplace(const QByteArray& from, const QByteArray& to) {
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    if (errno != EINVAL && errno != ENOSYS) {
-        return false;
-    }
-    if (::link(from.constData(), to.constData()) != 0) {
-        return false;
-    }
-    ::unlink(from.constData());
-    return true;
-}
-
-bool copyRegular(const QByteArray& from, const QByteArray& to) {
-    // Non-blocking, so that a pipe put in the file's place cannot hold the copy; regular files ignore it.
-    Fd in(::open(from.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat st {};
-    if (in.get() < 0 || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        return false;
-    }
-    if (::access(to.constData(), F_OK) == 0 || errno != ENOENT) {
-        return false;
-    }
-    const QByteArray temp = partialName(to);
-    Fd out(::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (out.get() < 0) {
-        return false;
-    }
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    const bool ok = copyBytes(in.get(), out.get()) && ::fchmod(out.get(), st.st_mode & 07777) == 0 &&
-                    ::futimens(out.get(), times) == 0 && out.close() && renameNoReplace(temp, to);
-    if (!ok) {
-        ::unlink(temp.constData());
-    }
-    return ok;
-}
-
-bool copyLink(const QByteArray& from, const QByteArray& to) {
-    std::vector<char> target(256);
-    for (;;) {
-        const ssize_t n = ::readlink(from.constData(), target.data(), target.size());
+        const ssize_t n = ::readlink(link.c_str(), target.data(), target.size());
         if (n < 0) {
-            return false;
+            return {};
         }
         if (static_cast<size_t>(n) < target.size()) {
-            target[static_cast<size_t>(n)] = '\0';
-            break;
+            return QFile::decodeName(QByteArray(target.data(), n));
         }
         target.resize(target.size() * 2);
     }
-    return ::symlink(target.data(), to.constData()) == 0;
 }
 
-bool copyNative(const QByteArray& from, const QByteArray& to);
+bool isSimRootFolder(const Folder& folder) {
+    if (!hasSimRoot()) {
+        return false;
+    }
+    const auto root = Folder::open(QStringLiteral("/"), false);
+    return root && root->identity() == folder.identity();
+}
 
-bool copyFolder(const QByteArray& from, const QByteArray& to, const struct stat& st) {
-    if (::mkdir(to.constData(), 0700) != 0) {
-        return false;
-    }
-    DIR* dir = ::opendir(from.constData());
-    if (dir == nullptr) {
-        return false;
-    }
-    bool ok = true;
-    while (struct dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..") {
+std::string savingName(const std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    std::string saving(".");
+    saving.append(name, 0, 120).append(".tavrun-saving-").append(std::to_string(::getpid()));
+    return saving.append("-").append(std::to_string(counter.fetch_add(1)));
+}
+
+bool writeAll(int fd, const QByteArray& content) {
+    for (qsizetype done = 0; done < content.size();) {
+        const ssize_t n = ::write(fd, content.constData() + done, static_cast<size_t>(content.size() - done));
+        if (n < 0 && errno == EINTR) {
             continue;
         }
-        ok = copyNative(from + '/' + name, to + '/' + name) && ok;
-    }
-    ::closedir(dir);
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    ok = ::chmod(to.constData(), st.st_mode & 07777) == 0 && ok;
-    return ::utimensat(AT_FDCWD, to.constData(), times, 0) == 0 && ok;
-}
-
-bool copyNative(const QByteArray& from, const QByteArray& to) {
-    struct stat st {};
-    if (::lstat(from.constData(), &st) != 0) {
-        return false;
-    }
-    if (S_ISLNK(st.st_mode)) {
-        return copyLink(from, to);
-    }
-    if (S_ISDIR(st.st_mode)) {
-        return copyFolder(from, to, st);
-    }
-    if (!S_ISREG(st.st_mode)) {
-        // Pipes, sockets and device nodes are made anew, as `cp -a` does: reading a pipe waits for a writer.
-        return ::mknod(to.constData(), st.st_mode & (S_IFMT | 07777), st.st_rdev) == 0;
-    }
-    return copyRegular(from, to);
-}
-
-bool removeNative(const QByteArray& path) {
-    struct stat st {};
-    if (::lstat(path.constData(), &st) != 0) {
-        return errno == ENOENT;
-    }
-    if (!S_ISDIR(st.st_mode)) {
-        return ::unlink(path.constData()) == 0;
-    }
-    if (DIR* dir = ::opendir(path.constData())) {
-        while (struct dirent* entry = ::readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name != "." && name != "..") {
-                removeNative(path + '/' + name);
-            }
+        if (n <= 0) {
+            return false;
         }
-        ::closedir(dir);
+        done += n;
     }
-    return ::rmdir(path.constData()) == 0;
+    return true;
 }
 
 }  // namespace
 
 FileInfo FileSystem::info(const QString& macPath, bool followLinks) {
     FileInfo result;
-    const auto path = native(macPath);
     struct stat st {};
-    if (!path || (followLinks ? ::stat(path->constData(), &st) : ::lstat(path->constData(), &st)) != 0) {
+    if (!statAt(macPath, followLinks, st)) {
         return result;
     }
-    result.kind = kindOf(st.st_mode);
+    result.kind = fileKindOf(st.st_mode);
     result.size = static_cast<qint64>(st.st_size);
     result.modifiedSecs = static_cast<qint64>(st.st_mtim.tv_sec);
     result.mode = st.st_mode & 07777;
@@ -259,24 +101,24 @@ bool FileSystem::isDirectory(const QString& macPath) {
 }
 
 std::optional<QString> FileSystem::canonicalPath(const QString& macPath) {
-    const auto host = hostPath(macPath);
-    const auto rootHost = hostPath(QStringLiteral("/"));
-    if (!host || !rootHost) {
+    const Descriptor item = openInMac(macPath, O_PATH);
+    const Descriptor root = openInMac(QStringLiteral("/"), O_PATH);
+    if (!item.valid() || !root.valid()) {
         return std::nullopt;
     }
-    const QString path = QFileInfo(*host).canonicalFilePath();
-    const QString root = QFileInfo(*rootHost).canonicalFilePath();
-    if (path.isEmpty() || root.isEmpty()) {
+    const QString path = hostPathOf(item);
+    const QString rootPath = hostPathOf(root);
+    if (path.isEmpty() || rootPath.isEmpty()) {
         return std::nullopt;
     }
-    if (root == u"/") {
+    if (rootPath == u"/") {
         return path;
     }
-    if (path == root) {
+    if (path == rootPath) {
         return QStringLiteral("/");
     }
-    if (path.startsWith(root + u'/')) {
-        return path.mid(root.size());
+    if (path.startsWith(rootPath + u'/')) {
+        return path.mid(rootPath.size());
     }
     return std::nullopt;
 }
@@ -291,64 +133,107 @@ qint64 FileSystem::fileSize(const QString& macPath) {
 }
 
 std::optional<std::vector<DirEntry>> FileSystem::list(const QString& macPath) {
-    const auto path = native(macPath);
-    if (!path) {
+    const auto folder = Folder::open(macPath, false);
+    auto listed = folder ? folder->entries() : std::nullopt;
+    if (!listed) {
+        logFailure("cannot list", macPath, errno);
         return std::nullopt;
     }
-    DIR* dir = ::opendir(path->constData());
-    if (dir == nullptr) {
-        return std::nullopt;
-    }
+    const bool atSimRoot = isSimRootFolder(*folder);
     std::vector<DirEntry> entries;
-    const int dirFd = ::dirfd(dir);
-    while (struct dirent* entry = ::readdir(dir)) {
-        const char* name = entry->d_name;
-        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
-            continue;
+    entries.reserve(listed->size());
+    for (const Folder::Entry& entry : *listed) {
+        if (atSimRoot && entry.name == ".sim") {
+            continue;  // the simulated Mac's own data
         }
-        DirEntry item;
-        item.name = QFile::decodeName(name);
-        struct stat st {};
-        if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            item.kind = kindOf(st.st_mode);
-            item.size = static_cast<qint64>(st.st_size);
-        }
-        entries.push_back(std::move(item));
+        entries.push_back({QFile::decodeName(entry.name.c_str()), entry.kind, entry.size});
     }
-    ::closedir(dir);
     std::sort(entries.begin(), entries.end(),
               [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
     return entries;
 }
 
 bool FileSystem::mkpath(const QString& macPath) {
-    const auto host = hostPath(macPath);
-    return host && QDir().mkpath(*host);
+    struct stat st {};
+    if (statAt(macPath, true, st)) {
+        if (S_ISDIR(st.st_mode)) {
+            return true;
+        }
+        logFailure("cannot make the folder", macPath, ENOTDIR);
+        return false;
+    }
+    const int error = errno;
+    const auto clean = cleanMacPath(macPath);
+    if (error != ENOENT || !clean || *clean == u"/") {
+        logFailure("cannot make the folder", macPath, clean ? error : ENOENT);
+        return false;
+    }
+    const qsizetype slash = clean->lastIndexOf(u'/');
+    if (!mkpath(slash == 0 ? QStringLiteral("/") : clean->left(slash))) {
+        return false;
+    }
+    std::string name;
+    const auto folder = Folder::openParent(*clean, name, false);
+    if (folder && (::mkdirat(folder->descriptor(), name.c_str(), 0777) == 0 ||
+                   (errno == EEXIST && isDirectory(*clean)))) {
+        return true;
+    }
+    logFailure("cannot make the folder", macPath, errno);
+    return false;
 }
 
 bool FileSystem::makePrivateFolder(const QString& macPath) {
-    const auto host = hostPath(macPath);
-    if (!host || !QDir().mkpath(QFileInfo(*host).path())) {
+    const auto clean = cleanMacPath(macPath);
+    if (!clean || *clean == u"/" || !mkpath(clean->left(std::max<qsizetype>(1, clean->lastIndexOf(u'/'))))) {
         return false;
     }
-    const QByteArray path = QFile::encodeName(*host);
-    if (::mkdir(path.constData(), 0700) == 0) {
+    std::string name;
+    const auto folder = Folder::openParent(*clean, name, false);
+    if (!folder) {
+        logFailure("cannot make the private folder", macPath, errno);
+        return false;
+    }
+    const int fd = folder->descriptor();
+    if (::mkdirat(fd, name.c_str(), 0700) == 0) {
         return true;
     }
     struct stat st {};
-    return errno == EEXIST && ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           ::chmod(path.constData(), 0700) == 0;
+    if (errno == EEXIST && ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(st.st_mode) && ::fchmodat(fd, name.c_str(), 0700, 0) == 0) {
+        return true;
+    }
+    logFailure("cannot make the private folder", macPath, errno == EEXIST ? ENOTDIR : errno);
+    return false;
 }
 
 bool FileSystem::remove(const QString& macPath) {
-    const auto path = native(macPath);
-    return path && removeNative(*path);
+    if (!cleanMacPath(macPath)) {
+        logFailure("cannot remove", macPath, ENOENT);
+        return false;
+    }
+    std::string name;
+    auto folder = Folder::openParent(macPath, name, false);
+    if (!folder) {
+        return errno == ENOENT;  // nothing there
+    }
+    if (name == ".") {
+        logFailure("cannot remove", macPath, EBUSY);
+        return false;
+    }
+    return folder->removeEntry(name);
 }
 
 bool FileSystem::rename(const QString& fromMacPath, const QString& toMacPath) {
-    const auto from = native(fromMacPath);
-    const auto to = native(toMacPath);
-    return from && to && ::rename(from->constData(), to->constData()) == 0;
+    std::string fromName;
+    std::string toName;
+    const auto from = Folder::openParent(fromMacPath, fromName, false);
+    const auto to = Folder::openParent(toMacPath, toName, false);
+    if (!from || !to ||
+        ::renameat(from->descriptor(), fromName.c_str(), to->descriptor(), toName.c_str()) != 0) {
+        logFailure("cannot rename", fromMacPath + QStringLiteral(" to ") + toMacPath, errno);
+        return false;
+    }
+    return true;
 }
 
 bool FileSystem::moveToTrash(const QString& macPath) {
@@ -359,6 +244,7 @@ bool FileSystem::moveToTrash(const QString& macPath) {
     // ".Trashes/<uid>", or the user's "~/.Trash" for the root volume.
     const auto clean = cleanMacPath(macPath);
     if (!clean || *clean == u"/" || info(*clean).kind == FileKind::Missing) {
+        logFailure("cannot move to the Trash", macPath, ENOENT);
         return false;
     }
     const QStringList parts = clean->split(u'/', Qt::SkipEmptyParts);
@@ -379,56 +265,86 @@ bool FileSystem::moveToTrash(const QString& macPath) {
 }
 
 bool FileSystem::copyItem(const QString& fromMacPath, const QString& toMacPath) {
-    const auto from = native(fromMacPath);
-    const auto to = native(toMacPath);
-    if (!from || !to) {
+    std::string fromName;
+    std::string toName;
+    auto from = Folder::openParent(fromMacPath, fromName);
+    if (!from || fromName == ".") {
+        logFailure("cannot copy", fromMacPath, from ? EINVAL : errno);
         return false;
     }
-    struct stat st {};
-    if (::lstat(to->constData(), &st) == 0) {
+    auto to = Folder::openParent(toMacPath, toName, false);
+    if (!to || toName == "." || to->has(toName)) {
+        logFailure("cannot copy to", toMacPath, to ? EEXIST : errno);
         return false;
     }
-    return copyNative(*from, *to);
+    return from->copyEntry(fromName, *to, toName, to->identity());
 }
 
 bool FileSystem::copyFile(const QString& fromMacPath, const QString& toMacPath) {
-    const auto from = native(fromMacPath);
-    const auto to = native(toMacPath);
-    return from && to && copyRegular(*from, *to);
+    struct stat st {};
+    const bool found = statAt(fromMacPath, false, st);
+    if (!found || !S_ISREG(st.st_mode)) {
+        logFailure("cannot copy the file", fromMacPath, found ? EINVAL : errno);
+        return false;
+    }
+    return copyItem(fromMacPath, toMacPath);
 }
 
 std::optional<QByteArray> FileSystem::readAll(const QString& macPath) {
-    const auto host = hostPath(macPath);
-    if (!host) {
+    const Descriptor fd = openInMac(macPath, O_RDONLY);
+    if (!fd.valid()) {
+        logFailure("cannot read", macPath, errno);
         return std::nullopt;
     }
-    QFile file(*host);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
+    QByteArray content;
+    std::vector<char> buffer(size_t{1} << 16);
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            logFailure("cannot read", macPath, errno);
+            return std::nullopt;
+        }
+        if (n == 0) {
+            return content;
+        }
+        content.append(buffer.data(), n);
     }
-    return file.readAll();
 }
 
 bool FileSystem::writeAtomically(const QString& macPath, const QByteArray& content) {
-    const auto host = hostPath(macPath);
-    if (!host) {
+    std::string name;
+    const auto folder = Folder::openParent(macPath, name, false);
+    if (!folder || name == ".") {
+        logFailure("cannot write", macPath, folder ? EISDIR : errno);
         return false;
     }
-    QSaveFile file(*host);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
-        return false;
+    const int at = folder->descriptor();
+    const std::string temp = savingName(name);
+    Descriptor out(::openat(at, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    struct stat old {};
+    const bool replaces = ::fstatat(at, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode);
+    const bool ok = out.valid() && (!replaces || ::fchmod(out.get(), old.st_mode & 07777) == 0) &&
+                    writeAll(out.get(), content) && out.close() &&
+                    ::renameat(at, temp.c_str(), at, name.c_str()) == 0;
+    if (!ok) {
+        const int error = errno;
+        ::unlinkat(at, temp.c_str(), 0);
+        logFailure("cannot write", macPath, error);
     }
-    return file.commit();
+    return ok;
 }
 
 std::unique_ptr<QFile> FileSystem::openForAppend(const QString& macPath) {
-    const auto path = native(macPath);
-    if (!path) {
-        return nullptr;
-    }
-    const int fd = ::open(path->constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    std::string name;
+    const auto folder = Folder::openParent(macPath, name, false);
+    const int fd = folder ? ::openat(folder->descriptor(), name.c_str(),
+                                     O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644)
+                          : -1;
     if (fd < 0) {
-        qCWarning(lcPlatform) << "cannot open for appending:" << macPath << ::strerror(errno);
+        logFailure("cannot open for appending:", macPath, errno);
         return nullptr;
     }
     auto file = std::make_unique<QFile>();

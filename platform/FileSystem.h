@@ -26,8 +26,10 @@ struct DirEntry {
     qint64 size = 0;
 };
 
-// The one file-system facade of the program. Every path is a Mac path, mapped through hostPath();
-// a path that cannot be mapped behaves as a missing file.
+// The one file-system facade of the program. Every path is a Mac path; a path that cannot be mapped behaves
+// as a missing file. Links are resolved inside the Mac: within a simulated Mac an absolute link target is a
+// path of that Mac, so nothing of the program reaches outside it. A call that fails logs the path and the
+// reason.
 class FileSystem {
 public:
     static bool exists(const QString& macPath);       // follows links
@@ -39,8 +41,8 @@ public:
     // missing or leads out of the Mac.
     static std::optional<QString> canonicalPath(const QString& macPath);
 
-    // Entries sorted by name, hidden ones included, "." and ".." left out. Nothing when the folder
-    // cannot be read (missing, a file, no permission).
+    // Entries sorted by name, hidden ones included, "." and ".." left out (and the simulated Mac's own data
+    // folder ".sim"). Nothing when the folder cannot be read (missing, a file, no permission).
     static std::optional<std::vector<DirEntry>> list(const QString& macPath);
 
     static bool mkpath(const QString& macPath);
@@ -53,10 +55,11 @@ public:
     // Moves a file or folder into the platform's trash. True when it has left its place.
     static bool moveToTrash(const QString& macPath);
 
-    // Copies a file, a link (as a link) or a folder tree (links inside copied as links), keeping
-    // permissions and modification times. The destination must not exist. A file is written under a
-    // hidden temporary name and renamed into place only when complete, so a failed or interrupted copy
-    // never leaves a partial file under the final name.
+    // Copies a file, a link (as a link) or a folder tree (links inside copied as links), keeping modes,
+    // times, extended attributes and holes; a folder's copy stays on its volume and leaves out the folder it
+    // is copied into. The destination must not exist. A file is written under a hidden temporary name and
+    // renamed into place only when complete, so a failed or interrupted copy never leaves a partial file
+    // under the final name.
     static bool copyItem(const QString& fromMacPath, const QString& toMacPath);
     static bool copyFile(const QString& fromMacPath, const QString& toMacPath);
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <utility>
 
 // One removal run, shared with its block on the global queue; `owner` is cleared on the main thread when the
 // controller dies or starts another removal, and every step that touches the tree runs there too.
@@ -76,14 +77,38 @@ void Controller::stopScan() {
     }
 }
 
+// Holds back the screen's refreshes while one change runs through the tree, then sends each that was asked
+// for once: checking the root of a tree expanded a thousand times over asks a thousand times.
+class Controller::Change {
+public:
+    explicit Change(Controller& controller) : controller_(controller) { ++controller_.changeDepth_; }
+    Change(const Change&) = delete;
+    Change& operator=(const Change&) = delete;
+    ~Change() {
+        if (--controller_.changeDepth_ > 0) {
+            return;
+        }
+        if (std::exchange(controller_.selectAllPending_, false)) {
+            controller_.changeSelectAllButtonState();
+        }
+        if (std::exchange(controller_.reloadPending_, false)) {
+            controller_.reloadTree();
+        }
+    }
+
+private:
+    Controller& controller_;
+};
+
 void Controller::changeSelectWithNode(FileNode* node, qint64 state) {
+    const Change change(*this);
     changeChildrenFilNodeStateWithFileNode(node, state);
     changeSelectAllButtonState();
     reloadTree();
 }
 
 void Controller::changeChildrenFilNodeStateWithFileNode(FileNode* node, qint64 state) {
-    node->setState(state != 0 ? 1 : 0);
+    node->setState(state != FileNode::kUnchecked ? FileNode::kChecked : FileNode::kUnchecked);
     if (!node->isDirectory()) {
         return;
     }
@@ -101,14 +126,16 @@ void Controller::changeFatherNodeSelectStateWithFileNode(FileNode* node, qint64 
     for (FileNode* current = node;;) {
         if (FileNode* father = current->father()) {
             const FileNodeList& siblings = father->children();
-            const auto checked = std::count_if(siblings.begin(), siblings.end(),
-                                               [](const auto& sibling) { return sibling->state() == 1; });
-            const bool partly = std::any_of(siblings.begin(), siblings.end(),
-                                            [](const auto& sibling) { return sibling->state() == 2; });
+            const auto checked = std::count_if(siblings.begin(), siblings.end(), [](const auto& sibling) {
+                return sibling->state() == FileNode::kChecked;
+            });
+            const bool partly = std::any_of(siblings.begin(), siblings.end(), [](const auto& sibling) {
+                return sibling->state() == FileNode::kPartlyChecked;
+            });
             if (checked == static_cast<std::ptrdiff_t>(siblings.size())) {
-                father->setState(1);
+                father->setState(FileNode::kChecked);
             } else {
-                father->setState(checked > 0 || partly ? 2 : 0);
+                father->setState(checked > 0 || partly ? FileNode::kPartlyChecked : FileNode::kUnchecked);
             }
         }
         changeSelectAllButtonState();
@@ -121,6 +148,7 @@ void Controller::changeFatherNodeSelectStateWithFileNode(FileNode* node, qint64 
 }
 
 void Controller::selectAllFileNode(qint64 state) {
+    const Change change(*this);
     if (aRootArr_) {
         for (std::size_t i = 0; i < aRootArr_->size(); ++i) {
             FileNode* root = (*aRootArr_)[i].get();
@@ -135,13 +163,17 @@ void Controller::selectAllFileNode(qint64 state) {
 }
 
 void Controller::changeSelectAllButtonState() {
-    if (aDelegate_ != nullptr) {
+    if (changeDepth_ > 0) {
+        selectAllPending_ = true;
+    } else if (aDelegate_ != nullptr) {
         aDelegate_->changeSelectAllButtonState();
     }
 }
 
 void Controller::reloadTree() {
-    if (aDelegate_ != nullptr) {
+    if (changeDepth_ > 0) {
+        reloadPending_ = true;
+    } else if (aDelegate_ != nullptr) {
         aDelegate_->reloadTreeList();
     }
 }
@@ -173,9 +205,9 @@ void Controller::deleteFilesWithDic(const FileNodeList& list) {
 
 void Controller::deleteFilesWithDic(const FileNodeList& list, QStringList& deleteArr) {
     for (const auto& node : list) {
-        if (node->state() == 1) {
+        if (node->state() == FileNode::kChecked) {
             deleteArr.append(node->path());
-        } else if (node->state() == 2) {
+        } else if (node->state() == FileNode::kPartlyChecked) {
             deleteFilesWithDic(node->children(), deleteArr);
         }
     }
@@ -238,7 +270,7 @@ void Controller::removeFromTree(const QString& path) {
         FileNode* father = node->father();
         list->erase(found);
         if (father != nullptr) {
-            changeChildrenFilNodeStateWithFileNode(father, 0);
+            changeChildrenFilNodeStateWithFileNode(father, FileNode::kUnchecked);
         }
         return;
     }

@@ -30,7 +30,7 @@ public:
     float getProgress() const;
     void stopScan();
 
-    // Selection.
+    // Selection. A change tells the screen once, when it is complete, however many folders it went through.
     void changeSelectWithNode(FileNode* node, qint64 state);
     // Checks (any state but 0) or unchecks the node and gives its children the state; goes deeper only below
     // an expanded node.
@@ -63,6 +63,7 @@ public:
 
 private:
     struct RemoveRun;
+    class Change;
 
     static void removeSelectFilesWithDic(const std::shared_ptr<RemoveRun>& run, const QStringList& items);
     void removeFromTree(const QString& path);
@@ -74,4 +75,7 @@ private:
     std::unique_ptr<EumeRoot> eumeRoot_;
     std::shared_ptr<RemoveRun> removeRun_;
     ControllerDelegate* aDelegate_ = nullptr;
+    int changeDepth_ = 0;
+    bool selectAllPending_ = false;
+    bool reloadPending_ = false;
 };

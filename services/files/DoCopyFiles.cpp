@@ -2,37 +2,19 @@
 
 #include "platform/Dispatch.h"
 #include "platform/FileSystem.h"
+#include "platform/Folder.h"
 #include "platform/LogCategories.h"
-#include "platform/MacPath.h"
 #include "services/files/NodeTreeOperator.h"
 
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <optional>
+#include <string>
 
-using platform::FileKind;
-using platform::FileSystem;
+using platform::Folder;
 
 namespace {
-
-QString cleaned(const QString& path) {
-    return platform::cleanMacPath(path).value_or(path);
-}
-
-// `inner` is `outer` or lies below it.
-bool isWithin(const QString& inner, const QString& outer) {
-    return inner == outer || outer == QStringLiteral("/") || inner.startsWith(outer + QLatin1Char('/'));
-}
-
-// Where a link leads, so that a link such as "/Volumes/Macintosh HD" cannot hide the destination.
-QString resolved(const QString& path) {
-    return FileSystem::canonicalPath(path).value_or(path);
-}
-
-// A folder to copy into: an absolute path to a folder that exists.
-bool isFolder(const QString& path) {
-    return path.startsWith(QLatin1Char('/')) && FileSystem::isDirectory(path);
-}
 
 QString numberedName(const QString& name, int number) {
     // A leading dot starts a hidden name, not an extension.
@@ -46,20 +28,34 @@ QString numberedName(const QString& name, int number) {
     return QStringLiteral("%1 %2.%3").arg(base, QString::number(number), extension);
 }
 
+// The node's own name when it is free in `folder`, else the first free numbered one.
+std::string freeName(const Folder& folder, const FileNode& node) {
+    std::string candidate(node.nativeName());
+    for (int number = 1; folder.has(candidate); ++number) {
+        candidate = numberedName(node.name(), number).toStdString();
+    }
+    return candidate;
+}
+
 }  // namespace
 
 // One run, shared between the worker and its block on the global queue. `owner` is cleared on the main thread
 // when the worker dies or starts again, and every report runs there too.
 class DoCopyFiles::Run {
 public:
-    Run(DoCopyFiles* owner, const QString& copyPath)
-        : owner_(owner), destination_(resolved(cleaned(copyPath))) {}
+    Run(DoCopyFiles* owner, const QString& copyPath) : owner_(owner), destinationPath_(copyPath) {}
 
     void abandon() { owner_.store(nullptr); }
     bool isCancel() const { return isCancel_.load(); }
     void setIsCancel(bool cancel) { isCancel_.store(cancel); }
 
     void copyRoots(const FileNodeList& roots) {
+        if (destinationPath_.startsWith(QLatin1Char('/'))) {
+            destination_ = Folder::open(destinationPath_, false);
+        }
+        if (destination_) {
+            skip_ = destination_->identity();
+        }
         const std::size_t count = roots.size();
         for (std::size_t i = 0; i < count; ++i) {
             if (hasEnded()) {
@@ -68,7 +64,7 @@ public:
             if (i == 0) {
                 report([](DoCopyFilesDelegate& delegate) { delegate.topCopyProgress(5.0F); });
             }
-            copyNode(*roots[i], destination_);
+            copyNode(*roots[i], destination_ ? &*destination_ : nullptr, nullptr);
             if (hasEnded()) {
                 return;
             }
@@ -83,6 +79,12 @@ public:
     }
 
 private:
+    // A source folder whose checked children are copied one by one, with the path it was opened by.
+    struct Source {
+        Folder& folder;
+        const QString& path;
+    };
+
     bool hasEnded() const { return isCancel() || failureReported_ || owner_.load() == nullptr; }
 
     // Delivered on the main thread while this thread waits; dropped after a cancel or a failure report.
@@ -100,46 +102,67 @@ private:
         failureReported_ = true;
     }
 
-    void copyNode(const FileNode& node, const QString& folder) {
-        if (node.state() == 2) {
-            if (!isFolder(folder)) {
-                missingFolder(folder);
+    // `into` is the folder to copy into, none when it is missing; `source` the open folder of the node's
+    // father.
+    void copyNode(const FileNode& node, Folder* into, const Source* source) {
+        if (node.state() == FileNode::kPartlyChecked) {
+            if (into == nullptr) {
+                missingFolder(destinationPath_);
                 return;
             }
-            const QString copy = NodeTreeOperator::pathInFolder(folder, node.name());
-            FileSystem::mkpath(copy);
-            doCopyChiFilesWithArr(node.children(), copy);
-        } else if (node.state() == 1) {
-            toCopyFileWithNode(node, folder);
+            recreateFolder(node, *into);
+        } else if (node.state() == FileNode::kChecked) {
+            toCopyFileWithNode(node, into, source);
         }
     }
 
-    void doCopyChiFilesWithArr(const FileNodeList& nodes, const QString& folder) {
-        for (const auto& node : nodes) {
+    // A partly checked folder is made anew around its checked content. Only a real folder standing at its
+    // name is reused: through a link the content would land outside the copy.
+    void recreateFolder(const FileNode& node, Folder& into) {
+        const QString path = node.path();
+        std::optional<Folder> copy = into.makeChild(node.nativeName(), true);
+        std::optional<Folder> from = Folder::open(path);
+        std::optional<Source> source;
+        if (from) {
+            source.emplace(Source{*from, path});
+        }
+        for (const auto& child : node.children()) {
             if (hasEnded()) {
                 return;
             }
-            copyNode(*node, folder);
+            copyNode(*child, copy ? &*copy : nullptr, source ? &*source : nullptr);
+        }
+        if (copy && copy->made() && from) {
+            copy->takeAttributesOf(*from);
         }
     }
 
-    void toCopyFileWithNode(const FileNode& node, const QString& folder) {
+    void toCopyFileWithNode(const FileNode& node, Folder* into, const Source* source) {
         if (hasEnded()) {
             return;
         }
-        report([&](DoCopyFilesDelegate& delegate) { delegate.topCopyFilePath(node.path()); });
-        if (!isFolder(folder)) {
-            missingFolder(folder);
+        const QString path = node.path();
+        report([&](DoCopyFilesDelegate& delegate) { delegate.topCopyFilePath(path); });
+        if (into == nullptr) {
+            missingFolder(destinationPath_);
             return;
         }
-        const QString name = DoCopyFiles::createFileWithPath(folder, node.name(), node.name());
-        if (copyItem(cleaned(node.path()), NodeTreeOperator::pathInFolder(folder, name))) {
+        if (copyItem(node, path, *into, source)) {
             qCDebug(lcServices, "error--(null)");
         } else {
-            qCWarning(lcServices, "error--could not copy %s into %s", qUtf8Printable(node.path()),
-                      qUtf8Printable(folder));
+            qCWarning(lcServices, "error--could not copy %s", qUtf8Printable(path));
             anyItemFailed_ = true;
         }
+    }
+
+    bool copyItem(const FileNode& node, const QString& path, Folder& into, const Source* source) const {
+        const std::string name = freeName(into, node);
+        if (source != nullptr && path == NodeTreeOperator::pathInFolder(source->path, node.name())) {
+            return source->folder.copyEntry(node.nativeName(), into, name, skip_);
+        }
+        std::string entry;
+        auto parent = Folder::openParent(path, entry);
+        return parent && entry != "." && parent->copyEntry(entry, into, name, skip_);
     }
 
     void missingFolder(const QString& folder) {
@@ -147,40 +170,11 @@ private:
         reportFailure();
     }
 
-    bool copyItem(const QString& from, const QString& to) const {
-        if (FileSystem::isSymLink(from)) {
-            return FileSystem::copyItem(from, to);  // the link itself, never where it leads
-        }
-        const QString source = resolved(from);
-        if (source == destination_) {
-            return true;  // already where it would go
-        }
-        if (!isWithin(destination_, source)) {
-            return FileSystem::copyItem(source, to);
-        }
-        return copyAroundDestination(source, to);
-    }
-
-    // Copies a folder that holds the destination, leaving the destination out.
-    bool copyAroundDestination(const QString& from, const QString& to) const {
-        bool ok = FileSystem::mkpath(to);
-        for (const platform::DirEntry& entry :
-             FileSystem::list(from).value_or(std::vector<platform::DirEntry>{})) {
-            const QString path = NodeTreeOperator::pathInFolder(from, entry.name);
-            const QString copy = NodeTreeOperator::pathInFolder(to, entry.name);
-            if (path == destination_) {
-                continue;
-            }
-            const bool holdsDestination = entry.kind == FileKind::Directory && isWithin(destination_, path);
-            ok = (holdsDestination ? copyAroundDestination(path, copy) : FileSystem::copyItem(path, copy)) &&
-                 ok;
-        }
-        return ok;
-    }
-
     std::atomic<DoCopyFiles*> owner_;
     std::atomic_bool isCancel_{false};
-    const QString destination_;
+    const QString destinationPath_;
+    std::optional<Folder> destination_;
+    Folder::Identity skip_;
     bool anyItemFailed_ = false;
     bool failureReported_ = false;
 };
@@ -196,16 +190,18 @@ void DoCopyFiles::doCopyFilesWithArr(const FileNodeList& roots, const QString& c
         run_->abandon();
     }
     run_ = std::make_shared<Run>(this, copyPath);
-    auto snapshot = std::make_shared<FileNodeList>(FileNode::checkedSnapshot(roots));
-    platform::globalAsync([run = run_, snapshot] { run->copyRoots(*snapshot); });
+    FileNode::checkedSnapshotInBackground(
+        roots, [run = run_](const FileNodeList& snapshot) { run->copyRoots(snapshot); });
 }
 
 QString DoCopyFiles::createFileWithPath(const QString& folder, const QString& normalName,
                                         const QString& fileName) {
+    const auto opened = Folder::open(folder, false);
+    if (!opened) {
+        return fileName;
+    }
     QString candidate = fileName;
-    for (int number = 1;
-         FileSystem::info(NodeTreeOperator::pathInFolder(folder, candidate)).kind != FileKind::Missing;
-         ++number) {
+    for (int number = 1; opened->has(candidate.toStdString()); ++number) {
         candidate = numberedName(normalName, number);
     }
     return candidate;

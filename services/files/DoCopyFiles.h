@@ -15,7 +15,9 @@
 // its final 100; a missing destination folder ends it at once with `copyFileError`. A cancel ends it before
 // the next item (the item being copied is finished). After a cancel or a failure report, or once the worker
 // is destroyed, nothing more is reported. A folder that holds the destination is copied without the
-// destination, never into itself.
+// destination; the destination itself cannot be copied into itself and fails. A copy never enters another
+// volume's mount point, keeps modes, times, extended attributes and holes, and gives a folder it makes anew
+// the mode and times of the folder it stands for. The snapshot is taken on the global queue too.
 class DoCopyFiles {
 public:
     DoCopyFiles() = default;

@@ -2,34 +2,56 @@
 
 #include "platform/Dispatch.h"
 #include "platform/FileSystem.h"
+#include "platform/Folder.h"
+
+#include <QThread>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <vector>
 
-using platform::DirEntry;
 using platform::FileKind;
 using platform::FileSystem;
+using platform::Folder;
 
 namespace {
 
+// How often a deep scan hands what it has walked to the main thread.
+constexpr std::chrono::milliseconds kHandOverPeriod{100};
+
 // Asks for the folder behind a link, as the Finder does when it shows a link to a folder.
-bool isFolderEntry(const QString& path, const DirEntry& entry) {
+bool isFolderEntry(const QString& path, const Folder::Entry& entry) {
     return entry.kind == FileKind::Directory ||
            (entry.kind == FileKind::SymLink && FileSystem::isDirectory(path));
 }
 
-std::unique_ptr<FileNode> nodeForEntry(const QString& folder, const DirEntry& entry, FileNode* father) {
-    const QString path = NodeTreeOperator::pathInFolder(folder, entry.name);
+QString decoded(const std::string& name) {
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+// A node for an entry of `folder`: a root with its own path, or a child of `father`.
+std::unique_ptr<FileNode> nodeForEntry(const QString& folder, const Folder::Entry& entry, FileNode* father) {
+    const QString path = NodeTreeOperator::pathInFolder(folder, decoded(entry.name));
     const bool isFolder = isFolderEntry(path, entry);
-    auto node = std::make_unique<FileNode>(path, entry.name, isFolder, father);
+    auto node = std::make_unique<FileNode>(father, entry.name, isFolder);
+    if (father == nullptr) {
+        node->setPath(path);
+    }
     if (!isFolder) {
         node->setSize(static_cast<quint64>(entry.size));
     }
     return node;
+}
+
+void sortByName(std::vector<Folder::Entry>& entries) {
+    std::sort(entries.begin(), entries.end(),
+              [](const Folder::Entry& a, const Folder::Entry& b) { return a.name < b.name; });
 }
 
 }  // namespace
@@ -40,6 +62,7 @@ struct EumeRoot::Run {
     Run(EumeRoot* self, std::shared_ptr<NodeTreeOperator> op) : owner(self), treeOperator(std::move(op)) {}
 
     bool abandoned() const { return owner.load() == nullptr; }
+    bool stopped() const { return abandoned() || treeOperator->isStopScan(); }
     void onMain(const std::function<void(EumeRoot&)>& step) const {
         platform::mainSync([&] {
             if (EumeRoot* self = owner.load()) {
@@ -53,6 +76,40 @@ struct EumeRoot::Run {
     std::atomic<int> allFileCount{0};
     std::atomic<int> eumeFileCount{0};
     std::atomic_bool ended{false};
+};
+
+struct EumeRoot::TopLevel {
+    std::optional<Folder> folder;
+    std::vector<Folder::Entry> entries;
+};
+
+// The top-level folders of a deep scan, walked by helpers from the global queue; each finished one is noted
+// for the next hand-over.
+struct EumeRoot::FolderWalk {
+    Folder folder;
+    std::vector<std::string> names;
+    FileNodeList nodes;
+    std::vector<quint64> sizes;
+    bool spread = false;
+    std::atomic<std::size_t> next{0};
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::size_t> finished;
+    std::size_t done = 0;
+
+    explicit FolderWalk(Folder top) : folder(std::move(top)) {}
+
+    void drain(const Run& run) {
+        for (std::size_t i = next++; i < nodes.size(); i = next++) {
+            if (!run.stopped()) {
+                sizes[i] = run.treeOperator->getFileSizeIn(folder, names[i], nodes[i].get(), spread);
+            }
+            const std::lock_guard lock(mutex);
+            finished.push_back(i);
+            ++done;
+            changed.notify_all();
+        }
+    }
 };
 
 EumeRoot::EumeRoot() = default;
@@ -102,9 +159,8 @@ void EumeRoot::getRootNodeListWithPath(const QString& rootPath) {
     platform::globalAsync([run = startRun(), rootPath] { deepScan(run, rootPath); });
 }
 
-std::optional<std::vector<DirEntry>> EumeRoot::topLevelEntries(const std::shared_ptr<Run>& run,
-                                                               const QString& rootPath,
-                                                               bool skipSystemNames) {
+std::optional<EumeRoot::TopLevel> EumeRoot::topLevelEntries(const std::shared_ptr<Run>& run,
+                                                            const QString& rootPath, bool skipSystemNames) {
     const FileKind kind = FileSystem::info(rootPath, true).kind;
     if (kind != FileKind::Directory) {
         std::unique_ptr<FileNode> file;
@@ -121,22 +177,27 @@ std::optional<std::vector<DirEntry>> EumeRoot::topLevelEntries(const std::shared
         });
         return std::nullopt;
     }
-    std::vector<DirEntry> entries = FileSystem::list(rootPath).value_or(std::vector<DirEntry>{});
-    if (skipSystemNames) {
-        std::erase_if(entries, [](const DirEntry& entry) { return isSkipName(entry.name); });
+    TopLevel top{Folder::open(rootPath), {}};
+    if (top.folder) {
+        top.entries = top.folder->entries().value_or(std::vector<Folder::Entry>{});
     }
-    run->allFileCount.store(static_cast<int>(entries.size()));
-    return entries;
+    if (skipSystemNames) {
+        std::erase_if(top.entries,
+                      [](const Folder::Entry& entry) { return isSkipName(decoded(entry.name)); });
+    }
+    sortByName(top.entries);
+    run->allFileCount.store(static_cast<int>(top.entries.size()));
+    return top;
 }
 
 void EumeRoot::eumeRootListNode(const std::shared_ptr<Run>& run, const QString& rootPath) {
-    const auto entries = topLevelEntries(run, rootPath, true);
-    if (!entries) {
+    const auto top = topLevelEntries(run, rootPath, true);
+    if (!top) {
         return;
     }
     FileNodeList files;
     FileNodeList folders;
-    for (const DirEntry& entry : *entries) {
+    for (const Folder::Entry& entry : top->entries) {
         if (run->abandoned()) {
             return;
         }
@@ -150,43 +211,74 @@ void EumeRoot::eumeRootListNode(const std::shared_ptr<Run>& run, const QString& 
 }
 
 void EumeRoot::deepScan(const std::shared_ptr<Run>& run, const QString& rootPath) {
-    const auto entries = topLevelEntries(run, rootPath, false);
-    if (!entries) {
+    auto top = topLevelEntries(run, rootPath, false);
+    if (!top) {
         return;
     }
-    // Files wait for the next folder, so that a root of many files costs few trips to the main thread.
     FileNodeList files;
-    for (const DirEntry& entry : *entries) {
-        if (run->treeOperator->isStopScan() || run->abandoned()) {
-            return;
-        }
-        auto node = nodeForEntry(rootPath, entry, nullptr);
-        if (!node->isDirectory()) {
-            files.push_back(std::move(node));
-            continue;
-        }
-        const quint64 total = run->treeOperator->getFileSizeWithPat(node->path(), node.get(), 0);
-        run->onMain([&](EumeRoot& self) {
-            FileNode* folder = node.get();
-            FileNodeList folders;
-            folders.push_back(std::move(node));
-            self.handOver(std::move(files), std::move(folders));
-            self.treeOperator_->sortFatherSizeWithRootFileNode(folder, total);
-        });
-        files.clear();
+    std::shared_ptr<FolderWalk> walk;
+    if (top->folder) {
+        walk = std::make_shared<FolderWalk>(std::move(*top->folder));
     }
-    run->onMain([&](EumeRoot& self) {
-        self.handOver(std::move(files), {});
-        self.endRun();
-    });
+    for (const Folder::Entry& entry : top->entries) {
+        auto node = nodeForEntry(rootPath, entry, nullptr);
+        if (entry.kind == FileKind::Directory && walk) {
+            walk->names.push_back(entry.name);
+            walk->nodes.push_back(std::move(node));
+        } else {
+            node->setSize(static_cast<quint64>(entry.size));  // a link to a folder counts with its own size
+            files.push_back(std::move(node));
+        }
+    }
+    if (run->stopped()) {
+        return;
+    }
+    run->onMain([&](EumeRoot& self) { self.handOver(std::move(files), {}); });
+    if (walk && !walkTopLevelFolders(run, walk)) {
+        return;
+    }
+    run->onMain([](EumeRoot& self) { self.endRun(); });
 }
 
-void EumeRoot::handOver(FileNodeList files, FileNodeList folders) {
-    const auto count = static_cast<int>(files.size() + folders.size());
-    if (!files.empty()) {
-        treeOperator_->fileInsertFatherWithRootArr(*rootNodeArr_, std::move(files));
+bool EumeRoot::walkTopLevelFolders(const std::shared_ptr<Run>& run, std::shared_ptr<FolderWalk> walk) {
+    const std::size_t count = walk->nodes.size();
+    const auto threads = static_cast<std::size_t>(std::max(1, QThread::idealThreadCount()));
+    walk->sizes.resize(count);
+    walk->spread = count < threads;  // few folders: each walks its own subfolders side by side
+    for (std::size_t h = 0; h < std::min(count, threads); ++h) {
+        platform::globalAsync([run, walk] { walk->drain(*run); });
     }
-    for (auto& folder : folders) {
+    for (bool all = count == 0; !all;) {
+        std::vector<std::size_t> batch;
+        {
+            std::unique_lock lock(walk->mutex);
+            walk->changed.wait_for(lock, kHandOverPeriod, [&] { return walk->done == count; });
+            batch.swap(walk->finished);
+            all = walk->done == count;
+        }
+        if (run->stopped()) {
+            return false;
+        }
+        FileNodeList folders;
+        for (const std::size_t i : batch) {
+            walk->nodes[i]->setSize(walk->sizes[i]);
+            folders.push_back(std::move(walk->nodes[i]));
+        }
+        if (!folders.empty()) {
+            run->onMain([&](EumeRoot& self) { self.handOver(std::move(folders), {}); });
+        }
+    }
+    return true;
+}
+
+// `sized` go in by size (files, and the folders of a deep scan once walked); `unsized` (the folders of a
+// shallow scan) follow in listing order.
+void EumeRoot::handOver(FileNodeList sized, FileNodeList unsized) {
+    const auto count = static_cast<int>(sized.size() + unsized.size());
+    if (!sized.empty()) {
+        treeOperator_->fileInsertFatherWithRootArr(*rootNodeArr_, std::move(sized));
+    }
+    for (auto& folder : unsized) {
         rootNodeArr_->push_back(std::move(folder));
     }
     run_->eumeFileCount.fetch_add(count);
@@ -200,22 +292,29 @@ void EumeRoot::endRun() {
 }
 
 void EumeRoot::getNodeListWithFaterNode(FileNode* node) {
-    const FileKind kind = FileSystem::info(node->path(), true).kind;
+    const QString path = node->path();
+    const FileKind kind = FileSystem::info(path, true).kind;
     if (kind == FileKind::Missing) {
         return;
     }
     FileNodeList found;
     if (kind == FileKind::Directory) {
-        for (const DirEntry& entry : FileSystem::list(node->path()).value_or(std::vector<DirEntry>{})) {
-            found.push_back(nodeForEntry(node->path(), entry, node));
+        auto folder = Folder::open(path);
+        auto entries =
+            folder ? folder->entries().value_or(std::vector<Folder::Entry>{}) : std::vector<Folder::Entry>{};
+        sortByName(entries);
+        for (const Folder::Entry& entry : entries) {
+            found.push_back(nodeForEntry(path, entry, node));
         }
     } else {
-        found.push_back(std::make_unique<FileNode>(node->path(), node->name(), false, node));
-        found.back()->setSize(NodeTreeOperator::getOneFileSizeWithPath(node->path()));
+        found.push_back(std::make_unique<FileNode>(path, node->name(), false, node));
+        found.back()->setSize(NodeTreeOperator::getOneFileSizeWithPath(path));
     }
+    const qint64 state = node->state() == FileNode::kUnchecked ? FileNode::kUnchecked : FileNode::kChecked;
+    FileNodeList& children = node->children();
     for (auto& child : found) {
-        child->setState(node->state() == 0 ? 0 : 1);
-        node->children().push_back(std::move(child));
+        child->setState(state);
+        children.push_back(std::move(child));
     }
     if (eumeDelegate_ != nullptr) {
         eumeDelegate_->endEumeNode();

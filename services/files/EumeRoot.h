@@ -12,12 +12,13 @@
 #include <vector>
 
 namespace platform {
-struct DirEntry;
+class Folder;
 }
 
 // Turns a source folder into root nodes. A scan lists on the global queue and hands the finished nodes to the
 // main thread in batches, where it changes the caller's list; `endScan` follows the last batch. Destroying
 // the scanner, or starting another scan, abandons the running one: it adds nothing more and reports nothing.
+// A scan stays on the source's volume: another volume's mount point is no entry of it.
 class EumeRoot : private NodeTreeOperatorDelegate {
 public:
     EumeRoot();
@@ -53,16 +54,20 @@ public:
 
 private:
     struct Run;
+    struct TopLevel;
+    struct FolderWalk;
 
     std::shared_ptr<Run> startRun();
     void abandonRun();
-    // The first steps of both scans; nothing once the scan has ended, at a missing root or at a file.
-    static std::optional<std::vector<platform::DirEntry>> topLevelEntries(const std::shared_ptr<Run>& run,
-                                                                          const QString& rootPath,
-                                                                          bool skipSystemNames);
+    // The first steps of both scans, in listing order; nothing once the scan has ended, at a missing root or
+    // at a file.
+    static std::optional<TopLevel> topLevelEntries(const std::shared_ptr<Run>& run, const QString& rootPath,
+                                                   bool skipSystemNames);
     static void eumeRootListNode(const std::shared_ptr<Run>& run, const QString& rootPath);
     static void deepScan(const std::shared_ptr<Run>& run, const QString& rootPath);
-    void handOver(FileNodeList files, FileNodeList folders);
+    // Walks the top-level folders side by side and hands them over, sized, a batch at a time.
+    static bool walkTopLevelFolders(const std::shared_ptr<Run>& run, std::shared_ptr<FolderWalk> walk);
+    void handOver(FileNodeList sized, FileNodeList unsized);
     void endRun();
 
     SharedFileNodeList rootNodeArr_;

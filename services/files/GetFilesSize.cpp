@@ -2,8 +2,8 @@
 
 #include "platform/Dispatch.h"
 #include "platform/LogCategories.h"
-#include "services/utilities/KVPublicUtilities.h"
 #include "services/files/NodeTreeOperator.h"
+#include "services/utilities/KVPublicUtilities.h"
 
 GetFilesSize::~GetFilesSize() {
     if (owner_) {
@@ -17,9 +17,8 @@ void GetFilesSize::getAllFilesSizeWithArr(const FileNodeList& roots) {
     }
     owner_ = std::make_shared<std::atomic<GetFilesSize*>>(this);
     allFileSize_ = 0;
-    auto snapshot = std::make_shared<FileNodeList>(FileNode::checkedSnapshot(roots));
-    platform::globalAsync([owner = owner_, snapshot] {
-        const auto total = static_cast<qint64>(sumChecked(*snapshot));
+    FileNode::checkedSnapshotInBackground(roots, [owner = owner_](const FileNodeList& snapshot) {
+        const auto total = static_cast<qint64>(sumChecked(snapshot));
         qCInfo(lcServices, "---%lld | %s", total, qUtf8Printable(KVPublicUtilities::longlongDiskSize(total)));
         platform::mainSync([&] {
             GetFilesSize* self = owner->load();
@@ -41,9 +40,9 @@ quint64 GetFilesSize::getFileSizeWithPat(const QString& path, quint64 total) {
 quint64 GetFilesSize::sumChecked(const FileNodeList& nodes) {
     quint64 total = 0;
     for (const auto& node : nodes) {
-        if (node->state() == 1) {
+        if (node->state() == FileNode::kChecked) {
             total += node->isDirectory() ? getFileSizeWithPat(node->path(), 0) : node->size();
-        } else if (node->state() == 2) {
+        } else if (node->state() == FileNode::kPartlyChecked) {
             total += sumChecked(node->children());
         }
     }

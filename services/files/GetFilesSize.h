@@ -9,8 +9,9 @@
 #include <memory>
 
 // Sums the bytes of what is checked in a tree: a checked folder whole, whatever its children say, a checked
-// file by its size, a partly checked folder through its children. It sums a snapshot taken when it starts, on
-// the global queue, and reports the total once, on the main thread. Destroying the summer drops the report.
+// file by its size, a partly checked folder through its children, never entering another volume's mount
+// point. It sums a snapshot taken when it starts, both on the global queue, and reports the total once, on
+// the main thread. Destroying the summer drops the report.
 class GetFilesSize {
 public:
     GetFilesSize() = default;

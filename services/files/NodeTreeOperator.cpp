@@ -2,6 +2,7 @@
 
 #include "platform/Dispatch.h"
 #include "platform/FileSystem.h"
+#include "platform/Folder.h"
 
 #include <QThread>
 
@@ -14,20 +15,30 @@
 
 using platform::FileKind;
 using platform::FileSystem;
+using platform::Folder;
 
 namespace {
 
-// Calls `work` once for each index below `count`, on this thread and on helpers from the global queue, and
-// returns when every call has returned. A helper that starts late finds nothing left and ends at once.
-void concurrentPerform(std::size_t count, const std::function<void(std::size_t)>& work) {
+// Largest first; equal sizes by name, so that a walk always gives the same order.
+bool largerThenByName(const std::unique_ptr<FileNode>& a, const std::unique_ptr<FileNode>& b) {
+    if (a->size() != b->size()) {
+        return a->size() > b->size();
+    }
+    return a->nativeName() < b->nativeName();
+}
+
+}  // namespace
+
+void NodeTreeOperator::concurrentPerform(std::size_t count, const std::function<void(std::size_t)>& work) {
     struct Shared {
         std::function<void(std::size_t)> work;
-        std::size_t count;
+        std::size_t count = 0;
         std::atomic<std::size_t> next{0};
         std::atomic<std::size_t> done{0};
         std::mutex mutex;
         std::condition_variable finished;
 
+        // A helper that starts late finds nothing left and ends at once.
         void drain() {
             for (std::size_t i = next++; i < count; i = next++) {
                 work(i);
@@ -54,8 +65,6 @@ void concurrentPerform(std::size_t count, const std::function<void(std::size_t)>
     shared->finished.wait(lock, [&] { return shared->done.load() == count; });
 }
 
-}  // namespace
-
 quint64 NodeTreeOperator::getOneFileSizeWithPath(const QString& path) {
     const platform::FileInfo info = FileSystem::info(path);
     if (info.kind == FileKind::Missing || info.kind == FileKind::Directory) {
@@ -72,52 +81,69 @@ quint64 NodeTreeOperator::getFileSizeWithPat(const QString& path, FileNode* root
     if (FileSystem::info(path).kind != FileKind::Directory) {
         return total + getOneFileSizeWithPath(path);
     }
-    return total + walkFolder(path, root, true);
+    auto folder = Folder::open(path);
+    return folder ? total + walkFolder(*folder, root, true) : total;
 }
 
-// Walks the subfolders of a folder. The first folder with more than one walks them side by side: they are
-// separate trees, and the lstat calls of a whole volume keep every core busy.
-void NodeTreeOperator::walkSubfolders(std::size_t count, bool spread,
-                                      const std::function<void(std::size_t, bool)>& walk) {
-    if (spread && count > 1) {
-        concurrentPerform(count, [&](std::size_t i) { walk(i, false); });
+quint64 NodeTreeOperator::getFileSizeIn(const Folder& parent, std::string_view name, FileNode* root,
+                                        bool spread) {
+    auto folder = parent.child(name);
+    return folder ? walkFolder(*folder, root, spread) : 0;
+}
+
+// The first folder with more than one subfolder walks them side by side: they are separate trees, and the
+// lstat calls of a whole volume keep every core busy. Below it each walk goes one folder after another.
+void NodeTreeOperator::walkSubfolders(Folder& folder, const std::vector<std::string_view>& names, bool spread,
+                                      const std::function<void(std::size_t, Folder&, bool)>& walk) {
+    if (spread && names.size() > 1) {
+        concurrentPerform(names.size(), [&](std::size_t i) {
+            if (auto sub = folder.child(names[i])) {
+                walk(i, *sub, false);
+            }
+        });
         return;
     }
-    for (std::size_t i = 0; i < count; ++i) {
-        walk(i, spread);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        folder.descend(names[i], [&](Folder& sub) { walk(i, sub, spread); });
+        if (folder.descriptor() < 0) {
+            return;  // lost its place: what is left of it cannot be read
+        }
     }
 }
 
-quint64 NodeTreeOperator::walkFolder(const QString& path, FileNode* folder, bool spread) {
-    const auto entries = FileSystem::list(path);
+quint64 NodeTreeOperator::walkFolder(Folder& folder, FileNode* node, bool spread) {
+    const auto entries = folder.entries();
     if (!entries) {
         return 0;
     }
-    FileNodeList& children = folder->children();
+    FileNodeList& children = node->children();
     const std::size_t first = children.size();
     children.reserve(first + entries->size());
     std::vector<FileNode*> subfolders;
-    for (const platform::DirEntry& entry : *entries) {
+    std::vector<std::string_view> names;
+    for (const Folder::Entry& entry : *entries) {
         if (isStopScan()) {
             break;
         }
         const bool isFolder = entry.kind == FileKind::Directory;
-        children.push_back(
-            std::make_unique<FileNode>(pathInFolder(path, entry.name), entry.name, isFolder, folder));
+        children.push_back(std::make_unique<FileNode>(node, entry.name, isFolder));
         if (isFolder) {
             subfolders.push_back(children.back().get());
+            names.push_back(entry.name);
         } else {
             children.back()->setSize(static_cast<quint64>(entry.size));
         }
     }
-    walkSubfolders(subfolders.size(), spread, [&](std::size_t i, bool spreadBelow) {
-        subfolders[i]->setSize(walkFolder(subfolders[i]->path(), subfolders[i], spreadBelow));
+    walkSubfolders(folder, names, spread, [&](std::size_t i, Folder& sub, bool spreadBelow) {
+        if (!isStopScan()) {
+            subfolders[i]->setSize(walkFolder(sub, subfolders[i], spreadBelow));
+        }
     });
     quint64 total = 0;
     for (std::size_t i = first; i < children.size(); ++i) {
         total += children[i]->size();
     }
-    std::stable_sort(children.begin(), children.end(), FileNode::largerFirst);
+    std::sort(children.begin(), children.end(), largerThenByName);
     return total;
 }
 
@@ -125,23 +151,27 @@ quint64 NodeTreeOperator::bytesBelow(const QString& path) {
     if (FileSystem::info(path).kind != FileKind::Directory) {
         return getOneFileSizeWithPath(path);
     }
-    return sumFolder(path, true);
+    auto folder = Folder::open(path);
+    return folder ? sumFolder(*folder, true) : 0;
 }
 
-quint64 NodeTreeOperator::sumFolder(const QString& path, bool spread) {
+quint64 NodeTreeOperator::sumFolder(Folder& folder, bool spread) {
+    const auto entries = folder.entries();
+    if (!entries) {
+        return 0;
+    }
     quint64 total = 0;
-    std::vector<QString> subfolders;
-    for (const platform::DirEntry& entry :
-         FileSystem::list(path).value_or(std::vector<platform::DirEntry>{})) {
+    std::vector<std::string_view> names;
+    for (const Folder::Entry& entry : *entries) {
         if (entry.kind == FileKind::Directory) {
-            subfolders.push_back(pathInFolder(path, entry.name));
+            names.push_back(entry.name);
         } else {
             total += static_cast<quint64>(entry.size);
         }
     }
-    std::vector<quint64> sizes(subfolders.size());
-    walkSubfolders(subfolders.size(), spread, [&](std::size_t i, bool spreadBelow) {
-        sizes[i] = sumFolder(subfolders[i], spreadBelow);
+    std::vector<quint64> sizes(names.size());
+    walkSubfolders(folder, names, spread, [&](std::size_t i, Folder& sub, bool spreadBelow) {
+        sizes[i] = sumFolder(sub, spreadBelow);
     });
     for (const quint64 size : sizes) {
         total += size;

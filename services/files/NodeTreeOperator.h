@@ -8,11 +8,18 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+class Folder;
+}
 
 // Builds a folder's subtree of nodes and sums its sizes. Every entry's kind and size come with the listing of
 // its folder (one lstat each), as `du` counts them, and separate subtrees are walked side by side. Sizes are
 // the items' own data sizes: links are counted, never followed, and a folder counts only through what lies
-// below it.
+// below it. A walk stays on the volume where it starts and goes from folder to folder by descriptor, so a
+// tree deeper than any path can be long is counted whole.
 //
 // The walk runs on a background thread on nodes that no other thread sees yet; the list operations run on
 // the main thread, where the tree lives.
@@ -24,6 +31,8 @@ public:
     // level, each folder with its size) and stops between entries once `stopScan` is called. An item that is
     // not a folder (a file, a link) counts with its own size.
     quint64 getFileSizeWithPat(const QString& path, FileNode* root, quint64 total);
+    // The same for the folder `name` of `parent`; `spread` walks its subfolders side by side.
+    quint64 getFileSizeIn(const platform::Folder& parent, std::string_view name, FileNode* root, bool spread);
 
     // Largest first, in place.
     void rootArrSortWithRootArr(FileNodeList& list);
@@ -45,10 +54,16 @@ public:
     static QString pathInFolder(const QString& folder, const QString& name);
 
 private:
-    static void walkSubfolders(std::size_t count, bool spread,
-                               const std::function<void(std::size_t, bool)>& walk);
-    quint64 walkFolder(const QString& path, FileNode* folder, bool spread);
-    static quint64 sumFolder(const QString& path, bool spread);
+    // Calls `work` once for each index below `count`, on this thread and on helpers from the global queue,
+    // and returns when every call has returned.
+    static void concurrentPerform(std::size_t count, const std::function<void(std::size_t)>& work);
+    // Walks the subfolders `names` of `folder`: side by side with `spread`, else one after another, holding
+    // few descriptors however deep the tree goes.
+    static void walkSubfolders(platform::Folder& folder, const std::vector<std::string_view>& names,
+                               bool spread,
+                               const std::function<void(std::size_t, platform::Folder&, bool)>& walk);
+    quint64 walkFolder(platform::Folder& folder, FileNode* node, bool spread);
+    static quint64 sumFolder(platform::Folder& folder, bool spread);
 
     std::atomic_bool isStopScan_{false};
     NodeTreeOperatorDelegate* opDelegate_ = nullptr;

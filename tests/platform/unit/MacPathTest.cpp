@@ -104,6 +104,10 @@ TEST(FileSystem, ListsSortedWithHiddenEntriesAndKinds) {
     EXPECT_EQ((*entries)[2].size, 5);
     EXPECT_EQ((*entries)[3].kind, FileKind::SymLink);
     EXPECT_FALSE(FileSystem::list("/missing"));
+    root.writeFile("/.sim/state.plist", "");
+    const auto top = FileSystem::list("/");
+    ASSERT_TRUE(top);
+    EXPECT_EQ(top->size(), 1u) << "the simulated Mac's own data is no file of it";
     EXPECT_FALSE(FileSystem::list("/d/b.txt"));
     EXPECT_EQ(FileSystem::fileSize("/d/b.txt"), 5);
     EXPECT_EQ(FileSystem::fileSize("/nope"), -1);
@@ -121,6 +125,15 @@ TEST(FileSystem, CanonicalPathsResolveLinksAndStayInsideTheMac) {
     EXPECT_EQ(FileSystem::canonicalPath("/Volumes/Macintosh HD"), QStringLiteral("/"));
     EXPECT_FALSE(FileSystem::canonicalPath("/Users/out")) << "a link that leads out of the Mac";
     EXPECT_FALSE(FileSystem::canonicalPath("/Users/missing"));
+
+    // An absolute target is a path of the simulated Mac, never one of the host.
+    root.writeFile("/etc/passwd", "the Mac's own");
+    ASSERT_EQ(::symlink("/etc/passwd", QFile::encodeName(root.host("/Users/passwd")).constData()), 0);
+    ASSERT_EQ(::symlink("/Users/ana", QFile::encodeName(root.host("/Users/home")).constData()), 0);
+    EXPECT_EQ(FileSystem::readAll("/Users/passwd"), "the Mac's own");
+    EXPECT_EQ(FileSystem::canonicalPath("/Users/home"), QStringLiteral("/Users/ana"));
+    EXPECT_TRUE(FileSystem::isDirectory("/Users/home"));
+    EXPECT_EQ(FileSystem::canonicalPath("/Users/out"), QStringLiteral("/etc"));
 }
 
 TEST(FileSystem, CopiesTreesKeepingLinksModesAndTimes) {
@@ -198,4 +211,42 @@ TEST(FileSystem, TrashStaysInsideTheSimulatedMac) {
     EXPECT_FALSE(FileSystem::moveToTrash("/Volumes/USB/missing"));
     EXPECT_FALSE(FileSystem::moveToTrash("/"));
     EXPECT_FALSE(FileSystem::moveToTrash("/../escape"));
+}
+
+namespace {
+
+QStringList g_logged;
+
+void keepMessage(QtMsgType, const QMessageLogContext&, const QString& message) {
+    g_logged.append(message);
+}
+
+}  // namespace
+
+TEST(FileSystem, AFailedCallLogsTheMacPathAndTheReason) {
+    testsupport::TempSimRoot root;
+    root.writeFile("/file.txt", "f");
+    const struct {
+        std::function<bool()> call;
+        const char* logged;
+    } rows[] = {
+        {[] { return FileSystem::list("/gone").has_value(); },
+         "cannot list /gone: No such file or directory"},
+        {[] { return FileSystem::readAll("/file.txt/x").has_value(); },
+         "cannot read /file.txt/x: Not a directory"},
+        {[] { return FileSystem::rename("/gone", "/moved"); },
+         "cannot rename /gone to /moved: No such file or directory"},
+        {[] { return FileSystem::copyItem("/file.txt", "/file.txt"); },
+         "cannot copy to /file.txt: File exists"},
+        {[] { return FileSystem::mkpath("/file.txt/sub"); }, "/file.txt/sub: Not a directory"},
+    };
+    for (const auto& row : rows) {
+        g_logged.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+        const bool done = row.call();
+        qInstallMessageHandler(previous);
+        EXPECT_FALSE(done) << row.logged;
+        EXPECT_TRUE(g_logged.join(u'\n').contains(QLatin1String(row.logged)))
+            << g_logged.join(u'\n').toStdString();
+    }
 }

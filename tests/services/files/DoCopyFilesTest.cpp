@@ -5,14 +5,19 @@
 #include "tests/services/files/FileTreeSupport.h"
 
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
 #include <functional>
 #include <utility>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 using filetree::adopt;
 using filetree::drainBackground;
@@ -227,11 +232,15 @@ TEST_F(CopyRun, AMissingDestinationReportsOneErrorAndEndsTheRun) {
     EXPECT_FALSE(mac.exists(QStringLiteral("/Volumes/Gone")));
 }
 
-TEST_F(CopyRun, AWholeVolumeCopyNeverCopiesTheDestinationIntoItself) {
+// "/Volumes" and "/System/Volumes" hold other volumes, and the simulated Mac's own ".sim" is none of its
+// files.
+TEST_F(CopyRun, AWholeVolumeCopyHoldsTheVolumesOwnFilesAndNeverItself) {
     mac.file(QStringLiteral("/Applications/App/bin"), 10);
     mac.file(QStringLiteral("/Users/ana/Desktop/x.txt"), 1);
     mac.file(QStringLiteral("/Volumes/USB/old.txt"), 2);
     mac.file(QStringLiteral("/Volumes/Other/o.txt"), 3);
+    mac.file(QStringLiteral("/System/Volumes/Data/d.txt"), 4);
+    mac.file(QStringLiteral("/.sim/calls.log"), 5);
     const QString desktopCopy = QStringLiteral("/Users/ana/Desktop/Tavrun(2024-05-01 09:30:00)");
     for (const QString& destination : {kDestination, desktopCopy}) {
         const auto scanned = rootList();
@@ -247,9 +256,8 @@ TEST_F(CopyRun, AWholeVolumeCopyNeverCopiesTheDestinationIntoItself) {
         drainBackground();
         EXPECT_EQ(reports.events.last(), QStringLiteral("100"));
         const QStringList files =
-            mac.tree(destination).filter(QRegularExpression(QStringLiteral("\\.txt$|bin$")));
-        EXPECT_EQ(files, QStringList({"Applications/App/bin", "Users/ana/Desktop/x.txt",
-                                      "Volumes/Other/o.txt", "Volumes/USB/old.txt"}))
+            mac.tree(destination).filter(QRegularExpression(QStringLiteral("\\.txt$|bin$|\\.log$")));
+        EXPECT_EQ(files, QStringList({"Applications/App/bin", "Users/ana/Desktop/x.txt"}))
             << destination.toStdString();
         EXPECT_FALSE(mac.tree(destination).join(' ').contains(QStringLiteral("Tavrun(")));
         ASSERT_TRUE(QDir(mac.host(destination)).removeRecursively());
@@ -359,3 +367,186 @@ TEST_F(CopyRun, ADestroyedWorkerReportsNothing) {
     drainBackground();
     EXPECT_TRUE(recorder.events.isEmpty());
 }
+
+namespace {
+
+constexpr time_t kOld = 978307200;  // 2001-01-01
+
+void setOld(const SimMac& mac, const QString& macPath) {
+    const struct timespec times[2] = {{kOld, 0}, {kOld, 0}};
+    ASSERT_EQ(
+        ::utimensat(AT_FDCWD, QFile::encodeName(mac.host(macPath)).constData(), times, AT_SYMLINK_NOFOLLOW),
+        0);
+}
+
+void setAttribute(const SimMac& mac, const QString& macPath, const char* value) {
+    ASSERT_EQ(::setxattr(QFile::encodeName(mac.host(macPath)).constData(), "user.tavrun", value,
+                         std::strlen(value), 0),
+              0);
+}
+
+QByteArray attribute(const SimMac& mac, const QString& macPath) {
+    std::array<char, 64> value{};
+    const ssize_t n = ::getxattr(QFile::encodeName(mac.host(macPath)).constData(), "user.tavrun",
+                                 value.data(), value.size());
+    return n < 0 ? QByteArray() : QByteArray(value.data(), n);
+}
+
+QByteArray du(const SimMac& mac, const QString& macPath) {
+    QProcess process;
+    process.start(QStringLiteral("du"), {QStringLiteral("-sb"), mac.host(macPath)});
+    EXPECT_TRUE(process.waitForFinished(-1));
+    return process.readAllStandardOutput().split('\t').front();
+}
+
+FileNodeList one(std::unique_ptr<FileNode> node) {
+    FileNodeList list;
+    list.push_back(std::move(node));
+    return list;
+}
+
+const QString kInsideAna = QStringLiteral("/Users/ana/Desktop/Tavrun(2024-05-01 09:30:00)");
+
+struct KeepCase {
+    const char* name;
+    std::function<FileNodeList(const SimMac&)> prepare;  // the source, and the nodes to copy
+    QString destination;
+    const char* last;
+    std::function<void(const SimMac&)> check;
+    friend void PrintTo(const KeepCase& row, std::ostream* out) { *out << row.name; }
+};
+
+class CopyKeeps : public testing::TestWithParam<KeepCase> {};
+
+}  // namespace
+
+TEST_P(CopyKeeps, WhatTheCopyHoldsAndHowTheRunEnds) {
+    const SimMac mac;
+    const FileNodeList roots = GetParam().prepare(mac);
+    mac.folder(GetParam().destination);
+    DoCopyFiles worker;
+    CopyRecorder recorder;
+    worker.setDelegate(&recorder);
+    worker.doCopyFilesWithArr(roots, GetParam().destination);
+    drainBackground();
+    ASSERT_FALSE(recorder.events.isEmpty());
+    EXPECT_EQ(recorder.events.last(), QLatin1String(GetParam().last));
+    GetParam().check(mac);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CopyKeeps,
+    testing::Values(
+        KeepCase{"aCheckedFolderIntoItselfFails",
+                 [](const SimMac& mac) {
+                     mac.file(QStringLiteral("/Volumes/Source/docs/a.txt"), 1);
+                     return one(node(QStringLiteral("/Volumes/Source/docs"), true));
+                 },
+                 QStringLiteral("/Volumes/Source/docs"), "error",
+                 [](const SimMac& mac) {
+                     EXPECT_EQ(mac.tree(QStringLiteral("/Volumes/Source/docs")), QStringList{"a.txt"});
+                 }},
+        KeepCase{
+            "aLinkAtARecreatedFoldersNameIsNeverFollowed",
+            [](const SimMac& mac) {
+                mac.file(QStringLiteral("/Volumes/Source/docs/a.txt"), 1);
+                mac.folder(QStringLiteral("/Volumes/Elsewhere"));
+                mac.link(kDestination + QStringLiteral("/docs"), QStringLiteral("../../Elsewhere"));
+                auto docs = node(QStringLiteral("/Volumes/Source/docs"), true, 2);
+                adopt(docs.get(), node(QStringLiteral("/Volumes/Source/docs/a.txt"), false));
+                return one(std::move(docs));
+            },
+            kDestination, "error",
+            [](const SimMac& mac) { EXPECT_TRUE(mac.tree(QStringLiteral("/Volumes/Elsewhere")).isEmpty()); }},
+        KeepCase{"foldersOnTheWayToTheDestinationKeepTheirModeAndTimes",
+                 [](const SimMac& mac) {
+                     mac.file(QStringLiteral("/Users/ana/Desktop/x.txt"), 1);
+                     ::chmod(QFile::encodeName(mac.host(QStringLiteral("/Users/ana"))).constData(), 0700);
+                     setOld(mac, QStringLiteral("/Users/ana"));
+                     return one(node(QStringLiteral("/Users"), true));
+                 },
+                 kInsideAna, "100",
+                 [](const SimMac& mac) {
+                     const struct stat st = mac.stat(kInsideAna + QStringLiteral("/Users/ana"));
+                     EXPECT_EQ(st.st_mode & 07777, 0700U);
+                     EXPECT_EQ(st.st_mtim.tv_sec, kOld);
+                     EXPECT_TRUE(mac.exists(kInsideAna + QStringLiteral("/Users/ana/Desktop/x.txt")));
+                     EXPECT_FALSE(mac.exists(
+                         kInsideAna + QStringLiteral("/Users/ana/Desktop/Tavrun(2024-05-01 09:30:00)")));
+                 }},
+        KeepCase{"aRecreatedFolderIsNoWiderThanItsSource",
+                 [](const SimMac& mac) {
+                     mac.file(QStringLiteral("/Users/ana/secret.txt"), 1);
+                     ::chmod(QFile::encodeName(mac.host(QStringLiteral("/Users/ana"))).constData(), 0700);
+                     auto ana = node(QStringLiteral("/Users/ana"), true, 2);
+                     adopt(ana.get(), node(QStringLiteral("/Users/ana/secret.txt"), false));
+                     return one(std::move(ana));
+                 },
+                 kDestination, "100",
+                 [](const SimMac& mac) {
+                     EXPECT_EQ(mac.stat(kDestination + QStringLiteral("/ana")).st_mode & 07777, 0700U);
+                 }},
+        KeepCase{"aTreeDeeperThanAPathMayBeLongIsCopiedWhole",
+                 [](const SimMac& mac) {
+                     mac.deepTree(QStringLiteral("/Volumes/Source/deep"), 700);
+                     return one(node(QStringLiteral("/Volumes/Source/deep"), true));
+                 },
+                 kDestination, "100",
+                 [](const SimMac& mac) {
+                     EXPECT_EQ(du(mac, kDestination + QStringLiteral("/deep")),
+                               du(mac, QStringLiteral("/Volumes/Source/deep")));
+                 }},
+        KeepCase{"anotherVolumeMountedInsideStaysOut",
+                 [](const SimMac& mac) {
+                     mac.file(QStringLiteral("/Users/ana/notes.txt"), 1);
+                     mac.file(QStringLiteral("/Users/ana/Net/remote.txt"), 1);
+                     mac.mounted({QStringLiteral("/"), QStringLiteral("/Users/ana/Net")});
+                     return one(node(QStringLiteral("/Users/ana"), true));
+                 },
+                 kDestination, "100",
+                 [](const SimMac& mac) {
+                     EXPECT_EQ(mac.tree(kDestination), QStringList({"ana", "ana/notes.txt"}));
+                 }},
+        KeepCase{"extendedAttributesOfFilesAndFolders",
+                 [](const SimMac& mac) {
+                     mac.file(QStringLiteral("/Volumes/Source/tagged/a.txt"), 1);
+                     setAttribute(mac, QStringLiteral("/Volumes/Source/tagged/a.txt"), "red");
+                     setAttribute(mac, QStringLiteral("/Volumes/Source/tagged"), "blue");
+                     return one(node(QStringLiteral("/Volumes/Source/tagged"), true));
+                 },
+                 kDestination, "100",
+                 [](const SimMac& mac) {
+                     EXPECT_EQ(attribute(mac, kDestination + QStringLiteral("/tagged/a.txt")), "red");
+                     EXPECT_EQ(attribute(mac, kDestination + QStringLiteral("/tagged")), "blue");
+                 }},
+        KeepCase{"aSparseFileStaysSparse",
+                 [](const SimMac& mac) {
+                     mac.folder(QStringLiteral("/Volumes/Source"));
+                     const int fd = ::open(
+                         QFile::encodeName(mac.host(QStringLiteral("/Volumes/Source/disk.img"))).constData(),
+                         O_WRONLY | O_CREAT, 0644);
+                     EXPECT_EQ(::pwrite(fd, QByteArray(4096, 'd').constData(), 4096, off_t{1} << 20), 4096);
+                     EXPECT_EQ(::ftruncate(fd, off_t{64} << 20), 0);
+                     ::close(fd);
+                     return one(node(QStringLiteral("/Volumes/Source/disk.img"), false));
+                 },
+                 kDestination, "100",
+                 [](const SimMac& mac) {
+                     const struct stat st = mac.stat(kDestination + QStringLiteral("/disk.img"));
+                     EXPECT_EQ(st.st_size, off_t{64} << 20);
+                     EXPECT_LE(st.st_blocks * 512, 1 << 20) << "the holes stay holes";
+                     QFile copy(mac.host(kDestination + QStringLiteral("/disk.img")));
+                     ASSERT_TRUE(copy.open(QIODevice::ReadOnly) && copy.seek(1 << 20));
+                     EXPECT_EQ(copy.read(4097), QByteArray(4096, 'd') + '\0');
+                 }},
+        KeepCase{"aLinkKeepsItsOwnTimes",
+                 [](const SimMac& mac) {
+                     mac.link(QStringLiteral("/Volumes/Source/link"), QStringLiteral("target"));
+                     setOld(mac, QStringLiteral("/Volumes/Source/link"));
+                     return one(node(QStringLiteral("/Volumes/Source/link"), false));
+                 },
+                 kDestination, "100",
+                 [](const SimMac& mac) {
+                     EXPECT_EQ(mac.stat(kDestination + QStringLiteral("/link")).st_mtim.tv_sec, kOld);
+                 }}),
+    [](const auto& row) { return std::string(row.param.name); });

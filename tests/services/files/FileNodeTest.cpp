@@ -1,4 +1,5 @@
 #include "platform/Bundle.h"
+#include "platform/Dispatch.h"
 #include "services/files/FileNode.h"
 
 #include "tests/services/files/FileTreeSupport.h"
@@ -8,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 
 using filetree::adopt;
+using filetree::drainBackground;
 using filetree::names;
 using filetree::node;
 
@@ -124,4 +127,41 @@ TEST(FileNode, SnapshotHoldsTheCheckedPartAndNothingThatChangesLater) {
     EXPECT_EQ(copy[0]->children()[0]->father(), copy[0].get());
     EXPECT_TRUE(copy[0]->children()[0]->children().empty()) << "a checked folder stands for the whole item";
     EXPECT_TRUE(copy[1]->children().empty()) << "an unchecked one is not entered";
+}
+
+TEST(FileNode, KeepsLittleAndTakesItsPathFromItsFather) {
+    EXPECT_LE(sizeof(FileNode), 40U) << "a scan makes millions of nodes";
+    FileNode volume(QStringLiteral("/Volumes/USB"), QStringLiteral("USB"), true, nullptr);
+    FileNode file(&volume, "R\xC3\xA9sum\xC3\xA9.pdf", false);
+    EXPECT_EQ(file.name(), QStringLiteral("Résumé.pdf"));
+    EXPECT_EQ(file.path(), QStringLiteral("/Volumes/USB/Résumé.pdf"));
+    FileNode startup(QStringLiteral("/"), QStringLiteral("/"), true, nullptr);
+    EXPECT_EQ(FileNode(&startup, "Users", true).path(), QStringLiteral("/Users"));
+    file.setFather(&startup);
+    EXPECT_EQ(file.path(), QStringLiteral("/Volumes/USB/Résumé.pdf")) << "moved, it keeps its path";
+}
+
+TEST(FileNode, ABackgroundSnapshotShowsTheTreeAsItWasWhenAsked) {
+    FileNodeList roots;
+    roots.push_back(node(QStringLiteral("/Users"), true, 2));
+    FileNode* users = roots.front().get();
+    adopt(users, node(QStringLiteral("/Users/alice"), true, 1));
+    users->children().push_back(std::make_unique<FileNode>(users, "bob", true));
+    std::atomic_bool offMain = false;
+    std::atomic_bool taken = false;
+    FileNodeList copy;
+    FileNode::checkedSnapshotInBackground(roots, [&](FileNodeList snapshot) {
+        offMain = !platform::isMainThread();
+        copy = std::move(snapshot);
+        taken = true;
+    });
+    users->setState(0);
+    users->children().clear();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return taken.load(); }));
+    drainBackground();
+    EXPECT_TRUE(offMain);
+    ASSERT_EQ(copy.size(), 1U);
+    EXPECT_EQ(copy[0]->state(), 2);
+    EXPECT_EQ(names(copy[0]->children()), QStringList({"alice", "bob"}));
+    EXPECT_EQ(copy[0]->children()[1]->path(), QStringLiteral("/Users/bob"));
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/Dispatch.h"
+#include "platform/FileSystem.h"
+#include "platform/PropertyList.h"
 #include "services/files/FileNode.h"
 #include "tests/support/TestEnv.h"
 
@@ -16,6 +18,8 @@
 #include <memory>
 #include <ostream>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace filetree {
@@ -23,6 +27,16 @@ namespace filetree {
 // A temporary simulated Mac laid out on real folders; every method takes Mac paths.
 class SimMac {
 public:
+    SimMac() = default;
+    SimMac(const SimMac&) = delete;
+    SimMac& operator=(const SimMac&) = delete;
+    // Trees deeper than a path may be long are beyond the temporary folder's own removal.
+    ~SimMac() {
+        for (const auto& entry :
+             platform::FileSystem::list(QStringLiteral("/")).value_or(std::vector<platform::DirEntry>{})) {
+            platform::FileSystem::remove(QLatin1Char('/') + entry.name);
+        }
+    }
     QString host(const QString& macPath) const { return root_.host(macPath); }
     void file(const QString& macPath, qint64 size) const { root_.writeFile(macPath, QByteArray(size, 'x')); }
     void file(const QString& macPath, const QByteArray& content) const { root_.writeFile(macPath, content); }
@@ -32,6 +46,42 @@ public:
         ASSERT_EQ(
             ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(host(macPath)).constData()),
             0);
+    }
+    // A chain of `levels` folders named "level" below `macPath`, deeper than a path may be long, with a file
+    // of 7 bytes in every hundredth and in the deepest.
+    void deepTree(const QString& macPath, int levels) const {
+        folder(macPath);
+        int fd = ::open(QFile::encodeName(host(macPath)).constData(), O_RDONLY | O_DIRECTORY);
+        for (int level = 0; level <= levels && fd >= 0; ++level) {
+            if (level % 100 == 0 || level == levels) {
+                const int file = ::openat(fd, "file", O_WRONLY | O_CREAT, 0644);
+                EXPECT_EQ(::write(file, "7 bytes", 7), 7);
+                ::close(file);
+            }
+            if (level < levels) {
+                ::mkdirat(fd, "level", 0755);
+                const int next = ::openat(fd, "level", O_RDONLY | O_DIRECTORY);
+                ::close(fd);
+                fd = next;
+            }
+        }
+        ::close(fd);
+    }
+    // The simulated Mac's inventory with volumes mounted at `mountPoints`.
+    void mounted(const QStringList& mountPoints) const {
+        QVariantList volumes;
+        for (const QString& mountPoint : mountPoints) {
+            volumes.append(QVariantMap{{QStringLiteral("MountPoint"), mountPoint}});
+        }
+        file(QStringLiteral("/.sim/state.plist"),
+             platform::PropertyList::toXml(
+                 QVariantMap{{QStringLiteral("Disks"),
+                              QVariantList{QVariantMap{{QStringLiteral("Partitions"), volumes}}}}}));
+    }
+    struct stat stat(const QString& macPath) const {
+        struct stat st {};
+        EXPECT_EQ(::lstat(QFile::encodeName(host(macPath)).constData(), &st), 0) << macPath.toStdString();
+        return st;
     }
     bool exists(const QString& macPath) const { return QFileInfo(host(macPath)).exists(); }
     bool isLink(const QString& macPath) const { return QFileInfo(host(macPath)).isSymLink(); }

@@ -330,6 +330,78 @@ TEST_F(DeepScan, AStoppedScanReportsNothing) {
     EXPECT_TRUE(list->empty());
 }
 
+struct VolumeCase {
+    const char* name;
+    std::function<void(const SimMac&)> prepare;
+    QString root;
+    QStringList roots;  // what the deep scan finds at the top, largest first
+    quint64 bytes;
+    friend void PrintTo(const VolumeCase& row, std::ostream* out) { *out << row.name; }
+};
+
+class OneVolume : public testing::TestWithParam<VolumeCase> {};
+
+TEST_P(OneVolume, ScansAndSumsCountTheVolumesOwnFilesAtAnyDepth) {
+    const SimMac mac;
+    GetParam().prepare(mac);
+    EumeRoot deep;
+    ScanRecorder recorder;
+    const auto list = rootList();
+    runShallowScan(deep, recorder, list, QStringLiteral("/Volumes/Missing"));
+    deep.getRootNodeListWithPath(GetParam().root);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return recorder.endScans == 2; }));
+    drainBackground();
+    EXPECT_EQ(names(*list), GetParam().roots);
+    quint64 total = 0;
+    for (const auto& root : *list) {
+        total += root->size();
+    }
+    EXPECT_EQ(total, GetParam().bytes);
+    EXPECT_EQ(GetFilesSize::getFileSizeWithPat(GetParam().root, 0), GetParam().bytes);
+
+    EumeRoot shallow;
+    ScanRecorder shallowRecorder;
+    const auto top = rootList();
+    runShallowScan(shallow, shallowRecorder, top, GetParam().root);
+    QStringList shown = names(*top);
+    QStringList expected = GetParam().roots;
+    shown.sort();
+    expected.sort();
+    EXPECT_EQ(shown, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Trees, OneVolume,
+    testing::Values(VolumeCase{"theStartupVolume",
+                               [](const SimMac& mac) {
+                                   mac.file(QStringLiteral("/Applications/App/bin"), 10);
+                                   mac.file(QStringLiteral("/System/Library/lib"), 20);
+                                   mac.file(QStringLiteral("/mach_kernel"), 5);
+                                   mac.file(QStringLiteral("/System/Volumes/Data/Users/x"), 3000);
+                                   mac.file(QStringLiteral("/Volumes/USB/u"), 1000);
+                                   mac.link(QStringLiteral("/Volumes/Macintosh HD"), QStringLiteral(".."));
+                                   mac.file(QStringLiteral("/.sim/calls.log"), 500);
+                               },
+                               QStringLiteral("/"),
+                               {"System", "Applications", "mach_kernel"},
+                               35},
+                    VolumeCase{"aMountPointOfTheInventory",
+                               [](const SimMac& mac) {
+                                   mac.file(QStringLiteral("/Users/ana/a"), 7);
+                                   mac.file(QStringLiteral("/Users/ana/Net/b"), 100);
+                                   mac.mounted({QStringLiteral("/"), QStringLiteral("/Users/ana/Net")});
+                               },
+                               QStringLiteral("/Users"),
+                               {"ana"},
+                               7},
+                    VolumeCase{
+                        "aTreeDeeperThanAPathMayBeLong",
+                        [](const SimMac& mac) { mac.deepTree(QStringLiteral("/Volumes/Deep/tree"), 700); },
+                        QStringLiteral("/Volumes/Deep"),
+                        {"tree"},
+                        56}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 TEST(NodeTreeOperator, InsertsEachNodeBeforeTheFirstThatIsNotLarger) {
     for (const bool sorted : {true, false}) {
         FileNodeList list;
