@@ -139,12 +139,9 @@ bootable::SystemVolume SelectDrivceViewController::ZZCheckVolumeIsBootDriveImp()
 }
 
 void SelectDrivceViewController::selectDiskButton(qint32 diskFrom, QWidget* control) {
-    if (diskPicker_.isVisible()) {
-        diskPicker_.close();
-        return;
+    if (diskPicker_.selectDiskButton(diskFrom, control, {.isOnlyShowEx = true}, this)) {
+        openPopType_ = static_cast<quint64>(diskFrom);
     }
-    openPopType_ = static_cast<quint64>(diskFrom);
-    diskPicker_.toggle(diskFrom, control, this, sources::kCloneOSPopover);
 }
 
 void SelectDrivceViewController::doSelectDiskWithVolume(const VolumeObj& volume) {

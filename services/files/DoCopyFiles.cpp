@@ -68,6 +68,11 @@ public:
             if (hasEnded()) {
                 return;
             }
+            if (destination_ && !destinationStands()) {
+                qCWarning(lcServices) << "copy destination folder gone:" << destinationPath_;
+                reportFailure();
+                return;
+            }
             const auto percent = static_cast<float>(std::max<std::size_t>(5, 100 * (i + 1) / count));
             qCDebug(lcServices, "aa-----%f", static_cast<double>(percent));
             if (i + 1 == count && anyItemFailed_) {
@@ -84,6 +89,13 @@ private:
         Folder& folder;
         const QString& path;
     };
+
+    // Writes through the open folder go on landing in it after its volume is unmounted or unplugged, where
+    // nothing reaches them; only the folder still standing at its path means the items arrived.
+    bool destinationStands() const {
+        const std::optional<Folder> now = Folder::open(destinationPath_, false);
+        return now && now->identity() == skip_;
+    }
 
     bool hasEnded() const { return isCancel() || failureReported_ || owner_.load() == nullptr; }
 
