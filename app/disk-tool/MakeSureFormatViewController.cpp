@@ -129,7 +129,7 @@ void MakeSureFormatViewController::openMenuAction() {
     }
     sortAttachedWindow_->show();
     const int opening = ++menuOpenings_;
-    platform::mainAfter(kMenuWaitMs, [self = QPointer<MakeSureFormatViewController>(this), opening] {
+    platform::mainAfter(kMenuWait, [self = QPointer<MakeSureFormatViewController>(this), opening] {
         if (self && self->menuOpenings_ == opening) {
             self->closeMattachedWindow();
         }

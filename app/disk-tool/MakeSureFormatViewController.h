@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <chrono>
 #include <memory>
 
 class FormatTypeViewController;
@@ -31,7 +32,7 @@ public:
     static constexpr QSizeF kViewSize{460, 250};
     // Where the menu hangs, in the hosting window's Cocoa coordinates.
     static constexpr QPointF kMenuPoint{237.0, -15.0};
-    static constexpr int kMenuWaitMs = 3000;
+    static constexpr std::chrono::milliseconds kMenuWait{3000};
 
     explicit MakeSureFormatViewController(QWidget* parent = nullptr);
     ~MakeSureFormatViewController() override;

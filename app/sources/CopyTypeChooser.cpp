@@ -46,12 +46,11 @@ void CopyTypeChooser::showSelectAllVC(QWidget* mainWindow) {
     }
     sortAttachedWindow_->show();
     const quint64 opening = ++opening_;
-    platform::mainAfter(static_cast<int>(closeDelay().count()),
-                        [self = QPointer<CopyTypeChooser>(this), opening] {
-                            if (self && self->opening_ == opening) {
-                                self->closeMattachedWindow();
-                            }
-                        });
+    platform::mainAfter(closeDelay(), [self = QPointer<CopyTypeChooser>(this), opening] {
+        if (self && self->opening_ == opening) {
+            self->closeMattachedWindow();
+        }
+    });
 }
 
 void CopyTypeChooser::closeMattachedWindow() {

@@ -107,12 +107,11 @@ void SelectDiskViewController::awakeFromNib() {
                 return;  // the picker went while the tools ran
             }
             self->allVolumeArr_ = std::move(found);
-            platform::mainAfter(static_cast<int>(kShowDelay.count()),
-                                [picker = QPointer<SelectDiskViewController>(self)] {
-                                    if (picker) {
-                                        picker->showView();
-                                    }
-                                });
+            platform::mainAfter(kShowDelay, [picker = QPointer<SelectDiskViewController>(self)] {
+                if (picker) {
+                    picker->showView();
+                }
+            });
         });
     });
 }

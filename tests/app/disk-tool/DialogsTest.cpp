@@ -265,7 +265,8 @@ TEST(DiskToolFormatConfirmation, TheMenuClosesAfterThreeSecondsUnlessThePointerH
     clickButton(held.dialog.typeSelectBut());
     held.dialog.formatTypeVC()->mouseEntered();
     EXPECT_FALSE(held.dialog.isPopSortWin());
-    QTest::qWait(MakeSureFormatViewController::kMenuWaitMs - 500);
+    QTest::qWait(
+        static_cast<int>((MakeSureFormatViewController::kMenuWait - std::chrono::milliseconds(500)).count()));
     EXPECT_TRUE(waiting.menuOpen());
     ASSERT_TRUE(waitFor([&] { return !waiting.dialog.sortAttachedWindow(); }, 2000));
     EXPECT_TRUE(held.menuOpen()) << "the pointer holds it";
