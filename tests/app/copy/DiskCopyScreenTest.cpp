@@ -61,15 +61,10 @@ Outcome copyRoad(Harness& h, const QString& shot, const std::function<void(Harne
         },
         [&h, outcome, shot] {
             if (CopySorFWindowController* result = h.screen->copyProgressWC()->resultWC()) {
-                outcome->failed = result->failView()->isVisible();
-                outcome->shown = outcome->failed ? result->errorLable()->text() : result->openUrl();
-                copytest::screenshot(result->window(), shot);
-                click(outcome->failed ? result->failCancelButton() : result->succCancelButton());
+                h.closeResult(result, result->errorLable(), *outcome, shot);
             }
         });
-    h.copyNow();
-    EXPECT_TRUE(platform::waitForGlobalQueue(60000));  // what the worker still had to say has been said
-    EXPECT_TRUE(h.settle());
+    h.runToEnd();
     return *outcome;
 }
 

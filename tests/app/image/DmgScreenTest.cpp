@@ -48,15 +48,10 @@ Outcome createRoad(Harness& h, const QString& shot) {
         },
         [&h, outcome, shot] {
             if (ZIPEndWinodwController* result = h.screen->progressWC()->endWC()) {
-                outcome->failed = result->failView()->isVisible();
-                outcome->shown = outcome->failed ? result->errorLabel()->text() : result->openUrl();
-                imagetest::screenshot(result->window(), shot);
-                click(outcome->failed ? result->failCancelButton() : result->succCancelButton());
+                h.closeResult(result, result->errorLabel(), *outcome, shot);
             }
         });
-    h.createNow();
-    EXPECT_TRUE(platform::waitForGlobalQueue(60000));  // what the worker still had to do is done
-    EXPECT_TRUE(h.settle());
+    h.runToEnd();
     return *outcome;
 }
 

@@ -25,11 +25,7 @@ namespace imagetest {
 inline const QDateTime kTime(QDate(2024, 5, 1), QTime(9, 30, 0));
 inline const QString kName = QStringLiteral("Tavrun(2024-05-01 09:30:00)");
 
-using kittest::click;
-using kittest::isRunning;
-using screentest::Files;
-using screentest::uncheck;
-using testsupport::Answers;
+using namespace screentest;
 // A picture under <build>/screenshots/image, on the grey a desktop would show round the window.
 inline QString screenshot(QWidget* window, const QString& name) {
     return kittest::saveOnDesktop(window, name, QStringLiteral("image"));

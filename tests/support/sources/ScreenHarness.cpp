@@ -155,6 +155,12 @@ void ScreenHarness::start() {
     settle();
 }
 
+void ScreenHarness::runToEnd() {
+    kittest::click(screen_->cloneButton());
+    EXPECT_TRUE(platform::waitForGlobalQueue(60000));  // what the worker still had to say has been said
+    EXPECT_TRUE(settle());
+}
+
 bool ScreenHarness::settle() {
     int quiet = 0;
     return testsupport::waitUntil(

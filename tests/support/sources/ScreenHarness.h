@@ -2,9 +2,11 @@
 
 #include "tests/support/Answers.h"
 #include "tests/support/SimMac.h"
+#include "tests/support/kit/KitTestSupport.h"
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QLabel>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -23,6 +25,10 @@ class SourceDestinationScreen;
 }
 
 namespace screentest {
+
+using kittest::click;
+using kittest::isRunning;
+using testsupport::Answers;
 
 using Files = QMap<QString, QByteArray>;  // relative path → content
 
@@ -63,6 +69,17 @@ public:
     void chooseSet(const std::function<void(ListFileViewController&)>& choose);
     // The start button, then served until settled.
     void start();
+    // The start button, then served until the worker's last word has been heard and the screen settled.
+    void runToEnd();
+    // Reads a result window into `outcome` (`message` is its failure view's text), saves a picture of it and
+    // closes it with the button of the view it shows.
+    template <class Result>
+    void closeResult(Result* result, const QLabel* message, Outcome& outcome, const QString& shot) const {
+        outcome.failed = result->failView()->isVisible();
+        outcome.shown = outcome.failed ? message->text() : result->openUrl();
+        kittest::saveOnDesktop(result->window(), shot, shotFolder_);
+        kittest::click(outcome.failed ? result->failCancelButton() : result->succCancelButton());
+    }
     // Serves the event loop until no scan, modal window or answer has been seen for a while.
     bool settle();
 
