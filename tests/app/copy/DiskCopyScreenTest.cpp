@@ -41,7 +41,6 @@ const QString kRoot = QStringLiteral("Macintosh HD");
 // "Copy Now", then "Copy Now" in the confirmation, `during` once the progress shows an item, and the result
 // window's button.
 Outcome copyRoad(Harness& h, const QString& shot, const std::function<void(Harness&)>& during = {}) {
-    auto outcome = std::make_shared<Outcome>();
     h.answers.when([&h] { return h.screen->makeSureWC() && isRunning(h.screen->makeSureWC()->window()); },
                    [&h] { click(h.screen->makeSureWC()->doneButton()); });
     if (during) {
@@ -52,20 +51,9 @@ Outcome copyRoad(Harness& h, const QString& shot, const std::function<void(Harne
             },
             [&h, during] { during(h); });
     }
-    h.answers.when(
-        [&h] {
-            CopyProgreWindowController* progress = h.screen->copyProgressWC();
-            return progress && progress->isFinished() &&
-                   (progress->resultWC() ? isRunning(progress->resultWC()->window())
-                                         : !QApplication::activeModalWidget());
-        },
-        [&h, outcome, shot] {
-            if (CopySorFWindowController* result = h.screen->copyProgressWC()->resultWC()) {
-                h.closeResult(result, result->errorLable(), *outcome, shot);
-            }
-        });
-    h.runToEnd();
-    return *outcome;
+    return h.runToResult<CopySorFWindowController>(
+        [&h] { return h.screen->copyProgressWC() && h.screen->copyProgressWC()->isFinished(); },
+        [&h] { return h.screen->copyProgressWC()->resultWC(); }, &CopySorFWindowController::errorLable, shot);
 }
 
 }  // namespace

@@ -37,22 +37,10 @@ const QString kBackup = QStringLiteral("/Volumes/Backup/") + kName;
 
 // "Create Now", "Create Image" in the confirmation, and the result window's button.
 Outcome createRoad(Harness& h, const QString& shot) {
-    auto outcome = std::make_shared<Outcome>();
     h.confirmWith = true;
-    h.answers.when(
-        [&h] {
-            ZIPProgressWindowController* progress = h.screen->progressWC();
-            return progress && progress->end() &&
-                   (progress->endWC() ? isRunning(progress->endWC()->window())
-                                      : !QApplication::activeModalWidget());
-        },
-        [&h, outcome, shot] {
-            if (ZIPEndWinodwController* result = h.screen->progressWC()->endWC()) {
-                h.closeResult(result, result->errorLabel(), *outcome, shot);
-            }
-        });
-    h.runToEnd();
-    return *outcome;
+    return h.runToResult<ZIPEndWinodwController>(
+        [&h] { return h.screen->progressWC() && h.screen->progressWC()->end(); },
+        [&h] { return h.screen->progressWC()->endWC(); }, &ZIPEndWinodwController::errorLabel, shot);
 }
 
 // Only Photos/Trip and notes.txt stay checked.

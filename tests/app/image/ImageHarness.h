@@ -4,19 +4,13 @@
 #include "tests/support/kit/KitTestSupport.h"
 #include "tests/support/sources/ScreenHarness.h"
 
-#include <QByteArray>
 #include <QDateTime>
-#include <QMap>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 
 #include <functional>
-#include <memory>
 #include <optional>
-#include <vector>
 
-class ListFileViewController;
 class QWidget;
 
 namespace imagetest {

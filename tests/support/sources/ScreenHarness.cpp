@@ -156,9 +156,13 @@ void ScreenHarness::start() {
 }
 
 void ScreenHarness::runToEnd() {
-    kittest::click(screen_->cloneButton());
+    start();
     EXPECT_TRUE(platform::waitForGlobalQueue(60000));  // what the worker still had to say has been said
     EXPECT_TRUE(settle());
+}
+
+bool ScreenHarness::anyModalWindow() {
+    return QApplication::activeModalWidget() != nullptr;
 }
 
 bool ScreenHarness::settle() {

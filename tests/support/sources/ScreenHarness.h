@@ -69,16 +69,29 @@ public:
     void chooseSet(const std::function<void(ListFileViewController&)>& choose);
     // The start button, then served until settled.
     void start();
-    // The start button, then served until the worker's last word has been heard and the screen settled.
+    // `start`, then served until the worker's last word has been heard and the screen settled again.
     void runToEnd();
-    // Reads a result window into `outcome` (`message` is its failure view's text), saves a picture of it and
-    // closes it with the button of the view it shows.
+    // `runToEnd` with the result window answered once the job has `finished`: `result` is the window, if the
+    // job shows one, and `message` the text of its failure view. The window is read, saved as a picture named
+    // `shot` and closed with the button of the view it shows.
     template <class Result>
-    void closeResult(Result* result, const QLabel* message, Outcome& outcome, const QString& shot) const {
-        outcome.failed = result->failView()->isVisible();
-        outcome.shown = outcome.failed ? message->text() : result->openUrl();
-        kittest::saveOnDesktop(result->window(), shot, shotFolder_);
-        kittest::click(outcome.failed ? result->failCancelButton() : result->succCancelButton());
+    Outcome runToResult(const std::function<bool()>& finished, const std::function<Result*()>& result,
+                        QLabel* (Result::*message)() const, const QString& shot) {
+        auto outcome = std::make_shared<Outcome>();
+        answers.when(
+            [finished, result] {
+                return finished() && (result() ? kittest::isRunning(result()->window()) : !anyModalWindow());
+            },
+            [this, result, message, outcome, shot] {
+                if (Result* shown = result()) {
+                    outcome->failed = shown->failView()->isVisible();
+                    outcome->shown = outcome->failed ? (shown->*message)()->text() : shown->openUrl();
+                    kittest::saveOnDesktop(shown->window(), shot, shotFolder_);
+                    kittest::click(outcome->failed ? shown->failCancelButton() : shown->succCancelButton());
+                }
+            });
+        runToEnd();
+        return *outcome;
     }
     // Serves the event loop until no scan, modal window or answer has been seen for a while.
     bool settle();
@@ -112,6 +125,7 @@ protected:
         return Question{confirmation->window(), confirmation->doneButton(), confirmation->cancelButton()};
     }
     void open(sources::SourceDestinationScreen* screen);
+    static bool anyModalWindow();
     virtual std::optional<Question> question() const = 0;
     // The name of the picture of the error dialog showing this message (the last of `errors`).
     virtual QString errorShot(const QString& message) const;
