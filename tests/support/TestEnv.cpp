@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 #include <QThread>
 
 namespace testsupport {
@@ -49,6 +50,17 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
         }
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(2);
+    }
+    return true;
+}
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QTest::qWait(10);
     }
     return true;
 }

@@ -41,5 +41,8 @@ QString buildDir();
 
 // Spins the event loop until `done` or the time-out; true when done.
 bool waitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+// Serves the event loop as QTest::qWait does (deferred deletions too) until `done`, looking every few
+// milliseconds; false after the time-out.
+bool waitFor(const std::function<bool()>& done, int timeoutMs = 60000);
 
 }  // namespace testsupport

@@ -30,25 +30,17 @@ using copytest::Files;
 using copytest::Harness;
 using copytest::isRunning;
 using copytest::kFolderName;
+using screentest::kPhotos;
+using screentest::Outcome;
 
 namespace {
 
-const Files kPhotos{{QStringLiteral("Photos/beach.jpg"), QByteArray(3000, 'b')},
-                    {QStringLiteral("Photos/Trip/sea.png"), QByteArray(500, 's')},
-                    {QStringLiteral("notes.txt"), QByteArray("Remember the milk\n")}};
 const QString kBackupFolder = QStringLiteral("/Volumes/Backup/") + kFolderName;
 const QString kRoot = QStringLiteral("Macintosh HD");
-
-// The result of a copy road: the failure message or the folder the success view opens; empty for none.
-struct Outcome {
-    bool failed = false;
-    QString shown;
-};
 
 // "Copy Now", then "Copy Now" in the confirmation, `during` once the progress shows an item, and the result
 // window's button.
 Outcome copyRoad(Harness& h, const QString& shot, const std::function<void(Harness&)>& during = {}) {
-    auto outcome = std::make_shared<Outcome>();
     h.answers.when([&h] { return h.screen->makeSureWC() && isRunning(h.screen->makeSureWC()->window()); },
                    [&h] { click(h.screen->makeSureWC()->doneButton()); });
     if (during) {
@@ -59,30 +51,9 @@ Outcome copyRoad(Harness& h, const QString& shot, const std::function<void(Harne
             },
             [&h, during] { during(h); });
     }
-    h.answers.when(
-        [&h] {
-            CopyProgreWindowController* progress = h.screen->copyProgressWC();
-            return progress && progress->isFinished() &&
-                   (progress->resultWC() ? isRunning(progress->resultWC()->window())
-                                         : !QApplication::activeModalWidget());
-        },
-        [&h, outcome, shot] {
-            if (CopySorFWindowController* result = h.screen->copyProgressWC()->resultWC()) {
-                outcome->failed = result->failView()->isVisible();
-                outcome->shown = outcome->failed ? result->errorLable()->text() : result->openUrl();
-                copytest::screenshot(result->window(), shot);
-                click(outcome->failed ? result->failCancelButton() : result->succCancelButton());
-            }
-        });
-    h.copyNow();
-    EXPECT_TRUE(platform::waitForGlobalQueue(60000));  // what the worker still had to say has been said
-    EXPECT_TRUE(h.settle());
-    return *outcome;
-}
-
-void pickBoth(Harness& h, const QString& source, const QString& destination) {
-    ASSERT_TRUE(h.pick(1, source));
-    ASSERT_TRUE(h.pick(2, destination));
+    return h.runToResult<CopySorFWindowController>(
+        [&h] { return h.screen->copyProgressWC() && h.screen->copyProgressWC()->isFinished(); },
+        [&h] { return h.screen->copyProgressWC()->resultWC(); }, &CopySorFWindowController::errorLable, shot);
 }
 
 }  // namespace
@@ -204,7 +175,7 @@ TEST_P(CopyFailure, EndsWithoutASuccessWindowAndTheNextCopyRunsOnItsOwn) {
     }
     h.attach(QStringLiteral("Photos"), many);
     h.attach(QStringLiteral("Backup"), {}, QStringLiteral("usb-hfs"));
-    pickBoth(h, QStringLiteral("Photos"), QStringLiteral("Backup"));
+    h.pickBoth(QStringLiteral("Photos"), QStringLiteral("Backup"));
     const Outcome outcome = copyRoad(h, QStringLiteral("result-") + GetParam().name, GetParam().during);
     EXPECT_EQ(outcome.shown, GetParam().shown);
     EXPECT_EQ(outcome.failed, !GetParam().shown.isEmpty()) << "never the success view";
@@ -284,7 +255,7 @@ void chooseTooBig(Harness& h, Files files = kPhotos) {
                   h.sim.info(QStringLiteral("/Volumes/Big")).value("DeviceIdentifier").toString(),
                   QStringLiteral("UsedBytes"), QStringLiteral("100000000")});
     h.attach(QStringLiteral("Tiny"), {}, QStringLiteral("usb-tiny"));
-    pickBoth(h, QStringLiteral("Big"), QStringLiteral("Tiny"));
+    h.pickBoth(QStringLiteral("Big"), QStringLiteral("Tiny"));
     EXPECT_TRUE(!h.startUsable() && h.screen->errorView()->isVisible());
     EXPECT_EQ(destinationImage(h), "add");
     copytest::screenshot(h.window.get(), QStringLiteral("screen-too-little-space"));
@@ -316,7 +287,7 @@ INSTANTIATE_TEST_SUITE_P(
     CopyDisk, CopyChecks,
     ::testing::Values(
         Check{"SameVolumeOnTheSourceSide",
-              [](Harness& h) { pickBoth(h, "USB", "USB"); },
+              [](Harness& h) { h.pickBoth("USB", "USB"); },
               {kSame},
               false,
               "USB",
@@ -402,7 +373,7 @@ INSTANTIATE_TEST_SUITE_P(
               0},
         Check{"NothingChecked",
               [](Harness& h) {
-                  pickBoth(h, QStringLiteral("USB"), kRoot);
+                  h.pickBoth(QStringLiteral("USB"), kRoot);
                   h.chooseSet([](ListFileViewController& list) { list.setAllSelectOrNoSelect(); });
                   h.copyNow();
               },
@@ -413,7 +384,7 @@ INSTANTIATE_TEST_SUITE_P(
               0},
         Check{"SourceUnpluggedBeforeTheCopy",
               [](Harness& h) {
-                  pickBoth(h, QStringLiteral("USB"), kRoot);
+                  h.pickBoth(QStringLiteral("USB"), kRoot);
                   h.sim.detach(h.disks.value(QStringLiteral("USB")));
                   h.copyNow();
               },
@@ -425,7 +396,7 @@ INSTANTIATE_TEST_SUITE_P(
         Check{"DestinationUnpluggedDuringTheConfirmation",
               [](Harness& h) {
                   h.attach(QStringLiteral("Backup"), {}, QStringLiteral("usb-hfs"));
-                  pickBoth(h, QStringLiteral("USB"), QStringLiteral("Backup"));
+                  h.pickBoth(QStringLiteral("USB"), QStringLiteral("Backup"));
                   h.sim.detach(h.disks.value(QStringLiteral("Backup")));
                   h.confirmWith = true;
                   h.copyNow();
@@ -450,7 +421,7 @@ INSTANTIATE_TEST_SUITE_P(
               0},
         Check{"CopyNowAndTheFileListWaitForTheScan",
               [](Harness& h) {
-                  pickBoth(h, QStringLiteral("USB"), kRoot);
+                  h.pickBoth(QStringLiteral("USB"), kRoot);
                   click(h.screen->cloneButton());
                   EXPECT_TRUE(h.screen->isScanning());
                   click(h.screen->cloneButton());

@@ -7,12 +7,10 @@
 #include "tests/support/kit/KitTestSupport.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/CustomTableView.h"
-#include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StatusAttachedWindow.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
@@ -35,8 +33,7 @@ RepairDiskViewController::Delays fastDelays() {
 StatusAttachedWindow* runningDialogWindow(const std::function<bool(QWidget*)>& isKind) {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         auto* window = dynamic_cast<StatusAttachedWindow*>(widget);
-        if (window && window->isVisible() && kit::ModalRun::isRunning(window) && window->view() &&
-            isKind(window->view())) {
+        if (kittest::isRunning(window) && window->view() && isKind(window->view())) {
             return window;
         }
     }
@@ -52,7 +49,7 @@ void DialogAnswers::whenRunning(std::function<bool(QWidget*)> answer) {
     QObject::connect(raw, &QTimer::timeout, raw, [raw, answer = std::move(answer)] {
         raw->stop();  // an answer may wait in an event loop of its own: no second call meanwhile
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->isVisible() && kit::ModalRun::isRunning(window) && answer(window)) {
+            if (kittest::isRunning(window) && answer(window)) {
                 return;
             }
         }
@@ -119,17 +116,6 @@ void Harness::open() {
 
 bool Harness::settled() const {
     return screen && !screen->isScanning() && !screen->isReloadPending();
-}
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QTest::qWait(15);
-    }
-    return true;
 }
 
 bool Harness::waitForList(int timeoutMs) const {
@@ -264,19 +250,6 @@ QString Harness::identifierOf(const QString& volumeName) const {
 
 QVariantMap Harness::node(const QString& identifier) const {
     return findNode(sim.state().value(QStringLiteral("Disks")).toList(), identifier);
-}
-
-void clickButton(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-}
-
-QString screenshot(QWidget* widget, const QString& name) {
-    QImage image(widget->size() + QSize(40, 40), QImage::Format_ARGB32_Premultiplied);
-    image.fill(QColor(0x8A, 0x8F, 0x99));
-    QPainter painter(&image);
-    painter.drawImage(QPoint(20, 20), widget->grab().toImage());
-    painter.end();
-    return kittest::saveScreenshot(image, name, QStringLiteral("disk-tool"));
 }
 
 QString screenshotOver(QWidget* below, QWidget* above, const QString& name) {

@@ -2,6 +2,8 @@
 
 #include "app/disk-tool/RepairDiskViewController.h"
 #include "tests/support/SimMac.h"
+#include "tests/support/TestEnv.h"
+#include "tests/support/kit/KitTestSupport.h"
 #include "ui-kit/windows/StatusAttachedWindow.h"
 
 #include <QImage>
@@ -30,9 +32,7 @@ using Calls = QList<QStringList>;
 // The screen's waits, short, for tests: the gate stays above the enumerator's own one-second hold.
 RepairDiskViewController::Delays fastDelays();
 
-// Serves the event loop until `done`, looking every few milliseconds (the lookups read the simulated Mac's
-// files); false after the time-out.
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 60000);
+using testsupport::waitFor;
 
 // The modal dialog of a kind that is running now, if any.
 StatusAttachedWindow* runningDialogWindow(const std::function<bool(QWidget*)>& isKind);
@@ -118,11 +118,15 @@ public:
     std::unique_ptr<RepairDiskViewController> screen;
 };
 
-void clickButton(QAbstractButton* button);
+inline void clickButton(QAbstractButton* button) {
+    kittest::click(button);
+}
 
 // A picture of a window or view under <build>/screenshots/disk-tool, on the grey a desktop would show round
 // a translucent window, with room around it.
-QString screenshot(QWidget* widget, const QString& name);
+inline QString screenshot(QWidget* widget, const QString& name) {
+    return kittest::saveOnDesktop(widget, name, QStringLiteral("disk-tool"));
+}
 // A picture of a window lying over another, where they lie on the screen.
 QString screenshotOver(QWidget* below, QWidget* above, const QString& name);
 

@@ -27,49 +27,20 @@ using imagetest::Files;
 using imagetest::Harness;
 using imagetest::isRunning;
 using imagetest::kName;
+using screentest::kPhotos;
+using screentest::Outcome;
 
 namespace {
 
-const Files kPhotos{{QStringLiteral("Photos/beach.jpg"), QByteArray(3000, 'b')},
-                    {QStringLiteral("Photos/Trip/sea.png"), QByteArray(500, 's')},
-                    {QStringLiteral("notes.txt"), QByteArray("Remember the milk\n")}};
 const QString kRoot = QStringLiteral("Macintosh HD");
 const QString kBackup = QStringLiteral("/Volumes/Backup/") + kName;
 
-// The result window's message, or the path its link shows; empty when none opened.
-struct Outcome {
-    bool failed = false;
-    QString shown;
-};
-
 // "Create Now", "Create Image" in the confirmation, and the result window's button.
 Outcome createRoad(Harness& h, const QString& shot) {
-    auto outcome = std::make_shared<Outcome>();
     h.confirmWith = true;
-    h.answers.when(
-        [&h] {
-            ZIPProgressWindowController* progress = h.screen->progressWC();
-            return progress && progress->end() &&
-                   (progress->endWC() ? isRunning(progress->endWC()->window())
-                                      : !QApplication::activeModalWidget());
-        },
-        [&h, outcome, shot] {
-            if (ZIPEndWinodwController* result = h.screen->progressWC()->endWC()) {
-                outcome->failed = result->failView()->isVisible();
-                outcome->shown = outcome->failed ? result->errorLabel()->text() : result->openUrl();
-                imagetest::screenshot(result->window(), shot);
-                click(outcome->failed ? result->failCancelButton() : result->succCancelButton());
-            }
-        });
-    h.createNow();
-    EXPECT_TRUE(platform::waitForGlobalQueue(60000));  // what the worker still had to do is done
-    EXPECT_TRUE(h.settle());
-    return *outcome;
-}
-
-void pickBoth(Harness& h, const QString& source, const QString& destination) {
-    ASSERT_TRUE(h.pick(1, source));
-    ASSERT_TRUE(h.pick(2, destination));
+    return h.runToResult<ZIPEndWinodwController>(
+        [&h] { return h.screen->progressWC() && h.screen->progressWC()->end(); },
+        [&h] { return h.screen->progressWC()->endWC(); }, &ZIPEndWinodwController::errorLabel, shot);
 }
 
 // Only Photos/Trip and notes.txt stay checked.
@@ -128,7 +99,7 @@ TEST_P(ImageRoad, MakesWhatWasCheckedWhereTheDestinationTakesIt) {
     if (row.devicePreset) {
         h.attach(row.volume, {}, QLatin1String(row.devicePreset));
     }
-    pickBoth(h, QStringLiteral("Photos"), row.volume);
+    h.pickBoth(QStringLiteral("Photos"), row.volume);
     EXPECT_EQ(h.screen->diskPicker().popoverController()->borderWidth(), 4.0);
     EXPECT_FALSE(h.screen->diskPicker().popoverController()->animates());
     if (row.zip) {
@@ -260,7 +231,7 @@ void chooseTooBig(Harness& h) {
                   h.sim.info(QStringLiteral("/Volumes/Big")).value("DeviceIdentifier").toString(),
                   QStringLiteral("UsedBytes"), QStringLiteral("100000000")});
     h.attach(QStringLiteral("Tiny"), {}, QStringLiteral("usb-tiny"));
-    pickBoth(h, QStringLiteral("Big"), QStringLiteral("Tiny"));
+    h.pickBoth(QStringLiteral("Big"), QStringLiteral("Tiny"));
     EXPECT_TRUE(h.screen->errorView()->isVisible());
     EXPECT_FALSE(h.screen->lComboBox()->searchButton()->isHidden()) << "switched to the chosen-set mode";
     imagetest::screenshot(h.window.get(), QStringLiteral("screen-too-little-space"));
@@ -297,7 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
                             kNoSource,
                             "USB"},
                       Check{"SameVolumeOnTheDestinationSide",
-                            [](Harness& h) { pickBoth(h, "USB", "USB"); },
+                            [](Harness& h) { h.pickBoth("USB", "USB"); },
                             {kSame},
                             false,
                             "USB",
@@ -330,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(
                             "Tiny"},
                       Check{"NothingChecked",
                             [](Harness& h) {
-                                pickBoth(h, QStringLiteral("USB"), QStringLiteral("Backup"));
+                                h.pickBoth(QStringLiteral("USB"), QStringLiteral("Backup"));
                                 h.chooseSet(
                                     [](ListFileViewController& list) { list.setAllSelectOrNoSelect(); });
                                 h.createNow();
@@ -352,7 +323,7 @@ INSTANTIATE_TEST_SUITE_P(
                           "Backup"},
                       Check{"ClearingTheSourceAndTheDestination",
                             [](Harness& h) {
-                                pickBoth(h, QStringLiteral("USB"), QStringLiteral("Backup"));
+                                h.pickBoth(QStringLiteral("USB"), QStringLiteral("Backup"));
                                 click(h.screen->selectToVC()->closeDisk());
                                 EXPECT_TRUE(h.screen->comboBoxView()->isVisible() && !h.startUsable());
                                 click(h.screen->selectFromVC()->closeDisk());
@@ -420,7 +391,7 @@ TEST_P(ImageEnding, LeavesNoImageAttachedAndNothingThisRunMade) {
     h.attach(QStringLiteral("Photos"), many);
     h.attach(QStringLiteral("Backup"));
     const Files before = h.filesUnder(QStringLiteral("/Volumes/Backup"));
-    pickBoth(h, QStringLiteral("Photos"), QStringLiteral("Backup"));
+    h.pickBoth(QStringLiteral("Photos"), QStringLiteral("Backup"));
     if (row.zip) {
         click(h.screen->makeZipBut());
     }

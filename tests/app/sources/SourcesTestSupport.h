@@ -6,6 +6,8 @@
 #include "app/sources/SelectValueViewDelegate.h"
 #include "platform/Dispatch.h"
 #include "services/disks/VolumeObj.h"
+#include "tests/support/TestEnv.h"
+#include "tests/support/kit/KitTestSupport.h"
 
 #include <QList>
 #include <QString>
@@ -54,10 +56,11 @@ struct Screen : SelectDiskVCDelegate, SelectValueViewDelegate, LComboBoxDelegate
     bool doneOnMainThread = false;
 };
 
-// Serves the event loop until `done`; false after the time-out.
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 60000);
+using testsupport::waitFor;
 
 // A picture under <build>/screenshots/sources, on the grey a desktop would show round a translucent window.
-QString screenshot(QWidget* widget, const QString& name);
+inline QString screenshot(QWidget* widget, const QString& name) {
+    return kittest::saveOnDesktop(widget, name, QStringLiteral("sources"));
+}
 
 }  // namespace sourcestest

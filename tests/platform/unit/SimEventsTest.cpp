@@ -5,6 +5,7 @@
 #include "platform/SimEventLog.h"
 #include "platform/Workspace.h"
 
+#include "tests/support/SimEventsTest.h"
 #include "tests/support/TestEnv.h"
 
 #include <QDir>
@@ -20,23 +21,7 @@ using platform::Workspace;
 
 namespace {
 
-QByteArray line(int seq, const char* event, const QString& bsd, const QString& mountPoint = {},
-                const QString& name = {}) {
-    return QByteArray::number(seq) + '\t' + event + '\t' + bsd.toUtf8().toPercentEncoding() + '\t' +
-           mountPoint.toUtf8().toPercentEncoding("/") + '\t' + name.toUtf8().toPercentEncoding() + "\t\n";
-}
-
-class SimEvents : public ::testing::Test {
-protected:
-    void append(const QByteArray& bytes) const {
-        QDir().mkpath(sim_.host("/.sim"));
-        QFile out(sim_.host("/.sim/events.log"));
-        ASSERT_TRUE(out.open(QIODevice::Append));
-        out.write(bytes);
-    }
-
-    testsupport::TempSimRoot sim_;
-};
+using SimEvents = testsupport::SimEventsTest;
 
 TEST(SimEventLine, FieldsArePercentDecoded) {
     const auto event =

@@ -3,7 +3,9 @@
 #include "tests/support/TestEnv.h"
 
 #include "ui-kit/NamedImage.h"
+#include "ui-kit/windows/ModalRun.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QEnterEvent>
 #include <QFileInfo>
@@ -62,6 +64,23 @@ QString saveScreenshot(const QImage& image, const QString& name, const QString& 
         file.commit();
     }
     return path;
+}
+
+QString saveOnDesktop(QWidget* window, const QString& name, const QString& folder) {
+    QImage image(window->size() + QSize(40, 40), QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(0x8A, 0x8F, 0x99));
+    QPainter painter(&image);
+    painter.drawImage(QPoint(20, 20), window->grab().toImage());
+    painter.end();
+    return saveScreenshot(image, name, folder);
+}
+
+void click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+
+bool isRunning(QWidget* window) {
+    return window != nullptr && window->isVisible() && kit::ModalRun::isRunning(window);
 }
 
 void ContactSheet::add(const QString& caption, const QImage& image) {

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+class QAbstractButton;
+
 namespace kittest {
 
 // A shown window holding one view of the given class, 20 points in from the window's edges.
@@ -46,6 +48,14 @@ void hover(QWidget* widget, bool inside);
 // path.
 QString saveScreenshot(const QImage& image, const QString& name,
                        const QString& folder = QStringLiteral("ui-kit"));
+// A picture of a window or view under <build>/screenshots/<folder>, 20 points in on the grey a desktop would
+// show round a translucent window; returns the path.
+QString saveOnDesktop(QWidget* window, const QString& name, const QString& folder);
+
+// A click in the middle of the button.
+void click(QAbstractButton* button);
+// The window is shown and runs modally.
+bool isRunning(QWidget* window);
 
 // One picture of many captioned screenshots, laid out in rows, for people to review at a glance.
 class ContactSheet {

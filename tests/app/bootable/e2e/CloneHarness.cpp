@@ -13,46 +13,15 @@
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/DiskListView.h"
 #include "ui-kit/controls/TextImageButton.h"
-#include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QLabel>
-#include <QPainter>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace bootabletest {
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QTest::qWait(10);
-    }
-    return true;
-}
-
-bool isRunning(QWidget* window) {
-    return window != nullptr && window->isVisible() && kit::ModalRun::isRunning(window);
-}
-
-void click(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-}
-
-QString screenshot(QWidget* window, const QString& name) {
-    QImage image(window->size() + QSize(40, 40), QImage::Format_ARGB32_Premultiplied);
-    image.fill(QColor(0x8A, 0x8F, 0x99));
-    QPainter painter(&image);
-    painter.drawImage(QPoint(20, 20), window->grab().toImage());
-    painter.end();
-    return kittest::saveScreenshot(image, name, QStringLiteral("bootable"));
-}
 
 void Recorder::KVUINotify(const KVProgressRecord& record) {
     screen_->KVUINotify(record);

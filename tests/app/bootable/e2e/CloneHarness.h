@@ -4,6 +4,8 @@
 #include "app/bootable/SelectDrivceViewControllerDelegate.h"
 #include "services/jobs/KVBootableDelegate.h"
 #include "tests/support/SimMac.h"
+#include "tests/support/TestEnv.h"
+#include "tests/support/kit/KitTestSupport.h"
 
 #include <QList>
 #include <QPointer>
@@ -15,18 +17,20 @@
 #include <memory>
 #include <optional>
 
-class QAbstractButton;
 class QWidget;
 
 namespace bootabletest {
 
-// Serves the event loop until `done`, looking every few milliseconds; false after the time-out.
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 120000);
-// The window is shown and runs modally.
-bool isRunning(QWidget* window);
-void click(QAbstractButton* button);
+// Serves the event loop until `done`; false after the time-out.
+inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 120000) {
+    return testsupport::waitFor(done, timeoutMs);
+}
+using kittest::click;
+using kittest::isRunning;
 // A picture of a window under <build>/screenshots/bootable, on the grey a desktop would show round it.
-QString screenshot(QWidget* window, const QString& name);
+inline QString screenshot(QWidget* window, const QString& name) {
+    return kittest::saveOnDesktop(window, name, QStringLiteral("bootable"));
+}
 
 // One result window as the test saw it.
 struct Result {

@@ -17,7 +17,6 @@
 #include "ui-kit/windows/WindowCentering.h"
 
 #include <QLabel>
-#include <QPainter>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -26,17 +25,10 @@
 
 namespace {
 
-QString screenshot(QWidget* window, const QString& name) {
-    QImage image(window->size() + QSize(40, 40), QImage::Format_ARGB32_Premultiplied);
-    image.fill(QColor(0x8A, 0x8F, 0x99));
-    QPainter painter(&image);
-    painter.drawImage(QPoint(20, 20), window->grab().toImage());
-    painter.end();
-    return kittest::saveScreenshot(image, name, QStringLiteral("bootable"));
-}
+using kittest::click;
 
-void click(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+QString screenshot(QWidget* window, const QString& name) {
+    return kittest::saveOnDesktop(window, name, QStringLiteral("bootable"));
 }
 
 // Every button is as wide as its drawn image, so that its title is centred on it, and every text fits the
