@@ -3,8 +3,8 @@
 #include "app/copy/CopyProgreWCDelegate.h"
 #include "app/copy/CopySorFWindowController.h"
 #include "platform/LogCategories.h"
-#include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/windows/ModalRun.h"
+#include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/windows/WindowCentering.h"
 
 #include <QLabel>
