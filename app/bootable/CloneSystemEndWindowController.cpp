@@ -1,7 +1,8 @@
 #include "app/bootable/CloneSystemEndWindowController.h"
 
 #include "app/bootable/FullDiskAccessViewController.h"
-#include "app/bootable/WindowParts.h"
+#include "app/sources/DialogParts.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -38,40 +39,40 @@ TCImageWindow* CloneSystemEndWindowController::window() {
 QWidget* CloneSystemEndWindowController::addView(const QString& title) {
     auto* view = new QWidget(window_->contentView());  // owned by the content view
     kit::setCocoaFrame(view, QRectF(QPointF(0, 0), kContentSize));
-    bootable::addDialogLabel(view, kTitleFrame, 16, true)->setText(title);
+    sources::addDialogLabel(view, kTitleFrame, 16, true)->setText(title);
     return view;
 }
 
 void CloneSystemEndWindowController::loadWindow() {
-    window_ = bootable::makeDialogWindow(kContentSize);
+    window_ = sources::makeDialogWindow(kContentSize);
     sucView_ = addView(QStringLiteral("Clone completed"));
-    bootable::addDialogLabel(sucView_, kMessageFrame, 13, false)
+    sources::addDialogLabel(sucView_, kMessageFrame, 13, false)
         ->setText(
             QStringLiteral("The running system has been cloned onto the destination drive. You can start "
                            "up your Mac from it."));
     failView_ = addView(QStringLiteral("Clone failed"));
-    errorLable_ = bootable::addDialogLabel(failView_, kMessageFrame, 13, false);
-    bootable::addDialogLabel(failView_, kHintFrame, 12, false)
+    errorLable_ = sources::addDialogLabel(failView_, kMessageFrame, 13, false);
+    sources::addDialogLabel(failView_, kHintFrame, 12, false)
         ->setText(
             QStringLiteral("Tavrun needs Full Disk Access to copy the whole system. Check that it has it."));
 }
 
 void CloneSystemEndWindowController::windowDidLoad() {
-    failCancelButton_ = bootable::addFamilyButton<TextImageButton>(
+    failCancelButton_ = kit::addFamilyButton<TextImageButton>(
         failView_, kFailCancelFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
     connect(failCancelButton_, &QAbstractButton::clicked, this,
             &CloneSystemEndWindowController::failCancelButtonAction);
-    succCancelButton_ = bootable::addFamilyButton<TextImageButton>(
-        sucView_, kDoneFrame, QStringLiteral("btn_sec"), QStringLiteral("Done"));
+    succCancelButton_ = kit::addFamilyButton<TextImageButton>(sucView_, kDoneFrame, QStringLiteral("btn_sec"),
+                                                              QStringLiteral("Done"));
     connect(succCancelButton_, &QAbstractButton::clicked, this,
             &CloneSystemEndWindowController::succCancelButtonAction);
-    checkFullButton_ = bootable::addFamilyButton<TextImageButton>(
+    checkFullButton_ = kit::addFamilyButton<TextImageButton>(
         failView_, kCheckFrame, QStringLiteral("btn_pri"), QStringLiteral("Check"));
     connect(checkFullButton_, &QAbstractButton::clicked, this,
             &CloneSystemEndWindowController::toCheckFullDiskAccess);
     failView_->hide();
     sucView_->hide();
-    bootable::onCloseButton(window_.get(), [this] { closeWindow(); });
+    sources::onCloseButton(window_.get(), [this] { closeWindow(); });
 }
 
 void CloneSystemEndWindowController::showFaile(bool failed) {

@@ -1,7 +1,8 @@
 #include "app/bootable/ConfirmWindow.h"
 
-#include "app/bootable/WindowParts.h"
+#include "app/sources/DialogParts.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -41,19 +42,19 @@ QWidget* ConfirmWindow::titleBarView() const {
 }
 
 void ConfirmWindow::loadWindow() {
-    window_ = makeDialogWindow(kContentSize);
+    window_ = sources::makeDialogWindow(kContentSize);
     QWidget* content = window_->contentView();
-    titleLabel_ = addDialogLabel(content, kTitleFrame, 16, true);
+    titleLabel_ = sources::addDialogLabel(content, kTitleFrame, 16, true);
     titleLabel_->setText(title_);
-    messageLabel_ = addDialogLabel(content, kMessageFrame, 13, false);
+    messageLabel_ = sources::addDialogLabel(content, kMessageFrame, 13, false);
     messageLabel_->setText(message_);
-    cancelButton_ = addFamilyButton<CancelTextImageButton>(content, kCancelFrame, QStringLiteral("btn_sec"),
-                                                           cancelTitle_);
+    cancelButton_ = kit::addFamilyButton<CancelTextImageButton>(content, kCancelFrame,
+                                                                QStringLiteral("btn_sec"), cancelTitle_);
     connect(cancelButton_, &QAbstractButton::clicked, this, [this] { cancelButtonAction(); });
     doneButton_ =
-        addFamilyButton<TextImageButton>(content, kDoneFrame, QStringLiteral("btn_pri"), doneTitle_);
+        kit::addFamilyButton<TextImageButton>(content, kDoneFrame, QStringLiteral("btn_pri"), doneTitle_);
     connect(doneButton_, &QAbstractButton::clicked, this, [this] { doneButtonAction(); });
-    onCloseButton(window_.get(), [this] { closeWindow(); });
+    sources::onCloseButton(window_.get(), [this] { closeWindow(); });
 }
 
 void ConfirmWindow::closeWindow() {

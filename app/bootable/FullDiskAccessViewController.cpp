@@ -1,9 +1,10 @@
 #include "app/bootable/FullDiskAccessViewController.h"
 
-#include "app/bootable/WindowParts.h"
+#include "app/sources/DialogParts.h"
 #include "platform/LogCategories.h"
 #include "platform/Workspace.h"
 #include "services/utilities/KVPublicUtilities.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -34,20 +35,20 @@ TCImageWindow* FullDiskAccessViewController::window() {
 }
 
 void FullDiskAccessViewController::loadWindow() {
-    window_ = bootable::makeDialogWindow(kContentSize);
+    window_ = sources::makeDialogWindow(kContentSize);
     QWidget* content = window_->contentView();
-    bootable::addDialogLabel(content, kTitleFrame, 16, true)->setText(QStringLiteral("Full Disk Access"));
-    bootable::addDialogLabel(content, kMessageFrame, 13, false)
+    sources::addDialogLabel(content, kTitleFrame, 16, true)->setText(QStringLiteral("Full Disk Access"));
+    sources::addDialogLabel(content, kMessageFrame, 13, false)
         ->setText(
             QStringLiteral("In the system's privacy settings, open Full Disk Access and switch Tavrun on, "
                            "then clone again."));
-    openButton_ = bootable::addFamilyButton<TextImageButton>(content, kOpenFrame, QStringLiteral("btn_pri"),
-                                                             QStringLiteral("Open Settings"));
+    openButton_ = kit::addFamilyButton<TextImageButton>(content, kOpenFrame, QStringLiteral("btn_pri"),
+                                                        QStringLiteral("Open Settings"));
     connect(openButton_, &QAbstractButton::clicked, this, &FullDiskAccessViewController::openSetView);
 }
 
 void FullDiskAccessViewController::awakeFromNib() {
-    bootable::onCloseButton(window_.get(), [this] { closeWindow(); });
+    sources::onCloseButton(window_.get(), [this] { closeWindow(); });
 }
 
 void FullDiskAccessViewController::openSetView() {

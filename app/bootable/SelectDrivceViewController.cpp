@@ -6,7 +6,7 @@
 #include "app/bootable/MakeSureToCloneSystemVC.h"
 #include "app/bootable/PrebootRepair.h"
 #include "app/bootable/SelectDrivceViewControllerDelegate.h"
-#include "app/bootable/WindowParts.h"
+#include "app/sources/DialogParts.h"
 #include "app/sources/ImageButton.h"
 #include "app/sources/PanelSteps.h"
 #include "app/sources/ScreenMessages.h"
@@ -22,6 +22,7 @@
 #include "services/jobs/KVBootable.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/ProgressView.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
@@ -91,12 +92,12 @@ void SelectDrivceViewController::awakeFromNib() {
 
 void SelectDrivceViewController::buildChoosingView() {
     selectDiskView_ = addView(this, kScreenFrame);
-    bootable::addDialogLabel(selectDiskView_, kHeadingFrame, 16, false)
+    sources::addDialogLabel(selectDiskView_, kHeadingFrame, 16, false)
         ->setText(
             QStringLiteral("Clone the running system onto an external drive and make that drive bootable."));
     selectFromView_ = addView(selectDiskView_, kFromFrame);
     selectToView_ = addView(selectDiskView_, kToFrame);
-    cloneButton_ = bootable::addFamilyButton<TextImageButton>(
+    cloneButton_ = kit::addFamilyButton<TextImageButton>(
         selectDiskView_, kStartFrame, QStringLiteral("btn_main"), QStringLiteral("Clone Now"));
     cloneButton_->setButtonEnabled(false);
     connect(cloneButton_, &QAbstractButton::clicked, this, &SelectDrivceViewController::cloneButtonAction);
@@ -104,17 +105,17 @@ void SelectDrivceViewController::buildChoosingView() {
 
 void SelectDrivceViewController::buildProgressView() {
     progressView_ = addView(this, kScreenFrame);
-    bootable::addDialogLabel(progressView_, kHeadingFrame, 16, false)
+    sources::addDialogLabel(progressView_, kHeadingFrame, 16, false)
         ->setText(QStringLiteral("Cloning the system. Keep the destination drive connected."));
     proView_ = new QProgressBar(progressView_);  // owned by the view
     proView_->setRange(0, 0);                    // no range: the platform's spinning indicator
     proView_->setTextVisible(false);
     kit::setCocoaFrame(proView_, kSpinnerFrame);
-    pathLabel_ = bootable::addDialogLabel(progressView_, kStatusFrame, 13, false);
+    pathLabel_ = sources::addDialogLabel(progressView_, kStatusFrame, 13, false);
     pathLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     rogressView_ = new ProgressView(progressView_);  // owned by the view
     kit::setCocoaFrame(rogressView_, kBarFrame);
-    cancelButton_ = bootable::addFamilyButton<CancelTextImageButton>(
+    cancelButton_ = kit::addFamilyButton<CancelTextImageButton>(
         progressView_, kCancelFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
     connect(cancelButton_, &QAbstractButton::clicked, this, &SelectDrivceViewController::cancelButtonAction);
     progressView_->hide();

@@ -7,6 +7,7 @@
 #include "ui-kit/backgrounds/PopWTopBgView.h"
 #include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StandardWindowButton.h"
@@ -67,7 +68,7 @@ void CopyMakeSureWC::loadWindow() {
     kit::setCocoaFrame(cancelButton_, kCancelFrame);
     connect(cancelButton_, &QAbstractButton::clicked, this, &CopyMakeSureWC::cancelButtonAction);
     doneButton_ =
-        sources::addImageButton(content, kDoneFrame, QStringLiteral("btn_pri"), QStringLiteral("Copy Now"));
+        kit::addImageButton(content, kDoneFrame, QStringLiteral("btn_pri"), QStringLiteral("Copy Now"));
     connect(doneButton_, &QAbstractButton::clicked, this, &CopyMakeSureWC::doneButtonAction);
 }
 

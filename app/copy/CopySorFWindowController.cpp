@@ -7,6 +7,7 @@
 #include "ui-kit/backgrounds/PopWBgView.h"
 #include "ui-kit/backgrounds/PopWTopBgView.h"
 #include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/KVHandButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
@@ -78,12 +79,12 @@ void CopySorFWindowController::loadWindow() {
     openButton_->setStyleSheet(QStringLiteral("background: transparent; border: none;"));
     kit::setCocoaFrame(openButton_, kMessageFrame);
     succCancelButton_ =
-        sources::addImageButton(sucView_, kButtonFrame, QStringLiteral("btn_sec"), QStringLiteral("Done"));
+        kit::addImageButton(sucView_, kButtonFrame, QStringLiteral("btn_sec"), QStringLiteral("Done"));
 
     failView_ = addView(QStringLiteral("Copy failed"));
     errorLable_ = addCentredLabel(failView_, kMessageFrame, 13, false);
     failCancelButton_ =
-        sources::addImageButton(failView_, kButtonFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
+        kit::addImageButton(failView_, kButtonFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
 
     connect(succCancelButton_, &QAbstractButton::clicked, this,
             &CopySorFWindowController::succCancelButtonAction);

@@ -1,9 +1,10 @@
 #include "app/image/DMGMakeSureWC.h"
 
 #include "app/image/DMGMakeSureWCDelegate.h"
-#include "app/image/WindowParts.h"
+#include "app/sources/DialogParts.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -32,12 +33,12 @@ TCImageWindow* DMGMakeSureWC::window() {
 }
 
 void DMGMakeSureWC::loadWindow() {
-    window_ = image::makeDialogWindow(kContentSize);
+    window_ = sources::makeDialogWindow(kContentSize, sources::TitleBar::Slim);
     QWidget* content = window_->contentView();
-    image::addCentredLabel(content, kTitleFrame, 16, true, QStringLiteral("Create Disk Image"));
-    image::addCentredLabel(content, kQuestionFrame, 13, false,
-                           QStringLiteral("The disk image or ZIP archive will be created on the destination "
-                                          "drive. Do you want to start now?"));
+    sources::addDialogLabel(content, kTitleFrame, 16, true, QStringLiteral("Create Disk Image"));
+    sources::addDialogLabel(content, kQuestionFrame, 13, false,
+                            QStringLiteral("The disk image or ZIP archive will be created on the destination "
+                                           "drive. Do you want to start now?"));
     cancelButton_ = new CancelTextImageButton(content);  // owned by the content view
     kit::setCocoaFrame(cancelButton_, kCancelFrame);
     doneButton_ = new TextImageButton(content);  // owned by the content view
@@ -47,9 +48,9 @@ void DMGMakeSureWC::loadWindow() {
 }
 
 void DMGMakeSureWC::windowDidLoad() {
-    image::setCloseAction(window_.get(), [this] { closeWindow(); });
-    image::setButtonFamily(cancelButton_, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
-    image::setButtonFamily(doneButton_, QStringLiteral("btn_pri"), QStringLiteral("Create Image"));
+    sources::onCloseButton(window_.get(), [this] { closeWindow(); });
+    kit::setButtonFamily(cancelButton_, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
+    kit::setButtonFamily(doneButton_, QStringLiteral("btn_pri"), QStringLiteral("Create Image"));
 }
 
 void DMGMakeSureWC::closeWindow() {

@@ -1,9 +1,10 @@
 #include "app/image/ZIPEndWinodwController.h"
 
-#include "app/image/WindowParts.h"
+#include "app/sources/DialogParts.h"
 #include "platform/FileBrowser.h"
 #include "platform/LogCategories.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/KVHandButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
@@ -47,15 +48,15 @@ TCImageWindow* ZIPEndWinodwController::window() {
 QWidget* ZIPEndWinodwController::addView(const QString& title) {
     auto* view = new QWidget(window_->contentView());  // owned by the content view
     kit::setCocoaFrame(view, QRectF(QPointF(0, 0), kContentSize));
-    image::addCentredLabel(view, kTitleFrame, 16, true, title);
+    sources::addDialogLabel(view, kTitleFrame, 16, true, title);
     return view;
 }
 
 void ZIPEndWinodwController::loadWindow() {
-    window_ = image::makeDialogWindow(kContentSize);
+    window_ = sources::makeDialogWindow(kContentSize, sources::TitleBar::Slim);
 
     sucView_ = addView(QStringLiteral("Creation completed"));
-    openLabel_ = image::addCentredLabel(
+    openLabel_ = sources::addDialogLabel(
         sucView_, kMessageFrame, 13, false,
         QStringLiteral("Your disk image or archive is ready. Click here to show ") + kLinkPhrase);
     // The whole sentence is the link: a flat button over it that shows the pointing hand.
@@ -68,20 +69,20 @@ void ZIPEndWinodwController::loadWindow() {
 
     // A stop by the user ends here as well as a failure: the heading blames neither.
     failView_ = addView(QStringLiteral("Creation not completed"));
-    errorLabel_ = image::addCentredLabel(failView_, kMessageFrame, 13, false, QString());
+    errorLabel_ = sources::addDialogLabel(failView_, kMessageFrame, 13, false, QString());
     failCancelButton_ = new TextImageButton(failView_);  // owned by the view
     kit::setCocoaFrame(failCancelButton_, kButtonFrame);
 }
 
 void ZIPEndWinodwController::windowDidLoad() {
-    image::setButtonFamily(failCancelButton_, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
-    image::setButtonFamily(succCancelButton_, QStringLiteral("btn_sec"), QStringLiteral("Done"));
+    kit::setButtonFamily(failCancelButton_, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
+    kit::setButtonFamily(succCancelButton_, QStringLiteral("btn_sec"), QStringLiteral("Done"));
     connect(openButton_, &QAbstractButton::clicked, this, &ZIPEndWinodwController::openPathButtonAction);
     connect(failCancelButton_, &QAbstractButton::clicked, this,
             &ZIPEndWinodwController::failCancelButtonAction);
     connect(succCancelButton_, &QAbstractButton::clicked, this,
             &ZIPEndWinodwController::succCancelButtonAction);
-    image::setCloseAction(window_.get(), [this] { closeWindow(); });
+    sources::onCloseButton(window_.get(), [this] { closeWindow(); });
     sucView_->hide();
     failView_->hide();
 }

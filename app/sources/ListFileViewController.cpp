@@ -8,6 +8,7 @@
 #include "platform/LogCategories.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/ImageAndTextCell.h"
@@ -63,9 +64,8 @@ ListFileViewController::ListFileViewController(QWidget* parent) : QWidget(parent
                                            new ImageAndTextCell(outlineView_));
 
     refeshButton_ =
-        sources::addImageButton(this, kRefreshFrame, QStringLiteral("btn_sec"), QStringLiteral("Refresh"));
-    doneButton_ =
-        sources::addImageButton(this, kDoneFrame, QStringLiteral("btn_pri"), QStringLiteral("Done"));
+        kit::addImageButton(this, kRefreshFrame, QStringLiteral("btn_sec"), QStringLiteral("Refresh"));
+    doneButton_ = kit::addImageButton(this, kDoneFrame, QStringLiteral("btn_pri"), QStringLiteral("Done"));
     cancelButton_ = new TCImageButton(this);
     kit::setCocoaFrame(cancelButton_, kCancelFrame);
     // The button's own title is white, made for dark images; this one is light.

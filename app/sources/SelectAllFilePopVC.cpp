@@ -3,6 +3,7 @@
 #include "app/sources/SelectAllFileVCDelegate.h"
 #include "app/sources/ViewParts.h"
 #include "ui-kit/HoverArea.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/getColor.h"
 
 #include <QLabel>
@@ -51,12 +52,12 @@ void SelectAllFilePopVC::mouseExited() {
 
 void SelectAllFilePopVC::mouseInView(bool inside, int tag) {
     if (!inside) {
-        sources::setTextColor(label_1_, sources::textColor());
-        sources::setTextColor(label_2_, sources::textColor());
+        kit::setTextColor(label_1_, sources::textColor());
+        kit::setTextColor(label_2_, sources::textColor());
     } else if (tag == 0) {
-        sources::setTextColor(label_1_, getColor(255, 255, 255, 1));
+        kit::setTextColor(label_1_, getColor(255, 255, 255, 1));
     } else if (tag == 1) {
-        sources::setTextColor(label_2_, getColor(255, 255, 255, 1));
+        kit::setTextColor(label_2_, getColor(255, 255, 255, 1));
     }
 }
 

@@ -14,6 +14,7 @@
 #include "services/files/Controller.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
 #include "ui-kit/windows/ModalRun.h"
@@ -67,7 +68,7 @@ SourceDestinationScreen::SourceDestinationScreen(const ScreenDifferences& differ
     selectFromView_ = addPlaceholder(this, kFromFrame);
     selectToView_ = addPlaceholder(this, kToFrame);
 
-    cloneButton_ = addImageButton(this, kStartFrame, QStringLiteral("btn_main"), startTitle);
+    cloneButton_ = kit::addImageButton(this, kStartFrame, QStringLiteral("btn_main"), startTitle);
     cloneButton_->setButtonEnabled(false);
     connect(cloneButton_, &QAbstractButton::clicked, this, [this] {
         if (!isScanning()) {

@@ -1,6 +1,5 @@
 #include "ui-kit/controls/ControlParts.h"
 
-#include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/controls/TextImageButton.h"
 
 #include <QLabel>
@@ -29,14 +28,7 @@ QLabel* addLabel(QWidget* parent, const QRectF& frame, const QFont& font, const 
 
 TextImageButton* addImageButton(QWidget* parent, const QRectF& frame, const QString& family,
                                 const QString& title) {
-    auto* button = new TextImageButton(parent);  // owned by the parent
-    setCocoaFrame(button, frame);
-    button->setButtonEnabled(true);
-    button->setImageFromFileNormalName(family, family + QStringLiteral("_press"),
-                                       family + QStringLiteral("_hover"),
-                                       family + QStringLiteral("_disable"));
-    button->setTextWithName(title);
-    return button;
+    return addFamilyButton<TextImageButton>(parent, frame, family, title);
 }
 
 }  // namespace kit

@@ -1,0 +1,126 @@
+#include "app/sources/JobProgressWindow.h"
+
+#include "app/sources/DialogParts.h"
+#include "app/sources/ViewParts.h"
+#include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/controls/ProgressView.h"
+#include "ui-kit/windows/TCImageWindow.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+namespace sources {
+
+namespace {
+
+// The layout, in the content view's Cocoa coordinates.
+constexpr QSizeF kContentSize{560, 190};
+constexpr QRectF kTitleFrame{30, 140, 500, 26};
+constexpr QRectF kNormalFrame{30, 70, 500, 60};
+constexpr QRectF kSpinnerFrame{0, 36, 16, 16};  // in the normal view
+constexpr QRectF kPathFrame{24, 34, 476, 20};   // in the normal view
+constexpr QRectF kBarFrame{0, 0, 500, 20};      // in the normal view
+constexpr QRectF kCancelFrame{220, 20, 120, 36};
+
+}  // namespace
+
+JobProgressWindow::JobProgressWindow(QString title, QString stoppedMessage)
+    : title_(std::move(title)), stoppedMessage_(std::move(stoppedMessage)) {}
+
+JobProgressWindow::~JobProgressWindow() {
+    if (window_) {
+        window_->setDelegate(nullptr);
+    }
+}
+
+TCImageWindow* JobProgressWindow::window() {
+    if (!window_) {
+        loadWindow();
+        windowDidLoad();
+    }
+    return window_.get();
+}
+
+QWidget* JobProgressWindow::titleBarView() const {
+    return window_ ? window_->titleBarView() : nullptr;
+}
+
+void JobProgressWindow::loadWindow() {
+    window_ = makeDialogWindow(kContentSize, TitleBar::Slim);
+    QWidget* content = window_->contentView();
+    titleLabel_ = addDialogLabel(content, kTitleFrame, 16, true, title_);
+
+    normalView_ = new QWidget(content);  // owned by the content view
+    kit::setCocoaFrame(normalView_, kNormalFrame);
+    proView_ = new QProgressBar(normalView_);  // owned by the view
+    proView_->setRange(0, 0);                  // no range: the platform's spinning indicator
+    proView_->setTextVisible(false);
+    kit::setCocoaFrame(proView_, kSpinnerFrame);
+    pathLabel_ = addLabel(normalView_, kPathFrame, 12, textColor(0.8));
+    pathLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    rogressView_ = new ProgressView(normalView_);  // owned by the view
+    kit::setCocoaFrame(rogressView_, kBarFrame);
+
+    cancelButton_ = new CancelTextImageButton(content);  // owned by the content view
+    kit::setCocoaFrame(cancelButton_, kCancelFrame);
+    connect(cancelButton_, &QAbstractButton::clicked, this, &JobProgressWindow::cancelButtonAction);
+}
+
+void JobProgressWindow::windowDidLoad() {
+    kit::setButtonFamily(cancelButton_, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
+    proView_->show();
+    pathLabel_->setText(QStringLiteral(" "));
+    rogressView_->changeProgressValue(0);
+    onCloseButton(window_.get(), [this] { closeWindow(); });
+    // A close that does not come through the close button (the window manager's) ends the job the same way.
+    window_->setDelegate(this);
+}
+
+void JobProgressWindow::showPercent(float percent) {
+    if (ended_) {
+        return;
+    }
+    rogressView_->changeProgressValue(percent);
+    if (percent >= 100.0F) {
+        finish();
+        showResult(false, QString());
+    }
+}
+
+void JobProgressWindow::cancelButtonAction() {
+    if (ended_) {
+        return;
+    }
+    cancelJob();
+    endInFailure(stoppedMessage_);
+}
+
+void JobProgressWindow::endInFailure(const QString& message) {
+    if (ended_) {
+        return;
+    }
+    finish();
+    showResult(true, message);
+}
+
+void JobProgressWindow::closeWindow() {
+    if (ended_) {
+        return;
+    }
+    finish();
+    cancelJob();
+}
+
+void JobProgressWindow::windowWillClose(QWidget* /*window*/) {
+    closeWindow();
+}
+
+void JobProgressWindow::finish() {
+    ended_ = true;
+    proView_->hide();
+    closeModalWindow(window_.get());
+}
+
+}  // namespace sources
