@@ -25,28 +25,23 @@ namespace {
 // How often a deep scan hands what it has walked to the main thread.
 constexpr std::chrono::milliseconds kHandOverPeriod{100};
 
-// Asks for the folder behind a link, as the Finder does when it shows a link to a folder.
-bool isFolderEntry(const QString& path, const Folder::Entry& entry) {
-    return entry.kind == FileKind::Directory ||
-           (entry.kind == FileKind::SymLink && FileSystem::isDirectory(path));
-}
-
 QString decoded(const std::string& name) {
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-// A node for an entry of `folder`: a root with its own path, or a child of `father`.
-std::unique_ptr<FileNode> nodeForEntry(const QString& folder, const Folder::Entry& entry, FileNode* father) {
-    const QString path = NodeTreeOperator::pathInFolder(folder, decoded(entry.name));
-    const bool isFolder = isFolderEntry(path, entry);
-    auto node = std::make_unique<FileNode>(father, entry.name, isFolder);
-    if (father == nullptr) {
-        node->setPath(path);
-    }
-    if (!isFolder) {
+using ListedFolder = QExplicitlySharedDataPointer<FileNode::ListedFolder>;
+
+// A link is one item, never a folder, even when it leads to one: what it leads to may lie on another disk.
+std::unique_ptr<FileNode> sized(std::unique_ptr<FileNode> node, const Folder::Entry& entry) {
+    if (!node->isDirectory()) {
         node->setSize(static_cast<quint64>(entry.size));
     }
     return node;
+}
+
+// A root for an entry of the folder a scan lists.
+std::unique_ptr<FileNode> rootForEntry(const ListedFolder& folder, const Folder::Entry& entry) {
+    return sized(std::make_unique<FileNode>(folder, entry.name, entry.kind == FileKind::Directory), entry);
 }
 
 void sortByName(std::vector<Folder::Entry>& entries) {
@@ -81,6 +76,7 @@ struct EumeRoot::Run {
 struct EumeRoot::TopLevel {
     std::optional<Folder> folder;
     std::vector<Folder::Entry> entries;
+    ListedFolder listed;
 };
 
 // The top-level folders of a deep scan, walked by helpers from the global queue; each finished one is noted
@@ -177,7 +173,7 @@ std::optional<EumeRoot::TopLevel> EumeRoot::topLevelEntries(const std::shared_pt
         });
         return std::nullopt;
     }
-    TopLevel top{Folder::open(rootPath), {}};
+    TopLevel top{Folder::open(rootPath), {}, FileNode::ListedFolder::make(rootPath)};
     if (top.folder) {
         top.entries = top.folder->entries().value_or(std::vector<Folder::Entry>{});
     }
@@ -201,7 +197,7 @@ void EumeRoot::eumeRootListNode(const std::shared_ptr<Run>& run, const QString& 
         if (run->abandoned()) {
             return;
         }
-        auto node = nodeForEntry(rootPath, entry, nullptr);
+        auto node = rootForEntry(top->listed, entry);
         (node->isDirectory() ? folders : files).push_back(std::move(node));
     }
     run->onMain([&](EumeRoot& self) {
@@ -221,12 +217,11 @@ void EumeRoot::deepScan(const std::shared_ptr<Run>& run, const QString& rootPath
         walk = std::make_shared<FolderWalk>(std::move(*top->folder));
     }
     for (const Folder::Entry& entry : top->entries) {
-        auto node = nodeForEntry(rootPath, entry, nullptr);
-        if (entry.kind == FileKind::Directory && walk) {
+        auto node = rootForEntry(top->listed, entry);
+        if (node->isDirectory() && walk) {
             walk->names.push_back(entry.name);
             walk->nodes.push_back(std::move(node));
         } else {
-            node->setSize(static_cast<quint64>(entry.size));  // a link to a folder counts with its own size
             files.push_back(std::move(node));
         }
     }
@@ -293,7 +288,7 @@ void EumeRoot::endRun() {
 
 void EumeRoot::getNodeListWithFaterNode(FileNode* node) {
     const QString path = node->path();
-    const FileKind kind = FileSystem::info(path, true).kind;
+    const FileKind kind = FileSystem::info(path).kind;
     if (kind == FileKind::Missing) {
         return;
     }
@@ -304,8 +299,11 @@ void EumeRoot::getNodeListWithFaterNode(FileNode* node) {
             folder ? folder->entries().value_or(std::vector<Folder::Entry>{}) : std::vector<Folder::Entry>{};
         sortByName(entries);
         for (const Folder::Entry& entry : entries) {
-            found.push_back(nodeForEntry(path, entry, node));
+            found.push_back(sized(
+                std::make_unique<FileNode>(node, entry.name, entry.kind == FileKind::Directory), entry));
         }
+    } else if (kind == FileKind::SymLink) {
+        return;  // a link is one item: it lists nothing, and nothing of another disk comes in through it
     } else {
         found.push_back(std::make_unique<FileNode>(path, node->name(), false, node));
         found.back()->setSize(NodeTreeOperator::getOneFileSizeWithPath(path));

@@ -57,11 +57,6 @@ private:
     // Calls `work` once for each index below `count`, on this thread and on helpers from the global queue,
     // and returns when every call has returned.
     static void concurrentPerform(std::size_t count, const std::function<void(std::size_t)>& work);
-    // Walks the subfolders `names` of `folder`: side by side with `spread`, else one after another, holding
-    // few descriptors however deep the tree goes.
-    static void walkSubfolders(platform::Folder& folder, const std::vector<std::string_view>& names,
-                               bool spread,
-                               const std::function<void(std::size_t, platform::Folder&, bool)>& walk);
     quint64 walkFolder(platform::Folder& folder, FileNode* node, bool spread);
     static quint64 sumFolder(platform::Folder& folder, bool spread);
 

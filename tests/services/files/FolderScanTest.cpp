@@ -156,8 +156,9 @@ TEST(ShallowScan, PutsFilesLargestFirstThenFoldersInListingOrder) {
     const auto list = rootList();
     runShallowScan(scanner, recorder, list, QStringLiteral("/src"));
     EXPECT_EQ(names(*list),
-              QStringList({"twenty", "ten", "also-ten", "zero", "a-folder", "b-folder", "c-link"}))
-        << "a later file goes ahead of one of its size; a link to a folder is a folder";
+              QStringList({"twenty", "ten", "also-ten", "c-link", "zero", "a-folder", "b-folder"}))
+        << "a later file goes ahead of one of its size; a link, even to a folder, is one item of its own "
+           "size";
     EXPECT_EQ(list->front()->size(), 20U);
     EXPECT_EQ(list->back()->size(), 0U) << "folders are not sized here";
     EXPECT_TRUE(list->back()->isDirectory());
@@ -268,7 +269,7 @@ TEST_P(FolderListing, ChildrenTakeTheFathersCheck) {
     }
     EXPECT_TRUE(photos->children()[0]->isDirectory());
     EXPECT_EQ(photos->children()[1]->size(), 7U);
-    EXPECT_TRUE(photos->children()[2]->isDirectory()) << "a link to a folder opens as a folder";
+    EXPECT_FALSE(photos->children()[2]->isDirectory()) << "a link to a folder is one item, never opened";
 }
 
 INSTANTIATE_TEST_SUITE_P(States, FolderListing,
