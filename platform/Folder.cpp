@@ -172,7 +172,8 @@ int copyData(int in, int out, const struct stat& st, CopyWatch& watch) {
 
 // On a Mac the extended attributes carry Finder information, tags and resource forks. A destination that
 // cannot hold one does not fail the copy.
-void copyExtendedAttributes(int in, int out, const QString& macPath) {
+// `where` names the item in a message, built only when one is written.
+void copyExtendedAttributes(int in, int out, const std::function<QString()>& where) {
     ssize_t size = ::flistxattr(in, nullptr, 0);
     if (size <= 0) {
         return;
@@ -189,8 +190,9 @@ void copyExtendedAttributes(int in, int out, const QString& macPath) {
         value.resize(static_cast<size_t>(length));
         const ssize_t got = ::fgetxattr(in, name, value.data(), value.size());
         if (got < 0 || ::fsetxattr(out, name, value.data(), static_cast<size_t>(got), 0) != 0) {
-            qCWarning(lcPlatform, "extended attribute %s of %s not copied: %s", name, qUtf8Printable(macPath),
-                      std::strerror(errno));
+            const int error = errno;
+            qCWarning(lcPlatform, "extended attribute %s of %s not copied: %s", name, qUtf8Printable(where()),
+                      std::strerror(error));
         }
     }
 }
@@ -216,7 +218,7 @@ Copied copyRegular(int from, const std::string& name, int to, const std::string&
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     int error = copyData(in.get(), out.get(), st, watch);
     if (error == 0) {
-        copyExtendedAttributes(in.get(), out.get(), QString::fromUtf8(name));
+        copyExtendedAttributes(in.get(), out.get(), [&] { return QString::fromUtf8(name); });
         const bool done = ::fchmod(out.get(), st.st_mode & 07777) == 0 && ::futimens(out.get(), times) == 0 &&
                           out.close() && (fresh || renameNoReplace(to, target, newName));
         error = done ? 0 : errno;
@@ -568,7 +570,7 @@ std::optional<Folder> Folder::makeChild(std::string_view name, bool reuse) {
 }
 
 bool Folder::takeAttributesOf(const Folder& source) {
-    copyExtendedAttributes(source.fd_.get(), fd_.get(), source.macPath());
+    copyExtendedAttributes(source.fd_.get(), fd_.get(), [&] { return source.macPath(); });
     const struct timespec times[2] = {source.stat_.st_atim, source.stat_.st_mtim};
     if (::fchmod(fd_.get(), source.stat_.st_mode & 07777) != 0 || ::futimens(fd_.get(), times) != 0) {
         logFailure("cannot set the mode and times of", macPath(), errno);

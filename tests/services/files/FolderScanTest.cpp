@@ -400,7 +400,13 @@ INSTANTIATE_TEST_SUITE_P(
                         [](const SimMac& mac) { mac.deepTree(QStringLiteral("/Volumes/Deep/tree"), 700); },
                         QStringLiteral("/Volumes/Deep"),
                         {"tree"},
-                        56}),
+                        56},
+                    VolumeCase{
+                        "aChainTwentyThousandDeep",
+                        [](const SimMac& mac) { mac.deepTree(QStringLiteral("/Volumes/Deep/tree"), 20000); },
+                        QStringLiteral("/Volumes/Deep"),
+                        {"tree"},
+                        201 * 7}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(NodeTreeOperator, InsertsEachNodeBeforeTheFirstThatIsNotLarger) {
