@@ -200,6 +200,7 @@ void EumeRoot::eumeRootListNode(const std::shared_ptr<Run>& run, const QString& 
         auto node = rootForEntry(top->listed, entry);
         (node->isDirectory() ? folders : files).push_back(std::move(node));
     }
+    NodeTreeOperator::orderForInsertion(files);
     run->onMain([&](EumeRoot& self) {
         self.handOver(std::move(files), std::move(folders));
         self.endRun();
@@ -228,6 +229,7 @@ void EumeRoot::deepScan(const std::shared_ptr<Run>& run, const QString& rootPath
     if (run->stopped()) {
         return;
     }
+    NodeTreeOperator::orderForInsertion(files);
     run->onMain([&](EumeRoot& self) { self.handOver(std::move(files), {}); });
     if (walk && !walkTopLevelFolders(run, walk)) {
         return;
@@ -259,6 +261,7 @@ bool EumeRoot::walkTopLevelFolders(const std::shared_ptr<Run>& run, std::shared_
             walk->nodes[i]->setSize(walk->sizes[i]);
             folders.push_back(std::move(walk->nodes[i]));
         }
+        NodeTreeOperator::orderForInsertion(folders);
         if (!folders.empty()) {
             run->onMain([&](EumeRoot& self) { self.handOver(std::move(folders), {}); });
         }
@@ -266,12 +269,13 @@ bool EumeRoot::walkTopLevelFolders(const std::shared_ptr<Run>& run, std::shared_
     return true;
 }
 
-// `sized` go in by size (files, and the folders of a deep scan once walked); `unsized` (the folders of a
-// shallow scan) follow in listing order.
+// `sized` go in by size (files, and the folders of a deep scan once walked), ordered by
+// `orderForInsertion` where they were made; `unsized` (the folders of a shallow scan) follow in listing
+// order.
 void EumeRoot::handOver(FileNodeList sized, FileNodeList unsized) {
     const auto count = static_cast<int>(sized.size() + unsized.size());
     if (!sized.empty()) {
-        treeOperator_->fileInsertFatherWithRootArr(*rootNodeArr_, std::move(sized));
+        treeOperator_->mergeOrdered(*rootNodeArr_, std::move(sized));
     }
     for (auto& folder : unsized) {
         rootNodeArr_->push_back(std::move(folder));

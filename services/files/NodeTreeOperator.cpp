@@ -243,9 +243,21 @@ void NodeTreeOperator::rootArrSortWithRootArr(FileNodeList& list) {
 }
 
 void NodeTreeOperator::fileInsertFatherWithRootArr(FileNodeList& list, FileNodeList nodes) {
+    orderForInsertion(nodes);
+    mergeOrdered(list, std::move(nodes));
+}
+
+// Inserted one by one, a node goes ahead of the earlier ones of its size.
+void NodeTreeOperator::orderForInsertion(FileNodeList& nodes) {
+    std::reverse(nodes.begin(), nodes.end());
+    std::stable_sort(nodes.begin(), nodes.end(), FileNode::largerFirst);
+}
+
+void NodeTreeOperator::mergeOrdered(FileNodeList& list, FileNodeList ordered) {
     platform::mainSync([&] {
         if (!std::is_sorted(list.begin(), list.end(), FileNode::largerFirst)) {
-            for (auto& node : nodes) {
+            for (auto it = ordered.rbegin(); it != ordered.rend(); ++it) {
+                auto& node = *it;
                 const auto at = std::find_if(list.begin(), list.end(), [&](const auto& other) {
                     return other->size() <= node->size();
                 });
@@ -253,13 +265,15 @@ void NodeTreeOperator::fileInsertFatherWithRootArr(FileNodeList& list, FileNodeL
             }
             return;
         }
-        // Inserted one by one, a node goes ahead of the earlier ones of its size; into a list that is already
-        // largest first, a merge gives the same order without moving the list once per node.
-        std::reverse(nodes.begin(), nodes.end());
-        std::stable_sort(nodes.begin(), nodes.end(), FileNode::largerFirst);
+        // Into a list that is already largest first, a merge gives the order of one-by-one insertion without
+        // moving the list once per node.
+        if (list.empty()) {
+            list = std::move(ordered);
+            return;
+        }
         FileNodeList merged;
-        merged.reserve(list.size() + nodes.size());
-        std::merge(std::make_move_iterator(nodes.begin()), std::make_move_iterator(nodes.end()),
+        merged.reserve(list.size() + ordered.size());
+        std::merge(std::make_move_iterator(ordered.begin()), std::make_move_iterator(ordered.end()),
                    std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()),
                    std::back_inserter(merged), FileNode::largerFirst);
         list = std::move(merged);

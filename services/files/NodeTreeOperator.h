@@ -38,6 +38,11 @@ public:
     void rootArrSortWithRootArr(FileNodeList& list);
     // Inserts each node, in order, before the first node of `list` that is not larger than it.
     void fileInsertFatherWithRootArr(FileNodeList& list, FileNodeList nodes);
+    // The nodes in the order that inserting them one by one gives them; done where they are made, so that
+    // only `mergeOrdered` is left for the main thread.
+    static void orderForInsertion(FileNodeList& nodes);
+    // `fileInsertFatherWithRootArr` for nodes that `orderForInsertion` has ordered.
+    void mergeOrdered(FileNodeList& list, FileNodeList ordered);
     // Sets the node's size and re-sorts its siblings: its father's children, or the root list through the
     // delegate.
     void sortFatherSizeWithRootFileNode(FileNode* node, quint64 size);
