@@ -273,7 +273,7 @@ private:
     std::optional<Folder> destination_;
     Folder::Identity skip_;
     bool anyItemFailed_ = false;
-    bool failureReported_ = false;
+    std::atomic_bool failureReported_{false};  // read by reports delivered without waiting
     std::mutex failuresMutex_;
     std::vector<Failure> failures_;
     int failureCount_ = 0;
