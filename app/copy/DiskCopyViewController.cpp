@@ -27,7 +27,7 @@ DiskCopyViewController::DiskCopyViewController(QWidget* parent)
 DiskCopyViewController::~DiskCopyViewController() = default;
 
 void DiskCopyViewController::cloneButtonAction() {
-    if (!checkSourcePresent()) {
+    if (copyRunning() || !checkSourcePresent()) {
         return;
     }
     if (!copyArr()) {
@@ -68,13 +68,22 @@ void DiskCopyViewController::doCopyAction() {
     kit::ModalRun::runModalForWindow(makeSureWC_->window());
 }
 
+bool DiskCopyViewController::copyRunning() const {
+    if (doCopy_ && doCopy_->isRunning()) {
+        qCInfo(lcApp, "the last copy is still stopping: nothing new starts");
+        return true;
+    }
+    return false;
+}
+
 void DiskCopyViewController::beginToCopyFiles() {
-    if (!copyArr() || !checkSourcePresent() || !checkDestinationPresent()) {
+    if (copyRunning() || !copyArr() || !checkSourcePresent() || !checkDestinationPresent()) {
         return;
     }
     doCopy_.reset();
     doCopy_ = std::make_unique<DoCopyFiles>();
     doCopy_->setDelegate(this);
+    doCopy_->setGate(copyGate_);
     const VolumeObj& destination = *toVolume();
     const QString folder = sources::makeOutputFolder(
         destination.volumePath, sources::datedName(sources::currentTime(), destination.volumeType));
@@ -86,6 +95,7 @@ void DiskCopyViewController::beginToCopyFiles() {
     copyProgressWC_->setOpenUrl(folder);
     qCInfo(lcApp, "0---%s", qUtf8Printable(folder));
     doCopy_->doCopyFilesWithArr(*copyArr(), folder);
+    copyProgressWC_->jobStarted();
     kit::ModalRun::runModalForWindow(copyProgressWC_->window());
 }
 
@@ -106,4 +116,10 @@ void DiskCopyViewController::topCopyFilePath(const QString& path) {
 
 void DiskCopyViewController::topCopyProgress(float percent) {
     copyProgressWC_->changeProValue(percent);
+}
+
+void DiskCopyViewController::copyStopped() {
+    if (copyProgressWC_) {
+        copyProgressWC_->jobStopped();
+    }
 }

@@ -5,6 +5,7 @@
 #include "app/sources/SourceDestinationScreen.h"
 #include "services/files/DoCopyFilesDelegate.h"
 
+#include <functional>
 #include <memory>
 
 class CopyMakeSureWC;
@@ -21,7 +22,8 @@ class DoCopyFiles;
 // checked, when the source volume has gone, and, for a chosen or dropped set, when the destination lies
 // inside what would be copied (a whole source leaves the destination out instead). The folder is named
 // "Tavrun(yyyy-MM-dd HH:mm:ss)" ("HH-mm-ss" on FAT, exFAT and NTFS); when the destination cannot take it,
-// it goes to the Desktop of the user who started the product.
+// it goes to the Desktop of the user who started the product. While the thread of a copy still runs (a
+// cancelled copy finishes the file or chunk it is at), "Copy Now" starts nothing.
 class DiskCopyViewController : public sources::SourceDestinationScreen,
                                public DoCopyFilesDelegate,
                                public CopyMakeSureWCDelegate,
@@ -45,6 +47,9 @@ public:
     void cancelCopy() override;
     void topCopyFilePath(const QString& path) override;
     void topCopyProgress(float percent) override;
+    void copyStopped() override;
+    // For tests: handed to every copy worker this screen starts (`DoCopyFiles::setGate`).
+    void setCopyGate(std::function<void(const QString&)> gate) { copyGate_ = std::move(gate); }
 
     const SharedFileNodeList& copyArr() const { return chosenRoots(); }
     DoCopyFiles* doCopy() const { return doCopy_.get(); }
@@ -55,7 +60,10 @@ protected:
     void wholeSourceScanned() override;
 
 private:
+    bool copyRunning() const;
+
     std::unique_ptr<CopyMakeSureWC> makeSureWC_;
     std::unique_ptr<CopyProgreWindowController> copyProgressWC_;
     std::unique_ptr<DoCopyFiles> doCopy_;  // goes first: a run abandoned by it reports nothing more
+    std::function<void(const QString&)> copyGate_;
 };

@@ -9,6 +9,7 @@
 #include "app/sources/ScreenMessages.h"
 #include "app/sources/SelectValueView.h"
 #include "platform/Dispatch.h"
+#include "services/files/DoCopyFiles.h"
 #include "tests/support/TestEnv.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/TCImageButton.h"
@@ -19,6 +20,9 @@
 #include <QApplication>
 #include <QLabel>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 
 #include <unistd.h>
@@ -38,16 +42,19 @@ namespace {
 const QString kBackupFolder = QStringLiteral("/Volumes/Backup/") + kFolderName;
 const QString kRoot = QStringLiteral("Macintosh HD");
 
-// "Copy Now", then "Copy Now" in the confirmation, `during` once the progress shows an item, and the result
-// window's button.
-Outcome copyRoad(Harness& h, const QString& shot, const std::function<void(Harness&)>& during = {}) {
+// "Copy Now", then "Copy Now" in the confirmation, `during` once the progress shows an item (and `held`
+// holds), and the result window's button.
+Outcome copyRoad(
+    Harness& h, const QString& shot, const std::function<void(Harness&)>& during = {},
+    const std::function<bool()>& held = [] { return true; }) {
     h.answers.when([&h] { return h.screen->makeSureWC() && isRunning(h.screen->makeSureWC()->window()); },
                    [&h] { click(h.screen->makeSureWC()->doneButton()); });
     if (during) {
         h.answers.when(
-            [&h] {
+            [&h, held] {
                 CopyProgreWindowController* progress = h.screen->copyProgressWC();
-                return progress && isRunning(progress->window()) && progress->pathLabel()->text() != " ";
+                return progress && isRunning(progress->window()) && progress->pathLabel()->text() != " " &&
+                       held();
             },
             [&h, during] { during(h); });
     }
@@ -55,6 +62,44 @@ Outcome copyRoad(Harness& h, const QString& shot, const std::function<void(Harne
         [&h] { return h.screen->copyProgressWC() && h.screen->copyProgressWC()->isFinished(); },
         [&h] { return h.screen->copyProgressWC()->resultWC(); }, &CopySorFWindowController::errorLable, shot);
 }
+
+// Holds the copy's thread before its `at`-th item or file until the test opens it; it opens by itself after
+// a minute, and says so.
+class Gate {
+public:
+    explicit Gate(int at) : at_(at) {}
+
+    void pass() {
+        std::unique_lock lock(mutex_);
+        if (++count_ != at_) {
+            return;
+        }
+        held_ = true;
+        timedOut_ = !opened_.wait_for(lock, std::chrono::minutes(1), [this] { return open_; });
+    }
+    void open() {
+        const std::lock_guard lock(mutex_);
+        open_ = true;
+        opened_.notify_all();
+    }
+    bool held() {
+        const std::lock_guard lock(mutex_);
+        return held_;
+    }
+    bool timedOut() {
+        const std::lock_guard lock(mutex_);
+        return timedOut_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    const int at_;
+    int count_ = 0;
+    bool held_ = false;
+    bool open_ = false;
+    bool timedOut_ = false;
+};
 
 }  // namespace
 
@@ -167,7 +212,9 @@ class CopyFailure : public ::testing::TestWithParam<Failure> {};
 
 }  // namespace
 
+// The copy waits before its fifth item while the row acts, then goes on.
 TEST_P(CopyFailure, EndsWithoutASuccessWindowAndTheNextCopyRunsOnItsOwn) {
+    Gate gate(5);
     Harness h;
     Files many = kPhotos;  // enough top-level items for the run to be stopped halfway
     for (int i = 0; i < 60; ++i) {
@@ -176,7 +223,16 @@ TEST_P(CopyFailure, EndsWithoutASuccessWindowAndTheNextCopyRunsOnItsOwn) {
     h.attach(QStringLiteral("Photos"), many);
     h.attach(QStringLiteral("Backup"), {}, QStringLiteral("usb-hfs"));
     h.pickBoth(QStringLiteral("Photos"), QStringLiteral("Backup"));
-    const Outcome outcome = copyRoad(h, QStringLiteral("result-") + GetParam().name, GetParam().during);
+    h.screen->setCopyGate([&gate](const QString&) { gate.pass(); });
+    const auto during = [&gate](Harness& harness) {
+        GetParam().during(harness);
+        gate.open();
+    };
+    const Outcome outcome =
+        copyRoad(h, QStringLiteral("result-") + GetParam().name, during, [&gate] { return gate.held(); });
+    EXPECT_TRUE(gate.held()) << "the copy never reached its fifth item";
+    EXPECT_FALSE(gate.timedOut()) << "the row never acted while the copy waited";
+    EXPECT_FALSE(h.screen->doCopy()->isRunning());
     EXPECT_EQ(outcome.shown, GetParam().shown);
     EXPECT_EQ(outcome.failed, !GetParam().shown.isEmpty()) << "never the success view";
     EXPECT_LT(h.filesUnder(kBackupFolder).size(), 10);
@@ -204,12 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
                               {}},
                       Failure{"DestinationRefusesWrites",
                               [](Harness& h) {  // the copy's folder turns into a file, which takes nothing
-                                  // The worker may add an item while the folder goes: again until it has.
-                                  for (int tries = 0; tries < 100; ++tries) {
-                                      if (QDir(h.sim.host(kBackupFolder)).removeRecursively()) {
-                                          break;
-                                      }
-                                  }
+                                  ASSERT_TRUE(QDir(h.sim.host(kBackupFolder)).removeRecursively());
                                   h.writeFile(kBackupFolder, "not a folder");
                               },
                               DiskCopyViewController::kCopyFailedMessage},
