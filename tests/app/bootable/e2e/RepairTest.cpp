@@ -2,6 +2,7 @@
 #include "tests/support/SimMac.h"
 
 #include <QFile>
+#include <QMap>
 
 #include <gtest/gtest.h>
 
@@ -18,11 +19,26 @@ struct RepairRow {
     bool cloned;          // the disk holds a restored system (an APFS container with a Preboot volume)
     bool anotherPreboot;  // another drive's volume already sits at "/Volumes/Preboot"
     QVariantMap fault;
-    QString copiedTo;  // empty: nothing is copied
+    QString copiedTo;           // empty: nothing is copied
+    bool mountedFirst = false;  // the cloned disk's Preboot volume is mounted before the repair
 };
 
 void PrintTo(const RepairRow& row, std::ostream* out) {
     *out << row.name;
+}
+
+// Where volumes are mounted, by identifier.
+QMap<QString, QString> mounts(const testsupport::SimMac& sim) {
+    QMap<QString, QString> found;
+    for (const QVariant& disk : sim.list().value("AllDisksAndPartitions").toList()) {
+        const QVariantMap map = disk.toMap();
+        for (const QVariant& volume : map.value("Partitions").toList() + map.value("APFSVolumes").toList()) {
+            if (const QString at = volume.toMap().value("MountPoint").toString(); !at.isEmpty()) {
+                found.insert(volume.toMap().value("DeviceIdentifier").toString(), at);
+            }
+        }
+    }
+    return found;
 }
 
 class PrebootRepair : public ::testing::TestWithParam<RepairRow> {};
@@ -45,7 +61,19 @@ TEST_P(PrebootRepair, CopiesOnlyIntoTheTargetsOwnPreboot) {
     if (!row.fault.isEmpty()) {
         sim.addFault(row.fault);
     }
+    if (row.mountedFirst) {
+        for (const QVariant& entry : sim.list().value("AllDisksAndPartitions").toList()) {
+            for (const QVariant& volume : entry.toMap().value("APFSVolumes").toList()) {
+                const QVariantMap map = volume.toMap();
+                if (map.value("VolumeName") == "Preboot" && !map.contains("MountPoint")) {
+                    sim.run("/usr/sbin/diskutil", {"mount", map.value("DeviceIdentifier").toString()});
+                }
+            }
+        }
+    }
+    const QMap<QString, QString> mountedBefore = mounts(sim);
     bootable::repairPreboot(disk);
+    EXPECT_EQ(mounts(sim), mountedBefore) << "what the repair mounted is unmounted again, and only that";
 
     const Calls copies = testsupport::toolCalls(sim, QStringLiteral("cp"));
     if (row.copiedTo.isEmpty()) {
@@ -53,6 +81,7 @@ TEST_P(PrebootRepair, CopiesOnlyIntoTheTargetsOwnPreboot) {
         return;
     }
     EXPECT_EQ(copies, (Calls{{"-av", kCryptexes, row.copiedTo}}));
+    ASSERT_EQ(sim.run("/usr/sbin/diskutil", {"mountDisk", disk}).exitCode, 0);  // to read what was copied
     EXPECT_EQ(sim.info(row.copiedTo).value("VolumeName"), "Preboot");
     QFile copied(sim.host(row.copiedTo + kCacheFile));
     QFile original(sim.host("/System/Volumes/Preboot" + kCacheFile));
@@ -73,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   {{"Tool", "diskutil"}, {"Verb", "mountDisk"}, {"Action", "exit"}, {"ExitStatus", 1}},
                   ""},
-        RepairRow{"noContainer", false, false, {}, ""}),
+        RepairRow{"noContainer", false, false, {}, ""},
+        RepairRow{"prebootAlreadyMounted", true, false, {}, "/Volumes/Preboot", true}),
     [](const auto& row) { return row.param.name; });
 
 }  // namespace
