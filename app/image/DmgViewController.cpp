@@ -67,7 +67,7 @@ void DmgViewController::makeDmgButAction() {
     makeZipBut_->setImageName(QStringLiteral("radiobutton_unsel"));
     makeDmgBut_->setChecked(true);
     makeZipBut_->setChecked(false);
-    isMakeZip_ = false;
+    setMakeZip(false);
 }
 
 void DmgViewController::makeZipButAction() {
@@ -75,7 +75,20 @@ void DmgViewController::makeZipButAction() {
     makeDmgBut_->setImageName(QStringLiteral("radiobutton_unsel"));
     makeZipBut_->setChecked(true);
     makeDmgBut_->setChecked(false);
-    isMakeZip_ = true;
+    setMakeZip(true);
+}
+
+// Only an image adds capacity to what it holds: the space verdict follows the choice.
+void DmgViewController::setMakeZip(bool makeZip) {
+    const bool changed = makeZip != isMakeZip_;
+    isMakeZip_ = makeZip;
+    if (changed) {
+        changeSelectCopyType();
+    }
+}
+
+qint64 DmgViewController::jobMargin() const {
+    return isMakeZip_ ? 0 : MakeDmg::kExtraCapacity;
 }
 
 void DmgViewController::cloneButtonAction() {

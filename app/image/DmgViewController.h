@@ -79,9 +79,11 @@ public:
 
 protected:
     void wholeSourceScanned() override;
+    qint64 jobMargin() const override;
 
 private:
     void startTimerRoad();
+    void setMakeZip(bool makeZip);
     // The folders the job writes into: where the image or archive goes, and the image's mount point.
     QStringList writtenPlaces() const;
     bool putsIntoItself();

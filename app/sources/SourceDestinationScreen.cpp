@@ -358,7 +358,8 @@ SpaceFigures SourceDestinationScreen::figures() const {
     return {.usedSize = usedSize_,
             .freeSize = freeSize_,
             .selectFilesSize = selectFilesSize_,
-            .isDragValue = isDragValue_};
+            .isDragValue = isDragValue_,
+            .margin = jobMargin()};
 }
 
 }  // namespace sources

@@ -237,6 +237,17 @@ void chooseTooBig(Harness& h) {
     imagetest::screenshot(h.window.get(), QStringLiteral("screen-too-little-space"));
 }
 
+// "Small" uses 5 MB: an archive of it fits on the 20 MB volume "Tiny", an image of it with its 50 MB more
+// not.
+void chooseSmallOnTiny(Harness& h) {
+    h.attach(QStringLiteral("Small"));
+    h.sim.simctl({QStringLiteral("set"),
+                  h.sim.info(QStringLiteral("/Volumes/Small")).value("DeviceIdentifier").toString(),
+                  QStringLiteral("UsedBytes"), QStringLiteral("5000000")});
+    h.attach(QStringLiteral("Tiny"), {}, QStringLiteral("usb-tiny"));
+    h.pickBoth(QStringLiteral("Small"), QStringLiteral("Tiny"));
+}
+
 }  // namespace
 
 TEST_P(ImageChecks, RefusesAndChecksTheSpaceOnTheStateAfterEachChoice) {
@@ -279,8 +290,32 @@ INSTANTIATE_TEST_SUITE_P(
                             true,
                             "Big",
                             "Tiny"},
+                      Check{"ImageOfASmallVolumeCountsWhatTheImageAdds",
+                            [](Harness& h) {
+                                chooseSmallOnTiny(h);
+                                EXPECT_TRUE(h.screen->errorView()->isVisible());
+                            },
+                            {kSpace},
+                            true,
+                            "Small",
+                            "Tiny"},
+                      Check{"TheVerdictFollowsTheChoiceOfImageOrArchive",
+                            [](Harness& h) {
+                                click(h.screen->makeZipBut());
+                                chooseSmallOnTiny(h);
+                                EXPECT_FALSE(h.screen->errorView()->isVisible());
+                                click(h.screen->makeDmgBut());
+                                EXPECT_TRUE(h.settle() && h.screen->errorView()->isVisible());
+                                click(h.screen->makeZipBut());
+                                EXPECT_FALSE(h.screen->errorView()->isVisible());
+                            },
+                            {kSpace},
+                            true,
+                            "Small",
+                            "Tiny"},
                       Check{"NewSourceAfterTooLittleSpaceRaisesNoFalseDialog",
                             [](Harness& h) {
+                                click(h.screen->makeZipBut());  // an image of it would not fit
                                 chooseTooBig(h);
                                 ASSERT_TRUE(h.pick(1, QStringLiteral("USB")));
                                 EXPECT_FALSE(h.screen->errorView()->isVisible());
@@ -291,6 +326,7 @@ INSTANTIATE_TEST_SUITE_P(
                             "Tiny"},
                       Check{"DropAfterTooLittleSpaceRaisesNoFalseDialog",
                             [](Harness& h) {
+                                click(h.screen->makeZipBut());  // an image of it would not fit
                                 chooseTooBig(h);
                                 h.drop({QStringLiteral("/Volumes/USB/notes.txt")});
                                 EXPECT_FALSE(h.screen->errorView()->isVisible());
