@@ -9,6 +9,7 @@
 #include "platform/Dispatch.h"
 #include "platform/LogCategories.h"
 #include "services/files/DoCopyFiles.h"
+#include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/windows/WindowCentering.h"
@@ -30,8 +31,8 @@ void DiskCopyViewController::cloneButtonAction() {
     if (!checkSourcePresent()) {
         return;
     }
-    if (!copyArr()) {
-        scanWholeSource(true);
+    if (!copyArr() || chosenIsWholeSource()) {
+        scanWholeSource(true);  // afresh: what the source holds now
         return;
     }
     platform::mainAsync([self = QPointer<DiskCopyViewController>(this)] {
@@ -76,16 +77,17 @@ void DiskCopyViewController::beginToCopyFiles() {
     doCopy_ = std::make_unique<DoCopyFiles>();
     doCopy_->setDelegate(this);
     const VolumeObj& destination = *toVolume();
-    const QString folder = sources::makeOutputFolder(
-        destination.volumePath, sources::datedName(sources::currentTime(), destination.volumeType));
+    copyFolder_ = sources::makeOutputFolder(
+        destination.volumePath, sources::datedName(sources::currentTime(), destination.volumeType),
+        KVPublicUtilities::getSystemVersion());
 
     copyProgressWC_.reset();
     copyProgressWC_ = std::make_unique<CopyProgreWindowController>();
     copyProgressWC_->setDelegate(this);
     kit::centerWindow(copyProgressWC_->window());
-    copyProgressWC_->setOpenUrl(folder);
-    qCInfo(lcApp, "0---%s", qUtf8Printable(folder));
-    doCopy_->doCopyFilesWithArr(*copyArr(), folder);
+    copyProgressWC_->setOpenUrl(copyFolder_.path);
+    qCInfo(lcApp, "0---%s", qUtf8Printable(copyFolder_.path));
+    doCopy_->doCopyFilesWithArr(*copyArr(), copyFolder_.path);
     kit::ModalRun::runModalForWindow(copyProgressWC_->window());
 }
 

@@ -95,8 +95,8 @@ void DmgViewController::cloneButtonAction() {
     if (isScanning() || !checkSourcePresent()) {
         return;
     }
-    if (!chosenRoots()) {
-        scanWholeSource(false);
+    if (!chosenRoots() || chosenIsWholeSource()) {
+        scanWholeSource(false);  // afresh: what the source holds now
         return;
     }
     platform::mainAsync([self = QPointer<DmgViewController>(this)] {
@@ -203,9 +203,11 @@ void DmgViewController::doMakeZipWithFileArr() {
     if (!jobRuns() || !chosenRoots()) {
         return;
     }
+    const QString folder =
+        image::outputFolder(jobDestination_.volumePath, KVPublicUtilities::getSystemVersion());
     const QString path = image::archivePath(
-        image::outputFolder(jobDestination_.volumePath, KVPublicUtilities::getSystemVersion()),
-        getCreateName());
+        folder, sources::freshName(getCreateName(),
+                                   [&folder](const QString& n) { return image::archivePath(folder, n); }));
     progressWC_->setOpenUrl(path);
     qCInfo(lcApp) << "archive" << path;
     makeDmg_->doZipWithPath(path, *chosenRoots());
@@ -233,7 +235,8 @@ void DmgViewController::allCopyFilesSize(qint64 total) {
     }
     const QString folder =
         image::outputFolder(jobDestination_.volumePath, KVPublicUtilities::getSystemVersion());
-    const QString name = getCreateName();
+    const QString name = sources::freshName(
+        getCreateName(), [&folder](const QString& n) { return image::imagePath(folder, n); });
     progressWC_->setOpenUrl(image::imagePath(folder, name));
     qCInfo(lcApp) << "image" << image::imagePath(folder, name) << total << "bytes";
     makeDmg_->makeTmpDmgWithPath(folder, name, total);

@@ -211,7 +211,7 @@ void SourceDestinationScreen::doShowSearchView() {
     diskListWC_ = std::make_unique<DiskListWC>();
     diskListWC_->setDelegate(this);
     kit::centerWindow(diskListWC_->window());
-    if (!chosenRoots_) {
+    if (!chosenRoots_ || chosenIsWholeSource_) {
         diskListWC_->showDetailWithPath(fromeVolume_->volumeMountPoint);
     } else {
         diskListWC_->listFileVC()->setArrForListWithArr(chosenRoots_,
