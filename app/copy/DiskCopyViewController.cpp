@@ -28,7 +28,7 @@ DiskCopyViewController::DiskCopyViewController(QWidget* parent)
 DiskCopyViewController::~DiskCopyViewController() = default;
 
 void DiskCopyViewController::cloneButtonAction() {
-    if (!checkSourcePresent()) {
+    if (!checkSourcePresent() || !checkDestinationPresent()) {
         return;
     }
     if (!copyArr() || chosenIsWholeSource()) {
@@ -44,7 +44,7 @@ void DiskCopyViewController::cloneButtonAction() {
 
 void DiskCopyViewController::wholeSourceScanned() {
     platform::mainAsync([self = QPointer<DiskCopyViewController>(this)] {
-        if (self && self->checkSourcePresent()) {
+        if (self && self->checkSourcePresent() && self->checkDestinationPresent()) {
             self->doCopyAction();
         }
     });

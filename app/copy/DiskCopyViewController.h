@@ -18,12 +18,12 @@ class DoCopyFiles;
 // progress window and then the result window.
 //
 // "Copy Now" without a chosen set scans the source's top level afresh for every copy and copies the whole
-// list. A copy is refused when nothing is checked, when the source volume has gone, and, for a chosen or
-// dropped set, when the destination lies inside what would be copied (a whole source leaves the destination
-// out instead). The folder is new, named "Tavrun(yyyy-MM-dd HH:mm:ss)" ("HH-mm-ss" on FAT, exFAT and NTFS),
-// with " 1", " 2", … added when that name is taken; when the destination cannot take it (the read-only root
-// of macOS 10.15 and later included), it goes to the Desktop of the user who started the product, and
-// `copyFolder` says so.
+// list. A copy is refused when nothing is checked, when the source or the destination has gone (before the
+// question, and again when it starts), and, for a chosen or dropped set, when the destination lies inside
+// what would be copied (a whole source leaves the destination out instead). The folder is new, named
+// "Tavrun(yyyy-MM-dd HH:mm:ss)" ("HH-mm-ss" on FAT, exFAT and NTFS), with " 1", " 2", … added when that name
+// is taken; when the destination cannot take it (the read-only root of macOS 10.15 and later included), it
+// goes to the Desktop of the user who started the product, and `copyFolder` says so.
 class DiskCopyViewController : public sources::SourceDestinationScreen,
                                public DoCopyFilesDelegate,
                                public CopyMakeSureWCDelegate,

@@ -439,12 +439,29 @@ INSTANTIATE_TEST_SUITE_P(
               kNoSource,
               kRoot,
               0},
-        Check{"DestinationUnpluggedDuringTheConfirmation",
+        Check{"DestinationUnpluggedBeforeCopyNow",
               [](Harness& h) {
                   h.attach(QStringLiteral("Backup"), {}, QStringLiteral("usb-hfs"));
                   h.pickBoth(QStringLiteral("USB"), QStringLiteral("Backup"));
                   h.sim.detach(h.disks.value(QStringLiteral("Backup")));
-                  h.confirmWith = true;
+                  h.copyNow();
+              },
+              {sources::kUnpluggedMessage},
+              false,
+              "USB",
+              "Click to select a destination...",
+              0},
+        Check{"DestinationUnpluggedDuringTheConfirmation",
+              [](Harness& h) {
+                  h.attach(QStringLiteral("Backup"), {}, QStringLiteral("usb-hfs"));
+                  h.pickBoth(QStringLiteral("USB"), QStringLiteral("Backup"));
+                  h.confirmWith.reset();  // accepted once the drive has gone
+                  h.answers.when(
+                      [&h] { return h.screen->makeSureWC() && isRunning(h.screen->makeSureWC()->window()); },
+                      [&h] {
+                          h.sim.detach(h.disks.value(QStringLiteral("Backup")));
+                          h.confirmWith = true;
+                      });
                   h.copyNow();
                   EXPECT_FALSE(QFileInfo::exists(h.sim.host(QStringLiteral("/Volumes/Backup"))))
                       << "no folder made where the volume was mounted";
