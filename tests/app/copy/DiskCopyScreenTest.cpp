@@ -65,13 +65,13 @@ enum class InTheWay { Nothing, File, Folder };
 // Photos on "Photos" copied to a destination: its whole content or a set chosen in the file list.
 struct Road {
     const char* name;
-    const char* macPreset;
     const char* devicePreset;  // none: the root volume
     QString volume;
     QString folder;
-    InTheWay inTheWay;
     std::function<void(ListFileViewController&)> choose;  // none: the whole source
     std::optional<Files> copied;                          // none: everything on "Photos"
+    InTheWay inTheWay = InTheWay::Nothing;
+    const char* macPreset = "apple-silicon-13";
 };
 
 void PrintTo(const Road& row, std::ostream* out) {
@@ -156,44 +156,15 @@ TEST_P(CopyRoad, CopiesThroughThePickerIntoANewDatedFolderByteForByte) {
 INSTANTIATE_TEST_SUITE_P(
     CopyDisk, CopyRoad,
     ::testing::Values(
+        Road{"WholeVolume", "usb-hfs", "Backup", kBackupFolder, {}, {}},
+        Road{"ChosenSet", "usb-hfs", "Backup", kBackupFolder, chooseTrip,
+             Files{{QStringLiteral("Photos/Trip/sea.png"), QByteArray(500, 's')}}},
         Road{
-            "WholeVolume", "apple-silicon-13", "usb-hfs", "Backup", kBackupFolder, InTheWay::Nothing, {}, {}},
-        Road{"ChosenSet", "apple-silicon-13", "usb-hfs", "Backup", kBackupFolder, InTheWay::Nothing,
-             chooseTrip, Files{{QStringLiteral("Photos/Trip/sea.png"), QByteArray(500, 's')}}},
-        Road{
-            "RootVolumeOf10_14", "intel-10.14", nullptr, kRoot, "/" + kFolderName, InTheWay::Nothing, {}, {}},
-        Road{"RootVolumeOf13IsReadOnly",
-             "apple-silicon-13",
-             nullptr,
-             kRoot,
-             desktop() + kFolderName,
-             InTheWay::Nothing,
-             {},
-             {}},
-        Road{"FatVolume",
-             "apple-silicon-13",
-             "usb-fat32-mbr",
-             "FAT",
-             "/Volumes/FAT/Tavrun(2024-05-01 09-30-00)",
-             InTheWay::Nothing,
-             {},
-             {}},
-        Road{"NameTakenByAFile",
-             "apple-silicon-13",
-             "usb-hfs",
-             "Backup",
-             kBackupFolder + " 1",
-             InTheWay::File,
-             {},
-             {}},
-        Road{"NameTakenByAFolder",
-             "apple-silicon-13",
-             "usb-hfs",
-             "Backup",
-             kBackupFolder + " 1",
-             InTheWay::Folder,
-             {},
-             {}}),
+            "RootVolumeOf10_14", nullptr, kRoot, "/" + kFolderName, {}, {}, InTheWay::Nothing, "intel-10.14"},
+        Road{"RootVolumeOf13IsReadOnly", nullptr, kRoot, desktop() + kFolderName, {}, {}},
+        Road{"FatVolume", "usb-fat32-mbr", "FAT", "/Volumes/FAT/Tavrun(2024-05-01 09-30-00)", {}, {}},
+        Road{"NameTakenByAFile", "usb-hfs", "Backup", kBackupFolder + " 1", {}, {}, InTheWay::File},
+        Road{"NameTakenByAFolder", "usb-hfs", "Backup", kBackupFolder + " 1", {}, {}, InTheWay::Folder}),
     [](const auto& row) { return std::string(row.param.name); });
 
 namespace {

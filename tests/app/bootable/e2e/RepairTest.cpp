@@ -19,8 +19,7 @@ struct RepairRow {
     bool cloned;          // the disk holds a restored system (an APFS container with a Preboot volume)
     bool anotherPreboot;  // another drive's volume already sits at "/Volumes/Preboot"
     QVariantMap fault;
-    QString copiedTo;           // empty: nothing is copied
-    bool mountedFirst = false;  // the cloned disk's Preboot volume is mounted before the repair
+    QString copiedTo;  // empty: nothing is copied
 };
 
 void PrintTo(const RepairRow& row, std::ostream* out) {
@@ -61,16 +60,6 @@ TEST_P(PrebootRepair, CopiesOnlyIntoTheTargetsOwnPreboot) {
     if (!row.fault.isEmpty()) {
         sim.addFault(row.fault);
     }
-    if (row.mountedFirst) {
-        for (const QVariant& entry : sim.list().value("AllDisksAndPartitions").toList()) {
-            for (const QVariant& volume : entry.toMap().value("APFSVolumes").toList()) {
-                const QVariantMap map = volume.toMap();
-                if (map.value("VolumeName") == "Preboot" && !map.contains("MountPoint")) {
-                    sim.run("/usr/sbin/diskutil", {"mount", map.value("DeviceIdentifier").toString()});
-                }
-            }
-        }
-    }
     const QMap<QString, QString> mountedBefore = mounts(sim);
     bootable::repairPreboot(disk);
     EXPECT_EQ(mounts(sim), mountedBefore) << "what the repair mounted is unmounted again, and only that";
@@ -102,8 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   {{"Tool", "diskutil"}, {"Verb", "mountDisk"}, {"Action", "exit"}, {"ExitStatus", 1}},
                   ""},
-        RepairRow{"noContainer", false, false, {}, ""},
-        RepairRow{"prebootAlreadyMounted", true, false, {}, "/Volumes/Preboot", true}),
+        RepairRow{"noContainer", false, false, {}, ""}),
     [](const auto& row) { return row.param.name; });
 
 }  // namespace
