@@ -4,6 +4,7 @@
 #include "app/copy/CopyProgreWindowController.h"
 #include "app/copy/CopySorFWindowController.h"
 #include "app/copy/DiskCopyViewController.h"
+#include "app/sources/DestinationFolder.h"
 #include "app/sources/ImageButton.h"
 #include "app/sources/ListFileViewController.h"
 #include "app/sources/ScreenMessages.h"
@@ -24,8 +25,6 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
-
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -105,15 +104,19 @@ private:
 
 namespace {
 
+// What stands under the dated name on the destination before the copy.
+enum class InTheWay { Nothing, File, Folder };
+
 // Photos on "Photos" copied to a destination: its whole content or a set chosen in the file list.
 struct Road {
     const char* name;
     const char* devicePreset;  // none: the root volume
     QString volume;
     QString folder;
-    bool fileInTheWay;  // where the folder should go on the volume, which then cannot take the copy
     std::function<void(ListFileViewController&)> choose;  // none: the whole source
     std::optional<Files> copied;                          // none: everything on "Photos"
+    InTheWay inTheWay = InTheWay::Nothing;
+    const char* macPreset = "apple-silicon-13";
 };
 
 void PrintTo(const Road& row, std::ostream* out) {
@@ -135,21 +138,32 @@ void chooseTrip(ListFileViewController& list) {
     }
 }
 
+QString desktop() {
+    const testsupport::ScopedEnv sudoUser("SUDO_USER", QStringLiteral("alice"));
+    return QStringLiteral("/Users/%1/Desktop/").arg(sources::startingUserName());
+}
+
+// The folder a second copy at the same time goes into: the next free variant of the dated name.
+QString nextFolder(const QString& folder) {
+    return folder.endsWith(QLatin1String(" 1")) ? folder.chopped(1) + QLatin1Char('2') : folder + " 1";
+}
+
+const Files kEarlier{{QStringLiteral("old.txt"), QByteArray("an earlier copy")}};
+
 }  // namespace
 
-TEST_P(CopyRoad, CopiesThroughThePickerIntoTheDatedFolderByteForByte) {
+TEST_P(CopyRoad, CopiesThroughThePickerIntoANewDatedFolderByteForByte) {
     const Road& row = GetParam();
-    if (row.fileInTheWay && ::getuid() != 0) {
-        GTEST_SKIP() << "the Desktop meant is that of the user running the tests";
-    }
     const testsupport::ScopedEnv sudoUser("SUDO_USER", QStringLiteral("alice"));
-    Harness h;
+    Harness h(QLatin1String(row.macPreset));
     h.attach(QStringLiteral("Photos"), kPhotos);
     if (row.devicePreset) {
         h.attach(row.volume, {}, QLatin1String(row.devicePreset));
     }
-    if (row.fileInTheWay) {
-        h.writeFile(QStringLiteral("/Volumes/%1/%2").arg(row.volume, kFolderName), "in the way");
+    if (row.inTheWay == InTheWay::File) {
+        h.writeFile(kBackupFolder, "in the way");
+    } else if (row.inTheWay == InTheWay::Folder) {
+        h.writeFile(kBackupFolder + "/old.txt", kEarlier.first());
     }
     ASSERT_TRUE(h.pick(1, QStringLiteral("Photos"), QStringLiteral("picker-") + row.name));
     ASSERT_TRUE(h.pick(2, row.volume));
@@ -166,33 +180,36 @@ TEST_P(CopyRoad, CopiesThroughThePickerIntoTheDatedFolderByteForByte) {
         [&h] { copytest::screenshot(h.screen->makeSureWC()->window(), QStringLiteral("confirmation")); });
 
     EXPECT_EQ(copyRoad(h, QStringLiteral("result-") + row.name).shown, row.folder);
+    EXPECT_EQ(h.screen->copyFolder().onDesktop, row.folder.startsWith(QLatin1String("/Users/")));
     const Files copied = h.filesUnder(row.folder);
     EXPECT_TRUE(copied == row.copied.value_or(h.filesUnder(QStringLiteral("/Volumes/Photos"))))
         << copied.keys().join(' ').toStdString();
-    EXPECT_TRUE(h.errors.isEmpty());
+    if (row.inTheWay == InTheWay::Folder) {
+        EXPECT_TRUE(h.filesUnder(kBackupFolder) == kEarlier) << "the folder already there is left alone";
+    }
 
-    const SharedFileNodeList roots = h.screen->copyArr();
-    h.confirmWith = false;
-    h.copyNow();
-    EXPECT_EQ(h.confirmations, 1);
-    EXPECT_EQ(h.screen->copyArr(), roots) << "the same source is not scanned again";
+    // Again at the same time, with a folder added to the source since: a whole source is listed afresh (a
+    // chosen set stays as chosen), into a folder of its own.
+    h.writeFile(QStringLiteral("/Volumes/Photos/Added/new.txt"), "added since");
+    EXPECT_EQ(copyRoad(h, QStringLiteral("result-again-") + row.name).shown, nextFolder(row.folder));
+    EXPECT_TRUE(h.filesUnder(nextFolder(row.folder)) ==
+                row.copied.value_or(h.filesUnder(QStringLiteral("/Volumes/Photos"))));
+    EXPECT_TRUE(h.filesUnder(row.folder) == copied) << "the first copy is left as it was";
+    EXPECT_TRUE(h.errors.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     CopyDisk, CopyRoad,
     ::testing::Values(
-        Road{"WholeVolume", "usb-hfs", "Backup", kBackupFolder, false, {}, {}},
-        Road{"ChosenSet", "usb-hfs", "Backup", kBackupFolder, false, chooseTrip,
+        Road{"WholeVolume", "usb-hfs", "Backup", kBackupFolder, {}, {}},
+        Road{"ChosenSet", "usb-hfs", "Backup", kBackupFolder, chooseTrip,
              Files{{QStringLiteral("Photos/Trip/sea.png"), QByteArray(500, 's')}}},
-        Road{"RootVolume", nullptr, kRoot, "/" + kFolderName, false, {}, {}},
-        Road{"FatVolume", "usb-fat32-mbr", "FAT", "/Volumes/FAT/Tavrun(2024-05-01 09-30-00)", false, {}, {}},
-        Road{"DesktopOfTheStartingUser",
-             "usb-hfs",
-             "Backup",
-             "/Users/alice/Desktop/" + kFolderName,
-             true,
-             {},
-             {}}),
+        Road{
+            "RootVolumeOf10_14", nullptr, kRoot, "/" + kFolderName, {}, {}, InTheWay::Nothing, "intel-10.14"},
+        Road{"RootVolumeOf13IsReadOnly", nullptr, kRoot, desktop() + kFolderName, {}, {}},
+        Road{"FatVolume", "usb-fat32-mbr", "FAT", "/Volumes/FAT/Tavrun(2024-05-01 09-30-00)", {}, {}},
+        Road{"NameTakenByAFile", "usb-hfs", "Backup", kBackupFolder + " 1", {}, {}, InTheWay::File},
+        Road{"NameTakenByAFolder", "usb-hfs", "Backup", kBackupFolder + " 1", {}, {}, InTheWay::Folder}),
     [](const auto& row) { return std::string(row.param.name); });
 
 namespace {
@@ -444,12 +461,29 @@ INSTANTIATE_TEST_SUITE_P(
               kNoSource,
               kRoot,
               0},
-        Check{"DestinationUnpluggedDuringTheConfirmation",
+        Check{"DestinationUnpluggedBeforeCopyNow",
               [](Harness& h) {
                   h.attach(QStringLiteral("Backup"), {}, QStringLiteral("usb-hfs"));
                   h.pickBoth(QStringLiteral("USB"), QStringLiteral("Backup"));
                   h.sim.detach(h.disks.value(QStringLiteral("Backup")));
-                  h.confirmWith = true;
+                  h.copyNow();
+              },
+              {sources::kUnpluggedMessage},
+              false,
+              "USB",
+              "Click to select a destination...",
+              0},
+        Check{"DestinationUnpluggedDuringTheConfirmation",
+              [](Harness& h) {
+                  h.attach(QStringLiteral("Backup"), {}, QStringLiteral("usb-hfs"));
+                  h.pickBoth(QStringLiteral("USB"), QStringLiteral("Backup"));
+                  h.confirmWith.reset();  // accepted once the drive has gone
+                  h.answers.when(
+                      [&h] { return h.screen->makeSureWC() && isRunning(h.screen->makeSureWC()->window()); },
+                      [&h] {
+                          h.sim.detach(h.disks.value(QStringLiteral("Backup")));
+                          h.confirmWith = true;
+                      });
                   h.copyNow();
                   EXPECT_FALSE(QFileInfo::exists(h.sim.host(QStringLiteral("/Volumes/Backup"))))
                       << "no folder made where the volume was mounted";
