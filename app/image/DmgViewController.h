@@ -29,10 +29,11 @@ class RadioButton;
 // window and then the result window.
 //
 // "Create Now" without a chosen set scans the source's top level first. A job is refused when nothing is
-// checked and when a chosen or dropped set holds the place the job writes into (a whole source leaves such
-// entries out). On the root volume of macOS 10.15 and later the result goes to the Desktop of the user who
-// started the product. A cancel at any moment stops the job: no image stays attached, nothing is copied into
-// it, and what this run made is removed; a failure ends in the failure view with a message that says so.
+// checked, when a chosen or dropped set holds the place the job writes into (a whole source leaves such
+// entries out), and for an archive, when an item's name is not valid UTF-8 (zip is given names). On the root
+// volume of macOS 10.15 and later the result goes to the Desktop of the user who started the product. A
+// cancel at any moment stops the job: no image stays attached, nothing is copied into it, and what this run
+// made is removed; a failure ends in the failure view with a message that says so.
 class DmgViewController : public sources::SourceDestinationScreen,
                           public MakeDmgDelegate,
                           public DMGMakeSureWCDelegate,
@@ -45,6 +46,8 @@ public:
     static inline const QString kImageFailedMessage = QStringLiteral("The disk image could not be created.");
     static inline const QString kArchiveFailedMessage =
         QStringLiteral("The ZIP archive could not be created.");
+    static inline const QString kNameNotForZipMessage = QStringLiteral(
+        "“%1” cannot be put into a ZIP archive: its name is not valid UTF-8. Rename it or leave it out.");
     static constexpr std::chrono::milliseconds kStartDelay{300};
 
     explicit DmgViewController(QWidget* parent = nullptr);

@@ -59,7 +59,8 @@ void chooseTripAndNotes(ListFileViewController& list) {
     }
 }
 
-const Files kTripAndNotes{{QStringLiteral("Trip/sea.png"), QByteArray(500, 's')},
+// In an image each item keeps its path below the source, as in an archive.
+const Files kTripAndNotes{{QStringLiteral("Photos/Trip/sea.png"), QByteArray(500, 's')},
                           {QStringLiteral("notes.txt"), QByteArray("Remember the milk\n")}};
 const QStringList kTripAndNotesListing{QStringLiteral("Volumes/Photos/Photos/Trip/"),
                                        QStringLiteral("Volumes/Photos/Photos/Trip/sea.png"),
