@@ -3,6 +3,7 @@
 #include "services/files/FileNode.h"
 #include "services/jobs/ItemNames.h"
 
+#include <QHash>
 #include <QStringList>
 
 #include <algorithm>
@@ -29,6 +30,9 @@ bool ArchiveCheck::expect(const FileNode& chosen) {
     if (!folder) {
         return false;
     }
+    if (!naming_) {
+        chosen_.push_back(&chosen);
+    }
     atChosen_ = true;
     const bool walked = walk_.walk(*folder, nativeFolderPath(chosen), std::string(chosen.nativeName()));
     failure_ = walk_.failure();
@@ -36,20 +40,53 @@ bool ArchiveCheck::expect(const FileNode& chosen) {
 }
 
 int ArchiveCheck::expectEntry(const ItemWalk::Entry& entry, bool folder) {
-    // A chosen folder counts by the entries below it.
-    count_ += folder && atChosen_ ? 0 : 1;
+    const bool chosenFolder = folder && atChosen_;
     atChosen_ = false;
-    std::string name = entry.folderPath.substr(std::min<std::size_t>(1, entry.folderPath.size()));
-    if (!name.empty()) {
+    QByteArray name = QByteArray::fromStdString(entry.folderPath).mid(1);
+    if (!name.isEmpty()) {
         name += '/';
     }
-    name += entry.name;
+    name.append(entry.name.data(), static_cast<qsizetype>(entry.name.size()));
     // zip opens each entry by its path: a longer one is never stored.
     if (name.size() + 1 >= PATH_MAX) {
         return ENAMETOOLONG;
     }
-    expected_.insert(folder ? name + '/' : name);
+    if (folder) {
+        name += '/';
+    }
+    if (!naming_) {
+        count_ += chosenFolder ? 0 : 1;  // a chosen folder counts by the entries below it
+        expected_.push_back(hashOf(name));
+    } else if (unreported(name)) {
+        leftOut_ = name;
+        return ECANCELED;  // found: the walk ends here
+    }
     return 0;
+}
+
+std::size_t ArchiveCheck::hashOf(const QByteArray& name) const {
+    return qHash(name, QHashSeed::globalSeed());
+}
+
+void ArchiveCheck::sortOnce() {
+    if (sorted_) {
+        return;
+    }
+    std::sort(expected_.begin(), expected_.end());
+    expected_.erase(std::unique(expected_.begin(), expected_.end()), expected_.end());
+    reported_.assign(expected_.size(), false);
+    sorted_ = true;
+}
+
+std::optional<std::size_t> ArchiveCheck::unreported(const QByteArray& name) {
+    sortOnce();
+    const std::size_t hash = hashOf(name);
+    const auto at = std::lower_bound(expected_.begin(), expected_.end(), hash);
+    const auto index = static_cast<std::size_t>(at - expected_.begin());
+    if (at == expected_.end() || *at != hash || reported_[index]) {
+        return std::nullopt;
+    }
+    return index;
 }
 
 int ArchiveCheck::visit(const ItemWalk::Entry& entry) {
@@ -73,7 +110,11 @@ void ArchiveCheck::take(const QByteArray& chunk) {
 // "  adding: <name> (stored 0%)": the name ends at the last " (" of the report.
 bool ArchiveCheck::stored(const QByteArray& report) {
     const qsizetype mark = report.lastIndexOf(kStoredMark);
-    return mark >= 0 && expected_.erase(report.left(mark).toStdString()) > 0;
+    const std::optional<std::size_t> index = mark >= 0 ? unreported(report.left(mark)) : std::nullopt;
+    if (index) {
+        reported_[*index] = true;
+    }
+    return index.has_value();
 }
 
 void ArchiveCheck::takeLine(const QByteArray& line) {
@@ -97,13 +138,28 @@ void ArchiveCheck::takeLine(const QByteArray& line) {
     }
 }
 
-QString ArchiveCheck::missing() const {
-    if (expected_.empty()) {
+QString ArchiveCheck::missing() {
+    sortOnce();
+    if (std::find(reported_.begin(), reported_.end(), false) == reported_.end()) {
         return {};
     }
-    const std::string& first = *std::min_element(expected_.begin(), expected_.end());
-    QString text = readablePath('/' + first) + QStringLiteral(": not stored in the archive");
-    const QByteArray name = QByteArray::fromStdString(first).chopped(first.ends_with('/') ? 1 : 0);
+    // Walked again, the first entry zip left out names itself; one that vanished meanwhile is no loss.
+    naming_ = true;
+    leftOut_.reset();
+    QString unwalked;
+    for (auto chosen = chosen_.begin(); !leftOut_ && unwalked.isEmpty() && chosen != chosen_.end();
+         ++chosen) {
+        if (!expect(**chosen) && !leftOut_) {
+            unwalked = failure_;
+        }
+    }
+    naming_ = false;
+    if (!leftOut_) {
+        return unwalked;
+    }
+    QString text =
+        readablePath('/' + leftOut_->toStdString()) + QStringLiteral(": not stored in the archive");
+    const QByteArray name = leftOut_->endsWith('/') ? leftOut_->chopped(1) : *leftOut_;
     const auto said = std::find_if(messages_.begin(), messages_.end(),
                                    [&name](const QByteArray& message) { return message.endsWith(name); });
     if (said != messages_.end()) {
