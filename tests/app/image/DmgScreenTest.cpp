@@ -22,6 +22,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using imagetest::click;
 using imagetest::Files;
 using imagetest::Harness;
@@ -238,6 +241,20 @@ void chooseTooBig(Harness& h) {
     imagetest::screenshot(h.window.get(), QStringLiteral("screen-too-little-space"));
 }
 
+// "Create Now" for an archive of "USB", which holds a name zip cannot be given (removed after: the test's
+// folder is removed by names read as UTF-8).
+void zipANameNotUtf8(Harness& h) {
+    const QByteArray name = QFile::encodeName(h.sim.root()) + "/Volumes/USB/caf\xe9.txt";
+    const int fd = ::open(name.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    h.pickBoth(QStringLiteral("USB"), QStringLiteral("Backup"));
+    click(h.screen->makeZipBut());
+    h.createNow();
+    EXPECT_TRUE(h.settle());
+    ::unlink(name.constData());
+}
+
 }  // namespace
 
 TEST_P(ImageChecks, RefusesAndChecksTheSpaceOnTheStateAfterEachChoice) {
@@ -322,6 +339,12 @@ INSTANTIATE_TEST_SUITE_P(
                           true,
                           "Drag some files",
                           "Backup"},
+                      Check{"ArchiveOfANameThatIsNotUtf8",
+                            zipANameNotUtf8,
+                            {DmgViewController::kNameNotForZipMessage.arg("/Volumes/USB/caf\\xE9.txt")},
+                            true,
+                            "USB",
+                            "Backup"},
                       Check{"ClearingTheSourceAndTheDestination",
                             [](Harness& h) {
                                 h.pickBoth(QStringLiteral("USB"), QStringLiteral("Backup"));

@@ -642,8 +642,10 @@ void PrintTo(const EngineRow& row, std::ostream* out) {
 
 class Engines : public Image, public ::testing::WithParamInterface<EngineRow> {
 protected:
+    // The test's folder is removed by names read as UTF-8: the one that is not goes first.
     void TearDown() override {
         removeChain(sim.host("/Volumes/Src/chain"), "end.txt");
+        ::unlink((QFile::encodeName(sim.root()) + "/Volumes/Src/caf\xe9.txt").constData());
         Image::TearDown();
     }
 
@@ -676,7 +678,7 @@ protected:
             return std::nullopt;
         }
         const QStringList said = QString::fromUtf8(job.readAllStandardOutput()).trimmed().split('\n');
-        return said.value(0) == u"failed" ? said.mid(1) : QStringList();
+        return said.value(0) == u"failed" ? QStringList{said.mid(1).join('\n')} : QStringList();
     }
 };
 
@@ -727,6 +729,14 @@ INSTANTIATE_TEST_SUITE_P(
                       f.screen.choose(f.sim, {"/Volumes/Src/docs"});
                   },
                   "/Volumes/Src/docs/secret\\.txt" + kPermissionDenied},
+        EngineRow{"archiveOfAnUnreadableFile", true, true,
+                  [](Image& f) {
+                      writeHostFile(f.sim.host("/Volumes/Src/docs/secret.txt"), "secret");
+                      ::chmod(QFile::encodeName(f.sim.host("/Volumes/Src/docs/secret.txt")).constData(), 0);
+                      f.screen.choose(f.sim, {"/Volumes/Src/docs"});
+                  },
+                  "zip I/O error: .*\nzip error: File not found or no read permission \\(was zipping "
+                  "Volumes/Src/docs/secret\\.txt\\)"},
         EngineRow{
             "archiveOfAFifo", true, false,
             [](Image& f) {
