@@ -787,6 +787,17 @@ INSTANTIATE_TEST_SUITE_P(
                   {},
                   {"docs", "docs/a.txt = alpha", "docs/deep", "docs/deep/b.txt = beta", "other",
                    "other/photo.jpg = another jpeg", "photo.jpg = jpeg"}},
+        EngineRow{"imageStoresLinksAsLinks",
+                  false,
+                  false,
+                  [](Image& f) {
+                      ASSERT_TRUE(QFile::link("../..", f.sim.host("/Volumes/Src/docs/deep/up")));
+                      ASSERT_TRUE(QFile::link("/", f.sim.host("/Volumes/Src/disk")));
+                      f.screen.choose(f.sim, {"/Volumes/Src/docs", "/Volumes/Src/disk"});
+                  },
+                  {},
+                  {"disk -> /", "docs", "docs/a.txt = alpha", "docs/deep", "docs/deep/b.txt = beta",
+                   "docs/deep/up -> ../.."}},
         EngineRow{"imageThroughAPartlyCheckedLink", false, false, chooseThroughALink,
                   "/Volumes/Src/disk: Not a directory"},
         EngineRow{"archiveThroughAPartlyCheckedLink", true, false, chooseThroughALink,
