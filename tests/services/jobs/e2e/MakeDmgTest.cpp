@@ -343,6 +343,15 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"sourceGone", "/Volumes/Src/photo.jpg: No such file or directory",
                    [](const SimMac& sim, ImageScreen&) { QFile::remove(sim.host("/Volumes/Src/photo.jpg")); },
                    1, 1, imageRemoved},
+        FailureRow{"sourceUnpluggedDuringTheCopy", "/Volumes/Src: No such file or directory",
+                   [](const SimMac& sim, ImageScreen& screen) {
+                       screen.onReport = [&sim](const QString& text, float) {
+                           if (text == u"/Volumes/Src/docs") {
+                               sim.detach(sim.info("/Volumes/Src").value("ParentWholeDisk").toString());
+                           }
+                       };
+                   },
+                   1, 1, imageRemoved},
         FailureRow{"mountFails", "hdiutil: mount failed - image not recognized",
                    [](const SimMac& sim, ImageScreen&) {
                        sim.addFault({{"Tool", "hdiutil"},
@@ -573,6 +582,13 @@ INSTANTIATE_TEST_SUITE_P(
                         "zip I/O error: No space left on device\n"
                         "zip error: Output file write failure\n"}}},
         ZipFailureRow{"killed", "zip crashed", {{"Tool", "zip"}, {"Action", "signal"}, {"Signal", 9}}},
+        ZipFailureRow{"destinationUnplugged",
+                      "zip I/O error: No such file or directory\nzip error: Could not create output file (" +
+                          kArchive.mid(1) + ")",
+                      {},
+                      [](const SimMac& sim, FileNodeList&) {
+                          sim.detach(sim.info("/Volumes/Dest").value("ParentWholeDisk").toString());
+                      }},
         // A checked item gone since it was chosen.
         ZipFailureRow{"itemVanished",
                       "/Volumes/Src/photo.jpg: No such file or directory",
