@@ -640,6 +640,27 @@ void chooseThroughALink(Image& f) {
     f.screen.roots.push_back(std::move(link));
 }
 
+// "locked" can be listed but not entered (mode 0644).
+void chooseLockedFolder(Image& f) {
+    writeHostFile(f.sim.host("/Volumes/Src/locked/s.txt"), "secret");
+    ::chmod(QFile::encodeName(f.sim.host("/Volumes/Src/locked")).constData(), 0644);
+    f.screen.choose(f.sim, {"/Volumes/Src/docs", "/Volumes/Src/locked"});
+}
+
+void chooseUnreadableFile(Image& f) {
+    writeHostFile(f.sim.host("/Volumes/Src/docs/secret.txt"), "secret");
+    ::chmod(QFile::encodeName(f.sim.host("/Volumes/Src/docs/secret.txt")).constData(), 0);
+    f.screen.choose(f.sim, {"/Volumes/Src/docs"});
+}
+
+// "caf\xE9.txt" (not UTF-8) and "caf\uFFFD.txt", which the first reads as when decoded.
+void chooseNamesAlikeButForTheirBytes(Image& f) {
+    writeNative(f.sim, "/Volumes/Src/caf\xe9.txt", "e9");
+    writeNative(f.sim, "/Volumes/Src/caf\xef\xbf\xbd.txt", "fffd");
+    f.screen.roots.push_back(nativeRoot("/Volumes/Src", "caf\xe9.txt"));
+    f.screen.roots.push_back(nativeRoot("/Volumes/Src", "caf\xef\xbf\xbd.txt"));
+}
+
 // The hostile trees and names, on both roads: each row's job ends with every chosen entry in the image or the
 // archive, or fails naming the entry that is not and why, leaving nothing on the destination. A row run by a
 // user without privileges makes its job in a process of the user "nobody".
@@ -724,33 +745,13 @@ const QString kPermissionDenied = QStringLiteral(": Permission denied");
 INSTANTIATE_TEST_SUITE_P(
     Engines, Engines,
     ::testing::Values(
-        EngineRow{"imageOfAFolderListedButNotEntered", false, true,
-                  [](Image& f) {
-                      writeHostFile(f.sim.host("/Volumes/Src/locked/s.txt"), "secret");
-                      ::chmod(QFile::encodeName(f.sim.host("/Volumes/Src/locked")).constData(), 0644);
-                      f.screen.choose(f.sim, {"/Volumes/Src/docs", "/Volumes/Src/locked"});
-                  },
+        EngineRow{"imageOfAFolderListedButNotEntered", false, true, chooseLockedFolder,
                   "/Volumes/Src/locked/s\\.txt" + kPermissionDenied},
-        EngineRow{"archiveOfAFolderListedButNotEntered", true, true,
-                  [](Image& f) {
-                      writeHostFile(f.sim.host("/Volumes/Src/locked/s.txt"), "secret");
-                      ::chmod(QFile::encodeName(f.sim.host("/Volumes/Src/locked")).constData(), 0644);
-                      f.screen.choose(f.sim, {"/Volumes/Src/docs", "/Volumes/Src/locked"});
-                  },
+        EngineRow{"archiveOfAFolderListedButNotEntered", true, true, chooseLockedFolder,
                   "/Volumes/Src/locked/s\\.txt" + kPermissionDenied},
-        EngineRow{"imageOfAnUnreadableFile", false, true,
-                  [](Image& f) {
-                      writeHostFile(f.sim.host("/Volumes/Src/docs/secret.txt"), "secret");
-                      ::chmod(QFile::encodeName(f.sim.host("/Volumes/Src/docs/secret.txt")).constData(), 0);
-                      f.screen.choose(f.sim, {"/Volumes/Src/docs"});
-                  },
+        EngineRow{"imageOfAnUnreadableFile", false, true, chooseUnreadableFile,
                   "/Volumes/Src/docs/secret\\.txt" + kPermissionDenied},
-        EngineRow{"archiveOfAnUnreadableFile", true, true,
-                  [](Image& f) {
-                      writeHostFile(f.sim.host("/Volumes/Src/docs/secret.txt"), "secret");
-                      ::chmod(QFile::encodeName(f.sim.host("/Volumes/Src/docs/secret.txt")).constData(), 0);
-                      f.screen.choose(f.sim, {"/Volumes/Src/docs"});
-                  },
+        EngineRow{"archiveOfAnUnreadableFile", true, true, chooseUnreadableFile,
                   "zip I/O error: .*\nzip error: File not found or no read permission \\(was zipping "
                   "Volumes/Src/docs/secret\\.txt\\)"},
         EngineRow{
@@ -767,23 +768,12 @@ INSTANTIATE_TEST_SUITE_P(
                       f.screen.choose(f.sim, {"/Volumes/Src/chain"});
                   },
                   "/Volumes/Src/chain(/d)+: File name too long"},
-        EngineRow{"archiveOfNamesThatAreNotUtf8", true, false,
-                  [](Image& f) {
-                      writeNative(f.sim, "/Volumes/Src/caf\xe9.txt", "e9");
-                      writeNative(f.sim, "/Volumes/Src/caf\xef\xbf\xbd.txt", "fffd");
-                      f.screen.roots.push_back(nativeRoot("/Volumes/Src", "caf\xe9.txt"));
-                      f.screen.roots.push_back(nativeRoot("/Volumes/Src", "caf\xef\xbf\xbd.txt"));
-                  },
+        EngineRow{"archiveOfNamesThatAreNotUtf8", true, false, chooseNamesAlikeButForTheirBytes,
                   "/Volumes/Src/caf\\\\xE9\\.txt: the name is not valid UTF-8, so zip cannot be given it"},
         EngineRow{"imageOfNamesThatAreNotUtf8",
                   false,
                   false,
-                  [](Image& f) {
-                      writeNative(f.sim, "/Volumes/Src/caf\xe9.txt", "e9");
-                      writeNative(f.sim, "/Volumes/Src/caf\xef\xbf\xbd.txt", "fffd");
-                      f.screen.roots.push_back(nativeRoot("/Volumes/Src", "caf\xe9.txt"));
-                      f.screen.roots.push_back(nativeRoot("/Volumes/Src", "caf\xef\xbf\xbd.txt"));
-                  },
+                  chooseNamesAlikeButForTheirBytes,
                   {},
                   {"caf\\xE9.txt = e9", "caf\uFFFD.txt = fffd"}},
         EngineRow{"imageKeepsEachItemsPathBelowItsSource",
