@@ -40,8 +40,10 @@ QString inFolder(const QString& folder, std::string_view name) {
     return folder.endsWith(u'/') ? folder + entry : folder + u'/' + entry;
 }
 
+// The caller may still tell why from errno: logging can change it.
 void logFailure(const char* what, const QString& macPath, int error) {
     qCWarning(lcPlatform, "%s %s: %s", what, qUtf8Printable(macPath), std::strerror(error));
+    errno = error;
 }
 
 // How copying one entry ended: `error` is 0 when it was copied; `vanished` when the source had gone.

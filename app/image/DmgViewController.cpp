@@ -10,6 +10,7 @@
 #include "platform/Dispatch.h"
 #include "platform/LogCategories.h"
 #include "services/files/GetFilesSize.h"
+#include "services/jobs/ItemNames.h"
 #include "services/jobs/MakeDmg.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
@@ -125,6 +126,12 @@ void DmgViewController::doMakeZip() {
     zipFilesArr_ = chosenRoots() ? getZipFilePathArr(*chosenRoots()) : QStringList();
     if (zipFilesArr_.isEmpty()) {
         showError(kNothingSelectedMessage);
+        return;
+    }
+    // zip is given the items by name: one that no argument can carry would be left out or taken for another.
+    const QString unnamed = isMakeZip_ ? jobs::itemNoToolCanBeGiven(*chosenRoots()) : QString();
+    if (!unnamed.isEmpty()) {
+        showError(kNameNotForZipMessage.arg(unnamed));
         return;
     }
     makeSureWC_.reset();
@@ -249,8 +256,8 @@ QStringList DmgViewController::getZipFilePathArr(const FileNodeList& roots) {
 }
 
 void DmgViewController::beginToCopyDmg() {
-    if (jobRuns()) {
-        makeDmg_->doCopyFilesToDmgWithDmg(zipFilesArr_);
+    if (jobRuns() && chosenRoots()) {
+        makeDmg_->doCopyFilesToDmgWithDmg(*chosenRoots());
     }
 }
 

@@ -29,8 +29,9 @@ class RadioButton;
 // taken), after a confirmation, with the progress window and then the result window.
 //
 // "Create Now" without a chosen set scans the source's top level afresh for every job. The space checks count
-// the capacity an image adds to what it holds. A job is refused when nothing is checked and when a chosen or
-// dropped set holds the place the job writes into (a whole source leaves such entries out). On the root
+// the capacity an image adds to what it holds. A job is refused when nothing is checked, when a chosen or
+// dropped set holds the place the job writes into (a whole source leaves such entries out), and for an
+// archive, when an item's name is not valid UTF-8 (zip is given names). On the root
 // volume of macOS 10.15 and later the result goes to the Desktop of the user who started the product. A
 // cancel at any moment stops the job: no image stays attached, nothing is copied into it, and what this run
 // made is removed; a failure ends in the failure view with a message that says so.
@@ -46,6 +47,8 @@ public:
     static inline const QString kImageFailedMessage = QStringLiteral("The disk image could not be created.");
     static inline const QString kArchiveFailedMessage =
         QStringLiteral("The ZIP archive could not be created.");
+    static inline const QString kNameNotForZipMessage = QStringLiteral(
+        "“%1” cannot be put into a ZIP archive: its name is not valid UTF-8. Rename it or leave it out.");
     static constexpr std::chrono::milliseconds kStartDelay{300};
 
     explicit DmgViewController(QWidget* parent = nullptr);

@@ -8,19 +8,25 @@
 #include "platform/ToolProcess.h"
 #include "services/disks/ExecCommand.h"
 #include "services/files/NodeTreeOperator.h"
+#include "services/jobs/ArchiveCheck.h"
+#include "services/jobs/ImageFill.h"
+#include "services/jobs/ItemNames.h"
 
 #include <QStringDecoder>
 #include <QUuid>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
 
+using jobs::readablePath;
 using platform::FileKind;
 using platform::FileSystem;
 
@@ -36,8 +42,33 @@ bool isPresent(const QString& path) {
     return FileSystem::info(path).kind != FileKind::Missing;
 }
 
-platform::ToolResult hdiutil(const QStringList& arguments) {
-    return platform::ToolProcess::run({kHdiutil, arguments}, commandDeadline());
+QString errnoText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// hdiutil's messages come with its output: its last line says why it failed.
+platform::ToolResult hdiutil(const QStringList& arguments, const platform::CancelFlag& cancel = {}) {
+    platform::ToolProcess process({kHdiutil, arguments});
+    process.setDeadline(commandDeadline());
+    process.setMergeStandardError(true);
+    process.setCancelFlag(cancel);
+    return process.run();
+}
+
+// Why a run of a tool ("hdiutil create") did not succeed: its last line that starts with the tool's name
+// ("hdiutil: create failed - No space left on device"), or how it ended.
+QString toolMessage(const QString& run, const platform::ToolResult& result) {
+    const QByteArray prefix = run.section(QLatin1Char(' '), 0, 0).toUtf8() + ':';
+    const QList<QByteArray> lines = result.output.split('\n');
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        if (line->trimmed().startsWith(prefix)) {
+            return readablePath(line->trimmed().toStdString());
+        }
+    }
+    if (result.outcome == platform::ToolOutcome::Exited) {
+        return QStringLiteral("%1 ended with status %2").arg(run).arg(result.exitCode);
+    }
+    return run + QLatin1Char(' ') + QLatin1String(platform::outcomeName(result.outcome));
 }
 
 // The attached volume as hdiutil attach prints it: one line per entity, device, content hint and, for a
@@ -60,23 +91,25 @@ AttachedVolume attachedVolumeOf(const QByteArray& attachOutput) {
 }
 
 // A fresh volume is often still looked at (Spotlight, the Finder): a detach refused as busy is retried,
-// then forced.
-bool detachImage(const QString& mountPoint) {
+// then forced. Empty when the image is detached, else hdiutil's word on why not.
+QString detachImage(const QString& mountPoint) {
     for (int attempt = 1;; ++attempt) {
         const platform::ToolResult detached = hdiutil({QStringLiteral("detach"), mountPoint});
         if (detached.succeeded()) {
-            return true;
+            return {};
         }
         qCWarning(lcServices) << "hdiutil detach" << mountPoint << "failed with" << detached.exitCode;
         if (detached.outcome != platform::ToolOutcome::Exited || detached.exitCode != kBusyStatus) {
-            return false;
+            return toolMessage(QStringLiteral("hdiutil detach"), detached);
         }
         if (attempt == kDetachAttempts) {
             break;
         }
         std::this_thread::sleep_for(kDetachRetryPause);
     }
-    return hdiutil({QStringLiteral("detach"), mountPoint, QStringLiteral("-force")}).succeeded();
+    const platform::ToolResult forced =
+        hdiutil({QStringLiteral("detach"), mountPoint, QStringLiteral("-force")});
+    return forced.succeeded() ? QString() : toolMessage(QStringLiteral("hdiutil detach"), forced);
 }
 
 // An image a job of this process attached and could not detach, with the image file to remove once it is
@@ -116,7 +149,7 @@ void detachStaleImages() {
         if (platform::DiskArbitration::bsdNameForVolumePath(stale.volume.mountPoint) != stale.volume.device) {
             continue;
         }
-        if (!detachImage(stale.volume.mountPoint)) {
+        if (!detachImage(stale.volume.mountPoint).isEmpty()) {
             keepStale(std::move(stale));
         } else if (!stale.image.isEmpty()) {
             FileSystem::remove(stale.image);
@@ -138,15 +171,6 @@ bool makeWorkFolder() {
     }
     FileSystem::remove(fresh);
     return false;
-}
-
-// "/Volumes/Src/docs/" is the folder "docs"; "/" has no name to give its copy.
-QString withoutTrailingSlashes(const QString& path) {
-    qsizetype end = path.size();
-    while (end > 0 && path.at(end - 1) == QLatin1Char('/')) {
-        --end;
-    }
-    return path.left(end);
 }
 
 }  // namespace
@@ -200,8 +224,9 @@ public:
         deliver([&](MakeDmgDelegate& delegate) { delegate.copyFileToDmgWithFileName(text, percent); });
     }
 
-    void fail() {
-        deliver([](MakeDmgDelegate& delegate) { delegate.makeDmgFailWithError(QString()); });
+    void fail(const QString& reason) {
+        qCWarning(lcServices).noquote() << "image or archive job failed:" << reason;
+        deliver([&reason](MakeDmgDelegate& delegate) { delegate.makeDmgFailWithError(reason); });
     }
 
     // A destination of "/" stands for "/Tavrun_dmg", made on the root volume for the image.
@@ -210,30 +235,35 @@ public:
         const bool onRoot = destination == u"/";
         const QString folder = onRoot ? kRootFolder : destination;
         if (onRoot && !FileSystem::makePrivateFolder(kRootFolder)) {
-            qCWarning(lcServices) << "image folder cannot be made:" << kRootFolder;
-            fail();
+            fail(kRootFolder + QStringLiteral(": the folder for the image cannot be made"));
             return;
         }
         const QString image = NodeTreeOperator::pathInFolder(folder, name + QStringLiteral(".dmg"));
-        const bool existedBefore = isPresent(image);
+        // An image left at the path by someone else is no image of this run.
+        if (isPresent(image)) {
+            FileSystem::remove(kWorkFolder);
+            fail(image + QStringLiteral(": ") + errnoText(EEXIST));
+            return;
+        }
         const qint64 capacity = std::max<qint64>(size, 0) + kExtraCapacity;
         const platform::ToolResult created =
             hdiutil({QStringLiteral("create"), image, QStringLiteral("-volname"), kVolumeName,
                      QStringLiteral("-size"), QString::number(capacity), QStringLiteral("-fs"),
                      QStringLiteral("HFS+"), QStringLiteral("-format"), QStringLiteral("UDRW"),
-                     QStringLiteral("-srcfolder"), kWorkFolder});
+                     QStringLiteral("-srcfolder"), kWorkFolder},
+                    cancel_);
         FileSystem::remove(kWorkFolder);
-        // An image left at the path by someone else is no image of this run.
-        if (!existedBefore && isPresent(image)) {
+        if (isPresent(image)) {
             std::lock_guard guard(mutex_);
             image_ = image;
         }
         if (isCancelled()) {
             return;
         }
-        if (existedBefore || !created.succeeded() || !isPresent(image)) {
+        if (!created.succeeded() || !isPresent(image)) {
             qCWarning(lcServices) << "image not created:" << image << "exit" << created.exitCode;
-            discardAndFail();
+            discardAndFail(created.succeeded() ? image + QStringLiteral(": ") + errnoText(ENOENT)
+                                               : toolMessage(QStringLiteral("hdiutil create"), created));
             return;
         }
         mount(image);
@@ -249,55 +279,68 @@ public:
         if (isCancelled()) {
             return;
         }
+        if (!attached.succeeded()) {
+            discardAndFail(toolMessage(QStringLiteral("hdiutil mount"), attached));
+            return;
+        }
         // Somewhere else (another image holds the mount point) the copies would land in that other image.
-        if (!attached.succeeded() || volume.mountPoint != kMountPoint) {
-            qCWarning(lcServices) << "image" << image << "mounted at" << volume.mountPoint << "instead of"
-                                  << kMountPoint;
-            discardAndFail();
+        if (volume.mountPoint != kMountPoint) {
+            discardAndFail(QStringLiteral("The image was mounted at \"%1\" instead of \"%2\"")
+                               .arg(volume.mountPoint, kMountPoint));
             return;
         }
         deliver([](MakeDmgDelegate& delegate) { delegate.beginToCopyDmg(); });
     }
 
-    void copy(const QStringList& paths) {
+    // Item by item, each at its path below its source folder; the first item that cannot be copied whole
+    // fails the job.
+    void copy(const FileNodeList& roots) {
         const QString mountPoint = attachedVolume().mountPoint;
         if (isCancelled()) {
             return;
         }
-        if (mountPoint.isEmpty()) {
-            discardAndFail();
+        std::optional<platform::Folder> image =
+            mountPoint.isEmpty() ? std::nullopt : platform::Folder::open(mountPoint, false);
+        if (!image) {
+            discardAndFail(kMountPoint + QStringLiteral(": ") +
+                           errnoText(mountPoint.isEmpty() ? ENOENT : errno));
             return;
         }
-        const qsizetype count = paths.size();
-        bool anyFailed = false;
+        jobs::ImageFill fill(std::move(*image), cancel_);
+        const std::vector<const FileNode*> items = jobs::chosenItems(roots);
+        const auto count = static_cast<qsizetype>(items.size());
         for (qsizetype j = 0; j < count; ++j) {
-            if (isCancelled()) {
-                return;
-            }
-            const QString& path = paths.at(j);
+            const QString path = items[j]->path();
             if (j == 0) {
                 report(path, 10.0F);
             }
-            if (!copyItem(path, mountPoint)) {
-                qCWarning(lcServices) << "error--------could not copy" << path << "into the image";
-                anyFailed = true;
+            if (!fill.copy(*items[j])) {
+                if (!isCancelled()) {
+                    discardAndFail(fill.failure());
+                }
+                return;
             }
             const qsizetype percent = std::max<qsizetype>((j * 100 + 100) / count, 10);
             if (percent >= 100) {
-                end(path, anyFailed);
+                end(path, fill);
                 return;
             }
             report(path, static_cast<float>(percent));
         }
-        if (count == 0) {
-            end(QString(), false);
-        }
+        end(QString(), fill);
     }
 
     // Only a detached image holds what was copied into it: success is told after the detach.
-    void end(const QString& lastPath, bool anyFailed) {
-        if (!detach() || anyFailed) {
-            discardAndFail();
+    void end(const QString& lastPath, jobs::ImageFill& fill) {
+        if (isCancelled()) {
+            return;
+        }
+        if (!fill.finish()) {
+            discardAndFail(fill.failure());
+            return;
+        }
+        if (const QString refused = detach(); !refused.isEmpty()) {
+            discardAndFail(refused);
             return;
         }
         if (isCancelled()) {
@@ -310,35 +353,47 @@ public:
         report(lastPath, 100.0F);
     }
 
-    // True when no image of this job is attached any more. One that cannot be detached is left to the next
-    // job, with the file to remove if this job does not succeed.
-    bool detach() {
+    // Empty when no image of this job is attached any more, else why not. One that cannot be detached is left
+    // to the next job, with the file to remove if this job does not succeed.
+    QString detach() {
         std::lock_guard detaching(detachMutex_);
         const AttachedVolume volume = attachedVolume();
         if (volume.mountPoint.isEmpty()) {
-            return true;
+            return {};
         }
-        const bool detached = detachImage(volume.mountPoint);
+        const QString refused = detachImage(volume.mountPoint);
         std::lock_guard guard(mutex_);
-        if (!detached) {
+        if (!refused.isEmpty()) {
             keepStale({volume, std::exchange(image_, QString())});
         }
         attached_ = {};
-        return detached;
+        return refused;
     }
 
     void zip(const QString& archive, const FileNodeList& roots) {
-        const ZipSelection selection = MakeDmg::getAllFileCount(roots);
-        qCInfo(lcServices) << "files---" << selection.paths;
-        qCInfo(lcServices, "cout---%llu", selection.count);
         // zip would add to an archive already there, and a failure would then take the user's file away.
         if (isPresent(archive)) {
-            qCWarning(lcServices) << "archive already exists:" << archive;
-            fail();
+            fail(archive + QStringLiteral(": ") + errnoText(EEXIST));
             return;
         }
-        // Links are stored as links (followed, one to a parent folder or to "/" would pull in whole trees),
-        // and a chosen item zip cannot find or read fails the archive instead of being left out of it.
+        if (const QString unnamed = jobs::itemNoToolCanBeGiven(roots); !unnamed.isEmpty()) {
+            fail(unnamed + QStringLiteral(": the name is not valid UTF-8, so zip cannot be given it"));
+            return;
+        }
+        jobs::ArchiveCheck check(cancel_);
+        ZipSelection selection;
+        for (const FileNode* item : jobs::chosenItems(roots)) {
+            selection.paths << item->path();
+            if (!check.expect(*item)) {
+                fail(check.failure());
+                return;
+            }
+        }
+        selection.count = check.count();
+        qCInfo(lcServices) << "files---" << selection.paths;
+        qCInfo(lcServices, "cout---%llu", selection.count);
+        // Links are stored as links (followed, one to a parent folder or to "/" would pull in whole trees);
+        // whatever zip leaves out fails the archive.
         platform::ToolProcess process(
             {kZip, QStringList{QStringLiteral("-r"), QStringLiteral("-y"), QStringLiteral("-MM"), archive} +
                        selection.paths});
@@ -346,21 +401,26 @@ public:
         QStringDecoder decoder(QStringDecoder::Utf8);
         quint64 proValue = 0;
         process.setOutputHandler([&](const QByteArray& chunk) {
+            check.take(chunk);
             ++proValue;
             const quint64 percent =
                 std::min<quint64>(99, proValue * 100 / std::max<quint64>(selection.count, 1));
             report(decoder.decode(chunk), static_cast<float>(percent));
         });
         const platform::ToolResult result = process.run();
-        if (result.succeeded() && !isCancelled()) {
+        const QString missing = result.succeeded() ? check.missing() : QString();
+        if (result.succeeded() && missing.isEmpty() && !isCancelled()) {
             qCInfo(lcServices) << "--end---";
             report(QString(), 100.0F);
             return;
         }
         FileSystem::remove(archive);
-        qCWarning(lcServices) << "zip ended with outcome" << static_cast<int>(result.outcome) << "status"
-                              << result.exitCode;
-        fail();
+        if (!result.succeeded()) {
+            const QString errors = check.errors();
+            fail(errors.isEmpty() ? toolMessage(QStringLiteral("zip"), result) : errors);
+            return;
+        }
+        fail(missing);
     }
 
 private:
@@ -373,17 +433,9 @@ private:
         return attached_;
     }
 
-    // Every item lands in the image's root under its own name, whatever folder it came from.
-    static bool copyItem(const QString& path, const QString& mountPoint) {
-        const QString source = withoutTrailingSlashes(path);
-        const QString name = source.section(QLatin1Char('/'), -1);
-        return !name.isEmpty() &&
-               FileSystem::copyItem(source, NodeTreeOperator::pathInFolder(mountPoint, name));
-    }
-
     // Detaches the image and removes the file this run made.
     void discard() {
-        if (!detach()) {
+        if (!detach().isEmpty()) {
             return;
         }
         QString image;
@@ -396,9 +448,9 @@ private:
         }
     }
 
-    void discardAndFail() {
+    void discardAndFail(const QString& reason) {
         discard();
-        fail();
+        fail(reason);
     }
 
     // On the main thread while this thread waits; dropped after a cancel or once the worker is gone.
@@ -443,8 +495,7 @@ void MakeDmg::makeTmpDmgWithPath(const QString& folder, const QString& name, qin
     const std::shared_ptr<Job> job = newJob();
     job->report(QStringLiteral("Configuration setting ..."), 10.0F);
     if (!makeWorkFolder()) {
-        qCWarning(lcServices) << "work folder cannot be made:" << kWorkFolder;
-        job->fail();
+        job->fail(kWorkFolder + QStringLiteral(": the work folder cannot be made"));
         return;
     }
     job->start([folder, name, size](Job& j) { j.create(folder, name, size); });
@@ -455,9 +506,10 @@ void MakeDmg::mountDmgWithDmgPath(const QString& imagePath) {
     job->start([imagePath](Job& j) { j.mount(imagePath); });
 }
 
-void MakeDmg::doCopyFilesToDmgWithDmg(const QStringList& paths) {
+void MakeDmg::doCopyFilesToDmgWithDmg(const FileNodeList& roots) {
     const std::shared_ptr<Job> job = job_ ? job_ : newJob();
-    job->start([paths](Job& j) { j.copy(paths); });
+    auto snapshot = std::make_shared<FileNodeList>(FileNode::checkedSnapshot(roots));
+    job->start([snapshot](Job& j) { j.copy(*snapshot); });
 }
 
 void MakeDmg::unmountDmgWithFullPath() {
@@ -480,29 +532,20 @@ void MakeDmg::doZipWithPath(const QString& archivePath, const FileNodeList& root
 
 MakeDmg::ZipSelection MakeDmg::getAllFileCount(const FileNodeList& nodes) {
     ZipSelection selection;
-    for (const auto& node : nodes) {
-        if (node->state() == 1) {
-            selection.paths << node->path();
-            selection.count += node->isDirectory() ? getAllFileCountWithPath(node->path()) : 1;
-        } else if (node->state() == 2) {
-            const ZipSelection below = getAllFileCount(node->children());
-            selection.paths << below.paths;
-            selection.count += below.count;
-        }
+    jobs::ArchiveCheck check({});
+    for (const FileNode* item : jobs::chosenItems(nodes)) {
+        selection.paths << item->path();
+        check.expect(*item);
     }
+    selection.count = check.count();
     return selection;
 }
 
 quint64 MakeDmg::getAllFileCountWithPath(const QString& folder) {
-    quint64 count = 0;
-    for (const platform::DirEntry& entry :
-         FileSystem::list(folder).value_or(std::vector<platform::DirEntry>())) {
-        ++count;
-        if (entry.kind == FileKind::Directory) {
-            count += getAllFileCountWithPath(NodeTreeOperator::pathInFolder(folder, entry.name));
-        }
-    }
-    return count;
+    const FileNode chosen(folder, folder.section(QLatin1Char('/'), -1), true, nullptr);
+    jobs::ArchiveCheck check({});
+    check.expect(chosen);
+    return check.count();
 }
 
 bool MakeDmg::isCancelCopy() const {

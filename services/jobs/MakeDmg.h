@@ -13,17 +13,20 @@
 //
 // Image: an empty writable HFS+ image of the requested size plus 50,000,000 bytes is made with hdiutil (in
 // "/Tavrun_dmg" instead of the root volume's top level), mounted at "/Volumes/TavrunDmg", filled with the
-// chosen items (each under its own name in the image's root) and detached. The job succeeds only when this
-// run made the image file, mounted it where expected, copied every item and detached it; anything else is a
-// failure, and a failed or cancelled job removes the image file it made. A detach refused as busy is
-// retried, then forced; an image that still cannot be detached is detached by the next image job.
+// chosen items (each at its path below the folder of its root, links as links) and detached. The job
+// succeeds only when this run made the image file, mounted it where expected, copied every entry of every
+// item and detached it; anything else is a failure, and a failed or cancelled job removes the image file it
+// made. A detach refused as busy is retried, then forced; an image that still cannot be detached is detached
+// by the next image job. A cancel stops the copy before its next entry.
 //
 // Archive: zip over the checked paths, links stored as links; its output chunks are the progress, which
-// stays below 100 until zip has ended with status 0. A chosen item zip cannot find or read fails the job. A
-// failed or cancelled archive job leaves no archive behind.
+// stays below 100 until zip has ended with status 0 and reported every entry of every chosen item stored. A
+// chosen item whose name zip cannot be given, an entry that cannot be read, and anything zip leaves out fail
+// the job. A failed or cancelled archive job leaves no archive behind; a cancel terminates zip.
 //
-// After a cancel, or once the worker is destroyed, nothing more is reported and no image stays attached. Work
-// folders are private to their owner (0700) and made anew by this process; no tool runs through a shell.
+// A failure names the item and why (the system's error text, or the tool's own words). After a cancel, or
+// once the worker is destroyed, nothing more is reported and no image stays attached. Work folders are
+// private to their owner (0700) and made anew by this process; no tool runs through a shell.
 class MakeDmg {
 public:
     static inline const QString kWorkFolder = QStringLiteral("/tmp/com.Belmora.clone");
@@ -46,8 +49,8 @@ public:
     void makeTmpDmgWithPath(const QString& folder, const QString& name, qint64 size);
     // Mounts the image on the global queue and tells the delegate beginToCopyDmg.
     void mountDmgWithDmgPath(const QString& imagePath);
-    // Copies the items into the mounted image and detaches it; returns at once.
-    void doCopyFilesToDmgWithDmg(const QStringList& paths);
+    // Copies the checked part of `roots` into the mounted image and detaches it; returns at once.
+    void doCopyFilesToDmgWithDmg(const FileNodeList& roots);
     // Detaches the image this worker attached, if any, and waits for hdiutil.
     void unmountDmgWithFullPath();
     // Cancels the job and detaches its image; returns at once.

@@ -10,6 +10,7 @@ public:
     virtual void copyFileToDmgWithFileName(const QString& /*text*/, float /*percent*/) {}
     // The image was made and mounted at "/Volumes/TavrunDmg": the delegate now calls doCopyFilesToDmgWithDmg.
     virtual void beginToCopyDmg() {}
-    // The job failed (`error` is null: the screen shows its own text); nothing follows.
+    // The job failed; `error` says why, in one or a few lines: the item and the system's error text, or the
+    // tool's own words. Nothing follows.
     virtual void makeDmgFailWithError(const QString& /*error*/) {}
 };

@@ -22,6 +22,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using imagetest::click;
 using imagetest::Files;
 using imagetest::Harness;
@@ -59,7 +62,8 @@ void chooseTripAndNotes(ListFileViewController& list) {
     }
 }
 
-const Files kTripAndNotes{{QStringLiteral("Trip/sea.png"), QByteArray(500, 's')},
+// In an image each item keeps its path below the source, as in an archive.
+const Files kTripAndNotes{{QStringLiteral("Photos/Trip/sea.png"), QByteArray(500, 's')},
                           {QStringLiteral("notes.txt"), QByteArray("Remember the milk\n")}};
 const QStringList kTripAndNotesListing{QStringLiteral("Volumes/Photos/Photos/Trip/"),
                                        QStringLiteral("Volumes/Photos/Photos/Trip/sea.png"),
@@ -282,6 +286,20 @@ void chooseSmallOnTiny(Harness& h) {
     h.pickBoth(QStringLiteral("Small"), QStringLiteral("Tiny"));
 }
 
+// "Create Now" for an archive of "USB", which holds a name zip cannot be given (removed after: the test's
+// folder is removed by names read as UTF-8).
+void zipANameNotUtf8(Harness& h) {
+    const QByteArray name = QFile::encodeName(h.sim.root()) + "/Volumes/USB/caf\xe9.txt";
+    const int fd = ::open(name.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    h.pickBoth(QStringLiteral("USB"), QStringLiteral("Backup"));
+    click(h.screen->makeZipBut());
+    h.createNow();
+    EXPECT_TRUE(h.settle());
+    ::unlink(name.constData());
+}
+
 }  // namespace
 
 TEST_P(ImageChecks, RefusesAndChecksTheSpaceOnTheStateAfterEachChoice) {
@@ -381,6 +399,12 @@ INSTANTIATE_TEST_SUITE_P(
                           true,
                           "Drag some files",
                           "Backup"},
+                      Check{"ArchiveOfANameThatIsNotUtf8",
+                            zipANameNotUtf8,
+                            {DmgViewController::kNameNotForZipMessage.arg("/Volumes/USB/caf\\xE9.txt")},
+                            true,
+                            "USB",
+                            "Backup"},
                       Check{"ClearingTheSourceAndTheDestination",
                             [](Harness& h) {
                                 h.pickBoth(QStringLiteral("USB"), QStringLiteral("Backup"));

@@ -4,7 +4,6 @@
 #include "services/disks/VolumeObj.h"
 
 #include "tests/support/SimMac.h"
-#include "tests/support/SimMac.h"
 #include "tests/support/TestEnv.h"
 
 #include <QDir>
@@ -13,6 +12,9 @@
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 // Long enough for a clone on a loaded machine with sanitizers; the simulated tools are paced short.
 constexpr int kJobTimeoutMs = 120000;
@@ -61,6 +63,39 @@ inline QStringList treeOf(const QString& hostFolder, bool withContent = false) {
     }
     names.sort();
     return names;
+}
+
+// A chain of `depth` folders "d" below a host folder, with an empty file at its end.
+inline void makeChain(const QString& hostFolder, int depth, const char* file) {
+    QDir().mkpath(hostFolder);
+    int fd = ::open(QFile::encodeName(hostFolder).constData(), O_RDONLY | O_DIRECTORY);
+    for (int level = 0; fd >= 0 && level < depth; ++level) {
+        const int next = ::mkdirat(fd, "d", 0755) == 0 ? ::openat(fd, "d", O_RDONLY | O_DIRECTORY) : -1;
+        ::close(fd);
+        fd = next;
+    }
+    ASSERT_GE(fd, 0);
+    const int made = ::openat(fd, file, O_CREAT | O_WRONLY, 0644);
+    ::close(fd);
+    ASSERT_GE(made, 0);
+    ::close(made);
+}
+
+// Removes such a chain, deeper than a path can name, one level at a time from the top: the second folder
+// takes the first one's place.
+inline void removeChain(const QString& hostFolder, const char* file) {
+    const int top = ::open(QFile::encodeName(hostFolder).constData(), O_RDONLY | O_DIRECTORY);
+    for (int head = ::openat(top, "d", O_RDONLY | O_DIRECTORY); head >= 0;
+         head = ::openat(top, "d", O_RDONLY | O_DIRECTORY)) {
+        const bool deeper = ::renameat(head, "d", top, "next") == 0;
+        ::unlinkat(head, file, 0);
+        ::close(head);
+        ::unlinkat(top, "d", AT_REMOVEDIR);
+        if (!deeper || ::renameat(top, "next", top, "d") != 0) {
+            break;
+        }
+    }
+    ::close(top);
 }
 
 inline void writeHostFile(const QString& hostPath, const QByteArray& content) {
