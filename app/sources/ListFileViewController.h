@@ -28,6 +28,10 @@ class ImageButton;
 // row and a select-all box in the header, "Refresh" to scan the folder again and "Done" to total what is
 // checked and hand the tree and the total to the host (`detagate`, not owned).
 //
+// Each row shows its check box at the left whatever its depth; the name column holds the indentation and the
+// disclosure triangles and widens as deeper folders open. No row is highlighted until the user clicks one or
+// moves with the arrow keys. A check click repaints the rows whose state it changed, no more.
+//
 // The list always works on a tree of its own: a fresh scan makes one, and a tree handed in to show a former
 // choice is copied, so the screen's tree is untouched until "Done" hands the list's tree over. States:
 // - scanning: the folder's top level is being listed; the outline refreshes once a second, "Refresh" is off
@@ -104,6 +108,8 @@ private:
     void scheduleReload();
     void reloadOutline();
     void restoreExpansion(FileNode* node);
+    void showChildStates(FileNode* node);
+    void widenNameColumnFor(const FileNode* folder);
 
     NewOutlineView* outlineView_ = nullptr;
     sources::FileOutlineModel* model_ = nullptr;

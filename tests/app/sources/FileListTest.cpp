@@ -8,11 +8,13 @@
 #include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/NewOutlineView.h"
+#include "ui-kit/tables/TROverlayScroller.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -90,6 +92,17 @@ protected:
         ASSERT_TRUE(index.isValid()) << name.toStdString();
         QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(index).center());
         QTest::qWait(5);
+    }
+    // Where the user sees a row's check box, and its disclosure triangle (left of the tree column's text).
+    QPoint checkBoxPoint(FileNode* row) {
+        const QModelIndex index = list()->model()->indexForNode(row);
+        return list()->outlineView()->visualRect(index.siblingAtColumn(0)).center();
+    }
+    QPoint trianglePoint(FileNode* row) {
+        NewOutlineView* outline = list()->outlineView();
+        const int tree = outline->treePosition() < 0 ? 0 : outline->treePosition();
+        const QRect text = outline->visualRect(list()->model()->indexForNode(row).siblingAtColumn(tree));
+        return {text.left() - outline->indentation() / 2, text.center().y()};
     }
     QString states(const QStringList& names) const {
         QString text;
@@ -245,6 +258,94 @@ TEST_F(FileListTest, DoneDuringTheScanWaitsForItsEnd) {
     EXPECT_EQ(screen.chosenTotal, bytes("b.bin") + bytes("a.txt") + bytes("x.txt") + bytes("Folder/c.txt") +
                                       bytes("Folder/d.txt") + bytes("More/e.txt") +
                                       bytes("Tool.app/Contents/Info.plist"));
+}
+
+// Every level of a deep tree can be opened by its triangle and checked by its box, and shows its name.
+TEST_F(FileListTest, EveryLevelOpensAndChecksWhereItIsDrawn) {
+    write("Deep/L1/L2/L3/L4/L5/L6/leaf.txt", 10);
+    ListFileViewController* files = open(kTree + QStringLiteral("/Deep"));
+    NewOutlineView* outline = files->outlineView();
+    EXPECT_TRUE(qobject_cast<TROverlayScroller*>(outline->verticalScrollBar()));
+    FileNode* folder = files->rootNodeArr()->front().get();
+    for (const char* name : {"L1", "L2", "L3", "L4", "L5", "L6"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(folder->name(), QLatin1String(name));
+        const qint64 before = folder->state();
+        QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, checkBoxPoint(folder));
+        EXPECT_EQ(folder->state(), before == 1 ? 0 : 1) << "its check box answers a click";
+        QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, trianglePoint(folder));
+        ASSERT_TRUE(outline->isExpanded(files->model()->indexForNode(folder))) << "its triangle opens it";
+        ASSERT_EQ(folder->children().size(), 1U);
+        folder = folder->children().front().get();
+        const QModelIndex shown = files->model()->indexForNode(folder);
+        EXPECT_GE(outline->visualRect(shown.siblingAtColumn(static_cast<int>(FileColumn::Name))).width(), 160)
+            << "room for the icon and the name";
+    }
+    EXPECT_EQ(folder->name(), QStringLiteral("leaf.txt"));
+    sourcestest::screenshot(wc->window(), QStringLiteral("file-list-deep"));
+}
+
+// The list opens with no row highlighted, although its outline has the focus; a click or the arrow keys
+// choose one.
+TEST_F(FileListTest, NoRowIsHighlightedUntilTheUserChoosesOne) {
+    ListFileViewController* files = open(kTree);
+    NewOutlineView* outline = files->outlineView();
+    wc->window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wc->window()));
+    outline->clearFocus();  // the outline takes the focus with its rows there, as in a window that opens
+    outline->setFocus();
+    ASSERT_TRUE(waitFor([&] { return outline->hasFocus(); }));
+    const struct {
+        const char* step;
+        int key;  // 0: a click on the row `row`
+        qint64 row;
+    } steps[] = {{"the focus", -1, -1}, {"Down", Qt::Key_Down, 0}, {"Down", Qt::Key_Down, 1},
+                 {"Up", Qt::Key_Up, 0}, {"a click", 0, 3},         {"Down", Qt::Key_Down, 4}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.step);
+        if (step.key > 0) {
+            QTest::keyClick(outline, static_cast<Qt::Key>(step.key));
+        } else if (step.key == 0) {
+            const QModelIndex row = outline->itemAtRow(step.row).siblingAtColumn(2);
+            QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(row).center());
+        }
+        EXPECT_EQ(files->selectedRow(), step.row);
+        EXPECT_EQ(outline->rowNum(), step.row);
+    }
+}
+
+// A click changes the rows whose check boxes it changed, and the outline repaints those: no reset, however
+// many roots there are.
+TEST_F(FileListTest, AClickTouchesOnlyTheRowsItChanged) {
+    ListFileViewController* files = open(kTree);
+    files->outlineView()->expand(files->model()->indexForNode(node("Folder")));
+    ASSERT_TRUE(waitFor([&] { return node("c.txt") != nullptr; }));
+    QSignalSpy resets(files->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy changes(files->model(), &QAbstractItemModel::dataChanged);
+    QSignalSpy inserts(files->model(), &QAbstractItemModel::rowsInserted);
+    const struct {
+        const char* click;
+        int rows;  // touched, or inserted when opening
+    } steps[] = {{"a.txt", 1}, {"c.txt", 2}, {"Folder", 3}, {"select all", 9}, {"open More", 1}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.click);
+        changes.clear();
+        inserts.clear();
+        if (QLatin1String(step.click) == QLatin1String("select all")) {
+            files->setAllSelectOrNoSelect();
+        } else if (QLatin1String(step.click) == QLatin1String("open More")) {
+            files->outlineView()->expand(files->model()->indexForNode(node("More")));
+        } else {
+            files->setObjectValue(FileColumn::CheckBox, node(QLatin1String(step.click)));
+        }
+        QCoreApplication::processEvents();  // what the list queued for later
+        int touched = 0;
+        for (const QList<QVariant>& change : changes) {
+            touched += change.at(1).toModelIndex().row() - change.at(0).toModelIndex().row() + 1;
+        }
+        EXPECT_EQ(inserts.isEmpty() ? touched : inserts.front().at(2).toInt() + 1, step.rows);
+        EXPECT_EQ(resets.count(), 0);
+    }
 }
 
 TEST_F(FileListTest, AListDestroyedWhileItWorksIsLeftAlone) {
