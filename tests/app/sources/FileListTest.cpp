@@ -1,3 +1,4 @@
+#include "app/sources/CommOutlineView.h"
 #include "app/sources/DiskListWC.h"
 #include "app/sources/FileOutlineModel.h"
 #include "app/sources/ImageButton.h"
@@ -16,11 +17,13 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 namespace {
 
+using namespace std::chrono_literals;
 using sources::FileColumn;
 using sourcestest::Screen;
 using sourcestest::waitFor;
@@ -359,6 +362,50 @@ TEST_F(FileListTest, AListDestroyedWhileItWorksIsLeftAlone) {
     EXPECT_TRUE(waitFor([] { return platform::waitForGlobalQueue(0); }));  // serving workers that report
     QTest::qWait(50);
     EXPECT_TRUE(screen.calls.isEmpty());
+}
+
+// The flat list: a row per element, nothing to open, and only the arrow keys (or the mouse) select.
+TEST(CommOutlineView, ShowsItsRowsAndSelectsOnlyByArrowsOrMouse) {
+    kittest::Shown<CommOutlineView> shown(QSize(300, 200));
+    CommOutlineView& list = *shown.view;
+    const QVariant pair = QVariantList{1, 2};
+    list.loadDataFormDetail({QStringLiteral("a"), pair, 3}, 7);
+    EXPECT_EQ(list.dataType(), 7);
+    EXPECT_EQ(list.model()->rowCount(), 3);
+    EXPECT_EQ(list.numberOfChildrenOfItem(&pair), 2);
+    EXPECT_EQ(list.child(1, nullptr), pair);
+    EXPECT_FALSE(list.child(3, nullptr).isValid()) << "past the end";
+    EXPECT_FALSE(list.model()->hasChildren(list.model()->index(1, 0)));
+    QTimer refresh;
+    refresh.start(1h);
+    list.setRefreshTimer(&refresh);
+    list.setViewLoadCnt(5);
+    list.setFocus();
+    const struct {
+        Qt::Key key;  // Qt::Key_unknown: a click on row 1
+        int selected;
+    } steps[] = {{Qt::Key_unknown, 1}, {Qt::Key_Down, 2}, {Qt::Key_Home, 2},
+                 {Qt::Key_Up, 1},      {Qt::Key_A, 1},    {Qt::Key_PageDown, 1}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.key);
+        if (step.key == Qt::Key_unknown) {
+            QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                              list.visualRect(list.model()->index(1, 0)).center());
+        } else {
+            QTest::keyClick(&list, step.key);
+        }
+        const QModelIndexList selected = list.selectionModel()->selectedRows();
+        ASSERT_EQ(selected.size(), 1);
+        EXPECT_EQ(selected.front().row(), step.selected);
+        EXPECT_EQ(list.selectedRow(), -1);
+    }
+    EXPECT_FALSE(refresh.isActive()) << "the first selection stopped the refresh";
+    EXPECT_EQ(list.refreshTimer(), nullptr);
+    EXPECT_EQ(list.viewLoadCnt(), 0U);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonDblClick, QPointF(), QPointF(), Qt::LeftButton, Qt::LeftButton, {});
+    EXPECT_FALSE(CommOutlineView::shouldEditTableColumn(&key));
+    EXPECT_TRUE(CommOutlineView::shouldEditTableColumn(&press));
 }
 
 }  // namespace
