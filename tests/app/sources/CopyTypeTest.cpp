@@ -1,3 +1,6 @@
+#include "app/copy/DiskCopyViewController.h"
+#include "app/image/DmgViewController.h"
+#include "app/shell/MainWindowController.h"
 #include "app/sources/CopyTypeChooser.h"
 #include "app/sources/ImageButton.h"
 #include "app/sources/LComboBox.h"
@@ -6,6 +9,7 @@
 #include "tests/support/kit/KitTestSupport.h"
 #include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/windows/RPAAttachedWindow.h"
+#include "ui-kit/windows/TCImageWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -116,6 +120,29 @@ TEST_F(CopyTypeChooserTest, ANewOpeningTakesTheOldChooserOffTheScreen) {
     EXPECT_EQ(combo.strLabel()->text(), QStringLiteral("Copy Some Files"));
     EXPECT_TRUE(closed());
     EXPECT_EQ(shownChoosers(), 0);
+}
+
+// On both screens the chooser opens over the combo that opened it, as a menu opens over its button: its
+// anchor in the main window is the combo's bottom edge.
+TEST(CopyTypeChooserPlace, TheChooserOpensOverItsCombo) {
+    testsupport::TempSimRoot sim;
+    MainWindowController controller;
+    controller.window()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller.window()));
+    for (sources::SourceDestinationScreen* screen : std::initializer_list<sources::SourceDestinationScreen*>{
+             controller.diskCopyVC(), controller.dmgVC()}) {
+        screen->comboBoxView()->show();
+        screen->showSelectAllVC();
+        const RPAAttachedWindow* chooser = screen->copyTypeChooser()->sortAttachedWindow();
+        ASSERT_TRUE(chooser);
+        const QRect combo(screen->lComboBox()->mapToGlobal(QPoint()), screen->lComboBox()->size());
+        const QRect shown = chooser->frameGeometry();
+        EXPECT_NEAR(shown.bottom(), combo.bottom(), 2) << "the chooser's foot on the combo's";
+        EXPECT_GT(shown.center().x(), combo.left());
+        EXPECT_LT(shown.center().x(), combo.right());
+        screen->copyTypeChooser()->mouseEixtView(true);
+        ASSERT_TRUE(waitFor([&] { return !screen->copyTypeChooser()->sortAttachedWindow(); }));
+    }
 }
 
 }  // namespace
