@@ -52,21 +52,9 @@ void FileOutlineModel::loadChildren(FileNode* node, const std::function<void()>&
     loading_ = nullptr;
 }
 
-void FileOutlineModel::nodeChanged(FileNode* node) {
-    const QModelIndex changed = indexForNode(node);
-    if (changed.isValid()) {
-        emit dataChanged(changed, changed, {kImageRole});
-    }
-}
-
-void FileOutlineModel::childrenChanged(FileNode* node) {
-    const QModelIndex father = indexForNode(node);
-    if (node && !father.isValid()) {
-        return;
-    }
-    if (const int count = rowCount(father); count > 0) {
-        emit dataChanged(index(0, 0, father), index(count - 1, 0, father), {kImageRole});
-    }
+void FileOutlineModel::rowChanged(const QModelIndex& row) {
+    const QModelIndex box = row.siblingAtColumn(static_cast<int>(FileColumn::CheckBox));
+    emit dataChanged(box, box, {kImageRole});
 }
 
 int FileOutlineModel::rowOf(const FileNode* node) const {

@@ -20,9 +20,9 @@ enum class FileColumn { CheckBox, Name, Size, Path, OpenFinder, Pareview };
 // `kClickRole` writes, which the list turns into state changes.
 //
 // The list tells the model what changed, and only that: `reload` when the tree was replaced or re-sorted
-// (a scan), `loadChildren` around the listing of a folder that is opened, and `nodeChanged` /
-// `childrenChanged` for check states, which repaint those rows alone. A row costs the model nothing of its
-// own: a node's row is looked up among its siblings, and remembered only for the folders that are open.
+// (a scan), `loadChildren` around the listing of a folder that is opened, and `rowChanged` for a row whose
+// check box shows a new state. A row costs the model nothing of its own: a node's row is looked up among its
+// siblings, and remembered only for the folders that are open.
 class FileOutlineModel : public QAbstractItemModel {
     Q_OBJECT
 
@@ -44,9 +44,8 @@ public:
     void reload();
     // Runs `load`, which fills the children of `node` (that has none yet), and shows what it added.
     void loadChildren(FileNode* node, const std::function<void()>& load);
-    // The check box of `node`, or of every child of `node` (of every root for none), shows a new state.
-    void nodeChanged(FileNode* node);
-    void childrenChanged(FileNode* node);
+    // The check box of the row shows a new state.
+    void rowChanged(const QModelIndex& row);
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;

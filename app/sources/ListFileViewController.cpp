@@ -37,7 +37,7 @@ constexpr QRectF kCancelFrame{460, 18, 120, 36};
 constexpr QRectF kDoneFrame{600, 18, 120, 36};
 constexpr QRectF kSelectAllFrame{20, 8, 14, 14};  // in the header, which is flipped
 constexpr QSizeF kSpinnerSize{160, 6};
-constexpr std::array<int, 5> kColumnWidths{50, 280, 90, 240, 40};
+constexpr std::array<int, 5> kColumnWidths{50, 280, 90, 230, 40};  // within the outline: no side scrolling
 // What the name column keeps beside its indentation: the icon and a readable part of the name.
 constexpr int kNameRoom = 180;
 
@@ -280,10 +280,7 @@ void ListFileViewController::changeSelectAllFiles(bool select) {
         root->setState(select ? 1 : 0);
         changeNodeState(root.get());
     }
-    model_->childrenChanged(nullptr);
-    for (const auto& root : *rootNodeArr_) {
-        showChildStates(root.get());
-    }
+    showStates([](const FileNode*) { return true; });
 }
 
 void ListFileViewController::changeNodeState(FileNode* node) {
@@ -356,21 +353,30 @@ void ListFileViewController::setObjectValue(FileColumn column, FileNode* item) {
         controller_->changeSelectWithNode(item, state);
     }
     controller_->changeFatherNodeSelectStateWithFileNode(item, state);
-    showChildStates(item);
-    for (FileNode* row = item; row; row = row->father()) {
-        model_->nodeChanged(row);
+    // The row, the rows below it and its ancestors.
+    showStates([item](const FileNode* row) { return isWithin(row, item) || isWithin(item, row); });
+}
+
+// The rows on screen that a change reached are drawn again; a row scrolled into view later is drawn from the
+// tree as it is then. So a change costs what the screen shows, however many rows it reached.
+void ListFileViewController::showStates(const std::function<bool(const FileNode*)>& reached) {
+    const QRect shown = outlineView_->viewport()->rect();
+    for (QModelIndex row = outlineView_->indexAt(shown.topLeft());
+         row.isValid() && outlineView_->visualRect(row).top() <= shown.bottom();
+         row = outlineView_->indexBelow(row)) {
+        if (reached(FileOutlineModel::nodeOf(row))) {
+            model_->rowChanged(row);
+        }
     }
 }
 
-// A state pushed into a folder reaches the rows shown below it, and no others.
-void ListFileViewController::showChildStates(FileNode* node) {
-    if (!node->isExpand()) {
-        return;
+bool ListFileViewController::isWithin(const FileNode* node, const FileNode* folder) {
+    for (; node; node = node->father()) {
+        if (node == folder) {
+            return true;
+        }
     }
-    model_->childrenChanged(node);
-    for (const auto& child : node->children()) {
-        showChildStates(child.get());
-    }
+    return false;
 }
 
 // Room for the indentation of the folder's children, which the name column holds, beside their names.
@@ -400,7 +406,7 @@ void ListFileViewController::outlineViewItemDidExpand(FileNode* item) {
         model_->loadChildren(item, [this, item] { controller_->getNodeListWithFaterNode(item); });
     } else if (item->state() != 2) {
         controller_->changeSelectWithNode(item, item->state());
-        showChildStates(item);
+        showStates([item](const FileNode* row) { return isWithin(row, item); });
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 class ListFileViewControllerDelagate;
@@ -30,7 +31,7 @@ class ImageButton;
 //
 // Each row shows its check box at the left whatever its depth; the name column holds the indentation and the
 // disclosure triangles and widens as deeper folders open. No row is highlighted until the user clicks one or
-// moves with the arrow keys. A check click repaints the rows whose state it changed, no more.
+// moves with the arrow keys. A check click redraws the rows on screen whose state it changed, no more.
 //
 // The list always works on a tree of its own: a fresh scan makes one, and a tree handed in to show a former
 // choice is copied, so the screen's tree is untouched until "Done" hands the list's tree over. States:
@@ -108,7 +109,9 @@ private:
     void scheduleReload();
     void reloadOutline();
     void restoreExpansion(FileNode* node);
-    void showChildStates(FileNode* node);
+    void showStates(const std::function<bool(const FileNode*)>& reached);
+    // `node` is `folder` or lies below it.
+    static bool isWithin(const FileNode* node, const FileNode* folder);
     void widenNameColumnFor(const FileNode* folder);
 
     NewOutlineView* outlineView_ = nullptr;
