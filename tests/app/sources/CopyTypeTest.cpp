@@ -122,24 +122,20 @@ TEST_F(CopyTypeChooserTest, ANewOpeningTakesTheOldChooserOffTheScreen) {
     EXPECT_EQ(shownChoosers(), 0);
 }
 
-// On both screens the chooser opens over the combo that opened it, as a menu opens over its button: its
-// anchor in the main window is the combo's bottom edge.
-TEST(CopyTypeChooserPlace, TheChooserOpensOverItsCombo) {
+// On both screens the chooser opens right above the combo that opened it: its anchor is the combo's top edge.
+TEST(CopyTypeChooserPlace, TheChooserOpensOnItsCombo) {
     testsupport::TempSimRoot sim;
-    MainWindowController controller;
-    controller.window()->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller.window()));
-    for (sources::SourceDestinationScreen* screen : std::initializer_list<sources::SourceDestinationScreen*>{
-             controller.diskCopyVC(), controller.dmgVC()}) {
-        screen->comboBoxView()->show();
+    MainWindowController main;
+    main.window()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.window()));
+    for (sources::SourceDestinationScreen* screen :
+         {static_cast<sources::SourceDestinationScreen*>(main.diskCopyVC()),
+          static_cast<sources::SourceDestinationScreen*>(main.dmgVC())}) {
         screen->showSelectAllVC();
-        const RPAAttachedWindow* chooser = screen->copyTypeChooser()->sortAttachedWindow();
-        ASSERT_TRUE(chooser);
+        const QRect chooser = screen->copyTypeChooser()->sortAttachedWindow()->frameGeometry();
         const QRect combo(screen->lComboBox()->mapToGlobal(QPoint()), screen->lComboBox()->size());
-        const QRect shown = chooser->frameGeometry();
-        EXPECT_NEAR(shown.bottom(), combo.bottom(), 2) << "the chooser's foot on the combo's";
-        EXPECT_GT(shown.center().x(), combo.left());
-        EXPECT_LT(shown.center().x(), combo.right());
+        EXPECT_NEAR(chooser.bottom(), combo.top(), 2);
+        EXPECT_TRUE(chooser.center().x() > combo.left() && chooser.center().x() < combo.right());
         screen->copyTypeChooser()->mouseEixtView(true);
         ASSERT_TRUE(waitFor([&] { return !screen->copyTypeChooser()->sortAttachedWindow(); }));
     }
