@@ -156,9 +156,9 @@ void SelectDiskViewController::scheduleShowView() {
         return;
     }
     platform::mainAfter(kShowDelay, [picker = QPointer<SelectDiskViewController>(this)] {
-        if (picker) {
-            picker->showScheduled_ = false;
-            picker->showView();
+        if (SelectDiskViewController* alive = picker.data()) {
+            alive->showScheduled_ = false;
+            alive->showView();
         }
     });
 }

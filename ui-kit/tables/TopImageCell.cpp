@@ -6,11 +6,13 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 
-TopImageCell::TopImageCell(QAbstractItemView* view) : QStyledItemDelegate(view), view_(view) {
-    QWidget* viewport = view->viewport();
+TopImageCell::TopImageCell(QAbstractItemView& view) : QStyledItemDelegate(&view), view_(view) {
+    QWidget* viewport = view.viewport();
     new kit::WindowMover(viewport, [cell = QPointer<TopImageCell>(this)] {
-        return cell && cell->pressOnCell_;
+        const TopImageCell* alive = cell.data();
+        return alive != nullptr && alive->pressOnCell_;
     });  // owned by the viewport
     // Filters see an event in the reverse order of their installation: this one learns where the press is
     // before the mover asks.
@@ -24,10 +26,9 @@ void TopImageCell::paint(QPainter* painter, const QStyleOptionViewItem& option,
 }
 
 bool TopImageCell::eventFilter(QObject* /*watched*/, QEvent* event) {
-    if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
-        view_) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-        pressOnCell_ = view_->itemDelegateForIndex(view_->indexAt(at)) == this;
+        pressOnCell_ = view_.itemDelegateForIndex(view_.indexAt(at)) == this;
     }
     return false;
 }

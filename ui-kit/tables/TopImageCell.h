@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPointer>
 #include <QStyledItemDelegate>
 
 class QAbstractItemView;
@@ -12,8 +11,8 @@ class TopImageCell : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    // The cell of `view`'s columns or rows that it is set for; owned by the view.
-    explicit TopImageCell(QAbstractItemView* view);
+    // The cell of `view`'s columns or rows that it is set for; owned by the view, which outlives it.
+    explicit TopImageCell(QAbstractItemView& view);
 
     static bool mouseDownCanMoveWindow() { return true; }
 
@@ -24,6 +23,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPointer<QAbstractItemView> view_;
+    QAbstractItemView& view_;
     bool pressOnCell_ = false;
 };
