@@ -89,11 +89,8 @@ protected:
     }
     // A real click into a row's check box, then the outline's reload.
     void clickCheckBox(const QString& name) {
-        NewOutlineView* outline = list()->outlineView();
-        const QModelIndex index =
-            list()->model()->indexForNode(node(name)).siblingAtColumn(static_cast<int>(FileColumn::CheckBox));
-        ASSERT_TRUE(index.isValid()) << name.toStdString();
-        QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(index).center());
+        ASSERT_TRUE(node(name)) << name.toStdString();
+        QTest::mouseClick(list()->outlineView()->viewport(), Qt::LeftButton, {}, checkBoxPoint(node(name)));
         QTest::qWait(5);
     }
     // Where the user sees a row's check box, and its disclosure triangle (left of the tree column's text).
