@@ -9,6 +9,7 @@
 #include "ui-kit/controls/DiskSizeProgress.h"
 
 #include <QLabel>
+#include <QTextDocument>
 
 namespace {
 
@@ -64,7 +65,7 @@ float DiskListViewController::usageValue(qint64 totalBytes, qint64 freeBytes) {
 void DiskListViewController::refreshaView() {
     diskIconImageView_->setImageName(iconName(volumeObj_, false));
     nameLabel_->setText(volumeObj_.volumeName);
-    nameLabel_->setToolTip(volumeObj_.volumeName);
+    nameLabel_->setToolTip(Qt::convertFromPlainText(volumeObj_.volumeName, Qt::WhiteSpaceNoWrap));
     if (isOnlyShowEx_) {
         nameLabel_->setFont(kit::systemFont(12));
         kit::setCocoaFrame(nameLabel_, QRectF(kNameFrame.topLeft(), kCompactNameSize));

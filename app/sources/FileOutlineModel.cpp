@@ -19,8 +19,12 @@ const std::array<QString, FileOutlineModel::kColumnCount> kTitles{
 
 }  // namespace
 
+// The workspace's icons for the two kinds of item, made once: a row is drawn often.
 FileOutlineModel::FileOutlineModel(ListFileViewController* list, QObject* parent)
-    : QAbstractItemModel(parent), list_(list) {}
+    : QAbstractItemModel(parent),
+      list_(list),
+      folderIcon_(QFileIconProvider().icon(QAbstractFileIconProvider::Folder)),
+      fileIcon_(QFileIconProvider().icon(QAbstractFileIconProvider::File)) {}
 
 FileNode* FileOutlineModel::nodeOf(const QModelIndex& index) {
     return index.isValid() ? static_cast<FileNode*>(index.internalPointer()) : nullptr;
@@ -32,23 +36,52 @@ QString FileOutlineModel::identifier(FileColumn column) {
 
 void FileOutlineModel::reload() {
     beginResetModel();
+    rowHints_.clear();
     endResetModel();
 }
 
-QModelIndex FileOutlineModel::indexForNode(FileNode* node) const {
-    if (!node) {
-        return {};
+void FileOutlineModel::loadChildren(FileNode* node, const std::function<void()>& load) {
+    loading_ = node;
+    load();
+    const auto added = static_cast<int>(node->children().size());
+    if (added > 0) {
+        beginInsertRows(indexForNode(node), 0, added - 1);
+        loading_ = nullptr;
+        endInsertRows();
     }
+    loading_ = nullptr;
+}
+
+void FileOutlineModel::rowChanged(const QModelIndex& row) {
+    const QModelIndex box = row.siblingAtColumn(static_cast<int>(FileColumn::CheckBox));
+    emit dataChanged(box, box, {kImageRole});
+}
+
+int FileOutlineModel::rowOf(const FileNode* node) const {
     const FileNodeList* siblings = node->father() ? &node->father()->children() : list_->rootNodeArr().get();
     if (!siblings) {
-        return {};
+        return -1;
+    }
+    const auto hint = rowHints_.constFind(node);
+    if (hint != rowHints_.constEnd() && *hint < static_cast<int>(siblings->size()) &&
+        (*siblings)[static_cast<std::size_t>(*hint)].get() == node) {
+        return *hint;
     }
     const auto found = std::find_if(siblings->begin(), siblings->end(),
                                     [node](const auto& sibling) { return sibling.get() == node; });
     if (found == siblings->end()) {
-        return {};
+        return -1;
     }
-    return createIndex(static_cast<int>(found - siblings->begin()), 0, node);
+    const auto row = static_cast<int>(found - siblings->begin());
+    if (node->isDirectory()) {
+        rowHints_.insert(node, row);  // a folder is asked for again and again while its rows show
+    }
+    return row;
+}
+
+QModelIndex FileOutlineModel::indexForNode(FileNode* node) const {
+    const int row = node ? rowOf(node) : -1;
+    return row < 0 ? QModelIndex() : createIndex(row, 0, node);
 }
 
 QModelIndex FileOutlineModel::index(int row, int column, const QModelIndex& parent) const {
@@ -65,10 +98,11 @@ QModelIndex FileOutlineModel::parent(const QModelIndex& child) const {
 }
 
 int FileOutlineModel::rowCount(const QModelIndex& parent) const {
-    if (parent.column() > 0) {
+    const FileNode* node = nodeOf(parent);
+    if (parent.column() > 0 || (node && node == loading_)) {
         return 0;
     }
-    return static_cast<int>(list_->numberOfChildrenOfItem(nodeOf(parent)));
+    return static_cast<int>(list_->numberOfChildrenOfItem(node));
 }
 
 int FileOutlineModel::columnCount(const QModelIndex& /*parent*/) const {
@@ -97,9 +131,7 @@ QVariant FileOutlineModel::data(const QModelIndex& index, int role) const {
             if (column != FileColumn::Name) {
                 return {};
             }
-            // The workspace's icon for the kind of item.
-            return QFileIconProvider().icon(node->isDirectory() ? QAbstractFileIconProvider::Folder
-                                                                : QAbstractFileIconProvider::File);
+            return node->isDirectory() ? folderIcon_ : fileIcon_;
         case Qt::ForegroundRole:
             return column == FileColumn::Name || column == FileColumn::Size || column == FileColumn::Path
                        ? QVariant(textColor())

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QHash>
+#include <QIcon>
 #include <QString>
+
+#include <functional>
 
 class FileNode;
 class ListFileViewController;
@@ -13,9 +17,12 @@ enum class FileColumn { CheckBox, Name, Size, Path, OpenFinder, Pareview };
 
 // The outline view's model of the file list: every question goes to the list (its data source), whose tree
 // it shows; an index carries its FileNode. Clicks on the check box and "show" columns come back as
-// `kClickRole` writes, which the list turns into state changes. The list calls `reload` whenever the tree
-// changed (nodes are only added or reordered between reloads; a tree that is thrown away is reloaded at
-// once).
+// `kClickRole` writes, which the list turns into state changes.
+//
+// The list tells the model what changed, and only that: `reload` when the tree was replaced or re-sorted
+// (a scan), `loadChildren` around the listing of a folder that is opened, and `rowChanged` for a row whose
+// check box shows a new state. A row costs the model nothing of its own: a node's row is looked up among its
+// siblings, and remembered only for the folders that are open.
 class FileOutlineModel : public QAbstractItemModel {
     Q_OBJECT
 
@@ -35,6 +42,10 @@ public:
     // The index of a node that the tree holds now, in the first column.
     QModelIndex indexForNode(FileNode* node) const;
     void reload();
+    // Runs `load`, which fills the children of `node` (that has none yet), and shows what it added.
+    void loadChildren(FileNode* node, const std::function<void()>& load);
+    // The check box of the row shows a new state.
+    void rowChanged(const QModelIndex& row);
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -47,7 +58,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    int rowOf(const FileNode* node) const;
+
     ListFileViewController* list_;
+    QIcon folderIcon_;
+    QIcon fileIcon_;
+    // Where a folder stood among its siblings when last asked: checked before use, so never wrong.
+    mutable QHash<const FileNode*, int> rowHints_;
+    const FileNode* loading_ = nullptr;  // shows no children until they are announced
 };
 
 }  // namespace sources

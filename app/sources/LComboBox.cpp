@@ -13,9 +13,9 @@ namespace {
 
 // The combo's layout, in its Cocoa coordinates.
 constexpr QRectF kIconFrame{10, 7, 16, 16};
-constexpr QRectF kTextFrame{34, 6, 200, 18};
-constexpr QRectF kSearchFrame{266, 7, 16, 16};
-constexpr QRectF kOpenFrame{296, 9, 12, 12};
+constexpr QRectF kTextFrame{34, 6, 140, 18};
+constexpr QRectF kSearchFrame{182, 7, 16, 16};
+constexpr QRectF kOpenFrame{210, 9, 12, 12};
 
 }  // namespace
 

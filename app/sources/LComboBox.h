@@ -14,7 +14,7 @@ class ImageButton;
 class ImageView;
 }  // namespace sources
 
-// The copy-type combo under a screen's source panel (320 x 30 points): says what the job takes from the
+// The copy-type combo under a screen's source panel (232 x 30 points): says what the job takes from the
 // source, "Copy All Files" (type 0) or "Copy Some Files" (type 1). A click anywhere on it, or on its
 // drop-down button, asks the screen to open the chooser, but only while the combo may open
 // (`setlComboBoxEnde`); in the chosen-set mode a search button beside it asks the screen to open the file
@@ -23,7 +23,7 @@ class LComboBox : public QWidget, public LComboBoxSubViewDelegate {
     Q_OBJECT
 
 public:
-    static constexpr QSizeF kViewSize{320, 30};
+    static constexpr QSizeF kViewSize{232, 30};
 
     explicit LComboBox(QWidget* parent = nullptr);
     ~LComboBox() override;

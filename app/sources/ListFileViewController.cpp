@@ -13,6 +13,7 @@
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/ImageAndTextCell.h"
 #include "ui-kit/tables/NewOutlineView.h"
+#include "ui-kit/tables/TROverlayScrollView.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -35,7 +37,9 @@ constexpr QRectF kCancelFrame{460, 18, 120, 36};
 constexpr QRectF kDoneFrame{600, 18, 120, 36};
 constexpr QRectF kSelectAllFrame{20, 8, 14, 14};  // in the header, which is flipped
 constexpr QSizeF kSpinnerSize{160, 6};
-constexpr std::array<int, 5> kColumnWidths{50, 280, 90, 240, 40};
+constexpr std::array<int, 5> kColumnWidths{50, 280, 90, 230, 40};  // within the outline: no side scrolling
+// What the name column keeps beside its indentation: the icon and a readable part of the name.
+constexpr int kNameRoom = 180;
 
 bool isBundleName(const QString& name) {
     return name.endsWith(QLatin1String(".app")) || name.endsWith(QLatin1String(".framework"));
@@ -50,7 +54,9 @@ ListFileViewController::ListFileViewController(QWidget* parent) : QWidget(parent
     model_ = new FileOutlineModel(this, this);
     outlineView_->setModel(model_);
     outlineView_->setUniformRowHeights(true);
-    outlineView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The tree (indentation, disclosure triangle) is drawn in the name column, so that a check box keeps its
+    // place at every depth; that column widens as deeper folders open.
+    outlineView_->setTreePosition(static_cast<int>(FileColumn::Name));
     outlineView_->setExpandsOnDoubleClick(false);
     outlineView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (std::size_t column = 0; column < kColumnWidths.size(); ++column) {
@@ -62,6 +68,7 @@ ListFileViewController::ListFileViewController(QWidget* parent) : QWidget(parent
     outlineView_->setItemDelegateForColumn(static_cast<int>(FileColumn::OpenFinder), clickCell);
     outlineView_->setItemDelegateForColumn(static_cast<int>(FileColumn::Name),
                                            new ImageAndTextCell(outlineView_));
+    TROverlayScrollView::installOn(outlineView_);
 
     refeshButton_ =
         kit::addImageButton(this, kRefreshFrame, QStringLiteral("btn_sec"), QStringLiteral("Refresh"));
@@ -178,8 +185,13 @@ void ListFileViewController::showDetailPage() {
     sortTimer_->start();
 }
 
+// While a scan runs, roots come and are sorted in: the outline is rebuilt. A change of check states needs
+// nothing here: the list has shown the rows it changed.
 void ListFileViewController::reloadTreeList() {
-    if (isScan_ && controller_->getProgress() >= 100.0F) {
+    if (!isScan_) {
+        return;
+    }
+    if (controller_->getProgress() >= 100.0F) {
         isScan_ = false;
         sortTimer_->stop();
         refeshButton_->setButtonEnabled(!totalling_);
@@ -228,6 +240,7 @@ void ListFileViewController::restoreExpansion(FileNode* node) {
     if (!node->isExpand() || !isItemExpandable(node)) {
         return;
     }
+    widenNameColumnFor(node);
     outlineView_->expand(model_->indexForNode(node));
     for (const auto& child : node->children()) {
         restoreExpansion(child.get());
@@ -260,13 +273,14 @@ void ListFileViewController::setAllSelectOrNoSelect() {
 }
 
 void ListFileViewController::changeSelectAllFiles(bool select) {
-    if (rootNodeArr_) {
-        for (const auto& root : *rootNodeArr_) {
-            root->setState(select ? 1 : 0);
-            changeNodeState(root.get());
-        }
+    if (!rootNodeArr_) {
+        return;
     }
-    scheduleReload();
+    for (const auto& root : *rootNodeArr_) {
+        root->setState(select ? 1 : 0);
+        changeNodeState(root.get());
+    }
+    showStates([](const FileNode*) { return true; });
 }
 
 void ListFileViewController::changeNodeState(FileNode* node) {
@@ -339,6 +353,41 @@ void ListFileViewController::setObjectValue(FileColumn column, FileNode* item) {
         controller_->changeSelectWithNode(item, state);
     }
     controller_->changeFatherNodeSelectStateWithFileNode(item, state);
+    // The row, the rows below it and its ancestors.
+    showStates([item](const FileNode* row) { return isWithin(row, item) || isWithin(item, row); });
+}
+
+// The rows on screen that a change reached are drawn again; a row scrolled into view later is drawn from the
+// tree as it is then. So a change costs what the screen shows, however many rows it reached.
+void ListFileViewController::showStates(const std::function<bool(const FileNode*)>& reached) {
+    const QRect shown = outlineView_->viewport()->rect();
+    for (QModelIndex row = outlineView_->indexAt(shown.topLeft());
+         row.isValid() && outlineView_->visualRect(row).top() <= shown.bottom();
+         row = outlineView_->indexBelow(row)) {
+        if (reached(FileOutlineModel::nodeOf(row))) {
+            model_->rowChanged(row);
+        }
+    }
+}
+
+bool ListFileViewController::isWithin(const FileNode* node, const FileNode* folder) {
+    for (; node; node = node->father()) {
+        if (node == folder) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Room for the indentation of the folder's children, which the name column holds, beside their names.
+void ListFileViewController::widenNameColumnFor(const FileNode* folder) {
+    int levels = 1;  // the roots' own triangles
+    for (const FileNode* above = folder; above; above = above->father()) {
+        ++levels;
+    }
+    const int name = static_cast<int>(FileColumn::Name);
+    outlineView_->setColumnWidth(
+        name, std::max(outlineView_->columnWidth(name), outlineView_->indentation() * levels + kNameRoom));
 }
 
 bool ListFileViewController::shouldSelectItem(FileNode* item) {
@@ -352,10 +401,12 @@ void ListFileViewController::outlineViewItemDidExpand(FileNode* item) {
     selectedRow_ = -1;
     outlineView_->setRowNum(-1);
     item->setIsExpand(true);
+    widenNameColumnFor(item);
     if (item->children().empty()) {
-        controller_->getNodeListWithFaterNode(item);
+        model_->loadChildren(item, [this, item] { controller_->getNodeListWithFaterNode(item); });
     } else if (item->state() != 2) {
         controller_->changeSelectWithNode(item, item->state());
+        showStates([item](const FileNode* row) { return isWithin(row, item); });
     }
 }
 

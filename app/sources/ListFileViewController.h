@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 class ListFileViewControllerDelagate;
@@ -27,6 +28,10 @@ class ImageButton;
 // The file list: an outline of a folder's files (a volume's, as a rule) with a tri-state check box in every
 // row and a select-all box in the header, "Refresh" to scan the folder again and "Done" to total what is
 // checked and hand the tree and the total to the host (`detagate`, not owned).
+//
+// Each row shows its check box at the left whatever its depth; the name column holds the indentation and the
+// disclosure triangles and widens as deeper folders open. No row is highlighted until the user clicks one or
+// moves with the arrow keys. A check click redraws the rows on screen whose state it changed, no more.
 //
 // The list always works on a tree of its own: a fresh scan makes one, and a tree handed in to show a former
 // choice is copied, so the screen's tree is untouched until "Done" hands the list's tree over. States:
@@ -104,6 +109,10 @@ private:
     void scheduleReload();
     void reloadOutline();
     void restoreExpansion(FileNode* node);
+    void showStates(const std::function<bool(const FileNode*)>& reached);
+    // `node` is `folder` or lies below it.
+    static bool isWithin(const FileNode* node, const FileNode* folder);
+    void widenNameColumnFor(const FileNode* folder);
 
     NewOutlineView* outlineView_ = nullptr;
     sources::FileOutlineModel* model_ = nullptr;

@@ -12,6 +12,7 @@
 #include "services/jobs/VolumeOnDisk.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/tables/TROverlayScrollView.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -19,6 +20,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
+
+#include <utility>
 
 namespace {
 
@@ -74,6 +77,7 @@ SelectDiskViewController::SelectDiskViewController(QWidget* parent)
     listScrollView_->setFrameShape(QFrame::NoFrame);
     listScrollView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     listScrollView_->viewport()->setAutoFillBackground(false);
+    TROverlayScrollView::installOn(listScrollView_);
     loadP_ = new QProgressBar(this);
     loadP_->setRange(0, 0);  // busy: it runs until the list is laid out
     loadP_->setTextVisible(false);
@@ -100,25 +104,78 @@ void SelectDiskViewController::awakeFromNib() {
     isLoading_ = true;
     allVolumeArr_.clear();
     loadP_->show();
-    platform::globalAsync([owner = owner_, externalDisks = isOnlyShowEx_] {
-        QList<VolumeObj> found = externalDisks ? KVGetUSBThreadImp() : doGetAllVolume_();
+    // Every report waits until the picker has taken it; a picker that went takes nothing.
+    const auto onMain = [owner = owner_](const std::function<void(SelectDiskViewController&)>& step) {
         platform::mainSync([&] {
-            SelectDiskViewController* self = owner->load();
-            if (!self) {
-                return;  // the picker went while the tools ran
+            if (SelectDiskViewController* self = owner->load()) {
+                step(*self);
             }
-            self->allVolumeArr_ = std::move(found);
-            platform::mainAfter(kShowDelay, [picker = QPointer<SelectDiskViewController>(self)] {
-                if (picker) {
-                    picker->showView();
-                }
-            });
         });
+    };
+    const Lookups lookups{[onMain](qsizetype count) { onMain([count](auto& self) { self.listed(count); }); },
+                          [onMain](qsizetype place, std::optional<VolumeObj> volume) {
+                              onMain([&](auto& self) { self.answered(place, std::move(volume)); });
+                          }};
+    platform::globalAsync([lookups, externalDisks = isOnlyShowEx_] {
+        if (externalDisks) {
+            KVGetUSBThreadImp(lookups);
+        } else {
+            doGetAllVolume_(lookups);
+        }
     });
 }
 
-QList<VolumeObj> SelectDiskViewController::doGetAllVolume_() {
-    QList<VolumeObj> found;
+void SelectDiskViewController::listed(qsizetype count) {
+    answers_.assign(static_cast<std::size_t>(count), std::nullopt);
+    pendingLookups_ = count;
+    if (count == 0) {
+        scheduleShowView();
+    }
+}
+
+// A volume that answers joins the list in its place; the tiles are laid out again a moment later, once for
+// all the answers of that moment. The last answer lays them out too, even when it found nothing.
+void SelectDiskViewController::answered(qsizetype place, std::optional<VolumeObj> volume) {
+    --pendingLookups_;
+    const bool found = volume.has_value();
+    answers_.at(static_cast<std::size_t>(place)) = std::move(volume);
+    if (found) {
+        allVolumeArr_.clear();
+        for (const auto& answer : answers_) {
+            if (answer) {
+                allVolumeArr_.append(*answer);
+            }
+        }
+    }
+    if (found || pendingLookups_ == 0) {
+        scheduleShowView();
+    }
+}
+
+void SelectDiskViewController::scheduleShowView() {
+    if (std::exchange(showScheduled_, true)) {
+        return;
+    }
+    platform::mainAfter(kShowDelay, [picker = QPointer<SelectDiskViewController>(this)] {
+        if (SelectDiskViewController* alive = picker.data()) {
+            alive->showScheduled_ = false;
+            alive->showView();
+        }
+    });
+}
+
+void SelectDiskViewController::lookUpEach(const QStringList& names,
+                                          std::optional<VolumeObj> (*lookUp)(const QString&),
+                                          const Lookups& lookups) {
+    lookups.listed(names.size());
+    for (qsizetype place = 0; place < names.size(); ++place) {
+        platform::globalAsync(
+            [lookUp, lookups, place, name = names[place]] { lookups.answered(place, lookUp(name)); });
+    }
+}
+
+void SelectDiskViewController::doGetAllVolume_(const Lookups& lookups) {
+    QStringList names;
     QSet<QString> seen;
     const auto entries =
         platform::FileSystem::list(QStringLiteral("/Volumes")).value_or(std::vector<platform::DirEntry>{});
@@ -133,11 +190,9 @@ QList<VolumeObj> SelectDiskViewController::doGetAllVolume_() {
             continue;
         }
         seen.insert(*bsdName);
-        if (auto volume = getVolumeAllObjWithVolumeName(*bsdName)) {
-            found.append(std::move(*volume));
-        }
+        names.append(*bsdName);
     }
-    return found;
+    lookUpEach(names, getVolumeAllObjWithVolumeName, lookups);
 }
 
 std::optional<VolumeObj> SelectDiskViewController::getVolumeAllObjWithVolumeName(const QString& bsdName) {
@@ -155,25 +210,21 @@ std::optional<VolumeObj> SelectDiskViewController::getVolumeAllObjWithVolumeName
     return volume;
 }
 
-QList<VolumeObj> SelectDiskViewController::KVGetUSBThreadImp() {
-    QList<VolumeObj> found;
+void SelectDiskViewController::KVGetUSBThreadImp(const Lookups& lookups) {
+    QStringList names;
     const auto list = execCommand(disk::DiskUtilCommands::list());
-    if (!list) {
-        return found;
-    }
     // Erasing the disk that holds the running system would destroy it: that disk is never offered.
-    const QStringList system = jobs::wholeDisksOf(getDisjInfo(QStringLiteral("/")).value_or(QVariantMap()));
-    for (const QVariant& wholeDisk : list->value(QStringLiteral("WholeDisks")).toList()) {
+    const QStringList system =
+        list ? jobs::wholeDisksOf(getDisjInfo(QStringLiteral("/")).value_or(QVariantMap())) : QStringList();
+    for (const QVariant& wholeDisk :
+         list ? list->value(QStringLiteral("WholeDisks")).toList() : QVariantList()) {
         const QString path = wholeDisk.toString();
         const QString name = path.mid(path.lastIndexOf(u'/') + 1);
-        if (system.contains(name)) {
-            continue;
-        }
-        if (auto disk = KVAddDiskToUSBObj(name)) {
-            found.append(std::move(*disk));
+        if (!system.contains(name)) {
+            names.append(name);
         }
     }
-    return found;
+    lookUpEach(names, KVAddDiskToUSBObj, lookups);
 }
 
 std::optional<VolumeObj> SelectDiskViewController::KVAddDiskToUSBObj(const QString& bsdName) {
@@ -230,6 +281,8 @@ SelectDiskViewController::Layout SelectDiskViewController::layoutFor(qsizetype i
 
 void SelectDiskViewController::showView() {
     loadP_->hide();
+    const int scrolled = listScrollView_->verticalScrollBar()->value();
+    const bool first = !documentView();
     QList<VolumeObj> internal;
     QList<VolumeObj> external;
     for (const VolumeObj& volume : allVolumeArr_) {
@@ -250,10 +303,11 @@ void SelectDiskViewController::showView() {
             addTile(document, external[k], layout.externalTiles[k], isOnlyShowEx_);
         }
     }
-    listScrollView_->setWidget(document);               // the previous document goes with it
-    document->setAutoFillBackground(false);             // on the popover's body, as the scroll view is
-    listScrollView_->verticalScrollBar()->setValue(0);  // the top of the list shows
-    isLoading_ = false;
+    listScrollView_->setWidget(document);    // the previous document goes with it
+    document->setAutoFillBackground(false);  // on the popover's body, as the scroll view is
+    // The top of the list shows; a volume that answers later leaves the list where the user scrolled it.
+    listScrollView_->verticalScrollBar()->setValue(first ? 0 : scrolled);
+    isLoading_ = pendingLookups_ > 0;
 }
 
 void SelectDiskViewController::addHeading(QWidget* document, const QString& title, const QRectF& frame) {

@@ -7,13 +7,16 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 #include <QWidget>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class DiskListViewController;
 class QLabel;
@@ -24,8 +27,9 @@ class SelectDiskVCDelegate;
 // The disk picker: the drives a screen offers in its popover, one tile per drive in a scrolling list under
 // the headings "Internal Drives" and "External Drives". A screen makes a new picker for each opening, sets
 // its delegate and its mode, and shows it (in the popover); the list is built once, when the picker is first
-// shown: on the global queue, with a spinner meanwhile, and laid out on the main thread 0.2 seconds after the
-// enumeration has ended. A click on a tile reaches the delegate with the tile's record.
+// shown: on the global queue, with a spinner meanwhile, each drive looked up on its own. The tiles are laid
+// out on the main thread 0.2 seconds after the first drives have answered, and again, with the late one in
+// its place, whenever a slower drive answers. A click on a tile reaches the delegate with the tile's record.
 //
 // Two modes:
 // - all volumes (the default; Copy Disk, Create Disk Image): every volume mounted under "/Volumes/", split
@@ -65,9 +69,17 @@ public:
     void showView();
     void doSelectDiskWithVolume(const VolumeObj& volume) override;
 
-    // The enumerations and their steps. They block on diskutil: call them on the global queue.
-    static QList<VolumeObj> doGetAllVolume_();
-    static QList<VolumeObj> KVGetUSBThreadImp();
+    // What an enumeration reports, from the global queue: first how many items it will look up, then each
+    // item's volume (nothing when it has none) with the item's place in that count, as each lookup ends.
+    struct Lookups {
+        std::function<void(qsizetype count)> listed;
+        std::function<void(qsizetype place, std::optional<VolumeObj> volume)> answered;
+    };
+
+    // The enumerations and their steps. They block on diskutil: call them on the global queue. Each item is
+    // looked up on a worker of its own, so that one slow lookup holds back no other.
+    static void doGetAllVolume_(const Lookups& lookups);
+    static void KVGetUSBThreadImp(const Lookups& lookups);
     // The volume of a BSD name; nothing when diskutil knows no volume name for it.
     static std::optional<VolumeObj> getVolumeAllObjWithVolumeName(const QString& bsdName);
     // The whole disk of a BSD name when it passes the external-disk filter.
@@ -84,7 +96,7 @@ public:
     // Takes effect only before the list is built.
     void setIsOnlyShowEx(bool onlyShowEx) { isOnlyShowEx_ = onlyShowEx; }
     const QList<VolumeObj>& allVolumeArr() const { return allVolumeArr_; }
-    // True from the start of the build until the tiles are laid out.
+    // True from the start of the build until every lookup has answered and its tile is laid out.
     bool isLoading() const { return isLoading_; }
     QWidget* DiskListScrollView() const { return DiskListScrollView_; }
     QScrollArea* listScrollView() const { return listScrollView_; }
@@ -101,6 +113,11 @@ protected:
 private:
     using Owner = std::atomic<SelectDiskViewController*>;
 
+    static void lookUpEach(const QStringList& names, std::optional<VolumeObj> (*lookUp)(const QString&),
+                           const Lookups& lookups);
+    void listed(qsizetype count);
+    void answered(qsizetype place, std::optional<VolumeObj> volume);
+    void scheduleShowView();
     void addHeading(QWidget* document, const QString& text, const QRectF& frame);
     void addTile(QWidget* document, const VolumeObj& volume, const QRectF& frame, bool compact);
 
@@ -111,6 +128,9 @@ private:
     bool isOnlyShowEx_ = false;
     bool started_ = false;
     bool isLoading_ = false;
+    bool showScheduled_ = false;
+    std::vector<std::optional<VolumeObj>> answers_;  // by place in the enumeration
+    qsizetype pendingLookups_ = 0;
     // Cleared when the picker goes, so that a running enumeration delivers nothing.
     std::shared_ptr<Owner> owner_;
     SelectDiskVCDelegate* selectDiskVCDelegate_ = nullptr;

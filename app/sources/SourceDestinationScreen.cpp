@@ -33,7 +33,11 @@ namespace {
 constexpr QRectF kHeadingFrame{60, 440, 656, 56};
 constexpr QRectF kFromFrame{48, 200, 320, 200};
 constexpr QRectF kToFrame{408, 200, 320, 200};
-constexpr QRectF kComboFrame{48, 160, 320, 30};
+// The combo stands beside the start button, its top edge on the point of the main window that the copy-type
+// chooser is attached to (the screen lies 112 points right of the window's left edge): the chooser opens
+// right above the combo, pointing at it, and the pointer enters it from the combo.
+constexpr QRectF kComboFrame{QPointF(48, CopyTypeChooser::kAttachPoint.y() - LComboBox::kViewSize.height()),
+                             LComboBox::kViewSize};
 constexpr QRectF kErrorFrame{408, 160, 320, 30};
 constexpr QRectF kStartFrame{288, 60, 200, 48};
 

@@ -9,7 +9,7 @@
 #include <QPainter>
 
 DiskListView::DiskListView(QWidget* parent) : QWidget(parent) {
-    new kit::HoverArea(
+    hoverArea_ = new kit::HoverArea(
         this,
         [this] {
             mouseIn_ = true;
@@ -25,6 +25,11 @@ DiskListView::DiskListView(QWidget* parent) : QWidget(parent) {
             }
             update();
         });  // owned by the view
+}
+
+// A tile replaced under the pointer hides as its QWidget part goes: that exit is not this view's any more.
+DiskListView::~DiskListView() {
+    removeEventFilter(hoverArea_);
 }
 
 QRectF DiskListView::highlightRect() {

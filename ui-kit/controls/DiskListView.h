@@ -3,6 +3,10 @@
 #include <QRectF>
 #include <QWidget>
 
+namespace kit {
+class HoverArea;
+}
+
 class DiskListViewDelegate {
 public:
     virtual ~DiskListViewDelegate() = default;
@@ -18,6 +22,9 @@ class DiskListView : public QWidget {
 
 public:
     explicit DiskListView(QWidget* parent = nullptr);
+    ~DiskListView() override;
+    DiskListView(const DiskListView&) = delete;
+    DiskListView& operator=(const DiskListView&) = delete;
 
     DiskListViewDelegate* diskViewDelegate() const { return delegate_; }
     void setDiskViewDelegate(DiskListViewDelegate* delegate) { delegate_ = delegate; }
@@ -31,6 +38,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    kit::HoverArea* hoverArea_ = nullptr;
     DiskListViewDelegate* delegate_ = nullptr;
     bool mouseIn_ = false;
 };

@@ -106,6 +106,15 @@ void NewOutlineView::drawRow(QPainter* painter, const QStyleOptionViewItem& opti
     QTreeView::drawRow(painter, option, index);
 }
 
+// Qt makes the first row current when a list without a current row takes the focus: focus alone must not
+// look like the user's choice, so the list is told it has its (empty) current row already.
+void NewOutlineView::focusInEvent(QFocusEvent* event) {
+    if (!currentIndex().isValid()) {
+        setCurrentIndex(QModelIndex());
+    }
+    QTreeView::focusInEvent(event);
+}
+
 void NewOutlineView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
         event->accept();  // the release reports it; a right press selects nothing

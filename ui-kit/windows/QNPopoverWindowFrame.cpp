@@ -53,7 +53,7 @@ void QNPopoverWindowFrame::paintEvent(QPaintEvent* /*event*/) {
         painter.fillPath(path, Qt::white);
     }
     if (borderColor_.isValid() && borderWidth_ > 0) {
-        QPen pen(Qt::white, borderWidth_);
+        QPen pen(borderColor_, borderWidth_);
         pen.setJoinStyle(Qt::RoundJoin);
         painter.strokePath(path, pen);
     }

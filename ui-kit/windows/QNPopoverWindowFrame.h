@@ -7,9 +7,10 @@
 #include <QSizeF>
 #include <QWidget>
 
-// The popover panel's frame view: paints the rounded body with its arrow (always in white: the colours
-// only decide whether the body is filled and the border stroked) and holds the content view. Each setter
-// repaints only when the value changed.
+// The popover panel's frame view: paints the rounded body with its arrow and holds the content view. The
+// body is white whatever `color` says (the content is drawn for a white ground; the colour only decides
+// whether the body is filled); the edge is stroked in `borderColor`. Each setter repaints only when the
+// value changed.
 class QNPopoverWindowFrame : public QWidget {
     Q_OBJECT
 

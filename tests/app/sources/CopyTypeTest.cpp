@@ -1,3 +1,6 @@
+#include "app/copy/DiskCopyViewController.h"
+#include "app/image/DmgViewController.h"
+#include "app/shell/MainWindowController.h"
 #include "app/sources/CopyTypeChooser.h"
 #include "app/sources/ImageButton.h"
 #include "app/sources/LComboBox.h"
@@ -6,6 +9,7 @@
 #include "tests/support/kit/KitTestSupport.h"
 #include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/windows/RPAAttachedWindow.h"
+#include "ui-kit/windows/TCImageWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -116,6 +120,25 @@ TEST_F(CopyTypeChooserTest, ANewOpeningTakesTheOldChooserOffTheScreen) {
     EXPECT_EQ(combo.strLabel()->text(), QStringLiteral("Copy Some Files"));
     EXPECT_TRUE(closed());
     EXPECT_EQ(shownChoosers(), 0);
+}
+
+// On both screens the chooser opens right above the combo that opened it: its anchor is the combo's top edge.
+TEST(CopyTypeChooserPlace, TheChooserOpensOnItsCombo) {
+    testsupport::TempSimRoot sim;
+    MainWindowController main;
+    main.window()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.window()));
+    for (sources::SourceDestinationScreen* screen :
+         {static_cast<sources::SourceDestinationScreen*>(main.diskCopyVC()),
+          static_cast<sources::SourceDestinationScreen*>(main.dmgVC())}) {
+        screen->showSelectAllVC();
+        const QRect chooser = screen->copyTypeChooser()->sortAttachedWindow()->frameGeometry();
+        const QRect combo(screen->lComboBox()->mapToGlobal(QPoint()), screen->lComboBox()->size());
+        EXPECT_NEAR(chooser.bottom(), combo.top(), 2);
+        EXPECT_TRUE(chooser.center().x() > combo.left() && chooser.center().x() < combo.right());
+        screen->copyTypeChooser()->mouseEixtView(true);
+        ASSERT_TRUE(waitFor([&] { return !screen->copyTypeChooser()->sortAttachedWindow(); }));
+    }
 }
 
 }  // namespace

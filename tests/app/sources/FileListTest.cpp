@@ -1,3 +1,4 @@
+#include "app/sources/CommOutlineView.h"
 #include "app/sources/DiskListWC.h"
 #include "app/sources/FileOutlineModel.h"
 #include "app/sources/ImageButton.h"
@@ -8,17 +9,21 @@
 #include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/NewOutlineView.h"
+#include "ui-kit/tables/TROverlayScroller.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 namespace {
 
+using namespace std::chrono_literals;
 using sources::FileColumn;
 using sourcestest::Screen;
 using sourcestest::waitFor;
@@ -84,12 +89,20 @@ protected:
     }
     // A real click into a row's check box, then the outline's reload.
     void clickCheckBox(const QString& name) {
-        NewOutlineView* outline = list()->outlineView();
-        const QModelIndex index =
-            list()->model()->indexForNode(node(name)).siblingAtColumn(static_cast<int>(FileColumn::CheckBox));
-        ASSERT_TRUE(index.isValid()) << name.toStdString();
-        QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(index).center());
+        ASSERT_TRUE(node(name)) << name.toStdString();
+        QTest::mouseClick(list()->outlineView()->viewport(), Qt::LeftButton, {}, checkBoxPoint(node(name)));
         QTest::qWait(5);
+    }
+    // Where the user sees a row's check box, and its disclosure triangle (left of the tree column's text).
+    QPoint checkBoxPoint(FileNode* row) {
+        const QModelIndex index = list()->model()->indexForNode(row);
+        return list()->outlineView()->visualRect(index.siblingAtColumn(0)).center();
+    }
+    QPoint trianglePoint(FileNode* row) {
+        NewOutlineView* outline = list()->outlineView();
+        const int tree = outline->treePosition() < 0 ? 0 : outline->treePosition();
+        const QRect text = outline->visualRect(list()->model()->indexForNode(row).siblingAtColumn(tree));
+        return {text.left() - outline->indentation() / 2, text.center().y()};
     }
     QString states(const QStringList& names) const {
         QString text;
@@ -247,6 +260,79 @@ TEST_F(FileListTest, DoneDuringTheScanWaitsForItsEnd) {
                                       bytes("Tool.app/Contents/Info.plist"));
 }
 
+// Every level of a deep tree opens by its triangle, checks by its box where it is drawn, and shows its name.
+TEST_F(FileListTest, EveryLevelOpensAndChecksWhereItIsDrawn) {
+    write("Deep/L1/L2/L3/L4/L5/leaf.txt", 10);
+    NewOutlineView* outline = open(kTree + QStringLiteral("/Deep"))->outlineView();
+    EXPECT_TRUE(qobject_cast<TROverlayScroller*>(outline->verticalScrollBar()));
+    for (FileNode* folder = list()->rootNodeArr()->front().get(); folder->isDirectory();
+         folder = folder->children().front().get()) {
+        SCOPED_TRACE(folder->name().toStdString());
+        const qint64 before = folder->state();
+        QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, checkBoxPoint(folder));
+        EXPECT_EQ(folder->state(), before == 1 ? 0 : 1);
+        QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, trianglePoint(folder));
+        ASSERT_EQ(folder->children().size(), 1U) << "opened";
+        const QModelIndex child = list()->model()->indexForNode(folder->children().front().get());
+        EXPECT_GE(outline->visualRect(child.siblingAtColumn(int(FileColumn::Name))).width(), 160);
+    }
+    sourcestest::screenshot(wc->window(), QStringLiteral("file-list-deep"));
+}
+
+// No row is lit when the outline takes the focus with its rows there; a click or the arrow keys light one.
+TEST_F(FileListTest, NoRowIsHighlightedUntilTheUserChoosesOne) {
+    NewOutlineView* outline = open(kTree)->outlineView();
+    wc->window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wc->window()));
+    outline->clearFocus();
+    outline->setFocus();
+    // A key, or a click on row 3 (Qt::Key_unknown), and the row lit after it; first the focus alone.
+    const std::pair<Qt::Key, qint64> steps[] = {{Qt::Key_Shift, -1}, {Qt::Key_Down, 0},    {Qt::Key_Down, 1},
+                                                {Qt::Key_Up, 0},     {Qt::Key_unknown, 3}, {Qt::Key_Down, 4}};
+    for (const auto& [key, row] : steps) {
+        if (key == Qt::Key_unknown) {
+            QTest::mouseClick(outline->viewport(), Qt::LeftButton, {},
+                              outline->visualRect(outline->itemAtRow(row).siblingAtColumn(2)).center());
+        } else {
+            QTest::keyClick(outline, key);
+        }
+        EXPECT_EQ(list()->selectedRow(), row) << key;
+        EXPECT_EQ(outline->rowNum(), row) << key;
+    }
+}
+
+// A click repaints the rows whose check box it changed (an opened folder announces its children): no reset.
+TEST_F(FileListTest, AClickTouchesOnlyTheRowsItChanged) {
+    ListFileViewController* files = open(kTree);
+    files->outlineView()->expand(files->model()->indexForNode(node("Folder")));
+    QSignalSpy resets(files->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy rows(files->model(), &QAbstractItemModel::dataChanged);
+    QObject::connect(
+        files->model(), &QAbstractItemModel::rowsInserted,
+        [&](const QModelIndex& parent, int first, int last) {
+            rows.append({files->model()->index(first, 0, parent), files->model()->index(last, 0, parent)});
+        });
+    const std::pair<const char*, int> steps[] = {
+        {"a.txt", 1}, {"c.txt", 2}, {"Folder", 3}, {"select all", 9}, {"More", 1}};
+    for (const auto& [click, touched] : steps) {
+        rows.clear();
+        if (QLatin1String(click) == QLatin1String("select all")) {
+            files->setAllSelectOrNoSelect();
+        } else if (QLatin1String(click) == QLatin1String("More")) {
+            files->outlineView()->expand(files->model()->indexForNode(node("More")));
+        } else {
+            files->setObjectValue(FileColumn::CheckBox, node(QLatin1String(click)));
+        }
+        QCoreApplication::processEvents();  // what the list queued for later
+        int count = 0;
+        for (const QList<QVariant>& range : rows) {
+            count += range.at(1).toModelIndex().row() - range.at(0).toModelIndex().row() + 1;
+        }
+        EXPECT_EQ(count, touched) << click;
+        EXPECT_EQ(resets.count(), 0) << click;
+    }
+}
+
 TEST_F(FileListTest, AListDestroyedWhileItWorksIsLeftAlone) {
     wc = std::make_unique<DiskListWC>();
     wc->setDelegate(&screen);
@@ -258,6 +344,39 @@ TEST_F(FileListTest, AListDestroyedWhileItWorksIsLeftAlone) {
     EXPECT_TRUE(waitFor([] { return platform::waitForGlobalQueue(0); }));  // serving workers that report
     QTest::qWait(50);
     EXPECT_TRUE(screen.calls.isEmpty());
+}
+
+// The flat list: a row per element, nothing to open; only the arrow keys or the mouse select, and a
+// selection stops the pending refresh.
+TEST(CommOutlineView, ShowsItsRowsAndSelectsOnlyByArrowsOrMouse) {
+    kittest::Shown<CommOutlineView> shown(QSize(300, 200));
+    CommOutlineView& list = *shown.view;
+    const QVariant pair = QVariantList{1, 2};
+    list.loadDataFormDetail({QStringLiteral("a"), pair, 3}, 7);
+    EXPECT_EQ(list.dataType(), 7);
+    EXPECT_EQ(list.model()->rowCount(), 3);
+    EXPECT_EQ(list.numberOfChildrenOfItem(&pair), 2);
+    EXPECT_FALSE(list.child(3, nullptr).isValid()) << "past the end";
+    QTimer refresh;
+    refresh.start(1h);
+    list.setRefreshTimer(&refresh);
+    list.setFocus();
+    const std::pair<Qt::Key, int> steps[] = {
+        {Qt::Key_unknown, 1}, {Qt::Key_Down, 2}, {Qt::Key_Home, 2}, {Qt::Key_Up, 1}, {Qt::Key_A, 1}};
+    for (const auto& [key, row] : steps) {  // a key, or a click on row 1, and the row selected after it
+        if (key == Qt::Key_unknown) {
+            QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                              list.visualRect(list.model()->index(1, 0)).center());
+        } else {
+            QTest::keyClick(&list, key);
+        }
+        EXPECT_EQ(list.selectionModel()->selectedRows().value(0).row(), row) << key;
+    }
+    EXPECT_FALSE(refresh.isActive());
+    EXPECT_EQ(list.selectedRow(), -1);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    EXPECT_FALSE(CommOutlineView::shouldEditTableColumn(&key));
+    EXPECT_TRUE(CommOutlineView::shouldEditTableColumn(nullptr));
 }
 
 }  // namespace

@@ -8,17 +8,22 @@
 #include "tests/support/kit/KitTestSupport.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/controls/DiskSizeProgress.h"
+#include "ui-kit/tables/TROverlayScroller.h"
 #include "ui-kit/windows/PopoverGeometry.h"
 #include "ui-kit/windows/QNPopoverController.h"
 #include "ui-kit/windows/QNPopoverWindow.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QLabel>
 #include <QPointer>
+#include <QScrollArea>
 #include <QTest>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
 #include <memory>
 
@@ -114,6 +119,14 @@ TEST(PickerTile, IconsAndBarsFollowTheVolume) {
     tile.setVolumeObj(empty);
     tile.refreshaView();
     EXPECT_EQ(tile.sizeProgress()->filledWidth(), 0);
+    for (const char* name : {"USB", "<b>Bold</b>", "a<img src=\"x.png\">b", "Tom & Jerry"}) {
+        empty.volumeName = QString::fromUtf8(name);  // the tool tip shows the name as it is
+        tile.setVolumeObj(empty);
+        tile.refreshaView();
+        QTextDocument tip;
+        tip.setHtml(tile.nameLabel()->toolTip());
+        EXPECT_EQ(tip.toPlainText(), empty.volumeName);
+    }
 }
 
 TEST(Picker, AllVolumesMacShowsInternalAndExternalGroups) {
@@ -245,6 +258,53 @@ TEST(Picker, ExternalDisksMacListsWhatPassesTheFilter) {
     EXPECT_EQ(screen.chosen[0].volumePath, picker.tiles()[1]->volumeObj().volumePath);
 }
 
+struct SlowCase {
+    const char* action;
+    QStringList last;  // the names shown once the slow lookup has ended
+    friend void PrintTo(const SlowCase& row, std::ostream* out) { *out << row.action; }
+};
+
+class SlowVolume : public testing::TestWithParam<SlowCase> {};
+
+// A volume whose `diskutil info` hangs or is slow holds back no other: the volumes that answered show, and
+// the slow one joins them in its place when it answers. The test holds the slow lookup until it has seen the
+// others, then ends it (hang) or lets it go on (delay: stopped in its sleep, then continued).
+TEST_P(SlowVolume, HoldsBackNoOther) {
+    testsupport::SimMac sim;
+    sim.attach(QStringLiteral("usb-exfat"), {"--name", "Alpha"});
+    sim.attach(QStringLiteral("usb-exfat"), {"--name", "Quick"});
+    const QString slow = sim.info(QStringLiteral("/Volumes/Alpha")).value("DeviceIdentifier").toString();
+    const bool hang = QLatin1String(GetParam().action) == QLatin1String("hang");
+    sim.addFault({{"Verb", "info"},
+                  {"ArgsContain", slow},
+                  {"Action", QLatin1String(GetParam().action)},
+                  {"DelayMs", 8000}});
+    SelectDiskViewController picker;
+    picker.show();
+    pid_t tool = 0;
+    ASSERT_TRUE(waitFor([&] {
+        for (const QJsonObject& call : sim.calls()) {
+            if (call.value("argv").toVariant().toStringList().join(u' ').contains(slow)) {
+                tool = static_cast<pid_t>(call.value("pid").toInteger());
+            }
+        }
+        // Stopped only while it sleeps: stopped holding the simulated Mac's lock, it would hold every tool.
+        QFile wchan(QStringLiteral("/proc/%1/wchan").arg(tool));
+        return tool > 0 && (hang || (wchan.open(QIODevice::ReadOnly) &&
+                                     wchan.readAll().contains("nanosleep") && ::kill(tool, SIGSTOP) == 0));
+    })) << "the slow lookup's sleep";
+    ASSERT_TRUE(waitFor([&] { return names(picker) == QStringList({"Macintosh HD", "Quick"}); }));
+    EXPECT_TRUE(picker.isLoading());
+    ::kill(tool, hang ? SIGKILL : SIGCONT);
+    ASSERT_TRUE(waitFor([&] { return !picker.isLoading(); }));
+    EXPECT_EQ(names(picker), GetParam().last);
+}
+
+INSTANTIATE_TEST_SUITE_P(Picker, SlowVolume,
+                         testing::Values(SlowCase{"hang", {"Macintosh HD", "Quick"}},
+                                         SlowCase{"delay", {"Macintosh HD", "Alpha", "Quick"}}),
+                         [](const auto& row) { return std::string(row.param.action); });
+
 TEST(Picker, ReopeningDuringAnEnumerationKeepsEachPickersOwnList) {
     testsupport::SimMac sim;
     sim.attach(QStringLiteral("usb-exfat"));
@@ -308,7 +368,16 @@ TEST(PickerPopover, EachOpeningMakesANewPickerBesideThePressedPanel) {
     SelectDiskViewController* picker = popover.selectDiskVC();
     ASSERT_TRUE(waitFor([&] { return !picker->isLoading(); }));
     EXPECT_EQ(names(*picker), QStringList({"Macintosh HD", "USB"}));
+    EXPECT_TRUE(qobject_cast<TROverlayScroller*>(picker->listScrollView()->verticalScrollBar()));
     sourcestest::screenshot(popover.popoverController()->popoverWindow(), QStringLiteral("picker-popover"));
+    // The edge in the screens' dark colour, on three sides of the body (12 points in: the arrow's room).
+    QNPopoverWindow* shown = popover.popoverController()->popoverWindow();
+    const QImage drawn = shown->grab().toImage();
+    for (const QPoint at :
+         {QPoint(shown->width() / 2, 13), QPoint(13, 100), QPoint(100, shown->height() - 14)}) {
+        EXPECT_TRUE(kittest::sameColor(kittest::pixel(drawn, at.x(), at.y()), QColor(66, 66, 88), 40))
+            << at.x();
+    }
 
     // The screen closes the popover from the tile's click; the picker stays until the next opening.
     screen.onChosen = [&] { popover.close(); };

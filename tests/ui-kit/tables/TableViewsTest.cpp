@@ -12,12 +12,14 @@
 #include "ui-kit/tables/LagImageATextCell.h"
 #include "ui-kit/tables/NewOutlineView.h"
 #include "ui-kit/tables/RepairDiskTableCellView.h"
+#include "ui-kit/tables/TopImageCell.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
 #include <QStandardItemModel>
+#include <QTableView>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -466,6 +468,34 @@ TEST(NewOutlineView, ARightClickIsReportedOnRelease) {
     QTest::mouseClick(shown.outline.viewport(), Qt::RightButton, {}, {50, 10});
     EXPECT_EQ(shown.rightClicks, 1);
     EXPECT_FALSE(shown.outline.selectionModel()->hasSelection()) << "a right press selects nothing";
+}
+
+// A drag that starts on an image cell moves the window; one that starts on another cell selects its row.
+TEST(TopImageCell, ADragOnItMovesTheWindow) {
+    QStandardItemModel model(2, 2);
+    model.setData(model.index(1, 0), QIcon(square(Qt::red, 16)), Qt::DecorationRole);
+    QTableView table;
+    table.setModel(&model);
+    table.setItemDelegateForColumn(0, new TopImageCell(table));  // owned by the table
+    table.setGeometry(100, 100, 300, 200);
+    table.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&table));
+    const QPoint cell = table.visualRect(model.index(1, 0)).center();
+    EXPECT_EQ(kittest::pixel(table.viewport()->grab().toImage(), cell.x(), cell.y()), QColor(Qt::red));
+    for (const int column : {0, 1}) {
+        const QPoint start = table.pos();
+        const QPointF local = table.visualRect(model.index(1, column)).center();
+        const QPointF global = table.viewport()->mapToGlobal(local);
+        for (const auto& [type, at] : {std::pair(QEvent::MouseButtonPress, global),
+                                       std::pair(QEvent::MouseMove, global + QPointF(30, 15)),
+                                       std::pair(QEvent::MouseButtonRelease, global + QPointF(30, 15))}) {
+            QMouseEvent event(type, local, at, type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, {});
+            QCoreApplication::sendEvent(table.viewport(), &event);
+        }
+        EXPECT_EQ(table.pos(), column == 0 ? start + QPoint(30, 15) : start) << column;
+        EXPECT_EQ(table.selectionModel()->isSelected(model.index(1, column)), column == 1) << column;
+    }
 }
 
 }  // namespace
