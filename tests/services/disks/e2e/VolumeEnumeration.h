@@ -36,5 +36,3 @@ inline QStringList volumeNames(const QList<QVariantMap>& volumes) {
     }
     return names;
 }
-
-

@@ -4,7 +4,6 @@
 #include "services/disks/VolumeObj.h"
 
 #include "tests/support/SimMac.h"
-#include "tests/support/SimMac.h"
 #include "tests/support/TestEnv.h"
 
 #include <QDir>
