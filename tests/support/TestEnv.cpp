@@ -1,5 +1,7 @@
 #include "tests/support/TestEnv.h"
 
+#include "platform/TestSettings.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -8,7 +10,22 @@
 #include <QTest>
 #include <QThread>
 
+#include <gtest/gtest.h>
+
+#include <memory>
+
 namespace testsupport {
+namespace {
+
+class SettingsRestorer : public testing::EmptyTestEventListener {
+    void OnTestEnd(const testing::TestInfo&) override { platform::restoreTestSettings(); }
+};
+
+}  // namespace
+
+void restoreSettingsAfterEveryTest() {
+    testing::UnitTest::GetInstance()->listeners().Append(std::make_unique<SettingsRestorer>().release());
+}
 
 ScopedEnv::ScopedEnv(const char* name, const QString& value) : name_(name) {
     if (qEnvironmentVariableIsSet(name)) {

@@ -36,6 +36,10 @@ private:
     ScopedEnv env_;
 };
 
+// Puts back, after every test, what the test set through the product's ...ForTesting setters, so that no
+// setting reaches the next test of the same process. The tests' mains call it.
+void restoreSettingsAfterEveryTest();
+
 // The build folder (for tool roots and screenshots).
 QString buildDir();
 

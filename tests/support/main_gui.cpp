@@ -1,3 +1,5 @@
+#include "tests/support/TestEnv.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -8,5 +10,6 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    testsupport::restoreSettingsAfterEveryTest();
     return RUN_ALL_TESTS();
 }
