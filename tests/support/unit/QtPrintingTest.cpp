@@ -20,12 +20,12 @@ TEST_P(QtPrinting, ShowsTheTextAsOneQuotedString) {
 
 INSTANTIATE_TEST_SUITE_P(
     Views, QtPrinting,
-    testing::Values(Printed{"latin-1 view", testing::PrintToString(QLatin1String("Copy Now")),
-                            "\"Copy Now\""},
-                    Printed{"latin-1 view beyond ASCII", testing::PrintToString(QLatin1String("caf\xe9")),
-                            "\"caf\xc3\xa9\""},
-                    Printed{"UTF-16 view", testing::PrintToString(QStringView(u"Untitled \u00e9")),
-                            "\"Untitled \xc3\xa9\""},
-                    Printed{"string", testing::PrintToString(QString(u"USB \u00e9")), "\"USB \xc3\xa9\""}));
+    testing::Values(
+        Printed{"latin-1 view", testing::PrintToString(QLatin1String("Copy Now")), "\"Copy Now\""},
+        Printed{"latin-1 view beyond ASCII", testing::PrintToString(QLatin1String("caf\xe9")),
+                "\"caf\xc3\xa9\""},
+        Printed{"UTF-16 view", testing::PrintToString(QStringView(u"Untitled \u00e9")),
+                "\"Untitled \xc3\xa9\""},
+        Printed{"string", testing::PrintToString(QStringLiteral("USB \u00e9")), "\"USB \xc3\xa9\""}));
 
 }  // namespace
