@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
 
 namespace testsupport {
@@ -80,6 +81,28 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs) {
         QTest::qWait(10);
     }
     return true;
+}
+
+bool waitForLines(const QString& file, qsizetype count, int timeoutMs) {
+    return waitUntil(
+        [&] {
+            QFile in(file);
+            return in.open(QIODevice::ReadOnly) && in.readAll().count('\n') == count;
+        },
+        timeoutMs);
+}
+
+bool ignoresSigterm(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigIgn:")) {
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1U;
+        }
+    }
+    return false;
 }
 
 }  // namespace testsupport
