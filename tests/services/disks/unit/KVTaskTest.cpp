@@ -45,8 +45,8 @@ TEST_F(SharedTask, IsOneRunnerWhoseSettingsPersist) {
     EXPECT_EQ(KVTask::KVShareInstance(), task_);
     QTemporaryDir dir;
     const QString seen = dir.filePath("args");
-    set({"args", seen, "eraseDisk", "JHFS+", "Tavrun System", "disk4"});
-    task_->KVSetLaunchPath(QString());  // a null path is ignored
+    set({"args", seen, "eraseDisk", "JHFS+", "Tavrun System", "disk4"}, 600);
+    task_->KVSetLaunchPath(QString());                                         // a null path is ignored
     task_->KVStartTask();
     QFile::remove(seen);
     task_->KVStartTask();  // again, with what was set before
