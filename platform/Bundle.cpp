@@ -1,12 +1,14 @@
 #include "platform/Bundle.h"
 
 #include "platform/PropertyList.h"
+#include "platform/TestSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 #include <mutex>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -50,7 +52,10 @@ QString Bundle::pathForResource(const QString& name, const QString& type) {
 
 void Bundle::setResourcesFolderForTesting(const QString& hostPath) {
     std::lock_guard guard(overrideMutex);
-    *resourcesOverride() = hostPath;
+    restoreAfterTest([old = std::exchange(*resourcesOverride(), hostPath)] {
+        std::lock_guard restoring(overrideMutex);
+        *resourcesOverride() = old;
+    });
 }
 
 }  // namespace platform

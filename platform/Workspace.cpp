@@ -4,11 +4,13 @@
 #include "platform/LogCategories.h"
 #include "platform/RunningApplication.h"
 #include "platform/SimEventLog.h"
+#include "platform/TestSettings.h"
 
 #include <QProcess>
 #include <QUrl>
 
 #include <mutex>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -111,12 +113,18 @@ bool Workspace::openURL(const QUrl& url) {
 
 void Workspace::setLaunchApplicationForTesting(std::function<bool(const QString&)> launch) {
     std::lock_guard guard(testHooks().mutex);
-    testHooks().launch = std::move(launch);
+    restoreAfterTest([old = std::exchange(testHooks().launch, std::move(launch))] {
+        std::lock_guard restoring(testHooks().mutex);
+        testHooks().launch = old;
+    });
 }
 
 void Workspace::setOpenURLForTesting(std::function<bool(const QUrl&)> open) {
     std::lock_guard guard(testHooks().mutex);
-    testHooks().open = std::move(open);
+    restoreAfterTest([old = std::exchange(testHooks().open, std::move(open))] {
+        std::lock_guard restoring(testHooks().mutex);
+        testHooks().open = old;
+    });
 }
 
 NotificationCenter& Workspace::notificationCenter() {

@@ -59,8 +59,14 @@ std::mutex& processorMutex() {
     return mutex;
 }
 
-std::optional<bool>& processorAnswer() {
-    static std::optional<bool> answer;
+// The first answer for the Mac it was asked on; another (simulated) Mac is asked afresh.
+struct ProcessorAnswer {
+    QString mac;
+    std::optional<bool> apple;
+};
+
+ProcessorAnswer& processorAnswer() {
+    static ProcessorAnswer answer;
     return answer;
 }
 
@@ -451,19 +457,11 @@ int SelectDrivceViewController::getAuthorizationStatus() {
 
 bool has_m1_chip() {
     std::lock_guard guard(processorMutex());
-    std::optional<bool>& answer = processorAnswer();
-    if (!answer) {
+    ProcessorAnswer& answer = processorAnswer();
+    const QString mac = platform::simRoot();
+    if (!answer.apple || answer.mac != mac) {
         const auto brand = platform::sysctlString(QStringLiteral("machdep.cpu.brand_string"));
-        answer = brand && brand->contains(QLatin1String("Apple"));
+        answer = {mac, brand && brand->contains(QLatin1String("Apple"))};
     }
-    return *answer;
+    return *answer.apple;
 }
-
-namespace bootable {
-
-void resetProcessorCheckForTesting() {
-    std::lock_guard guard(processorMutex());
-    processorAnswer().reset();
-}
-
-}  // namespace bootable

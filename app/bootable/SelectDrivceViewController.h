@@ -170,10 +170,5 @@ private:
 };
 
 // Whether the Mac has an Apple processor: its brand ("machdep.cpu.brand_string") names Apple. Asked once per
-// process; later calls give the first answer.
+// Mac (a process sees one, unless it moves to another simulated Mac); later calls give the first answer.
 bool has_m1_chip();
-
-namespace bootable {
-// The next has_m1_chip() asks the system again.
-void resetProcessorCheckForTesting();
-}  // namespace bootable

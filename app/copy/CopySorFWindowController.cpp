@@ -3,6 +3,7 @@
 #include "app/sources/ViewParts.h"
 #include "platform/FileBrowser.h"
 #include "platform/LogCategories.h"
+#include "platform/TestSettings.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/backgrounds/PopWBgView.h"
 #include "ui-kit/backgrounds/PopWTopBgView.h"
@@ -16,6 +17,8 @@
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QLabel>
+
+#include <utility>
 
 namespace {
 
@@ -45,7 +48,7 @@ CopySorFWindowController::CopySorFWindowController() = default;
 CopySorFWindowController::~CopySorFWindowController() = default;
 
 void CopySorFWindowController::setOpenFolderForTesting(std::function<bool(const QString& folder)> open) {
-    openFolder() = std::move(open);
+    platform::restoreAfterTest([old = std::exchange(openFolder(), std::move(open))] { openFolder() = old; });
 }
 
 TCImageWindow* CopySorFWindowController::window() {

@@ -11,6 +11,7 @@
 #include "app/disk-tool/VolumeRowCard.h"
 #include "platform/Dispatch.h"
 #include "platform/FileBrowser.h"
+#include "platform/TestSettings.h"
 #include "platform/Workspace.h"
 #include "services/disks/CVolumeMgr.h"
 #include "services/disks/DiskUtilCommands.h"
@@ -96,7 +97,7 @@ void runFirstAid(const QPointer<ShowAidViewControllrt>& output, const platform::
 }  // namespace
 
 void RepairDiskViewController::setDelaysForTesting(const Delays& testDelays) {
-    delays = testDelays;
+    platform::restoreAfterTest([old = std::exchange(delays, testDelays)] { delays = old; });
 }
 
 RepairDiskViewController::RepairDiskViewController(QWidget* parent) : QWidget(parent) {

@@ -3,6 +3,7 @@
 #include "app/sources/DialogParts.h"
 #include "platform/FileBrowser.h"
 #include "platform/LogCategories.h"
+#include "platform/TestSettings.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/KVHandButton.h"
@@ -12,6 +13,8 @@
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QLabel>
+
+#include <utility>
 
 namespace {
 
@@ -34,7 +37,8 @@ ZIPEndWinodwController::ZIPEndWinodwController() = default;
 ZIPEndWinodwController::~ZIPEndWinodwController() = default;
 
 void ZIPEndWinodwController::setRevealForTesting(std::function<bool(const QString& path)> reveal) {
-    revealHook() = std::move(reveal);
+    platform::restoreAfterTest(
+        [old = std::exchange(revealHook(), std::move(reveal))] { revealHook() = old; });
 }
 
 TCImageWindow* ZIPEndWinodwController::window() {

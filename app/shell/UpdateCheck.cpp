@@ -4,6 +4,7 @@
 #include "platform/LogCategories.h"
 #include "platform/MacPath.h"
 #include "platform/PropertyList.h"
+#include "platform/TestSettings.h"
 #include "services/utilities/KVLinkUrl.h"
 #include "services/utilities/KVPublicUtilities.h"
 
@@ -61,7 +62,7 @@ std::optional<QUrl> UpdateCheck::descriptionAddress() {
 }
 
 void UpdateCheck::setFetchLimitForTesting(std::chrono::milliseconds limit) {
-    testFetchLimit = limit;
+    platform::restoreAfterTest([old = std::exchange(testFetchLimit, limit)] { testFetchLimit = old; });
 }
 
 void UpdateCheck::probeAnswered(bool online) {

@@ -3,6 +3,7 @@
 #include "app/sources/LComboBox.h"
 #include "app/sources/SelectAllFilePopVC.h"
 #include "platform/Dispatch.h"
+#include "platform/TestSettings.h"
 #include "ui-kit/windows/ChildWindows.h"
 #include "ui-kit/windows/RPAAttachedWindow.h"
 
@@ -27,7 +28,7 @@ CopyTypeChooser::~CopyTypeChooser() {
 }
 
 void CopyTypeChooser::setCloseDelayForTesting(std::chrono::milliseconds delay) {
-    closeDelayMs.store(delay.count());
+    platform::restoreAfterTest([old = closeDelayMs.exchange(delay.count())] { closeDelayMs.store(old); });
 }
 
 void CopyTypeChooser::showSelectAllVC(QWidget* mainWindow) {

@@ -1,6 +1,9 @@
 #include "app/sources/OutputNames.h"
 
 #include "platform/FileSystem.h"
+#include "platform/TestSettings.h"
+
+#include <utility>
 
 namespace sources {
 
@@ -18,7 +21,7 @@ QDateTime currentTime() {
 }
 
 void setClockForTesting(std::function<QDateTime()> clock) {
-    testClock() = std::move(clock);
+    platform::restoreAfterTest([old = std::exchange(testClock(), std::move(clock))] { testClock() = old; });
 }
 
 bool refusesColon(const QString& fileSystem) {

@@ -4,6 +4,7 @@
 #include "platform/FileManager.h"
 #include "platform/LogCategories.h"
 #include "platform/PropertyList.h"
+#include "platform/TestSettings.h"
 #include "platform/ToolProcess.h"
 #include "services/disks/DiskUtilCommands.h"
 #include "services/disks/ExecCommand.h"
@@ -91,7 +92,8 @@ milliseconds enumerationDeadline() {
 }
 
 void setEnumerationDeadlineForTesting(milliseconds deadline) {
-    enumerationDeadlineMs.store(deadline.count());
+    platform::restoreAfterTest(
+        [old = enumerationDeadlineMs.exchange(deadline.count())] { enumerationDeadlineMs.store(old); });
 }
 
 }  // namespace disk

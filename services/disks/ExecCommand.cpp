@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/LogCategories.h"
 #include "platform/PropertyList.h"
+#include "platform/TestSettings.h"
 #include "platform/ToolOutputFile.h"
 #include "services/disks/DiskUtilCommands.h"
 
@@ -53,7 +54,7 @@ std::chrono::milliseconds commandDeadline() {
 }
 
 void setCommandDeadlineForTesting(std::chrono::milliseconds deadline) {
-    deadlineMs.store(deadline.count());
+    platform::restoreAfterTest([old = deadlineMs.exchange(deadline.count())] { deadlineMs.store(old); });
 }
 
 namespace disk {
@@ -63,7 +64,8 @@ std::chrono::milliseconds lookupDeadline() {
 }
 
 void setLookupDeadlineForTesting(std::chrono::milliseconds deadline) {
-    lookupDeadlineMs.store(deadline.count());
+    platform::restoreAfterTest(
+        [old = lookupDeadlineMs.exchange(deadline.count())] { lookupDeadlineMs.store(old); });
 }
 
 std::chrono::milliseconds deadlineFor(const platform::ToolCommand& command) {

@@ -1,6 +1,7 @@
 #include "services/disks/KVTask.h"
 
 #include "platform/LogCategories.h"
+#include "platform/TestSettings.h"
 #include "platform/ToolProcess.h"
 
 #include <algorithm>
@@ -44,7 +45,7 @@ void KVTask::KVSetTimeoutCount(double seconds) {
 }
 
 void KVTask::setMinimumTimeoutForTesting(std::chrono::milliseconds minimum) {
-    minimumMs.store(minimum.count());
+    platform::restoreAfterTest([old = minimumMs.exchange(minimum.count())] { minimumMs.store(old); });
 }
 
 void KVTask::KVStartTask() {

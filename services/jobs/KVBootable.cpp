@@ -4,6 +4,7 @@
 #include "platform/Dispatch.h"
 #include "platform/FileSystem.h"
 #include "platform/LogCategories.h"
+#include "platform/TestSettings.h"
 #include "platform/ToolProcess.h"
 #include "services/disks/DiskUtilCommands.h"
 #include "services/disks/ExecCommand.h"
@@ -52,7 +53,7 @@ KVBootable* KVBootable::KVShareInstance() {
 }
 
 void KVBootable::setRestoreDelayForTesting(std::chrono::milliseconds delay) {
-    restoreDelay.store(delay);
+    platform::restoreAfterTest([old = restoreDelay.exchange(delay)] { restoreDelay.store(old); });
 }
 
 void KVBootable::KVInit() {

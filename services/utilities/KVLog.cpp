@@ -38,7 +38,8 @@ int openLocked(LogFile& log) {
     return log.file ? 0 : -1;
 }
 
-QByteArray formatted(const char* format, va_list arguments) {
+// The format is checked where the caller's arguments are: at KVLog's callers.
+__attribute__((format(printf, 1, 0))) QByteArray formatted(const char* format, va_list arguments) {
     va_list measure;
     va_copy(measure, arguments);
     const int length = std::vsnprintf(nullptr, 0, format, measure);

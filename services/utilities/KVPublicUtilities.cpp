@@ -4,6 +4,7 @@
 #include "platform/LogCategories.h"
 #include "platform/NetworkProbe.h"
 #include "platform/SystemInfo.h"
+#include "platform/TestSettings.h"
 #include "platform/UserDefaults.h"
 #include "services/disks/DiskUtilCommands.h"
 #include "services/disks/ExecCommand.h"
@@ -15,6 +16,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -163,7 +165,10 @@ bool KVPublicUtilities::isCanBeUseNetWork() {
 
 void KVPublicUtilities::setNetworkProbeURLForTesting(const QUrl& url) {
     std::lock_guard guard(probeMutex);
-    probeURL() = url;
+    platform::restoreAfterTest([old = std::exchange(probeURL(), url)] {
+        std::lock_guard restoring(probeMutex);
+        probeURL() = old;
+    });
 }
 
 std::optional<QDateTime> KVPublicUtilities::convertDateFromString(const QString& text) {

@@ -2,21 +2,36 @@
 
 #include "tests/support/TestEnv.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using platform::Authorization;
 
 namespace {
+
+// Reads `fd` to its end, which comes when every process holding the pipe's write end has ended; false at
+// the deadline.
+bool readsToTheEnd(int fd, QDeadlineTimer deadline) {
+    pollfd entry{fd, POLLIN, 0};
+    char byte = 0;
+    while (::poll(&entry, 1, static_cast<int>(deadline.remainingTime())) > 0) {
+        if (::read(fd, &byte, 1) <= 0) {
+            return true;
+        }
+    }
+    return false;
+}
 
 // A launcher bundle in a temporary folder, with a recording program as the application.
 class LauncherBundle {
@@ -32,7 +47,12 @@ public:
         record_ = dir_.path() + "/starts.txt";
     }
 
+    // Runs the launcher and returns the starts once it and every program it started have ended: they
+    // all inherit the write end of a pipe, the launcher's children from the launcher.
     QStringList run(const QProcessEnvironment& extra, QString* log = nullptr) const {
+        int ends[2] = {-1, -1};
+        EXPECT_EQ(::pipe(ends), 0);
+        ::fcntl(ends[0], F_SETFD, FD_CLOEXEC);
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("TAVRUN_SIM_AUTH");
@@ -44,19 +64,15 @@ public:
         }
         process.setProcessEnvironment(env);
         process.start(launcher_, {});
+        ::close(ends[1]);
         EXPECT_TRUE(process.waitForFinished(30000));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process.exitCode(), 0) << "the launcher always ends with status 0";
         if (log) {
             *log = QString::fromUtf8(process.readAllStandardError());
         }
-        return starts();
-    }
-
-    // Waits for a start (the launcher does not wait for the application), then a little longer for a second.
-    QStringList startsAfterWaiting() const {
-        testsupport::waitUntil([&] { return !starts().isEmpty(); }, 10000);
-        QThread::msleep(300);
+        EXPECT_TRUE(readsToTheEnd(ends[0], QDeadlineTimer(30000))) << "a started program did not end";
+        ::close(ends[0]);
         return starts();
     }
 
@@ -90,8 +106,7 @@ QProcessEnvironment simEnv(const QString& root, const QString& decision) {
 TEST(Launcher, AllowedStartsTheApplicationOnceWithItsOneArgument) {
     LauncherBundle bundle;
     QTemporaryDir sim;
-    bundle.run(simEnv(sim.path(), "allow"));
-    const QStringList starts = bundle.startsAfterWaiting();
+    const QStringList starts = bundle.run(simEnv(sim.path(), "allow"));
     ASSERT_EQ(starts.size(), 1);
     EXPECT_EQ(starts.first(), "1|en*loaderflag*|sim=" + sim.path())
         << "unprivileged, with the sim's environment";
@@ -101,9 +116,7 @@ TEST(Launcher, DeniedOrCancelledStartsNothing) {
     for (const char* decision : {"deny", "cancel", "nonsense"}) {
         LauncherBundle bundle;
         QTemporaryDir sim;
-        bundle.run(simEnv(sim.path(), decision));
-        QThread::msleep(300);
-        EXPECT_TRUE(bundle.starts().isEmpty()) << decision;
+        EXPECT_TRUE(bundle.run(simEnv(sim.path(), decision)).isEmpty()) << decision;
     }
 }
 
@@ -124,14 +137,11 @@ TEST(Launcher, PrivilegedStartRefusesAReplaceableExecutable) {
     const QProcessEnvironment real;  // no simulated Mac
     ::chmod(QFile::encodeName(QFileInfo(bundle.app()).path()).constData(), 0777);
     QString log;
-    bundle.run(real, &log);
-    QThread::msleep(300);
-    EXPECT_TRUE(bundle.starts().isEmpty());
+    EXPECT_TRUE(bundle.run(real, &log).isEmpty());
     EXPECT_TRUE(log.contains("writable by other users")) << log.toStdString();
 
     ::chmod(QFile::encodeName(QFileInfo(bundle.app()).path()).constData(), 0755);
-    bundle.run(real);
-    const QStringList starts = bundle.startsAfterWaiting();
+    const QStringList starts = bundle.run(real);
     ASSERT_EQ(starts.size(), 1);
     EXPECT_EQ(starts.first(), "1|en*loaderflag*|sim=");
 }

@@ -8,7 +8,6 @@
 #include <QJsonArray>
 #include <QProcess>
 #include <QStringDecoder>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -208,8 +207,8 @@ TEST(Faults, HangIgnoringSigtermNeedsSigkill) {
     QProcess tool;
     tool.start(mac.toolRoot() + kDiskutil, {"list", "-plist"});
     ASSERT_TRUE(tool.waitForStarted());
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !mac.calls().isEmpty(); }));
-    QThread::msleep(200);  // past the rule lookup that sets SIGTERM aside
+    ASSERT_TRUE(testsupport::waitUntil([&] { return testsupport::ignoresSigterm(tool.processId()); }))
+        << "the tool did not set SIGTERM aside";
     tool.terminate();
     EXPECT_FALSE(tool.waitForFinished(500));
     tool.kill();

@@ -1,8 +1,10 @@
 #pragma once
 
 // Readable failure messages for the Qt values the suites compare; every suite includes this header first
-// (the suite helper of the build passes it to the compiler).
+// (the suite helper of the build passes it to the compiler). Without these, gtest prints the string views
+// as containers, one character at a time.
 #include <QByteArray>
+#include <QLatin1String>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -13,6 +15,14 @@ QT_BEGIN_NAMESPACE
 
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(QLatin1String text, std::ostream* out) {
+    *out << '"' << QString(text).toStdString() << '"';
+}
+
+inline void PrintTo(QStringView text, std::ostream* out) {
+    *out << '"' << text.toString().toStdString() << '"';
 }
 
 inline void PrintTo(const QStringList& list, std::ostream* out) {

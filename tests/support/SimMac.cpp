@@ -10,9 +10,9 @@
 #include "platform/FileSystem.h"
 
 #include <QDir>
-#include <QJsonArray>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -135,9 +135,9 @@ QString attachImage(const SimMac& sim, const QString& volumeName) {
     platform::FileSystem::writeAtomically(source + QStringLiteral("/readme.txt"), "image content\n");
     const QString image = QStringLiteral("/Tavrun_dmg/") + volumeName + QStringLiteral(".dmg");
     platform::FileSystem::mkpath(QStringLiteral("/Tavrun_dmg"));
-    const ToolRun created = sim.run(
-        QStringLiteral("/usr/bin/hdiutil"), {"create", image, "-volname", volumeName, "-size", "60000000",
-                                             "-fs", "HFS+", "-format", "UDRW", "-srcfolder", source});
+    const ToolRun created = sim.run(QStringLiteral("/usr/bin/hdiutil"),
+                                    {"create", image, "-volname", volumeName, "-size", "60000000", "-fs",
+                                     "HFS+", "-format", "UDRW", "-srcfolder", source});
     EXPECT_EQ(created.exitCode, 0) << created.err.toStdString();
     const ToolRun attached = sim.run(QStringLiteral("/usr/bin/hdiutil"), {"attach", image});
     EXPECT_EQ(attached.exitCode, 0) << attached.err.toStdString();

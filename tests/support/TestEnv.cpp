@@ -1,5 +1,7 @@
 #include "tests/support/TestEnv.h"
 
+#include "platform/TestSettings.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -8,7 +10,23 @@
 #include <QTest>
 #include <QThread>
 
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+
 namespace testsupport {
+namespace {
+
+class SettingsRestorer : public testing::EmptyTestEventListener {
+    void OnTestEnd(const testing::TestInfo&) override { platform::restoreTestSettings(); }
+};
+
+}  // namespace
+
+void restoreSettingsAfterEveryTest() {
+    testing::UnitTest::GetInstance()->listeners().Append(std::make_unique<SettingsRestorer>().release());
+}
 
 ScopedEnv::ScopedEnv(const char* name, const QString& value) : name_(name) {
     if (qEnvironmentVariableIsSet(name)) {
@@ -63,6 +81,28 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs) {
         QTest::qWait(10);
     }
     return true;
+}
+
+bool waitForLines(const QString& file, qsizetype count, int timeoutMs) {
+    return waitUntil(
+        [&] {
+            QFile in(file);
+            return in.open(QIODevice::ReadOnly) && in.readAll().count('\n') == count;
+        },
+        timeoutMs);
+}
+
+bool ignoresSigterm(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigIgn:")) {
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1U;
+        }
+    }
+    return false;
 }
 
 }  // namespace testsupport

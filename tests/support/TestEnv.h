@@ -36,6 +36,10 @@ private:
     ScopedEnv env_;
 };
 
+// Puts back, after every test, what the test set through the product's ...ForTesting setters, so that no
+// setting reaches the next test of the same process. The tests' mains call it.
+void restoreSettingsAfterEveryTest();
+
 // The build folder (for tool roots and screenshots).
 QString buildDir();
 
@@ -44,5 +48,9 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 // Serves the event loop as QTest::qWait does (deferred deletions too) until `done`, looking every few
 // milliseconds; false after the time-out.
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 60000);
+// Waits until `file` holds `count` lines: the tools that tests run write one when they start.
+bool waitForLines(const QString& file, qsizetype count, int timeoutMs = 30000);
+// Whether the process ignores SIGTERM by now (Linux: its status in /proc).
+bool ignoresSigterm(qint64 pid);
 
 }  // namespace testsupport

@@ -1,3 +1,5 @@
+#include "tests/support/TestEnv.h"
+
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
@@ -5,5 +7,6 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    testsupport::restoreSettingsAfterEveryTest();
     return RUN_ALL_TESTS();
 }

@@ -150,14 +150,19 @@ TEST(XcbChild, TitleBarWindowShowsAndMoves) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 10000));
     window.activateWindow();
-    QTest::qWait(300);
 
     // The close button's red light, on the screen.
     QAbstractButton* close = window.standardWindowButton(0);
     const QPoint lightInWindow = close->geometry().center();
-    QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    QImage screen;
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] {
+            screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+            return redLightAt(screen, window.mapToGlobal(lightInWindow));
+        },
+        5000))
+        << "the window is not on the screen";
     kittest::saveScreenshot(screen, "xvfb-title-bar-window");
-    EXPECT_TRUE(redLightAt(screen, window.mapToGlobal(lightInWindow))) << "the window is not on the screen";
 
     // Drag the title bar by (60, 40), as the pointer would.
     const QPointF local(300, 12);

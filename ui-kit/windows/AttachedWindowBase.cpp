@@ -45,9 +45,9 @@ private:
 template <class WindowBase>
 AttachedWindowBase<WindowBase>::~AttachedWindowBase() {
     tearingDown_ = true;
-    if (view_ && view_->parentWidget() == this) {
-        view_->hide();
-        view_->setParent(nullptr);  // the view's owner deletes it, not this window
+    if (QWidget* view = view_; view && view->parentWidget() == this) {
+        view->hide();
+        view->setParent(nullptr);  // the view's owner deletes it, not this window
     }
 }
 
@@ -106,8 +106,8 @@ int AttachedWindowBase<WindowBase>::_bestSideForAutomaticPosition() const {
 
 template <class WindowBase>
 void AttachedWindowBase<WindowBase>::_updateGeometry() {
-    if (view_) {
-        viewSize_ = view_->size();
+    if (const QWidget* view = view_) {
+        viewSize_ = view->size();
     }
     const geometry::Layout layout =
         geometry::layout(viewSize_, anchorInScreen(), side_, distance_, style_, userSpaceScaleFactor());

@@ -41,24 +41,25 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != parent_ || !child_) {
+        QWidget* child = child_;
+        if (watched != parent_ || !child) {
             return false;
         }
         switch (event->type()) {
             case QEvent::Move: {
                 const QPoint delta = parent_->pos() - lastParentPos_;
                 lastParentPos_ = parent_->pos();
-                child_->move(child_->pos() + delta);
+                child->move(child->pos() + delta);
                 break;
             }
             case QEvent::Hide:
-                hiddenWithParent_ = child_->isVisible();
-                child_->hide();
+                hiddenWithParent_ = child->isVisible();
+                child->hide();
                 break;
             case QEvent::Show:
                 if (hiddenWithParent_) {
                     hiddenWithParent_ = false;
-                    child_->show();
+                    child->show();
                 }
                 break;
             default:

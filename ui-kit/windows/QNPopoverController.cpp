@@ -284,11 +284,12 @@ bool QNPopoverController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void QNPopoverController::_positionViewFrameChanged() {
-    if (!positionView_) {
+    const QWidget* positionView = positionView_;
+    if (!positionView) {
         return;
     }
-    const QWidget* superview = positionView_->parentWidget();
-    if (superview && !superview->rect().contains(positionView_->geometry())) {
+    const QWidget* superview = positionView->parentWidget();
+    if (superview && !superview->rect().contains(positionView->geometry())) {
         forceClosePopover();
         return;
     }

@@ -35,9 +35,9 @@ QNPopoverWindow::~QNPopoverWindow() {
 }
 
 void QNPopoverWindow::releaseContentView() {
-    if (popoverContentView_ && popoverContentView_->parentWidget() == frameView_) {
-        popoverContentView_->hide();
-        popoverContentView_->setParent(nullptr);  // its owner deletes it, not this panel
+    if (QWidget* content = popoverContentView_; content && content->parentWidget() == frameView_) {
+        content->hide();
+        content->setParent(nullptr);  // its owner deletes it, not this panel
     }
 }
 
@@ -106,10 +106,11 @@ void QNPopoverWindow::dropZoomWindow() {
 // --- animations ------------------------------------------------------------------------------------------
 
 void QNPopoverWindow::presentAnimated() {
-    if (isVisibleOrZooming() || !popoverController_) {
+    const QNPopoverController* controller = popoverController_;
+    if (isVisibleOrZooming() || !controller) {
         return;
     }
-    switch (popoverController_->animationType()) {
+    switch (controller->animationType()) {
         case QNPopoverAnimationTypePop:
             presentWithPopAnimation();
             break;
@@ -194,8 +195,9 @@ void QNPopoverWindow::alphaAnimationDidStop(bool finished) {
 // --- events ----------------------------------------------------------------------------------------------
 
 void QNPopoverWindow::cancelOperation() {
-    if (popoverController_ && popoverController_->closesWhenEscapeKeyPressed()) {
-        popoverController_->closePopover();
+    if (QNPopoverController* controller = popoverController_;
+        controller && controller->closesWhenEscapeKeyPressed()) {
+        controller->closePopover();
     }
 }
 
@@ -239,7 +241,7 @@ void QNPopoverWindow::paintEvent(QPaintEvent* /*event*/) {
 void QNPopoverWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     frameView_->setGeometry(rect());
-    if (popoverContentView_ && popoverContentView_->parentWidget() == frameView_) {
-        popoverContentView_->setGeometry(contentGeometry());  // it follows the panel's width and height
+    if (QWidget* content = popoverContentView_; content && content->parentWidget() == frameView_) {
+        content->setGeometry(contentGeometry());  // it follows the panel's width and height
     }
 }

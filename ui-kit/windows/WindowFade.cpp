@@ -1,7 +1,11 @@
 #include "ui-kit/windows/WindowFade.h"
 
+#include "platform/TestSettings.h"
+
 #include <QPropertyAnimation>
 #include <QWidget>
+
+#include <utility>
 
 namespace kit {
 
@@ -70,7 +74,7 @@ void WindowFade::animateOpacity(QWidget* window, double target, Completion done)
 }
 
 void WindowFade::setDurationForTesting(int milliseconds) {
-    testDuration() = milliseconds;
+    platform::restoreAfterTest([old = std::exchange(testDuration(), milliseconds)] { testDuration() = old; });
 }
 
 }  // namespace kit

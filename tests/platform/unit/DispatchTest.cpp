@@ -116,9 +116,7 @@ TEST(NotificationCenter, RemovalNeverWaitsForARunningCallback) {
         }
     });
     std::thread poster([&] { center.post("Test.Running"); });
-    while (calls.load() == 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    EXPECT_TRUE(testsupport::waitUntil([&] { return calls.load() == 1; })) << "the callback did not start";
     auto removal = std::async(std::launch::async, [&] { token.reset(); });
     EXPECT_EQ(removal.wait_for(std::chrono::seconds(3)), std::future_status::ready)
         << "removal waited for the running callback";

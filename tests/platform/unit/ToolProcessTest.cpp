@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <functional>
 #include <future>
 #include <optional>
@@ -174,10 +175,18 @@ TEST(ToolProcess, KillsAToolThatIgnoresSigterm) {
 
 TEST(ToolProcess, CancelFromAnotherThreadAndBeforeStart) {
     platform::CancelFlag flag;
-    ToolProcess process(probe({"sleep", "30000"}));
+    ToolProcess process(probe({"prompt"}));  // asks, then waits for an answer that never comes
+    process.setInteractive(true);
     process.setCancelFlag(flag);
-    std::thread canceller([flag] {
-        std::this_thread::sleep_for(100ms);
+    std::promise<void> asked;
+    std::atomic_flag told;
+    process.setOutputHandler([&](const QByteArray&) {
+        if (!told.test_and_set()) {
+            asked.set_value();
+        }
+    });
+    std::thread canceller([flag, running = asked.get_future()] {
+        EXPECT_EQ(running.wait_for(30s), std::future_status::ready) << "the tool did not ask";
         flag.request();
     });
     EXPECT_EQ(process.run().outcome, ToolOutcome::Cancelled);

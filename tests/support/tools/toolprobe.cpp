@@ -1,7 +1,7 @@
 // toolprobe <mode> [args]
 //   args <file> <arg>...   writes each argument to <file>, NUL-terminated, and exits 0
 //   exit <n>               prints "out" and exits n
-//   sleep <ms>             sleeps, then exits 0
+//   sleep <ms> [<file>]    appends a line to <file> (the sign that it runs), sleeps, then exits 0
 //   ignore-term            ignores SIGTERM and sleeps for a minute
 //   crash                  dies by a signal
 //   chunks                 writes "a", "b", "c" with pauses, then exits 0
@@ -34,6 +34,9 @@ int main(int argc, char** argv) {
         return std::atoi(argv[2]);
     }
     if (mode == "sleep" && argc >= 3) {
+        if (argc >= 4) {
+            std::ofstream(argv[3], std::ios::app) << "running\n";
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(argv[2])));
         return 0;
     }

@@ -1,3 +1,4 @@
+#include "tests/support/TestEnv.h"
 #include "tests/support/kit/KitTestSupport.h"
 
 #include "ui-kit/controls/AllCustemButton.h"
@@ -8,6 +9,7 @@
 #include "ui-kit/getColor.h"
 #include "ui-kit/tables/NewButton.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
 #include <QSignalSpy>
@@ -141,12 +143,19 @@ TEST(NewButton, TwoClicksWithinTheLatchReportOnlyTheFirstAcrossCells) {
     first.setDelegate(&delegate);
     second.setDelegate(&delegate);
     const QRectF frame(0, 40, 600, 30);
+    QElapsedTimer latched;
+    latched.start();
     EXPECT_EQ(first.hitTestForEvent({5, 50}, frame),
               NewButton::kHitContentArea | NewButton::kHitTrackableArea);
     EXPECT_EQ(second.hitTestForEvent({5, 50}, frame), NewButton::kHitNone);
     EXPECT_EQ(first.hitTestForEvent({20, 50}, frame), NewButton::kHitNone) << "outside the 15 x 30 area";
-    QTest::qWait(NewButton::kLatchMilliseconds + 50);
-    EXPECT_NE(second.hitTestForEvent({14, 69}, frame), NewButton::kHitNone);
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] {
+            return second.hitTestForEvent({14, 69}, frame) != NewButton::kHitNone;
+        },
+        5000))
+        << "the latch did not open again";
+    EXPECT_GE(latched.elapsed(), NewButton::kLatchMilliseconds);
     EXPECT_EQ(delegate.clicked, (std::vector<NewButton*>{&first, &second}));
     NewButton::changeVlaue();
 }

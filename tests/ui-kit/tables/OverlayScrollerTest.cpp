@@ -6,6 +6,7 @@
 #include "ui-kit/tables/TROverlayScroller.h"
 
 #include <QHeaderView>
+#include <QPropertyAnimation>
 #include <QProxyStyle>
 #include <QScrollArea>
 #include <QStandardItemModel>
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -65,6 +67,18 @@ struct Overlaid {
     std::unique_ptr<QAbstractScrollArea> scrollView;
     TROverlayScrollView* overlay = nullptr;
 };
+
+// Whether every opacity animation of the scroller has run to its end, in time.
+bool fadeEnded(const TROverlayScroller* scroller) {
+    return testsupport::waitUntil(
+        [&] {
+            const auto animations = scroller->findChildren<QPropertyAnimation*>();
+            return std::ranges::all_of(animations, [](const QPropertyAnimation* a) {
+                return a->state() == QAbstractAnimation::Stopped;
+            });
+        },
+        5000);
+}
 
 // A scroll area whose document holds the given tables (header heights; 0: no header).
 std::unique_ptr<QAbstractScrollArea> areaWithTables(std::initializer_list<int> headers) {
@@ -241,7 +255,7 @@ TEST(OverlayScroller, FullyOpaqueUntilTheFirstStepThenHalfAndEachStepStartsTheFa
 
     scroller->fadeOut();
     ASSERT_TRUE(testsupport::waitUntil([&] { return !scroller->fadeOutTimer().isActive(); }, 3000));
-    QTest::qWait(600);  // past the fade-out's half second
+    ASSERT_TRUE(fadeEnded(scroller)) << "the fade-out did not end";
     EXPECT_EQ(scroller->alphaValue(), 0.5) << "the fade-out stops at half opacity";
 }
 
@@ -254,7 +268,7 @@ TEST(OverlayScroller, HoverAtItsCurrentPlaceCancelsTheFadeOut) {
     EXPECT_FALSE(scroller->fadeOutTimer().isActive()) << "entering cancels the schedule";
     ASSERT_TRUE(testsupport::waitUntil([&] { return scroller->alphaValue() == 0.5; }, 2000));
     kittest::hover(scroller, false);
-    QTest::qWait(600);  // past the fade-out's half second
+    ASSERT_TRUE(fadeEnded(scroller)) << "the fade-out did not end";
     EXPECT_EQ(scroller->alphaValue(), 0.5);
 }
 

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QVariantAnimation>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -54,6 +55,21 @@ struct AnotherApplication {
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window) && !QApplication::activeWindow());
     }
     QWindow window;
+};
+
+// An animation as long as the pop, started now: when it has ended, so has a pop started before it, on the
+// clock that runs both.
+struct PopClock {
+    PopClock() {
+        run.setDuration(kit::WindowFade::kDefaultDurationMs);
+        run.setStartValue(0);
+        run.setEndValue(1);
+        run.start();
+    }
+    bool waitEnd() {
+        return testsupport::waitUntil([&] { return run.state() == QAbstractAnimation::Stopped; }, 5000);
+    }
+    QVariantAnimation run;
 };
 
 // A parent window with a disk button, a content view owned as a screen owns its picker, and a popover set
@@ -226,6 +242,7 @@ class ControllerGoing : public Popover, public testing::WithParamInterface<bool>
 TEST_P(ControllerGoing, ClosesThePanelSilentlyAndHandsTheContentBack) {
     const bool animating = GetParam();
     present(animating);
+    PopClock pop;
     QPointer<QNPopoverWindow> gonePanel = panel();
     QPointer<QWidget> zoom = panel()->zoomWindow();
     EXPECT_EQ(zoom.isNull(), !animating) << "the pop runs in its zoom window";
@@ -233,7 +250,7 @@ TEST_P(ControllerGoing, ClosesThePanelSilentlyAndHandsTheContentBack) {
     popover.reset();
     EXPECT_TRUE(gonePanel.isNull());
     EXPECT_TRUE(testsupport::waitUntil([&] { return zoom.isNull(); }, 2000));
-    QTest::qWait(300);  // past the pop's end: nothing of it may reach anyone
+    ASSERT_TRUE(pop.waitEnd()) << "the pop's time did not pass";  // nothing of it may reach anyone
     EXPECT_EQ(delegate.calls, told);
     ASSERT_TRUE(content);
     EXPECT_EQ(content->parentWidget(), nullptr);
@@ -278,10 +295,11 @@ INSTANTIATE_TEST_SUITE_P(Popover, PopoverAnimation,
 
 TEST_F(Popover, ClosedDuringItsPopItStaysClosed) {
     present(true);
+    PopClock pop;
     ASSERT_NE(panel()->zoomWindow(), nullptr);
     popover->closePopover();
     EXPECT_TRUE(waitClosed());
-    QTest::qWait(300);  // past the pop's end
+    ASSERT_TRUE(pop.waitEnd()) << "the pop's time did not pass";
     EXPECT_FALSE(popover->popoverIsVisible());
     EXPECT_FALSE(delegate.calls.contains("didShow"));
 }

@@ -258,8 +258,12 @@ TEST(WindowFade, AFadeThatDiesWithItsWindowTellsNobody) {
     auto window = std::make_unique<QWidget>();
     bool told = false;
     kit::WindowFade::fadeIn(window.get(), [&](bool) { told = true; });
+    QWidget witness;  // its fade, as long and started later, ends no sooner
+    bool witnessTold = false;
+    kit::WindowFade::fadeIn(&witness, [&](bool) { witnessTold = true; });
     window.reset();
-    QTest::qWait(50);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return witnessTold; }, 5000))
+        << "the witness's fade did not end";
     EXPECT_FALSE(told);
     kit::WindowFade::setDurationForTesting(0);
 }

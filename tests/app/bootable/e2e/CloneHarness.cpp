@@ -180,7 +180,7 @@ bool Harness::waitForEnd() {
 
 bool Harness::waitForEngine() {
     const bool idle = waitFor([] { return platform::waitForGlobalQueue(1); });
-    QTest::qWait(50);  // the engine's last report, queued for the main thread
+    QCoreApplication::sendPostedEvents();  // the engine's last reports, queued for the main thread
     return idle;
 }
 

@@ -28,15 +28,19 @@ void PrintTo(const BrandRow& row, std::ostream* out) {
 
 class ProcessorCheck : public ::testing::TestWithParam<BrandRow> {};
 
-TEST_P(ProcessorCheck, AsksOnceWhetherTheBrandNamesApple) {
+TEST_P(ProcessorCheck, AsksOncePerMacWhetherTheBrandNamesApple) {
     testsupport::TempSimRoot root;
     if (GetParam().brand) {
         setBrand(root, *GetParam().brand);
     }
-    bootable::resetProcessorCheckForTesting();
     EXPECT_EQ(has_m1_chip(), GetParam().apple);
-    setBrand(root, GetParam().apple ? QStringLiteral("Intel(R) Core(TM) i9") : QStringLiteral("Apple M2"));
+    const QString other =
+        GetParam().apple ? QStringLiteral("Intel(R) Core(TM) i9") : QStringLiteral("Apple M2");
+    setBrand(root, other);
     EXPECT_EQ(has_m1_chip(), GetParam().apple) << "the first answer stays";
+    testsupport::TempSimRoot next;
+    setBrand(next, other);
+    EXPECT_EQ(has_m1_chip(), !GetParam().apple) << "another Mac is asked afresh";
 }
 
 INSTANTIATE_TEST_SUITE_P(

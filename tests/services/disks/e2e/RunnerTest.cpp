@@ -173,15 +173,18 @@ TEST_F(SharedTaskOnTheMac, StopEndsAHungDiskutil) {
     task_->KVSetLaunchPath(disk::DiskUtilCommands::kDiskUtil);
     task_->KVSetArguments({"unmountDisk", "/dev/" + disk});
     task_->KVSetTimeoutCount(600);
-    std::thread stopper([this] {
-        std::this_thread::sleep_for(700ms);
+    QElapsedTimer sinceStop;
+    std::thread stopper([&] {
+        EXPECT_TRUE(testsupport::waitUntil([&] {
+            const QList<QJsonObject> calls = sim.calls();
+            return !calls.isEmpty() && testsupport::ignoresSigterm(calls.last().value("pid").toInteger());
+        })) << "diskutil did not hang ignoring SIGTERM";
+        sinceStop.start();
         task_->KVStopTask();
     });
-    QElapsedTimer clock;
-    clock.start();
     task_->KVStartTask();
     stopper.join();
-    EXPECT_LT(clock.elapsed(), 6000) << "SIGTERM ignored: killed after the grace period";
+    EXPECT_LT(sinceStop.elapsed(), 6000) << "SIGTERM ignored: killed after the grace period";
     int ends = 0;
     for (const QJsonObject& call : sim.calls()) {
         ends += call.value("phase") == "end";

@@ -12,21 +12,29 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
+
 // The enumeration as the Disk Tool runs it: on the global queue, the result handed to the main thread.
 inline QList<QVariantMap> enumerateVolumes() {
     CVolumeMgr().changeIValue();
-    std::optional<QList<QVariantMap>> result;
-    bool delivered = false;
-    platform::globalAsync([&] {
+    struct Delivery {
+        std::optional<QList<QVariantMap>> result;
+        bool delivered = false;
+    };
+    // Shared, so that an enumeration that ends after the deadline writes into nothing this frame held.
+    auto delivery = std::make_shared<Delivery>();
+    platform::globalAsync([delivery] {
         auto volumes = CVolumeMgr().enumDiskVolumesInfo();
-        platform::mainAsync([&, volumes = std::move(volumes)] {
-            result = volumes;
-            delivered = true;
+        platform::mainAsync([delivery, volumes = std::move(volumes)] {
+            delivery->result = volumes;
+            delivery->delivered = true;
         });
     });
-    EXPECT_TRUE(testsupport::waitUntil([&] { return delivered; }, 60000));
-    EXPECT_TRUE(result) << "the enumeration was busy";
-    return result.value_or(QList<QVariantMap>());
+    EXPECT_TRUE(testsupport::waitUntil([&] { return delivery->delivered; }, 60000))
+        << "the enumeration did not end";
+    EXPECT_TRUE(delivery->result) << "the enumeration was busy";
+    return delivery->result.value_or(QList<QVariantMap>());
 }
 
 inline QStringList volumeNames(const QList<QVariantMap>& volumes) {
@@ -36,5 +44,3 @@ inline QStringList volumeNames(const QList<QVariantMap>& volumes) {
     }
     return names;
 }
-
-

@@ -138,17 +138,23 @@ void PrintTo(const HungRow& row, std::ostream* out) {
 class HungRunner : public Runners, public ::testing::WithParamInterface<HungRow> {};
 
 TEST_P(HungRunner, HoldsNoOtherCallerAndEndsAtTheDeadline) {
-    setCommandDeadlineForTesting(2s);
+    setCommandDeadlineForTesting(5s);
     const QVariantMap info{{"VolumeName", "After"}};
     const QString path = plist("info.plist", info);
+    const QString running = dir_.filePath("running");
     QElapsedTimer clock;
     clock.start();
-    std::thread hung([] { EXPECT_FALSE(GetParam().hung(probe({"sleep", "30000"}))); });
-    std::this_thread::sleep_for(100ms);
+    std::atomic<bool> hungEnded{false};
+    std::thread hung([&] {
+        EXPECT_FALSE(GetParam().hung(probe({"sleep", "30000", running})));
+        hungEnded = true;
+    });
+    EXPECT_TRUE(testsupport::waitForLines(running, 1)) << "the hanging tool did not start";
     EXPECT_EQ(GetParam().next(cat(path)), info);
-    EXPECT_LT(clock.elapsed(), 1500) << "the next caller waited for the hung tool";
+    EXPECT_FALSE(hungEnded) << "the next caller waited for the hung tool";
     hung.join();
-    EXPECT_GE(clock.elapsed(), 2000) << "the hung tool is stopped at its deadline";
+    EXPECT_GE(clock.elapsed(), 5000) << "the hung tool is stopped at its deadline";
+    EXPECT_LT(clock.elapsed(), 25000) << "not at the tool's own end";
     setCommandDeadlineForTesting(10min);
 }
 

@@ -1,5 +1,7 @@
 #include "services/disks/KVTask.h"
 
+#include "tests/support/TestEnv.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -43,8 +45,8 @@ TEST_F(SharedTask, IsOneRunnerWhoseSettingsPersist) {
     EXPECT_EQ(KVTask::KVShareInstance(), task_);
     QTemporaryDir dir;
     const QString seen = dir.filePath("args");
-    set({"args", seen, "eraseDisk", "JHFS+", "Tavrun System", "disk4"});
-    task_->KVSetLaunchPath(QString());  // a null path is ignored
+    set({"args", seen, "eraseDisk", "JHFS+", "Tavrun System", "disk4"}, 600);
+    task_->KVSetLaunchPath(QString());                                         // a null path is ignored
     task_->KVStartTask();
     QFile::remove(seen);
     task_->KVStartTask();  // again, with what was set before
@@ -71,9 +73,10 @@ TEST_F(SharedTask, ATimeOutAboveTheFloorIsKept) {
 }
 
 TEST_F(SharedTask, StopFromAnotherThreadEndsTheRun) {
-    set({"sleep", "30000"}, 600);
-    std::thread stopper([this] {
-        std::this_thread::sleep_for(200ms);
+    QTemporaryDir dir;
+    set({"sleep", "30000", dir.filePath("running")}, 600);
+    std::thread stopper([&] {
+        EXPECT_TRUE(testsupport::waitForLines(dir.filePath("running"), 1)) << "the tool did not start";
         task_->KVStopTask();
     });
     const qint64 blocked = timedStart();
@@ -107,12 +110,12 @@ TEST_F(SharedTask, AToolThatCannotStartEndsTheWaitAtOnce) {
 }
 
 TEST_F(SharedTask, StopReachesEveryRunInProgress) {
-    set({"sleep", "30000"}, 600);
+    QTemporaryDir dir;
+    set({"sleep", "30000", dir.filePath("running")}, 600);
     qint64 other = 0;
     std::thread second([&] { other = timedStart(); });
-    std::this_thread::sleep_for(200ms);
-    std::thread stopper([this] {
-        std::this_thread::sleep_for(200ms);
+    std::thread stopper([&] {
+        EXPECT_TRUE(testsupport::waitForLines(dir.filePath("running"), 2)) << "both tools did not start";
         task_->KVStopTask();
     });
     const qint64 first = timedStart();

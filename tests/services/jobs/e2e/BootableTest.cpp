@@ -81,7 +81,6 @@ protected:
             EXPECT_TRUE(waitUntil([&] { return screen.ended(); }, kJobTimeoutMs));
         }
         ASSERT_TRUE(settle());
-        waitUntil([] { return false; }, 50);  // the last reports queued for the main thread
         engine->KVSetDelegate(nullptr);
         engine->KVUninit();
     }

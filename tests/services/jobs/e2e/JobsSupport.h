@@ -6,6 +6,7 @@
 #include "tests/support/SimMac.h"
 #include "tests/support/TestEnv.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -19,9 +20,12 @@
 // Long enough for a clone on a loaded machine with sanitizers; the simulated tools are paced short.
 constexpr int kJobTimeoutMs = 120000;
 
-// Waits, serving the main thread (workers report to it synchronously), until the global queue is idle.
+// Waits, serving the main thread (workers report to it synchronously), until the global queue is idle; then
+// hands over what the workers queued for the main thread last.
 inline bool settle() {
-    return testsupport::waitUntil([] { return platform::waitForGlobalQueue(1); }, kJobTimeoutMs);
+    const bool idle = testsupport::waitUntil([] { return platform::waitForGlobalQueue(1); }, kJobTimeoutMs);
+    QCoreApplication::sendPostedEvents();
+    return idle;
 }
 
 // Calls of one tool whose arguments start with `verb` (diskutil's verb, hdiutil's verb).
