@@ -1,4 +1,5 @@
 #include "platform/Authorization.h"
+#include "platform/LogCategories.h"
 #include "platform/ToolOutputFile.h"
 #include "platform/ToolPath.h"
 #include "platform/ToolProcess.h"
@@ -96,11 +97,11 @@ class OutcomeLog : public ::testing::TestWithParam<OutcomeRow> {};
 
 QStringList* capturedLog = nullptr;
 
-// What the platform category logs, info included, while `action` runs.
-QStringList platformLogOf(const std::function<void()>& action) {
+// What is logged under the filter rules while `action` runs.
+QStringList logOf(const QString& rules, const std::function<void()>& action) {
     QStringList lines;
     capturedLog = &lines;
-    QLoggingCategory::setFilterRules(QStringLiteral("tavrun.platform.info=true"));
+    QLoggingCategory::setFilterRules(rules);
     const QtMessageHandler previous = qInstallMessageHandler(
         [](QtMsgType, const QMessageLogContext&, const QString& message) { capturedLog->append(message); });
     action();
@@ -108,6 +109,11 @@ QStringList platformLogOf(const std::function<void()>& action) {
     QLoggingCategory::setFilterRules(QString());
     capturedLog = nullptr;
     return lines;
+}
+
+// What the platform category logs, info included, while `action` runs.
+QStringList platformLogOf(const std::function<void()>& action) {
+    return logOf(QStringLiteral("tavrun.platform.info=true"), action);
 }
 
 void expectLogged(const QStringList& lines, const char* logged) {
@@ -131,6 +137,16 @@ TEST_P(OutcomeLog, NamesTheOutcome) {
         process.run();
     });
     expectLogged(lines, GetParam().logged);
+}
+
+TEST(LogCategories, DebugLinesWaitForARule) {
+    const auto lines = [] {
+        qCDebug(lcServices) << "a debug line";
+        qCInfo(lcServices) << "an info line";
+    };
+    EXPECT_EQ(logOf({}, lines), QStringList{"an info line"});
+    EXPECT_EQ(logOf(QStringLiteral("tavrun.services.debug=true"), lines),
+              (QStringList{"a debug line", "an info line"}));
 }
 
 TEST(AppleScript, ShellScriptOutcomesAreLoggedByName) {
