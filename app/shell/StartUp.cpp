@@ -2,8 +2,10 @@
 
 #include "app/shell/AppDelegate.h"
 #include "platform/Bundle.h"
+#include "platform/Dispatch.h"
 #include "platform/LogCategories.h"
 #include "platform/RunningApplication.h"
+#include "platform/ToolProcess.h"
 #include "platform/Workspace.h"
 
 #include <QCoreApplication>
@@ -76,3 +78,15 @@ int TavrunMain(int argc, char** argv, const ApplicationLoop& loop) {
     ReleasePreventObj();
     return result;
 }
+
+namespace shell {
+
+void endToolsAndWorkers() {
+    platform::ToolProcess::endAll(kToolEndGrace);
+    if (!platform::endGlobalQueue(kWorkerEndWait)) {
+        qCWarning(lcApp) << "worker threads still busy at the end";
+    }
+    qCInfo(lcApp) << "tools and workers ended";
+}
+
+}  // namespace shell

@@ -317,6 +317,7 @@ TEST_F(UpdateCheckTest, AWindowClosedDuringTheFetchStaysAsItWas) {
 struct CloseWay {
     const char* name;
     std::function<void(KVCheckUpdateWindowController&)> close;
+    int terminations;  // how often the window asks the application to terminate
 };
 
 class UpdateWindowClosing : public UpdateCheckTest, public ::testing::WithParamInterface<CloseWay> {};
@@ -324,30 +325,46 @@ class UpdateWindowClosing : public UpdateCheckTest, public ::testing::WithParamI
 TEST_P(UpdateWindowClosing, EndsTheModalRun) {
     serve({{"VersionCheck", 100}});
     KVCheckUpdateWindowController update;
+    int terminations = 0;
+    update.setTerminateApplication([&] {
+        ++terminations;
+        EXPECT_FALSE(update.window()->isVisible()) << "closed before the application is asked again";
+        EXPECT_EQ(update.applicationShouldTerminate(), MyNSApplication::NSTerminateNow) << "asked again";
+    });
     QTimer::singleShot(0, [&] {
         settledView(update);
         GetParam().close(update);
     });
     EXPECT_EQ(kit::ModalRun::runModalForWindow(update.window()), kit::ModalRun::kResponseStop);
     EXPECT_FALSE(update.window()->isVisible());
+    EXPECT_EQ(terminations, GetParam().terminations);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, UpdateWindowClosing,
-                         ::testing::Values(CloseWay{"CloseButton",
-                                                    [](KVCheckUpdateWindowController& u) {
-                                                        QTest::mouseClick(u.window()->standardWindowButton(0),
-                                                                          Qt::LeftButton);
-                                                    }},
-                                           CloseWay{"OkOfTheNoUpdateView",
-                                                    [](KVCheckUpdateWindowController& u) {
-                                                        QTest::mouseClick(
-                                                            u.noUpdateButton(), Qt::LeftButton, {},
-                                                            u.noUpdateButton()->rect().center());
-                                                    }},
-                                           CloseWay{"FadesOutOnTheStandardPath",
-                                                    [](KVCheckUpdateWindowController& u) {
-                                                        u.window()->performClose();
-                                                        EXPECT_TRUE(u.window()->isVisible())
-                                                            << "open while it fades";
-                                                    }}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Ways, UpdateWindowClosing,
+    ::testing::Values(CloseWay{"CloseButton",
+                               [](KVCheckUpdateWindowController& u) {
+                                   QTest::mouseClick(u.window()->standardWindowButton(0), Qt::LeftButton);
+                               },
+                               0},
+                      CloseWay{"OkOfTheNoUpdateView",
+                               [](KVCheckUpdateWindowController& u) {
+                                   QTest::mouseClick(u.noUpdateButton(), Qt::LeftButton, {},
+                                                     u.noUpdateButton()->rect().center());
+                               },
+                               0},
+                      CloseWay{"FadesOutOnTheStandardPath",
+                               [](KVCheckUpdateWindowController& u) {
+                                   u.window()->performClose();
+                                   EXPECT_TRUE(u.window()->isVisible()) << "open while it fades";
+                               },
+                               0},
+                      CloseWay{"QuitFadesOutFirstThenQuits",
+                               [](KVCheckUpdateWindowController& u) {
+                                   EXPECT_EQ(u.applicationShouldTerminate(),
+                                             MyNSApplication::NSTerminateCancel);
+                                   EXPECT_TRUE(u.shuttingDown());
+                                   EXPECT_TRUE(u.window()->isVisible()) << "open while it fades";
+                               },
+                               1}),
+    [](const auto& row) { return std::string(row.param.name); });
