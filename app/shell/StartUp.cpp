@@ -1,6 +1,7 @@
 #include "app/shell/StartUp.h"
 
 #include "app/shell/AppDelegate.h"
+#include "platform/Allocator.h"
 #include "platform/Bundle.h"
 #include "platform/Dispatch.h"
 #include "platform/LogCategories.h"
@@ -68,6 +69,7 @@ bool IsOnlyOneApp() {
 }
 
 int TavrunMain(int argc, char** argv, const ApplicationLoop& loop) {
+    platform::capAllocatorArenas();  // before any thread starts
     if (argc <= 1 && ZZManRunLoader()) {
         return 0;
     }
