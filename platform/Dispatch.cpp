@@ -1,16 +1,71 @@
 #include "platform/Dispatch.h"
 
+#include "platform/Allocator.h"
+
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
 #include <QThreadPool>
 #include <QTimer>
 
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
 namespace platform {
 namespace {
 
 constexpr int kGlobalQueueThreads = 64;
 constexpr std::chrono::seconds kIdleThreadExpiry{30};
+
+// A worker's wait in mainSync. The worker may go on without its work at the process's end; the work then
+// never runs (what it refers to may be gone with the worker's stack).
+struct SyncCall {
+    bool started = false;
+    bool done = false;
+    bool dropped = false;
+};
+
+struct SyncCalls {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::atomic_bool ended{false};  // the process is ending: nothing more runs for the workers
+};
+
+SyncCalls& syncCalls() {
+    static auto* calls = new SyncCalls;  // never destroyed: workers may still look during the exit
+    return *calls;
+}
+
+// Work queued and not yet ended, and what runs when that count falls to nought.
+struct Burst {
+    std::atomic<int> inFlight{0};
+    std::mutex mutex;
+    std::function<void()> idleWork;
+};
+
+Burst& burst() {
+    static auto* b = new Burst;  // never destroyed: workers may still end work during the exit
+    return *b;
+}
+
+void workEnded() {
+    Burst& b = burst();
+    if (--b.inFlight != 0) {
+        return;
+    }
+    std::function<void()> idle;
+    {
+        const std::lock_guard lock(b.mutex);
+        idle = b.idleWork;
+    }
+    if (idle) {
+        idle();
+    } else {
+        releaseFreedMemory();
+    }
+}
 
 QThreadPool& globalPool() {
     static QThreadPool* pool = [] {
@@ -30,7 +85,13 @@ bool isMainThread() {
 }
 
 void globalAsync(std::function<void()> work) {
-    globalPool().start(std::move(work));
+    if (!syncCalls().ended) {
+        ++burst().inFlight;
+        globalPool().start([work = std::move(work)] {
+            work();
+            workEnded();
+        });
+    }
 }
 
 void mainAsync(std::function<void()> work) {
@@ -49,7 +110,50 @@ void mainSync(const std::function<void()>& work) {
         work();
         return;
     }
-    QMetaObject::invokeMethod(QCoreApplication::instance(), work, Qt::BlockingQueuedConnection);
+    SyncCalls& calls = syncCalls();
+    if (calls.ended) {
+        return;
+    }
+    auto call = std::make_shared<SyncCall>();
+    mainAsync([call, &work, &calls] {
+        {
+            const std::lock_guard lock(calls.mutex);
+            if (call->dropped) {
+                return;
+            }
+            call->started = true;
+        }
+        work();
+        {
+            const std::lock_guard lock(calls.mutex);
+            call->done = true;
+        }
+        calls.changed.notify_all();
+    });
+    std::unique_lock lock(calls.mutex);
+    calls.changed.wait(lock, [&] { return call->done || (calls.ended && !call->started); });
+    call->dropped = !call->done;
+}
+
+bool endGlobalQueue(std::chrono::milliseconds timeout) {
+    SyncCalls& calls = syncCalls();
+    {
+        const std::lock_guard lock(calls.mutex);
+        calls.ended = true;
+    }
+    calls.changed.notify_all();
+    globalPool().clear();
+    return globalPool().waitForDone(static_cast<int>(timeout.count()));
+}
+
+void reopenGlobalQueueForTesting() {
+    burst().inFlight = 0;  // the dropped work never ended
+    syncCalls().ended = false;
+}
+
+void setGlobalQueueIdleWorkForTesting(std::function<void()> work) {
+    const std::lock_guard lock(burst().mutex);
+    burst().idleWork = std::move(work);
 }
 
 bool waitForGlobalQueue(std::chrono::milliseconds timeout) {

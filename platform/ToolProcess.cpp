@@ -7,12 +7,60 @@
 #include <QProcess>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+
+#include <signal.h>
 
 namespace platform {
 namespace {
 
 constexpr std::chrono::milliseconds kPoll{20};
 constexpr std::chrono::milliseconds kWriteWait{1000};
+constexpr std::chrono::milliseconds kKillWait{500};
+
+// Every tool running in the process, by process id, so that the process's end can reach them all, also
+// those whose thread waits elsewhere (on the main thread, in an output handler).
+struct RunningTools {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::set<qint64> pids;
+    std::atomic_bool ending{false};
+};
+
+RunningTools& runningTools() {
+    static auto* tools = new RunningTools;  // never destroyed: a worker may end its tool during the exit
+    return *tools;
+}
+
+// False once the process is ending: the caller stops the tool it has just started.
+bool addRunning(qint64 pid) {
+    RunningTools& tools = runningTools();
+    const std::lock_guard lock(tools.mutex);
+    if (tools.ending) {
+        return false;
+    }
+    tools.pids.insert(pid);
+    return true;
+}
+
+void removeRunning(qint64 pid) {
+    RunningTools& tools = runningTools();
+    {
+        const std::lock_guard lock(tools.mutex);
+        tools.pids.erase(pid);
+    }
+    tools.changed.notify_all();
+}
+
+// Under the lock. A process leaves the set as soon as its run has seen it end.
+void signalRunning(const RunningTools& tools, int signal) {
+    for (const qint64 pid : tools.pids) {
+        ::kill(static_cast<pid_t>(pid), signal);
+    }
+}
 
 int msecs(std::chrono::milliseconds duration) {
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(duration.count(), 1));
@@ -39,6 +87,29 @@ const char* outcomeName(ToolOutcome outcome) {
 ToolProcess::ToolProcess(ToolCommand command) : command_(std::move(command)) {}
 
 ToolProcess::~ToolProcess() = default;
+
+void ToolProcess::endAll(std::chrono::milliseconds grace) {
+    RunningTools& tools = runningTools();
+    std::unique_lock lock(tools.mutex);
+    tools.ending = true;
+    signalRunning(tools, SIGTERM);
+    const auto none = [&tools] { return tools.pids.empty(); };
+    if (!tools.changed.wait_for(lock, grace, none)) {
+        qCWarning(lcPlatform) << tools.pids.size() << "tools ignored SIGTERM at the end; killing them";
+        signalRunning(tools, SIGKILL);
+        tools.changed.wait_for(lock, kKillWait, none);
+    }
+}
+
+int ToolProcess::runningCount() {
+    RunningTools& tools = runningTools();
+    const std::lock_guard lock(tools.mutex);
+    return static_cast<int>(tools.pids.size());
+}
+
+void ToolProcess::allowRunsForTesting() {
+    runningTools().ending = false;
+}
 
 ToolResult ToolProcess::run(const ToolCommand& command, std::chrono::milliseconds timeout) {
     ToolProcess process(command);
@@ -86,7 +157,7 @@ void ToolProcess::stop() {
 ToolResult ToolProcess::run() {
     ToolResult result;
     const QString program = toolPath(command_.program);
-    if (cancel_.isRequested()) {
+    if (cancel_.isRequested() || runningTools().ending) {
         result.outcome = ToolOutcome::Cancelled;
         logOutcome(program, result);
         return result;
@@ -109,11 +180,14 @@ ToolResult ToolProcess::run() {
         return result;
     }
 
+    const qint64 pid = process_->processId();
+    const bool registered = addRunning(pid);
+
     QElapsedTimer clock;
     clock.start();
     bool stoppedByUs = false;
     while (process_->state() != QProcess::NotRunning) {
-        if (cancel_.isRequested()) {
+        if (cancel_.isRequested() || !registered || runningTools().ending) {
             result.outcome = ToolOutcome::Cancelled;
             stoppedByUs = true;
         } else if (timeout_.count() > 0 && clock.elapsed() >= timeout_.count()) {
@@ -132,9 +206,14 @@ ToolResult ToolProcess::run() {
         drain(result);
     }
     drain(result);
+    if (registered) {
+        removeRunning(pid);
+    }
     if (!stoppedByUs) {
         const bool crashed = process_->exitStatus() == QProcess::CrashExit;
-        result.outcome = crashed ? ToolOutcome::Crashed : ToolOutcome::Exited;
+        // A tool that died by the process's end was stopped on request, not crashed.
+        const ToolOutcome died = runningTools().ending ? ToolOutcome::Cancelled : ToolOutcome::Crashed;
+        result.outcome = crashed ? died : ToolOutcome::Exited;
         result.exitCode = crashed ? -1 : process_->exitCode();
     }
     process_.reset();

@@ -42,7 +42,7 @@ struct ToolCommand {
 // calling thread, polling so that a deadline or a cancel request from another thread stops it: first
 // SIGTERM, then SIGKILL after the grace period. Standard error goes to the program's own standard error
 // unless merged. A run that does not exit with status 0 logs its outcome by name. Create, run and feed it
-// on one thread.
+// on one thread. When the process quits, endAll() ends every tool still running: none outlives it.
 class ToolProcess {
 public:
     using OutputHandler = std::function<void(const QByteArray& chunk)>;
@@ -70,6 +70,15 @@ public:
     void closeStandardInput();
 
     static ToolResult run(const ToolCommand& command, std::chrono::milliseconds timeout = {});
+
+    // For the process's end, from any thread: every tool still running gets SIGTERM, and SIGKILL when it
+    // is still there after `grace`; every later run is cancelled before it starts. Returns when no tool
+    // runs any more, or when the kill has had a moment to take effect.
+    static void endAll(std::chrono::milliseconds grace);
+    // The tools running now, in every thread.
+    static int runningCount();
+    // Tests start tools again after endAll().
+    static void allowRunsForTesting();
 
 private:
     void drain(ToolResult& result);

@@ -136,9 +136,11 @@ TextImageButton* KVCheckUpdateWindowController::addDoneButton(QWidget* view) {
 }
 
 void KVCheckUpdateWindowController::awakeFromNib() {
+    shuttingDown_ = false;
     // Faded in from clear; the window shows when its modal run starts.
     aWindow->setWindowOpacity(0.0);
-    kit::WindowFade::animateOpacity(aWindow.get(), 1.0);
+    kit::WindowFade::animateOpacity(aWindow.get(), 1.0,
+                                    [this](bool finished) { animationDidStop(finished); });
 }
 
 void KVCheckUpdateWindowController::windowDidLoad() {
@@ -247,12 +249,31 @@ void KVCheckUpdateWindowController::closeWindowAction() {
 }
 
 bool KVCheckUpdateWindowController::windowShouldClose(QWidget* /*window*/) {
-    kit::WindowFade::fadeOut(aWindow.get(), [this](bool finished) {
-        if (finished) {
-            closeWindow();
-        }
-    });
+    fadeOut();
     return false;
+}
+
+MyNSApplication::TerminateReply KVCheckUpdateWindowController::applicationShouldTerminate() {
+    if (shuttingDown_) {
+        return MyNSApplication::NSTerminateNow;
+    }
+    fadeOut();
+    shuttingDown_ = true;
+    return MyNSApplication::NSTerminateCancel;
+}
+
+void KVCheckUpdateWindowController::fadeOut() {
+    kit::WindowFade::fadeOut(aWindow.get(), [this](bool finished) { animationDidStop(finished); });
+}
+
+void KVCheckUpdateWindowController::animationDidStop(bool /*finished*/) {
+    if (aWindow->windowOpacity() != 0.0) {
+        return;
+    }
+    closeWindow();
+    if (shuttingDown_ && terminateApplication_) {
+        terminateApplication_();
+    }
 }
 
 void KVCheckUpdateWindowController::windowWillClose(QWidget* /*window*/) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/shell/MyNSApplication.h"
 #include "app/shell/UpdateOffer.h"
 #include "ui-kit/windows/WindowDelegate.h"
 
@@ -10,6 +11,7 @@
 #include <QUrl>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 
 class QFont;
@@ -25,7 +27,8 @@ class UpdateCheck;
 // The update window. It starts checking as it loads and shows one of four views: checking, then no network,
 // no update, or the newer release's new features with "Install Now", which opens the download page. The
 // check never holds the window up; a window that has closed hears nothing more from it. Made anew for each
-// "Check for Updates" choice and run modally; there is no retry.
+// "Check for Updates" choice and run modally; there is no retry. A Quit while it is open fades it out first
+// and quits when the fade has ended.
 //
 // Text that comes from the release description is shown as plain text, its tool tips too.
 class KVCheckUpdateWindowController : public QObject, public kit::WindowDelegate {
@@ -64,6 +67,17 @@ public:
     // The standard close path fades the window out and closes it when the fade has ended.
     bool windowShouldClose(QWidget* window) override;
     void windowWillClose(QWidget* window) override;
+    // A Quit asked while the window is open: the first fades the window out, remembers it and answers
+    // cancel; any later one answers terminate-now.
+    MyNSApplication::TerminateReply applicationShouldTerminate();
+    // A fade has ended: a window faded out completely stops its run and closes, and then, when a Quit
+    // faded it, the application is asked to terminate again.
+    void animationDidStop(bool finished);
+    // How the window asks the application to terminate (its delegate's terminate).
+    void setTerminateApplication(std::function<void()> terminate) {
+        terminateApplication_ = std::move(terminate);
+    }
+    bool shuttingDown() const { return shuttingDown_; }
 
     QWidget* checkProgressView() const { return checkProgressView_; }
     QWidget* noNetworkView() const { return noNetworkView_; }
@@ -87,6 +101,7 @@ private:
     TextImageButton* addDoneButton(QWidget* view);
     void showOnly(QWidget* view);
     void showFeatures(const QList<shell::FeatureLine>& features);
+    void fadeOut();
 
     std::unique_ptr<TCImageWindow> aWindow;
     QWidget* checkProgressView_ = nullptr;
@@ -103,4 +118,6 @@ private:
     TextImageButton* noNetworkButton_ = nullptr;
     TextImageButton* noUpdateButton_ = nullptr;
     std::unique_ptr<shell::UpdateCheck> check_;
+    bool shuttingDown_ = false;
+    std::function<void()> terminateApplication_;
 };

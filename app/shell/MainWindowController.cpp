@@ -4,6 +4,8 @@
 #include "app/copy/DiskCopyViewController.h"
 #include "app/disk-tool/RepairDiskViewController.h"
 #include "app/image/DmgViewController.h"
+#include "app/shell/ApplicationMenuButton.h"
+#include "app/shell/StartUp.h"
 #include "platform/LogCategories.h"
 #include "platform/UserDefaults.h"
 #include "ui-kit/CocoaGeometry.h"
@@ -18,7 +20,9 @@
 #include "ui-kit/windows/StandardWindowButton.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QPropertyAnimation>
 
 #include <cstdlib>
@@ -35,6 +39,8 @@ constexpr double kSeparatorYs[] = {81, 168, 269, 349, 436};
 // Inside the tip panel (its own Cocoa coordinates): the handle that toggles it, then the tip.
 constexpr QRectF kTipButtonFrame{0, 0, 12, 24};
 constexpr QRectF kTipTextFrame{12, 0, 406, 24};
+// In the title bar, at its right end, level with the traffic lights.
+constexpr QRectF kMenuButtonFrame{852, 0, 28, 25};
 
 // An image view: the image at its own size, centred in the frame; a missing image leaves it empty.
 QLabel* addImageView(QWidget* parent, const QRectF& frame, const QString& imageName) {
@@ -270,6 +276,19 @@ void MainWindowController::performShrinkAnimation() {
     tipAnimation_->start();
 }
 
+void MainWindowController::setApplicationMenu(QMenu* menu) {
+    applicationMenuButton_ = new shell::ApplicationMenuButton(titleBarView);  // owned by the title bar view
+    applicationMenuButton_->setMenu(menu);
+    kit::setCocoaFrame(applicationMenuButton_, kMenuButtonFrame);
+    applicationMenuButton_->show();
+    aWindow->addActions(menu->actions());     // their shortcuts work in the window
+    auto* open = new QAction(aWindow.get());  // owned by the window
+    open->setShortcut(Qt::Key_F10);
+    connect(open, &QAction::triggered, applicationMenuButton_, &QPushButton::showMenu);
+    aWindow->addAction(open);
+}
+
 void MainWindowController::closeWindow() {
+    shell::endToolsAndWorkers();
     std::exit(0);
 }

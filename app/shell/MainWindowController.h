@@ -11,16 +11,22 @@ class DmgViewController;
 class LeftButton;
 class MainTipBgView;
 class QLabel;
+class QMenu;
 class QPropertyAnimation;
 class RepairDiskViewController;
 class SelectDrivceViewController;
 class TCImageWindow;
 class TextImageButton;
+namespace shell {
+class ApplicationMenuButton;
+}
 
 // The application's only main window: a drawn title bar, a left column with the logo and the four tabs,
 // one container per screen and the sliding tip panel. The four screens are made when the window loads and
 // stay for the whole run; a tab shows its own container and hides the other three, at any time, also while
-// a screen works. Closing the window ends the process at once.
+// a screen works. Closing the window ends the process at once, and the tools it started with it. Where the
+// desktop shows no global menu bar, the window gives the application menu from its title bar (also with F10)
+// and the menu's shortcuts work in it.
 //
 // Geometry is in the window's Cocoa coordinates (origin bottom left): the content view is 888 x 558 points
 // below a 25-point title bar.
@@ -50,6 +56,8 @@ public:
     void TopDiskToolButtonAction();
     void performShrinkAnimation();
     [[noreturn]] void closeWindow();
+    // The application menu, from a button at the title bar's right end; not owned.
+    void setApplicationMenu(QMenu* menu);
 
     // The tip panel's frame after a toggle from `current`: the target width, with the right edge kept.
     static QRectF tipPanelFrame(const QRectF& current, double targetWidth);
@@ -68,6 +76,7 @@ public:
     LeftButton* tab_cloneOS() const { return tab_cloneOS_; }
     MainTipBgView* animatedView() const { return animatedView_; }
     TextImageButton* tipBut() const { return tipBut_; }
+    shell::ApplicationMenuButton* applicationMenuButton() const { return applicationMenuButton_; }
     QLabel* titleLabel() const { return titleLabel_; }
     // The tip panel's frame in the content view's Cocoa coordinates.
     QRectF animatedViewFrame() const;
@@ -103,4 +112,5 @@ private:
     MainTipBgView* animatedView_ = nullptr;
     TextImageButton* tipBut_ = nullptr;
     QPropertyAnimation* tipAnimation_ = nullptr;
+    shell::ApplicationMenuButton* applicationMenuButton_ = nullptr;
 };

@@ -16,6 +16,9 @@ class MyNSApplication : public QApplication {
     Q_OBJECT
 
 public:
+    // How the application delegate answers a request to terminate.
+    enum TerminateReply { NSTerminateCancel = 0, NSTerminateNow = 1 };
+
     MyNSApplication(int& argc, char** argv);
     ~MyNSApplication() override;
 

@@ -1,9 +1,12 @@
 #include "app/shell/StartUp.h"
 
 #include "app/shell/AppDelegate.h"
+#include "platform/Allocator.h"
 #include "platform/Bundle.h"
+#include "platform/Dispatch.h"
 #include "platform/LogCategories.h"
 #include "platform/RunningApplication.h"
+#include "platform/ToolProcess.h"
 #include "platform/Workspace.h"
 
 #include <QCoreApplication>
@@ -66,6 +69,7 @@ bool IsOnlyOneApp() {
 }
 
 int TavrunMain(int argc, char** argv, const ApplicationLoop& loop) {
+    platform::capAllocatorArenas();  // before any thread starts
     if (argc <= 1 && ZZManRunLoader()) {
         return 0;
     }
@@ -76,3 +80,15 @@ int TavrunMain(int argc, char** argv, const ApplicationLoop& loop) {
     ReleasePreventObj();
     return result;
 }
+
+namespace shell {
+
+void endToolsAndWorkers() {
+    platform::ToolProcess::endAll(kToolEndGrace);
+    if (!platform::endGlobalQueue(kWorkerEndWait)) {
+        qCWarning(lcApp) << "worker threads still busy at the end";
+    }
+    qCInfo(lcApp) << "tools and workers ended";
+}
+
+}  // namespace shell

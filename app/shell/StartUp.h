@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <functional>
 
 // The application's start: the hand-over to the launcher when started without an argument, and the power
@@ -13,7 +14,8 @@
 using ApplicationLoop = std::function<int(int argc, char** argv)>;
 
 // The process entry. Only the number of arguments counts: without one the launcher is started instead and
-// the process ends with 0; otherwise (or when that launch fails) the loop runs under the assertion.
+// the process ends with 0; otherwise (or when that launch fails) the loop runs under the assertion, with
+// few allocator arenas.
 int TavrunMain(int argc, char** argv, const ApplicationLoop& loop);
 
 // Launches the bundle three levels above the application's own (the launcher's); true when it was launched.
@@ -33,3 +35,17 @@ bool IsOnlyOneApp();
 
 // Set in the environment that the launcher (and through it the application) inherits from a hand-over.
 inline constexpr char kHandOverVariable[] = "TAVRUN_HANDED_OVER";
+
+namespace shell {
+
+// The tools the application started get SIGTERM, and SIGKILL after this long.
+inline constexpr std::chrono::seconds kToolEndGrace{2};
+// Its worker threads get this long to finish what they do once their tools have ended.
+inline constexpr std::chrono::seconds kWorkerEndWait{3};
+
+// The application's end, however it comes (Quit, a quit signal, the main window's close button): the
+// tools it started end and its worker threads finish, so that nothing of it runs on after it. On the main
+// thread, once the application's run is over.
+void endToolsAndWorkers();
+
+}  // namespace shell

@@ -21,6 +21,11 @@ namespace {
 // Set and read on the main thread only, where the fetch runs.
 std::chrono::milliseconds testFetchLimit{0};
 
+void logTooLong() {
+    qCWarning(lcApp) << "release description longer than" << UpdateCheck::kDescriptionByteLimit
+                     << "bytes; not read";
+}
+
 }  // namespace
 
 UpdateCheck::UpdateCheck(QObject* parent)
@@ -82,6 +87,7 @@ void UpdateCheck::fetch() {
     }
     reply_ = manager_->get(QNetworkRequest(*address));
     connect(reply_, &QNetworkReply::finished, this, &UpdateCheck::replyFinished);
+    connect(reply_, &QNetworkReply::downloadProgress, this, &UpdateCheck::replyProgressed);
     deadline_.start(testFetchLimit > testFetchLimit.zero() ? testFetchLimit
                                                            : std::chrono::milliseconds(kFetchLimit));
 }
@@ -89,12 +95,26 @@ void UpdateCheck::fetch() {
 void UpdateCheck::replyFinished() {
     QVariantMap description;
     if (reply_->error() == QNetworkReply::NoError) {
-        description = platform::PropertyList::dictionaryFromBytes(reply_->readAll()).value_or(QVariantMap());
+        const QByteArray bytes = reply_->read(kDescriptionByteLimit + 1);
+        if (bytes.size() > kDescriptionByteLimit) {
+            logTooLong();
+        } else {
+            description = platform::PropertyList::dictionaryFromBytes(bytes).value_or(QVariantMap());
+        }
     } else {
         qCInfo(lcApp) << "release description not fetched:" << reply_->errorString();
     }
     dropReply();
     emit descriptionFetched(description);
+}
+
+void UpdateCheck::replyProgressed(qint64 received, qint64 total) {
+    if (received <= kDescriptionByteLimit && total <= kDescriptionByteLimit) {
+        return;
+    }
+    logTooLong();
+    dropReply();
+    emit descriptionFetched({});
 }
 
 void UpdateCheck::fetchTimedOut() {

@@ -16,13 +16,15 @@ namespace shell {
 // The update window's check, kept off the main thread's back: the network probe runs on the global queue;
 // when it answers, the release description is read from the link table's "IniURL" address on the main
 // thread's event loop, never waited for. The read has a time limit; a description that cannot be fetched or
-// read within it arrives empty. Destroying the check drops whatever is still under way: nothing is reported
-// after that.
+// read within it arrives empty, and so does one longer than a description can be. Destroying the check drops
+// whatever is still under way: nothing is reported after that.
 class UpdateCheck : public QObject {
     Q_OBJECT
 
 public:
     static constexpr std::chrono::seconds kFetchLimit{60};
+    // A description is a few kilobytes; no more than this is read.
+    static constexpr qint64 kDescriptionByteLimit = 256 * 1024;
 
     explicit UpdateCheck(QObject* parent = nullptr);
     ~UpdateCheck() override;
@@ -45,6 +47,7 @@ private:
     void probeAnswered(bool online);
     void fetch();
     void replyFinished();
+    void replyProgressed(qint64 received, qint64 total);
     void fetchTimedOut();
     void dropReply();
 

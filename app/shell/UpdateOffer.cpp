@@ -29,6 +29,9 @@ std::optional<UpdateOffer> updateOffer(const QVariant& localVersionCheck, const 
         }
     }
     std::ranges::sort(offer.features, {}, &FeatureLine::number);
+    if (offer.features.size() > kFeatureLineLimit) {
+        offer.features.resize(kFeatureLineLimit);
+    }
     return offer;
 }
 

@@ -23,6 +23,9 @@ struct UpdateOffer {
     QList<FeatureLine> features;
 };
 
+// The window shows at most this many feature lines, the lowest numbers: each is a view of its own.
+inline constexpr qsizetype kFeatureLineLimit = 100;
+
 // The offer when the release description's "VersionCheck" is greater than the bundle's own (each read as an
 // integer, 0 when missing); nothing otherwise, also for an empty description. Only keys that are positive
 // whole numbers written plainly ("1", "2", … "12"; no sign, no leading zero) are feature lines: a missing

@@ -53,6 +53,7 @@ void addSystemVolumes(StateTransaction& tx, const QString& sourceId, const QStri
         Volume v = Topology::apfsVolume(QLatin1String(role), state.newUuid());
         v.id = target->nextChildId();
         v.role = QLatin1String(role);
+        platform::FileSystem::mkpath(SimPaths::store(v.uuid));  // an unmounted volume's content folder
         target->apfsVolumes.append(v);
         tx.record(QStringLiteral("diskAppeared"), v.id, {}, v.name);
     }

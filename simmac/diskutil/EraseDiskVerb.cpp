@@ -7,8 +7,11 @@
 #include "simmac/diskutil/RenameVerb.h"
 #include "simmac/diskutil/UnmountPolicy.h"
 #include "simmac/state/FileSystemType.h"
+#include "simmac/state/SimPaths.h"
 #include "simmac/state/StateTransaction.h"
 #include "simmac/state/Topology.h"
+
+#include "platform/FileSystem.h"
 
 namespace simmac {
 namespace {
@@ -79,6 +82,7 @@ QString repartition(StateTransaction& tx, const QString& diskId, const Request& 
     efi.fileSystem = QStringLiteral("msdos-fat32");
     efi.name = QStringLiteral("EFI");
     efi.uuid = tx.state().newUuid();
+    platform::FileSystem::mkpath(SimPaths::store(efi.uuid));  // an unmounted volume's content folder
     const QString data = topology.addPartition(diskId, size - kEfiSize - kGptOverhead, true).id;
     return topology.format(data, r.fileSystem, r.name);
 }

@@ -102,10 +102,12 @@ Volume& addPartition(Disk& disk, SimState& state, const QString& content, qint64
     return disk.partitions.last();
 }
 
+// Every volume has its content folder from the start, mounted or not.
 void giveFileSystem(Volume& v, SimState& state, const QString& fs, const QString& name) {
     v.fileSystem = fs;
     v.name = name;
     v.uuid = state.newUuid();
+    platform::FileSystem::mkpath(SimPaths::store(v.uuid));
 }
 
 // The volume that gets the preset's name, file system and sample files.

@@ -234,13 +234,18 @@ bool writeUserFiles() {
                      plist({{QStringLiteral("CFBundleName"), QStringLiteral("Safari")}}));
 }
 
-// "/Volumes" holds "Macintosh HD" as a link to "/", as on macOS; system volumes get their mount folders.
-bool writeMountFolders(const SimState& state) {
+// "/Volumes" holds "Macintosh HD" as a link to "/", as on macOS; every volume gets its content folder: its
+// mount point, or its store folder while it is not mounted (Recovery, the sealed System, EFI).
+bool writeVolumeFolders(const SimState& state) {
     bool ok = FileSystem::mkpath(QStringLiteral("/Volumes")) &&
               QFile::link(QStringLiteral(".."), SimPaths::host(QStringLiteral("/Volumes/Macintosh HD")));
     for (const QString& id : state.nodeIds()) {
-        const QString mountPoint = state.node(id).volume->mountPoint;
-        ok = ok && (mountPoint.isEmpty() || FileSystem::mkpath(mountPoint));
+        const Volume& volume = *state.node(id).volume;
+        if (volume.isMounted()) {
+            ok = ok && FileSystem::mkpath(volume.mountPoint);
+        } else if (volume.hasFileSystem()) {
+            ok = ok && FileSystem::mkpath(SimPaths::store(volume.uuid));
+        }
     }
     return ok;
 }
@@ -271,7 +276,7 @@ bool MacPreset::install(const QString& name) {
     }
     SimState state;
     mac->layout(state);
-    return writeMountFolders(state) && writeSystemFiles(*mac) && writeUserFiles() &&
+    return writeVolumeFolders(state) && writeSystemFiles(*mac) && writeUserFiles() &&
            FileSystem::writeAtomically(SimPaths::events(), {}) &&
            FileSystem::writeAtomically(SimPaths::calls(), {}) && StateTransaction::write(state);
 }

@@ -82,6 +82,9 @@ TEST_P(EveryNode, InfoHasTheKeysOfItsKind) {
     for (const QString& id : all) {
         const QVariantMap info = mac.info(id);
         ASSERT_FALSE(info.isEmpty()) << id.toStdString();
+        const QByteArray warned = mac.run(kDiskutil, {"info", "-plist", id}).err;
+        EXPECT_TRUE(warned.isEmpty())
+            << id.toStdString() << ": every volume has its folder: " << warned.toStdString();
         expectKeys(info, kAlwaysKeys);
         EXPECT_EQ(info.value("DeviceIdentifier").toString(), id);
         EXPECT_EQ(info.value("DeviceNode").toString(), "/dev/" + id);
@@ -119,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(Presets, EveryNode,
                          ::testing::Values(Machine{"apple-silicon-13", "usb-apfs"},
                                            Machine{"intel-12", "usb-exfat"}, Machine{"intel-12", "usb-blank"},
                                            Machine{"intel-10.14", "usb-fat32-mbr"},
-                                           Machine{"intel-10.12-hfs", "usb-hfsx"}));
+                                           Machine{"intel-10.12-hfs", "usb-hfsx"},
+                                           Machine{"intel-10.14", "usb-cs-encrypted"}));
 
 TEST(DiskutilList, ListsDisksInNumberOrderWithTheirNodes) {
     SimMac mac;

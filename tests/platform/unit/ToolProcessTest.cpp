@@ -1,4 +1,5 @@
 #include "platform/Authorization.h"
+#include "platform/LogCategories.h"
 #include "platform/ToolOutputFile.h"
 #include "platform/ToolPath.h"
 #include "platform/ToolProcess.h"
@@ -97,11 +98,11 @@ class OutcomeLog : public ::testing::TestWithParam<OutcomeRow> {};
 
 QStringList* capturedLog = nullptr;
 
-// What the platform category logs, info included, while `action` runs.
-QStringList platformLogOf(const std::function<void()>& action) {
+// What is logged under the filter rules while `action` runs.
+QStringList logOf(const QString& rules, const std::function<void()>& action) {
     QStringList lines;
     capturedLog = &lines;
-    QLoggingCategory::setFilterRules(QStringLiteral("tavrun.platform.info=true"));
+    QLoggingCategory::setFilterRules(rules);
     const QtMessageHandler previous = qInstallMessageHandler(
         [](QtMsgType, const QMessageLogContext&, const QString& message) { capturedLog->append(message); });
     action();
@@ -109,6 +110,11 @@ QStringList platformLogOf(const std::function<void()>& action) {
     QLoggingCategory::setFilterRules(QString());
     capturedLog = nullptr;
     return lines;
+}
+
+// What the platform category logs, info included, while `action` runs.
+QStringList platformLogOf(const std::function<void()>& action) {
+    return logOf(QStringLiteral("tavrun.platform.info=true"), action);
 }
 
 void expectLogged(const QStringList& lines, const char* logged) {
@@ -132,6 +138,16 @@ TEST_P(OutcomeLog, NamesTheOutcome) {
         process.run();
     });
     expectLogged(lines, GetParam().logged);
+}
+
+TEST(LogCategories, DebugLinesWaitForARule) {
+    const auto lines = [] {
+        qCDebug(lcServices) << "a debug line";
+        qCInfo(lcServices) << "an info line";
+    };
+    EXPECT_EQ(logOf({}, lines), QStringList{"an info line"});
+    EXPECT_EQ(logOf(QStringLiteral("tavrun.services.debug=true"), lines),
+              (QStringList{"a debug line", "an info line"}));
 }
 
 TEST(AppleScript, ShellScriptOutcomesAreLoggedByName) {
@@ -199,6 +215,69 @@ TEST(ToolProcess, CancelFromAnotherThreadAndBeforeStart) {
     EXPECT_EQ(early.run().outcome, ToolOutcome::Cancelled);
     EXPECT_LT(clock.elapsed(), 1000);
 }
+
+// The process's end reaches every tool still running, also one whose thread is held elsewhere, and no tool
+// starts after it.
+struct EndRow {
+    const char* name;
+    QStringList probeArguments;
+    bool saysReady;  // prints "ready <pid>" once it is set up
+    bool ownerHeld;  // the run's thread then waits in its output handler, where no poll sees the end
+};
+
+// Alive, and not a zombie waiting for its parent.
+bool isRunning(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    return status.open(QIODevice::ReadOnly) && !status.readAll().contains("\nState:\tZ");
+}
+
+void PrintTo(const EndRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class ProcessEnd : public ::testing::TestWithParam<EndRow> {
+protected:
+    ~ProcessEnd() override { ToolProcess::allowRunsForTesting(); }
+};
+
+TEST_P(ProcessEnd, EndsEveryRunningToolAndStartsNoMore) {
+    std::promise<void> gate;
+    std::shared_future<void> held = gate.get_future().share();
+    std::atomic<qint64> pid{0};
+    auto run = std::async(std::launch::async, [&] {
+        ToolProcess process(probe(GetParam().probeArguments));
+        process.setOutputHandler([&](const QByteArray& chunk) {
+            pid = chunk.startsWith("ready ") ? chunk.mid(6).toLongLong() : pid.load();
+            if (GetParam().ownerHeld) {
+                held.wait();
+            }
+        });
+        return process.run().outcome;
+    });
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        return ToolProcess::runningCount() == 1 && (!GetParam().saysReady || pid != 0);
+    })) << "the tool did not start";
+    QElapsedTimer clock;
+    clock.start();
+    ToolProcess::endAll(300ms);
+    EXPECT_LT(clock.elapsed(), 3000) << "the end waits the grace period and a moment, no more";
+    EXPECT_FALSE(pid != 0 && isRunning(pid)) << "the tool outlived the end";
+    gate.set_value();
+    ASSERT_EQ(run.wait_for(10s), std::future_status::ready) << "the run did not end";
+    EXPECT_EQ(run.get(), ToolOutcome::Cancelled);
+    EXPECT_EQ(ToolProcess::runningCount(), 0);
+    clock.restart();
+    EXPECT_EQ(ToolProcess::run(probe({"exit", "0"})).outcome, ToolOutcome::Cancelled) << "none starts after";
+    EXPECT_LT(clock.elapsed(), 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(ToolProcess, ProcessEnd,
+                         ::testing::Values(EndRow{"terminated", {"sleep", "30000"}, false, false},
+                                           EndRow{"killedWhenItIgnoresSigterm", {"ignore-term"}, true, false},
+                                           EndRow{"reachedWhileItsThreadIsHeld", {"hold"}, true, true}),
+                         [](const ::testing::TestParamInfo<EndRow>& row) {
+                             return std::string(row.param.name);
+                         });
 
 TEST(ToolProcess, StreamsChunksAndAnswersAPrompt) {
     QByteArray seen;

@@ -2,7 +2,8 @@
 //   args <file> <arg>...   writes each argument to <file>, NUL-terminated, and exits 0
 //   exit <n>               prints "out" and exits n
 //   sleep <ms> [<file>]    appends a line to <file> (the sign that it runs), sleeps, then exits 0
-//   ignore-term            ignores SIGTERM and sleeps for a minute
+//   ignore-term            ignores SIGTERM, prints "ready <pid>" and sleeps for a minute
+//   hold                   prints "ready <pid>" and sleeps for a minute
 //   crash                  dies by a signal
 //   chunks                 writes "a", "b", "c" with pauses, then exits 0
 //   prompt                 writes "Go? [ny]: ", reads one byte, echoes "got <byte>" and exits 0
@@ -42,6 +43,14 @@ int main(int argc, char** argv) {
     }
     if (mode == "ignore-term") {
         std::signal(SIGTERM, SIG_IGN);
+        std::printf("ready %d", static_cast<int>(::getpid()));
+        std::fflush(stdout);
+        std::this_thread::sleep_for(std::chrono::seconds(60));
+        return 0;
+    }
+    if (mode == "hold") {
+        std::printf("ready %d", static_cast<int>(::getpid()));
+        std::fflush(stdout);
         std::this_thread::sleep_for(std::chrono::seconds(60));
         return 0;
     }

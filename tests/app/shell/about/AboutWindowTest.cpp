@@ -69,7 +69,7 @@ TEST_P(MenuWindows, OpenCentredAndModalAndTheMenuActionReturnsWhenTheyClose) {
     closed.close();
     AppDelegate delegate;
     const QList<QAction*> items = delegate.mainMenu()->findChildren<QMenu*>().value(0)->actions();
-    const auto item = std::ranges::find(items, QString(GetParam().item), &QAction::text);
+    const auto item = std::ranges::find(items, QString(GetParam().item), &QAction::iconText);
     ASSERT_NE(item, items.end());
     QWidget* modal = nullptr;
     QTimer::singleShot(0, [&] {

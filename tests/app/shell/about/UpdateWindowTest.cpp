@@ -130,6 +130,23 @@ struct DescriptionRow {
 
 class ReleaseDescriptions : public UpdateCheckTest, public ::testing::WithParamInterface<DescriptionRow> {};
 
+// A newer release with `count` feature lines, and the rows the window shows of them.
+QVariantMap releaseWithLines(int count) {
+    QVariantMap description{{"VersionCheck", 101}, {"Version", "4.0"}};
+    for (int line = 1; line <= count; ++line) {
+        description.insert(QString::number(line), QStringLiteral("Line %1").arg(line));
+    }
+    return description;
+}
+
+QStringList rowsUpTo(int count) {
+    QStringList rows;
+    for (int line = 1; line <= count; ++line) {
+        rows.append(QStringLiteral("%1:Line %1").arg(line));
+    }
+    return rows;
+}
+
 const QString kLong = QStringLiteral(
     "Copies keep every folder's dates and permissions, and a copy that stops half-way can be started again "
     "without copying the files that already arrived; large folders are listed while they are scanned.");
@@ -214,7 +231,9 @@ INSTANTIATE_TEST_SUITE_P(
             {{"VersionCheck", 101}, {"Version", "<i>3.0</i>"}, {"1", "<b>bold</b> & <a href='x'>a</a>"}},
             "update",
             "New features of version <i>3.0</i>:",
-            {"1:<b>bold</b> & <a href='x'>a</a>"}}),
+            {"1:<b>bold</b> & <a href='x'>a</a>"}},
+        DescriptionRow{"MoreLinesThanTheWindowShows", releaseWithLines(3000), "update",
+                       "New features of version 4.0:", rowsUpTo(100)}),
     [](const auto& row) { return std::string(row.param.name); });
 
 struct FetchFailure {
@@ -242,7 +261,11 @@ TEST_P(UnreadableDescriptions, CountAsNoNewerRelease) {
 INSTANTIATE_TEST_SUITE_P(Table, UnreadableDescriptions,
                          ::testing::Values(FetchFailure{"NeverAnswered", 0, {}},
                                            FetchFailure{"NotFound", 404, "<plist><dict/></plist>"},
-                                           FetchFailure{"NotAPropertyList", 200, "<html>newer!</html>"}),
+                                           FetchFailure{"NotAPropertyList", 200, "<html>newer!</html>"},
+                                           FetchFailure{"LongerThanADescriptionCanBe", 200,
+                                                        platform::PropertyList::toXml(QVariantMap{
+                                                            {"VersionCheck", 101},
+                                                            {"Padding", QString(300 * 1024, u'x')}})}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(UpdateCheckTest, ADescriptionInAFileOfTheMacIsReadAndNoAddressMeansNoUpdate) {
@@ -294,6 +317,7 @@ TEST_F(UpdateCheckTest, AWindowClosedDuringTheFetchStaysAsItWas) {
 struct CloseWay {
     const char* name;
     std::function<void(KVCheckUpdateWindowController&)> close;
+    int terminations;  // how often the window asks the application to terminate
 };
 
 class UpdateWindowClosing : public UpdateCheckTest, public ::testing::WithParamInterface<CloseWay> {};
@@ -301,30 +325,46 @@ class UpdateWindowClosing : public UpdateCheckTest, public ::testing::WithParamI
 TEST_P(UpdateWindowClosing, EndsTheModalRun) {
     serve({{"VersionCheck", 100}});
     KVCheckUpdateWindowController update;
+    int terminations = 0;
+    update.setTerminateApplication([&] {
+        ++terminations;
+        EXPECT_FALSE(update.window()->isVisible()) << "closed before the application is asked again";
+        EXPECT_EQ(update.applicationShouldTerminate(), MyNSApplication::NSTerminateNow) << "asked again";
+    });
     QTimer::singleShot(0, [&] {
         settledView(update);
         GetParam().close(update);
     });
     EXPECT_EQ(kit::ModalRun::runModalForWindow(update.window()), kit::ModalRun::kResponseStop);
     EXPECT_FALSE(update.window()->isVisible());
+    EXPECT_EQ(terminations, GetParam().terminations);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, UpdateWindowClosing,
-                         ::testing::Values(CloseWay{"CloseButton",
-                                                    [](KVCheckUpdateWindowController& u) {
-                                                        QTest::mouseClick(u.window()->standardWindowButton(0),
-                                                                          Qt::LeftButton);
-                                                    }},
-                                           CloseWay{"OkOfTheNoUpdateView",
-                                                    [](KVCheckUpdateWindowController& u) {
-                                                        QTest::mouseClick(
-                                                            u.noUpdateButton(), Qt::LeftButton, {},
-                                                            u.noUpdateButton()->rect().center());
-                                                    }},
-                                           CloseWay{"FadesOutOnTheStandardPath",
-                                                    [](KVCheckUpdateWindowController& u) {
-                                                        u.window()->performClose();
-                                                        EXPECT_TRUE(u.window()->isVisible())
-                                                            << "open while it fades";
-                                                    }}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Ways, UpdateWindowClosing,
+    ::testing::Values(CloseWay{"CloseButton",
+                               [](KVCheckUpdateWindowController& u) {
+                                   QTest::mouseClick(u.window()->standardWindowButton(0), Qt::LeftButton);
+                               },
+                               0},
+                      CloseWay{"OkOfTheNoUpdateView",
+                               [](KVCheckUpdateWindowController& u) {
+                                   QTest::mouseClick(u.noUpdateButton(), Qt::LeftButton, {},
+                                                     u.noUpdateButton()->rect().center());
+                               },
+                               0},
+                      CloseWay{"FadesOutOnTheStandardPath",
+                               [](KVCheckUpdateWindowController& u) {
+                                   u.window()->performClose();
+                                   EXPECT_TRUE(u.window()->isVisible()) << "open while it fades";
+                               },
+                               0},
+                      CloseWay{"QuitFadesOutFirstThenQuits",
+                               [](KVCheckUpdateWindowController& u) {
+                                   EXPECT_EQ(u.applicationShouldTerminate(),
+                                             MyNSApplication::NSTerminateCancel);
+                                   EXPECT_TRUE(u.shuttingDown());
+                                   EXPECT_TRUE(u.window()->isVisible()) << "open while it fades";
+                               },
+                               1}),
+    [](const auto& row) { return std::string(row.param.name); });

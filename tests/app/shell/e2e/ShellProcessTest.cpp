@@ -10,7 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonObject>
 #include <QLockFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -18,6 +20,7 @@
 
 #include <vector>
 
+#include <signal.h>
 #include <unistd.h>
 
 // The assembled application as it ships, run as its own process on a simulated Mac.
@@ -230,3 +233,69 @@ TEST(HandOver, WithoutALauncherThePlainStartRunsItself) {
     EXPECT_TRUE(handOver.endsWith(QStringLiteral("failed"))) << plain.log().toStdString();
     EXPECT_EQ(plain.countInLog("prevent sleep!"), 1);
 }
+
+namespace {
+
+// The process ids of the diskutil runs that started and never ended.
+QList<qint64> unendedDiskutilRuns(const testsupport::SimMac& mac) {
+    QMap<qint64, qint64> started;  // seq -> pid
+    for (const QJsonObject& call : mac.calls()) {
+        const qint64 seq = call.value("seq").toInteger();
+        if (call.value("phase") == "start" && call.value("tool") == "diskutil") {
+            started.insert(seq, call.value("pid").toInteger());
+        } else if (call.value("phase") == "end") {
+            started.remove(seq);
+        }
+    }
+    return started.values();
+}
+
+// Alive, and not a zombie waiting for its parent.
+bool isRunning(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    return status.open(QIODevice::ReadOnly) && !status.readAll().contains("\nState:\tZ");
+}
+
+struct QuitRow {
+    const char* name;
+    bool ignoreSigterm;
+};
+
+class QuitWhileAToolHangs : public ::testing::TestWithParam<QuitRow> {};
+
+}  // namespace
+
+// The Disk Tool lists the volumes at start; `diskutil info` of a disk hangs. Asked to quit (a logout's
+// SIGTERM), the application ends the tool, SIGKILL after the grace period when it ignores SIGTERM, and exits
+// with 0.
+TEST_P(QuitWhileAToolHangs, EndsTheToolItStartedAndExits) {
+    testsupport::SimMac mac;
+    mac.addFault({{"Tool", "diskutil"},
+                  {"Verb", "info"},
+                  {"ArgsContain", "/dev/disk"},  // the list's lookups, on a worker
+                  {"Action", "hang"},
+                  {"IgnoreSigterm", GetParam().ignoreSigterm}});
+    AppProcess app(mac.root());
+    app.start({kArgument});
+    QList<qint64> hung;
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] {
+            hung = unendedDiskutilRuns(mac);
+            return !hung.isEmpty();
+        },
+        60000))
+        << "no diskutil run hangs\n"
+        << app.log().toStdString();
+    ASSERT_TRUE(app.waitForLog(kShown)) << app.log().toStdString();
+    ::kill(static_cast<pid_t>(app.pid()), SIGTERM);
+    EXPECT_EQ(app.waitForExit(), 0) << app.log().toStdString();
+    for (const qint64 pid : unendedDiskutilRuns(mac)) {
+        EXPECT_FALSE(isRunning(pid)) << "diskutil " << pid << " outlived the application";
+    }
+    EXPECT_EQ(app.countInLog("tools and workers ended"), 1) << app.log().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Quit, QuitWhileAToolHangs,
+                         ::testing::Values(QuitRow{"terminated", false},
+                                           QuitRow{"killedAfterTheGracePeriod", true}),
+                         [](const auto& row) { return std::string(row.param.name); });

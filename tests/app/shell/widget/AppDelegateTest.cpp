@@ -1,4 +1,5 @@
 #include "app/shell/AppDelegate.h"
+#include "app/shell/ApplicationMenuButton.h"
 #include "app/shell/MainWindowController.h"
 #include "platform/Bundle.h"
 #include "platform/PropertyList.h"
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -56,10 +58,11 @@ public:
     RepositoryResources& operator=(const RepositoryResources&) = delete;
 };
 
-QAction* menuItem(const AppDelegate& delegate, const QString& text) {
-    for (QMenu* menu : delegate.mainMenu()->findChildren<QMenu*>()) {
+// The item in one of the menus, by its text without the mnemonic.
+QAction* menuItem(const QList<QMenu*>& menus, const QString& text) {
+    for (QMenu* menu : menus) {
         for (QAction* action : menu->actions()) {
-            if (action->text() == text) {
+            if (action->iconText() == text) {
                 return action;
             }
         }
@@ -76,13 +79,16 @@ class MenuItems : public ::testing::TestWithParam<Item> {};
 
 }  // namespace
 
+// Each item is in the menu bar and in the main window's menu, which a desktop without a global menu bar
+// shows.
 TEST_P(MenuItems, OpenTheirAddressInTheBrowser) {
     testsupport::TempSimRoot sim;
     RepositoryResources resources;
     RecordedWorkspace workspace;
     AppDelegate delegate;
-    QAction* item = menuItem(delegate, GetParam().text);
+    QAction* item = menuItem(delegate.mainMenu()->findChildren<QMenu*>(), GetParam().text);
     ASSERT_NE(item, nullptr) << GetParam().text;
+    EXPECT_EQ(menuItem({delegate.applicationMenu()}, GetParam().text), item) << "in the window's menu too";
     item->trigger();
     EXPECT_EQ(workspace.opened, QList<QUrl>{QUrl(GetParam().address)});
 }
@@ -141,3 +147,56 @@ TEST(AppDelegateLaunch, ItsOwnRegistrationIsNoOtherInstance) {
     EXPECT_FALSE(delegate.checkAppDuplicateAndBringToFrontWithBundle(AppDelegate::kBundleIdentifier));
     EXPECT_TRUE(workspace.launched.isEmpty());
 }
+
+namespace {
+
+// A key pressed in the main window, where the desktop shows no global menu bar (offscreen shows none).
+struct WindowKey {
+    const char* name;
+    QKeySequence keys;
+    bool opensMenu;
+    QList<QUrl> opened;
+    int ends;  // how often the application's run was ended
+};
+
+class MainWindowKeys : public ::testing::TestWithParam<WindowKey> {};
+
+}  // namespace
+
+TEST_P(MainWindowKeys, ReachTheApplicationMenu) {
+    testsupport::TempSimRoot sim;
+    RepositoryResources resources;
+    RecordedWorkspace workspace;
+    AppDelegate delegate;
+    int ends = 0;
+    delegate.setEndOfRun([&] { ++ends; });
+    delegate.applicationDidFinishLaunching();
+    TCImageWindow* window = delegate.mainWindowController()->window();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_NE(delegate.mainWindowController()->applicationMenuButton(), nullptr);
+    EXPECT_TRUE(delegate.mainWindowController()->applicationMenuButton()->isVisible());
+    bool looked = false;
+    bool menuShown = false;
+    QTimer::singleShot(0, [&] {  // an open menu runs a loop of its own
+        menuShown = delegate.applicationMenu()->isVisible();
+        delegate.applicationMenu()->close();
+        looked = true;
+    });
+    QTest::keySequence(window, GetParam().keys);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return looked; })) << "the key's effect never settled";
+    EXPECT_EQ(menuShown, GetParam().opensMenu);
+    EXPECT_EQ(workspace.opened, GetParam().opened);
+    EXPECT_EQ(ends, GetParam().ends);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, MainWindowKeys,
+    ::testing::Values(WindowKey{"F10OpensTheMenu", QKeySequence(Qt::Key_F10), true, {}, 0},
+                      WindowKey{"QuitEndsTheRun", QKeySequence(Qt::CTRL | Qt::Key_Q), false, {}, 1},
+                      WindowKey{"HelpOpensTheUserGuide",
+                                QKeySequence::HelpContents,
+                                false,
+                                {QUrl("https://tavrun.example/guide/")},
+                                0}),
+    [](const auto& row) { return std::string(row.param.name); });
