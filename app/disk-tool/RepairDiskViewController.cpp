@@ -44,7 +44,7 @@ const QString kNameColumn = QStringLiteral("Name");
 // The screen, in its own Cocoa coordinates: it fills the main window's 776 x 558 container.
 constexpr QSizeF kScreenSize{776, 558};
 constexpr QRectF kTitleFrame{32, 514, 280, 30};
-constexpr QRectF kListStatusFrame{324, 514, 420, 30};
+constexpr QRectF kListStatusFrame{32, 14, 620, 24};  // beside Help, clear of the main window's tip
 constexpr QRectF kTableFrame{32, 50, 712, 452};
 constexpr QRectF kListFrame{32, 50, 712, 452 - CustomTableView::kHeaderHeight};
 constexpr QRectF kHelpFrame{672, 14, 72, 24};
@@ -124,7 +124,7 @@ void RepairDiskViewController::buildView() {
 
     listStatus_ = disktool::addLabel(this, kListStatusFrame, 12, disktool::textColor(0.7));
     listStatus_->setText(QStringLiteral("Still reading the list of volumes…"));
-    listStatus_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    listStatus_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     listStatus_->hide();
 
     loadProView_ = addListOverlay(this);

@@ -125,6 +125,7 @@ void ShowAidViewControllrt::showVerdict(const QString& verdict) {
 void ShowAidViewControllrt::setCancelFlag(const platform::CancelFlag& flag) {
     cancel_ = flag;
     stopBut_->setButtonEnabled(true);
+    progress_->setRunning(true);  // from the start, before the tool has said anything
 }
 
 void ShowAidViewControllrt::stopButAction() {

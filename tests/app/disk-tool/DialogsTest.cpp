@@ -94,6 +94,8 @@ TEST(DiskToolFristAidDialog, EachButtonClosesTheWindowAndOnlyTheCheckAndRunButto
 TEST(DiskToolShowAidDialog, TheBarRunsWithoutAPercentageUntilTheEndValueFillsIt) {
     ShowAidViewControllrt view;
     EXPECT_FLOAT_EQ(view.progress()->filledWidth(), AidProgress::filledWidthFor(470, 1.0f)) << "starts at 1";
+    view.setCancelFlag({});
+    EXPECT_TRUE(view.progress()->isRunning()) << "a run runs from its start";
     for (const float pieces : {1.0f, 4.0f, 20.0f, 100.0f}) {
         view.setProgressValue(pieces);
         EXPECT_TRUE(view.progress()->isRunning()) << pieces;

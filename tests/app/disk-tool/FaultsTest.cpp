@@ -128,7 +128,7 @@ QStringList verify(Harness& h) {
 TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
     RepairDiskViewController::Delays delays = fastDelays();
     delays.firstAidDeadline = std::chrono::seconds(10);
-    delays.actionDeadline = std::chrono::seconds(2);
+    delays.actionDeadline = std::chrono::seconds(8);
     Harness h(QStringLiteral("intel-10.12-hfs"), delays);
     const bool apfs = command() == Command::Reformat;
     h.sim.attach(apfs ? "usb-apfs" : "usb-exfat");
