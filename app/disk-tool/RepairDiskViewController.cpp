@@ -216,7 +216,7 @@ void RepairDiskViewController::getallVolumes() {
         }
     });
 
-    platform::globalAsync([guard = Guard(this)] {
+    platform::globalAsync([guard = Guard(this), scan] {
         std::optional<std::vector<VolumeObj>> volumes;
         if (const auto infos = CVolumeMgr().enumDiskVolumesInfo()) {
             volumes.emplace();
@@ -224,9 +224,9 @@ void RepairDiskViewController::getallVolumes() {
                 volumes->push_back(volumeObjFromVolumeInfo(info));
             }
         }
-        platform::mainAsync([guard, volumes = std::move(volumes)]() mutable {
+        platform::mainAsync([guard, scan, volumes = std::move(volumes)]() mutable {
             if (guard) {
-                guard->installVolumes(std::move(volumes));
+                guard->installVolumes(scan, std::move(volumes));
             }
         });
     });
@@ -238,17 +238,36 @@ void RepairDiskViewController::showSlowList(int scan) {
     }
 }
 
-void RepairDiskViewController::installVolumes(std::optional<std::vector<VolumeObj>> volumes) {
+void RepairDiskViewController::installVolumes(int scan, std::optional<std::vector<VolumeObj>> volumes) {
     isScanV = false;
     listStatus_->hide();
     if (!volumes) {
         reloadPending_ = true;  // the enumerator was busy: no list this time
-    } else if (allVolumeArr.empty() || *volumes != allVolumeArr) {
-        replaceVolumes(std::move(*volumes));
+    } else {
+        const bool settled = settleVolumes(scan);
+        if (allVolumeArr.empty() || *volumes != allVolumeArr) {
+            replaceVolumes(std::move(*volumes));
+        } else if (settled) {
+            parTableView_->reloadData();
+        }
     }
     if (reloadPending_ && !isLoadValueing) {
         getallVolumes();
     }
+}
+
+bool RepairDiskViewController::settleVolumes(int scan) {
+    bool settled = false;
+    for (auto volume = settling_.begin(); volume != settling_.end();) {
+        if (volume.value() < scan) {
+            busy_.remove(volume.key());
+            volume = settling_.erase(volume);
+            settled = true;
+        } else {
+            ++volume;
+        }
+    }
+    return settled;
 }
 
 void RepairDiskViewController::replaceVolumes(std::vector<VolumeObj> volumes) {
@@ -404,6 +423,11 @@ void RepairDiskViewController::renameEdited(QLineEdit* field, const QString& tex
     controlTextDidChange(name);
 }
 
+void RepairDiskViewController::settle(const QString& identifier) {
+    settling_.insert(identifier, scans_);
+    getallVolumes();
+}
+
 QString RepairDiskViewController::activityText(const QString& identifier) const {
     return busy_.value(identifier, notes_.value(identifier));
 }
@@ -431,11 +455,10 @@ void RepairDiskViewController::runOnVolume(const VolumeObj& volume, Activity act
         const CommandResult result = command();
         platform::mainAsync([guard, device, failed, stopped, result, finished] {
             if (guard) {
-                guard->busy_.remove(device);
                 if (!result.done) {
                     guard->notes_.insert(device, QString::fromUtf8(result.stopped ? stopped : failed));
                 }
-                guard->parTableView_->reloadData();  // the row is usable again, and says how it went
+                guard->settle(device);
                 finished(result);
             }
         });
@@ -473,7 +496,6 @@ void RepairDiskViewController::mountButtonAction() {
                                   : QStringLiteral("'%1' could not be mounted."))
                              .arg(name),
                          {});
-            getallVolumes();
         });
 }
 
@@ -489,7 +511,6 @@ void RepairDiskViewController::ejectButtonAction() {
         *selectVolume, {"Ejecting…", "Eject failed"},
         [device, deadline = delays.actionDeadline] { return disktool::ejectVolume(device, deadline); },
         [this, name](const CommandResult& result) {
-            // The list follows the unmount notifications.
             reportResult(result, QStringLiteral("'%1' could not be ejected.").arg(name), {});
         });
 }
@@ -540,8 +561,6 @@ void RepairDiskViewController::renameFinished(const VolumeObj& volume, const QSt
     const QString to = disktool::elidedName(name);
     reportResult(result, QStringLiteral("'%1' could not be renamed to '%2'.").arg(from, to),
                  QStringLiteral("'%1' was renamed to '%2'.").arg(from, to));
-    // A rename moves the mount point, and a refused one leaves the old name: the list shows what is true.
-    getallVolumes();
 }
 
 template <class Controller>
@@ -618,7 +637,6 @@ void RepairDiskViewController::formatCompleted(const CommandResult& result) {
     if (formating_.controller) {
         formating_.controller->closeWindow();
     }
-    getallVolumes();
     platform::mainAfter(milliseconds(delays.formatEnd), [guard = Guard(this), result] {
         if (guard) {
             guard->showFormatEndWindow(result);
@@ -666,11 +684,16 @@ void RepairDiskViewController::startFirstAid(bool repair) {
     notes_.remove(device);
     parTableView_->reloadData();
     platform::globalAsync([target = QPointer<ShowAidViewControllrt>(output), command, stop, waits = delays,
-                           guard = Guard(this), device] {
+                           guard = Guard(this), device, repair] {
         runFirstAid(target, command, stop, waits);
-        platform::mainAsync([guard, device] {
-            if (guard) {
-                guard->busy_.remove(device);
+        platform::mainAsync([guard, device, repair] {
+            if (!guard) {
+                return;
+            }
+            if (repair) {
+                guard->settle(device);  // a repair unmounts and mounts the volume again
+            } else {
+                guard->busy_.remove(device);  // a check changes nothing
                 guard->parTableView_->reloadData();
             }
         });

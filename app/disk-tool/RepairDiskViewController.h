@@ -135,7 +135,7 @@ public:
     disktool::VolumeRowCard* card(int row) const;
     bool isScanning() const { return isScanV; }
     bool isReloadPending() const { return reloadPending_; }
-    // Whether a command runs on the volume of that identifier.
+    // Whether a command runs on the volume of that identifier, or its row waits for the list that follows.
     bool isBusy(const QString& identifier) const { return busy_.contains(identifier); }
     // What the volume's row says runs on it, or that the last command failed; empty when neither.
     QString activityText(const QString& identifier) const;
@@ -169,7 +169,12 @@ private:
     void buildView();
     QWidget* makeCell(QWidget* parent);
     void fillButtons(disktool::VolumeRowCard* card, const VolumeObj& volume, bool selected);
-    void installVolumes(std::optional<std::vector<VolumeObj>> volumes);
+    void installVolumes(int scan, std::optional<std::vector<VolumeObj>> volumes);
+    // A command on the volume has ended: its row stays busy until a list read after now arrives, so it never
+    // offers what the volume was before. Reads the list.
+    void settle(const QString& identifier);
+    // Frees the rows whose list has come with the read `scan`; whether any was.
+    bool settleVolumes(int scan);
     void replaceVolumes(std::vector<VolumeObj> volumes);
     void showSlowList(int scan);
     // The name the volume will get for what is typed, shown in the field as it is typed.
@@ -216,6 +221,7 @@ private:
     QLabel* listStatus_ = nullptr;
     int scans_ = 0;                  // enumerations started, so a late notice never speaks of a later one
     QHash<QString, QString> busy_;   // by identifier: what runs on the volume
+    QHash<QString, int> settling_;   // by identifier: the reads begun when its command ended
     QHash<QString, QString> notes_;  // by identifier: the last command on the volume failed
     // The volumes the open dialogs act on, copied when the user clicked.
     std::optional<VolumeObj> renameTarget_;

@@ -89,6 +89,10 @@ TEST(DiskToolActions, UnmountThenMountTheSelectedVolumeByItsIdentifier) {
         EXPECT_FALSE(h.usable(id)) << id << " while the command runs";
     }
     h.screen->mountButtonAction();
+    h.sim.addFault(
+        {{"Tool", "diskutil"}, {"Verb", "list"}, {"Action", "delay"}, {"DelayMs", 1500}, {"Times", 1}});
+    ASSERT_TRUE(waitFor([&] { return h.usable("mount"); }));
+    EXPECT_EQ(h.title("mount"), "Mount") << "nothing is offered before the list shows the new state";
     ASSERT_TRUE(h.waitForListWhere([&] {
         return !h.screen->isBusy(node) && h.volume("USB") && h.volume("USB")->volumeMountPoint.isEmpty();
     }));
