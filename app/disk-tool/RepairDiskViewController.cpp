@@ -29,6 +29,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace {
@@ -36,6 +37,7 @@ namespace {
 using Guard = QPointer<RepairDiskViewController>;
 using disktool::CommandResult;
 using disktool::VolumeRowCard;
+using std::chrono::steady_clock;
 
 RepairDiskViewController::Delays delays;  // read and set on the main thread
 
@@ -203,6 +205,7 @@ void RepairDiskViewController::getallVolumes() {
         }
     });
     isScanV = true;
+    scanStarted_ = steady_clock::now();
     // The rows stay until the new list replaces them: nothing moves under the pointer meanwhile.
     if (allVolumeArr.empty()) {
         unreadableView_->hide();
@@ -216,7 +219,7 @@ void RepairDiskViewController::getallVolumes() {
         }
     });
 
-    platform::globalAsync([guard = Guard(this), scan] {
+    platform::globalAsync([guard = Guard(this)] {
         std::optional<std::vector<VolumeObj>> volumes;
         if (const auto infos = CVolumeMgr().enumDiskVolumesInfo()) {
             volumes.emplace();
@@ -224,9 +227,9 @@ void RepairDiskViewController::getallVolumes() {
                 volumes->push_back(volumeObjFromVolumeInfo(info));
             }
         }
-        platform::mainAsync([guard, scan, volumes = std::move(volumes)]() mutable {
+        platform::mainAsync([guard, volumes = std::move(volumes)]() mutable {
             if (guard) {
-                guard->installVolumes(scan, std::move(volumes));
+                guard->installVolumes(std::move(volumes));
             }
         });
     });
@@ -238,13 +241,13 @@ void RepairDiskViewController::showSlowList(int scan) {
     }
 }
 
-void RepairDiskViewController::installVolumes(int scan, std::optional<std::vector<VolumeObj>> volumes) {
+void RepairDiskViewController::installVolumes(std::optional<std::vector<VolumeObj>> volumes) {
     isScanV = false;
     listStatus_->hide();
     if (!volumes) {
         reloadPending_ = true;  // the enumerator was busy: no list this time
     } else {
-        const bool settled = settleVolumes(scan);
+        const bool settled = settleVolumes();
         if (allVolumeArr.empty() || *volumes != allVolumeArr) {
             replaceVolumes(std::move(*volumes));
         } else if (settled) {
@@ -256,10 +259,10 @@ void RepairDiskViewController::installVolumes(int scan, std::optional<std::vecto
     }
 }
 
-bool RepairDiskViewController::settleVolumes(int scan) {
+bool RepairDiskViewController::settleVolumes() {
     bool settled = false;
     for (auto volume = settling_.begin(); volume != settling_.end();) {
-        if (volume.value() < scan) {
+        if (volume.value() <= scanStarted_) {
             busy_.remove(volume.key());
             volume = settling_.erase(volume);
             settled = true;
@@ -423,9 +426,11 @@ void RepairDiskViewController::renameEdited(QLineEdit* field, const QString& tex
     controlTextDidChange(name);
 }
 
-void RepairDiskViewController::settle(const QString& identifier) {
-    settling_.insert(identifier, scans_);
-    getallVolumes();
+void RepairDiskViewController::settle(const QString& identifier, steady_clock::time_point ended) {
+    settling_.insert(identifier, ended);
+    if (!isScanV || scanStarted_ < ended) {
+        getallVolumes();
+    }
 }
 
 QString RepairDiskViewController::activityText(const QString& identifier) const {
@@ -453,12 +458,12 @@ void RepairDiskViewController::runOnVolume(const VolumeObj& volume, Activity act
                            stopped = activity.stopped, command = std::move(command),
                            finished = std::move(finished)] {
         const CommandResult result = command();
-        platform::mainAsync([guard, device, failed, stopped, result, finished] {
+        platform::mainAsync([guard, device, failed, stopped, result, finished, ended = steady_clock::now()] {
             if (guard) {
                 if (!result.done) {
                     guard->notes_.insert(device, QString::fromUtf8(result.stopped ? stopped : failed));
                 }
-                guard->settle(device);
+                guard->settle(device, ended);
                 finished(result);
             }
         });
@@ -686,12 +691,12 @@ void RepairDiskViewController::startFirstAid(bool repair) {
     platform::globalAsync([target = QPointer<ShowAidViewControllrt>(output), command, stop, waits = delays,
                            guard = Guard(this), device, repair] {
         runFirstAid(target, command, stop, waits);
-        platform::mainAsync([guard, device, repair] {
+        platform::mainAsync([guard, device, repair, ended = steady_clock::now()] {
             if (!guard) {
                 return;
             }
             if (repair) {
-                guard->settle(device);  // a repair unmounts and mounts the volume again
+                guard->settle(device, ended);  // a repair unmounts and mounts the volume again
             } else {
                 guard->busy_.remove(device);  // a check changes nothing
                 guard->parTableView_->reloadData();

@@ -169,12 +169,12 @@ private:
     void buildView();
     QWidget* makeCell(QWidget* parent);
     void fillButtons(disktool::VolumeRowCard* card, const VolumeObj& volume, bool selected);
-    void installVolumes(int scan, std::optional<std::vector<VolumeObj>> volumes);
-    // A command on the volume has ended: its row stays busy until a list read after now arrives, so it never
-    // offers what the volume was before. Reads the list.
-    void settle(const QString& identifier);
-    // Frees the rows whose list has come with the read `scan`; whether any was.
-    bool settleVolumes(int scan);
+    void installVolumes(std::optional<std::vector<VolumeObj>> volumes);
+    // A command on the volume has `ended`: its row stays busy until a list read begun after then arrives, so
+    // it never offers what the volume was before. Reads the list, unless such a read runs already.
+    void settle(const QString& identifier, std::chrono::steady_clock::time_point ended);
+    // Frees the rows whose commands ended before the list just read was begun; whether any was.
+    bool settleVolumes();
     void replaceVolumes(std::vector<VolumeObj> volumes);
     void showSlowList(int scan);
     // The name the volume will get for what is typed, shown in the field as it is typed.
@@ -219,9 +219,10 @@ private:
     TextImageButton* tryAgainButton_ = nullptr;
     TextImageButton* helpButton_ = nullptr;
     QLabel* listStatus_ = nullptr;
-    int scans_ = 0;                  // enumerations started, so a late notice never speaks of a later one
-    QHash<QString, QString> busy_;   // by identifier: what runs on the volume
-    QHash<QString, int> settling_;   // by identifier: the reads begun when its command ended
+    int scans_ = 0;                 // enumerations started, so a late notice never speaks of a later one
+    QHash<QString, QString> busy_;  // by identifier: what runs on the volume
+    std::chrono::steady_clock::time_point scanStarted_;               // of the last enumeration
+    QHash<QString, std::chrono::steady_clock::time_point> settling_;  // by identifier: when its command ended
     QHash<QString, QString> notes_;  // by identifier: the last command on the volume failed
     // The volumes the open dialogs act on, copied when the user clicked.
     std::optional<VolumeObj> renameTarget_;
