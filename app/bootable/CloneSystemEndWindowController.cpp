@@ -4,6 +4,7 @@
 #include "app/sources/DialogParts.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/windows/WindowCentering.h"
@@ -72,6 +73,8 @@ void CloneSystemEndWindowController::windowDidLoad() {
             &CloneSystemEndWindowController::toCheckFullDiskAccess);
     failView_->hide();
     sucView_->hide();
+    kit::DialogKeys::install(window_.get(), {succCancelButton_, checkFullButton_},
+                             {succCancelButton_, failCancelButton_});
     sources::onCloseButton(window_.get(), [this] { closeWindow(); });
 }
 

@@ -4,6 +4,7 @@
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
@@ -17,16 +18,18 @@ namespace {
 constexpr QSizeF kContentSize{420, 190};
 constexpr QRectF kTitleFrame{30, 136, 360, 26};
 constexpr QRectF kMessageFrame{30, 72, 360, 60};
-constexpr QRectF kCancelFrame{70, 20, 120, 36};
-constexpr QRectF kDoneFrame{230, 20, 120, 36};
+constexpr QRectF kOtherFrame{70, 20, 120, 36};
+constexpr QRectF kSafeFrame{230, 20, 120, 36};
 
 }  // namespace
 
-ConfirmWindow::ConfirmWindow(QString title, QString message, QString cancelTitle, QString doneTitle)
+ConfirmWindow::ConfirmWindow(QString title, QString message, QString cancelTitle, QString doneTitle,
+                             SafeAnswer safe)
     : title_(std::move(title)),
       message_(std::move(message)),
       cancelTitle_(std::move(cancelTitle)),
-      doneTitle_(std::move(doneTitle)) {}
+      doneTitle_(std::move(doneTitle)),
+      safe_(safe) {}
 
 ConfirmWindow::~ConfirmWindow() = default;
 
@@ -48,12 +51,17 @@ void ConfirmWindow::loadWindow() {
     titleLabel_->setText(title_);
     messageLabel_ = sources::addDialogLabel(content, kMessageFrame, 13, false);
     messageLabel_->setText(message_);
-    cancelButton_ = kit::addFamilyButton<CancelTextImageButton>(content, kCancelFrame,
-                                                                QStringLiteral("btn_sec"), cancelTitle_);
+    const bool cancelSafe = safe_ == SafeAnswer::Cancel;
+    const QString safe = QStringLiteral("btn_pri");
+    const QString other = QStringLiteral("btn_sec");
+    cancelButton_ = kit::addFamilyButton<CancelTextImageButton>(
+        content, cancelSafe ? kSafeFrame : kOtherFrame, cancelSafe ? safe : other, cancelTitle_);
     connect(cancelButton_, &QAbstractButton::clicked, this, [this] { cancelButtonAction(); });
-    doneButton_ =
-        kit::addFamilyButton<TextImageButton>(content, kDoneFrame, QStringLiteral("btn_pri"), doneTitle_);
+    doneButton_ = kit::addFamilyButton<TextImageButton>(content, cancelSafe ? kOtherFrame : kSafeFrame,
+                                                        cancelSafe ? other : safe, doneTitle_);
     connect(doneButton_, &QAbstractButton::clicked, this, [this] { doneButtonAction(); });
+    QAbstractButton* safeButton = cancelSafe ? static_cast<QAbstractButton*>(cancelButton_) : doneButton_;
+    kit::DialogKeys::install(window_.get(), {safeButton}, {safeButton});
     sources::onCloseButton(window_.get(), [this] { closeWindow(); });
 }
 

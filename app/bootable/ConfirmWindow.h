@@ -13,14 +13,18 @@ class TextImageButton;
 
 namespace bootable {
 
-// What the clone's two questions share: a clear window, movable by its background, with a title, a message,
-// a "btn_sec" button on the left and a "btn_pri" button on the right. Either button and the window's close
-// button close the window and end its modal run; what else a button does is the subclass's.
+// What the clone's two questions share: a clear window, movable by its background, with a title, a message
+// and two buttons: the safe answer, the one that leaves the disks as they are, is the default, drawn
+// "btn_pri" on the right, and both Return and Escape give it; the other is drawn "btn_sec" on the left.
+// Either button and the window's close button close the window and end its modal run; what else a button
+// does is the subclass's.
 class ConfirmWindow : public QObject {
     Q_OBJECT
 
 public:
-    ConfirmWindow(QString title, QString message, QString cancelTitle, QString doneTitle);
+    enum class SafeAnswer { Cancel, Done };
+
+    ConfirmWindow(QString title, QString message, QString cancelTitle, QString doneTitle, SafeAnswer safe);
     ~ConfirmWindow() override;
     ConfirmWindow(const ConfirmWindow&) = delete;
     ConfirmWindow& operator=(const ConfirmWindow&) = delete;
@@ -44,6 +48,7 @@ private:
     const QString message_;
     const QString cancelTitle_;
     const QString doneTitle_;
+    const SafeAnswer safe_;
     std::unique_ptr<TCImageWindow> window_;
     QLabel* titleLabel_ = nullptr;
     QLabel* messageLabel_ = nullptr;

@@ -6,6 +6,7 @@
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
@@ -49,6 +50,7 @@ void FullDiskAccessViewController::loadWindow() {
 
 void FullDiskAccessViewController::awakeFromNib() {
     sources::onCloseButton(window_.get(), [this] { closeWindow(); });
+    kit::DialogKeys::install(window_.get(), {openButton_}, {window_->standardWindowButton(0)});
 }
 
 void FullDiskAccessViewController::openSetView() {

@@ -7,7 +7,7 @@ MakeSureCancelCloneSystemVC::MakeSureCancelCloneSystemVC()
           QStringLiteral("Stop cloning?"),
           QStringLiteral("A stopped clone leaves the destination drive unusable. Press Cancel to stop "
                          "the clone, or Continue to let it finish."),
-          QStringLiteral("Cancel"), QStringLiteral("Continue")) {}
+          QStringLiteral("Cancel"), QStringLiteral("Continue"), SafeAnswer::Done) {}
 
 void MakeSureCancelCloneSystemVC::cancelButtonAction() {
     closeWindow();

@@ -5,8 +5,8 @@
 class MakeSureCancelCloneSystemVCDelegate;
 
 // The question before a running clone is stopped. The left button, "Cancel", closes it and tells the
-// delegate (not owned) to stop the clone; the right one, "Continue" (or the window's close button), closes
-// it and lets the clone go on.
+// delegate (not owned) to stop the clone; the right one, "Continue" (the default, or the window's close
+// button), closes it and lets the clone go on.
 class MakeSureCancelCloneSystemVC : public bootable::ConfirmWindow {
     Q_OBJECT
 

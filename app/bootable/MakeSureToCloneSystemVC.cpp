@@ -7,7 +7,7 @@ MakeSureToCloneSystemVC::MakeSureToCloneSystemVC()
           QStringLiteral("Clone OS"),
           QStringLiteral("Everything on the destination drive will be erased and replaced by a copy of "
                          "the running system. Do you want to clone now?"),
-          QStringLiteral("Cancel"), QStringLiteral("Clone Now")) {}
+          QStringLiteral("Cancel"), QStringLiteral("Clone Now"), SafeAnswer::Cancel) {}
 
 void MakeSureToCloneSystemVC::cancelButtonAction() {
     closeWindow();

@@ -4,8 +4,9 @@
 
 class MakeSureToCloneSystemVCDelegate;
 
-// The question before a clone, which erases the destination drive: "Cancel" (or the window's close button)
-// closes it and starts nothing; "Clone Now" closes it and then tells the delegate (not owned) to begin.
+// The question before a clone, which erases the destination drive: "Cancel" (the default, or the window's
+// close button) closes it and starts nothing; "Clone Now" closes it and then tells the delegate (not owned)
+// to begin.
 class MakeSureToCloneSystemVC : public bootable::ConfirmWindow {
     Q_OBJECT
 

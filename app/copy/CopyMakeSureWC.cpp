@@ -9,6 +9,7 @@
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StandardWindowButton.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -86,6 +87,7 @@ void CopyMakeSureWC::windowDidLoad() {
                                             QStringLiteral("btn_pri_hover"),
                                             QStringLiteral("btn_pri_disable"));
     doneButton_->setTextWithName(QStringLiteral("Copy Now"));
+    kit::DialogKeys::install(window_.get(), {doneButton_}, {cancelButton_});
 }
 
 void CopyMakeSureWC::closeWindow() {

@@ -12,6 +12,7 @@
 #include "ui-kit/controls/KVHandButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
+#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StandardWindowButton.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -107,6 +108,8 @@ void CopySorFWindowController::windowDidLoad() {
     connect(openButton_, &QAbstractButton::clicked, this, &CopySorFWindowController::openPathButtonAction);
     failView_->hide();
     sucView_->hide();
+    kit::DialogKeys::install(window_.get(), {succCancelButton_, failCancelButton_},
+                             {succCancelButton_, failCancelButton_});
     if (auto* close = qobject_cast<kit::StandardWindowButton*>(window_->standardWindowButton(0))) {
         close->setAction([this] { closeWindow(); });
     }

@@ -4,6 +4,7 @@
 #include "app/disk-tool/VolumeCommands.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/windows/DialogKeys.h"
 
 #include <QLabel>
 
@@ -21,7 +22,7 @@ FormatEndViewController::FormatEndViewController(QWidget* parent) : QWidget(pare
 
 void FormatEndViewController::awakeFromNib() {
     connect(closeButton_, &QAbstractButton::clicked, this, &FormatEndViewController::closeWindow);
-    disktool::onEscape(this, [this] { closeWindow(); });
+    kit::DialogKeys::install(this, {closeButton_}, {closeButton_});
 }
 
 void FormatEndViewController::changeResult(const disktool::CommandResult& result) {

@@ -7,6 +7,7 @@
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
+#include "ui-kit/windows/DialogKeys.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -49,7 +50,7 @@ void FristAidViewController::awakeFromNib() {
     connect(cancelBut_, &QAbstractButton::clicked, this, &FristAidViewController::closeWindow);
     connect(checkBut_, &QAbstractButton::clicked, this, &FristAidViewController::checkButAction);
     connect(repairBut_, &QAbstractButton::clicked, this, &FristAidViewController::repaireButAction);
-    disktool::onEscape(this, [this] { closeWindow(); });
+    kit::DialogKeys::install(this, {repairBut_}, {cancelBut_});
 }
 
 void FristAidViewController::changeAidDiskName(const QString& name) {

@@ -11,6 +11,7 @@
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
 #include "ui-kit/windows/ChildWindows.h"
+#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/RPAAttachedWindow.h"
 
 #include <QLabel>
@@ -28,8 +29,9 @@ constexpr QRectF kTypeCaptionFrame{30, 86, 120, 24};
 constexpr QRectF kTypeLabelFrame{165, 86, 130, 24};
 constexpr QRectF kOpenImageFrame{300, 92, 12, 12};
 constexpr QRectF kTypeButtonFrame{160, 86, 160, 24};
-constexpr QRectF kNoFrame{180, 22, 120, 36};
-constexpr QRectF kOkFrame{310, 22, 120, 36};
+// Erasing cannot be undone: Cancel is the default, drawn so and placed where the default goes.
+constexpr QRectF kOkFrame{180, 22, 120, 36};
+constexpr QRectF kNoFrame{310, 22, 120, 36};
 
 }  // namespace
 
@@ -53,8 +55,8 @@ MakeSureFormatViewController::MakeSureFormatViewController(QWidget* parent) : QW
     typeSelectBut_->setCursor(Qt::PointingHandCursor);
     typeSelectBut_->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
     kit::setCocoaFrame(typeSelectBut_, kTypeButtonFrame);
-    noButton_ = kit::addImageButton(this, kNoFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
-    okButton_ = kit::addImageButton(this, kOkFrame, QStringLiteral("btn_pri"), QStringLiteral("Continue"));
+    noButton_ = kit::addImageButton(this, kNoFrame, QStringLiteral("btn_pri"), QStringLiteral("Cancel"));
+    okButton_ = kit::addImageButton(this, kOkFrame, QStringLiteral("btn_sec"), QStringLiteral("Continue"));
     awakeFromNib();
 }
 
@@ -66,7 +68,7 @@ void MakeSureFormatViewController::awakeFromNib() {
     connect(okButton_, &QAbstractButton::clicked, this, &MakeSureFormatViewController::okButtonAction);
     connect(noButton_, &QAbstractButton::clicked, this, &MakeSureFormatViewController::noButtonAction);
     connect(typeSelectBut_, &QAbstractButton::clicked, this, &MakeSureFormatViewController::openMenuAction);
-    disktool::onEscape(this, [this] { noButtonAction(); });
+    kit::DialogKeys::install(this, {noButton_}, {noButton_});
 }
 
 void MakeSureFormatViewController::setName(const QString& name, const QString& type) {

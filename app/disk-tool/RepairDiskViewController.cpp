@@ -21,6 +21,7 @@
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/tables/TROverlayScrollView.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StatusAttachedWindow.h"
 
@@ -29,6 +30,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace {
@@ -36,6 +38,7 @@ namespace {
 using Guard = QPointer<RepairDiskViewController>;
 using disktool::CommandResult;
 using disktool::VolumeRowCard;
+using std::chrono::steady_clock;
 
 RepairDiskViewController::Delays delays;  // read and set on the main thread
 
@@ -44,6 +47,7 @@ const QString kNameColumn = QStringLiteral("Name");
 // The screen, in its own Cocoa coordinates: it fills the main window's 776 x 558 container.
 constexpr QSizeF kScreenSize{776, 558};
 constexpr QRectF kTitleFrame{32, 514, 280, 30};
+constexpr QRectF kListStatusFrame{32, 14, 620, 24};  // beside Help, clear of the main window's tip
 constexpr QRectF kTableFrame{32, 50, 712, 452};
 constexpr QRectF kListFrame{32, 50, 712, 452 - CustomTableView::kHeaderHeight};
 constexpr QRectF kHelpFrame{672, 14, 72, 24};
@@ -89,6 +93,7 @@ void runFirstAid(const QPointer<ShowAidViewControllrt>& output, const platform::
     platform::mainAsync([output, verdict] {
         if (output) {
             output->changeShowOutPut(verdict);
+            output->showVerdict(verdict);
             output->setProgressValue(ShowAidViewControllrt::kEndValue);
         }
     });
@@ -118,6 +123,12 @@ void RepairDiskViewController::buildView() {
     kit::setCocoaFrame(parTableView_, kTableFrame);
     parTableView_->addTableColumn(kNameColumn, QStringLiteral("Volumes"));
     parTableView_->registerViewFactory(kNameColumn, [this](QWidget* parent) { return makeCell(parent); });
+    TROverlayScrollView::installOn(parTableView_->scrollView());
+
+    listStatus_ = disktool::addLabel(this, kListStatusFrame, 12, disktool::textColor(0.7));
+    listStatus_->setText(QStringLiteral("Still reading the list of volumes…"));
+    listStatus_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    listStatus_->hide();
 
     loadProView_ = addListOverlay(this);
     QLabel* loading =
@@ -153,10 +164,10 @@ void RepairDiskViewController::awakeFromNib() {
 
 QWidget* RepairDiskViewController::makeCell(QWidget* parent) {
     auto* card = new VolumeRowCard(parent);  // owned by the table
-    connect(card->renameField(), &QLineEdit::textEdited, this,
-            &RepairDiskViewController::controlTextDidChange);
-    connect(card->renameField(), &QLineEdit::returnPressed, this,
-            &RepairDiskViewController::saveButtonAction);
+    QLineEdit* field = card->renameField();
+    connect(field, &QLineEdit::textEdited, this,
+            [this, field](const QString& text) { renameEdited(field, text); });
+    connect(field, &QLineEdit::returnPressed, this, &RepairDiskViewController::saveButtonAction);
     static constexpr std::pair<VolumeRowCard::Button, void (RepairDiskViewController::*)()> kActions[] = {
         {VolumeRowCard::Open, &RepairDiskViewController::OpenButtonAction},
         {VolumeRowCard::Mount, &RepairDiskViewController::mountButtonAction},
@@ -194,15 +205,20 @@ void RepairDiskViewController::getallVolumes() {
             guard->setIsLoadValueing();
         }
     });
-    isRenameEdit_ = false;
     isScanV = true;
-    unreadableView_->hide();
-    loadProView_->show();
-    loadProView_->raise();
-    selectVolume = nullptr;
-    selectIndex = 0;
-    allVolumeArr.clear();
-    parTableView_->reloadData();
+    scanStarted_ = steady_clock::now();
+    // The rows stay until the new list replaces them: nothing moves under the pointer meanwhile.
+    if (allVolumeArr.empty()) {
+        unreadableView_->hide();
+        loadProView_->show();
+        loadProView_->raise();
+    }
+    const int scan = ++scans_;
+    platform::mainAfter(milliseconds(delays.slowList), [guard = Guard(this), scan] {
+        if (guard) {
+            guard->showSlowList(scan);
+        }
+    });
 
     platform::globalAsync([guard = Guard(this)] {
         std::optional<std::vector<VolumeObj>> volumes;
@@ -220,33 +236,59 @@ void RepairDiskViewController::getallVolumes() {
     });
 }
 
-void RepairDiskViewController::installVolumes(std::optional<std::vector<VolumeObj>> volumes) {
-    isRenameEdit_ = false;
-    isScanV = false;
-    if (volumes) {
-        loadProView_->hide();
-        allVolumeArr = std::move(*volumes);
-        // Every Mac lists at least its system volume: an empty list is one diskutil did not give.
-        unreadableView_->setVisible(allVolumeArr.empty());
-        unreadableView_->raise();
-    } else {
-        reloadPending_ = true;  // the enumerator was busy: no list this time, the loading view stays
+void RepairDiskViewController::showSlowList(int scan) {
+    if (isScanV && scan == scans_) {
+        listStatus_->show();
     }
-    selectIndex = rowToSelect();
-    parTableView_->setSelectNum(selectIndex);
-    selectVolume = allVolumeArr.empty() ? nullptr : &allVolumeArr[static_cast<size_t>(selectIndex)];
-    parTableView_->reloadData();
+}
+
+void RepairDiskViewController::installVolumes(std::optional<std::vector<VolumeObj>> volumes) {
+    isScanV = false;
+    listStatus_->hide();
+    if (!volumes) {
+        reloadPending_ = true;  // the enumerator was busy: no list this time
+    } else {
+        const bool settled = settleVolumes();
+        if (allVolumeArr.empty() || *volumes != allVolumeArr) {
+            replaceVolumes(std::move(*volumes));
+        } else if (settled) {
+            parTableView_->reloadData();
+        }
+    }
     if (reloadPending_ && !isLoadValueing) {
         getallVolumes();
     }
 }
 
-int RepairDiskViewController::rowToSelect() const {
-    const auto acted =
-        std::find_if(allVolumeArr.begin(), allVolumeArr.end(),
-                     [this](const VolumeObj& volume) { return volume.volumePath == actedOn_; });
-    return actedOn_.isEmpty() || acted == allVolumeArr.end() ? 0
-                                                             : static_cast<int>(acted - allVolumeArr.begin());
+bool RepairDiskViewController::settleVolumes() {
+    bool settled = false;
+    for (auto volume = settling_.begin(); volume != settling_.end();) {
+        if (volume.value() <= scanStarted_) {
+            busy_.remove(volume.key());
+            volume = settling_.erase(volume);
+            settled = true;
+        } else {
+            ++volume;
+        }
+    }
+    return settled;
+}
+
+void RepairDiskViewController::replaceVolumes(std::vector<VolumeObj> volumes) {
+    const QString selected = selectVolume ? selectVolume->volumePath : QString();
+    isRenameEdit_ = false;
+    loadProView_->hide();
+    allVolumeArr = std::move(volumes);
+    // Every Mac lists at least its system volume: an empty list is one diskutil did not give.
+    unreadableView_->setVisible(allVolumeArr.empty());
+    unreadableView_->raise();
+    // The selected volume stays selected while it is listed.
+    const auto kept = std::find_if(allVolumeArr.begin(), allVolumeArr.end(),
+                                   [&](const VolumeObj& volume) { return volume.volumePath == selected; });
+    selectIndex = kept == allVolumeArr.end() ? 0 : static_cast<int>(kept - allVolumeArr.begin());
+    parTableView_->setSelectNum(selectIndex);
+    selectVolume = allVolumeArr.empty() ? nullptr : &allVolumeArr[static_cast<size_t>(selectIndex)];
+    parTableView_->reloadData();
 }
 
 std::optional<QVariantMap> RepairDiskViewController::getDisjInfo(const QString& name) {
@@ -316,7 +358,6 @@ double RepairDiskViewController::heightOfRow(CustomTableView* /*tableView*/, int
 bool RepairDiskViewController::shouldSelectRow(CustomTableView* tableView, int row) {
     selectIndex = row;
     isRenameEdit_ = false;
-    actedOn_.clear();  // the user's choice wins over the volume acted on last
     tableView->setSelectNum(row);
     if (row >= 0 && row < static_cast<int>(allVolumeArr.size())) {
         selectVolume = &allVolumeArr[static_cast<size_t>(row)];
@@ -336,7 +377,7 @@ QWidget* RepairDiskViewController::viewForTableColumn(CustomTableView* tableView
     card->setIsSelect(false);
     card->setIsSelect(selected);
     card->update();
-    card->showVolume(volume, isRenameEdit_ && selected);
+    card->showVolume(volume, isRenameEdit_ && selected, activityText(volume.volumePath));
     fillButtons(card, volume, selected);
     return card;
 }
@@ -376,6 +417,27 @@ void RepairDiskViewController::controlTextDidChange(const QString& text) {
     editStr = text;
 }
 
+void RepairDiskViewController::renameEdited(QLineEdit* field, const QString& text) {
+    const QString name = renameTarget_ ? disktool::renameName(*renameTarget_, text) : text;
+    if (name != text) {
+        const int cursor = field->cursorPosition();
+        field->setText(name);
+        field->setCursorPosition(std::min(cursor, static_cast<int>(name.size())));
+    }
+    controlTextDidChange(name);
+}
+
+void RepairDiskViewController::settle(const QString& identifier, steady_clock::time_point ended) {
+    settling_.insert(identifier, ended);
+    if (!isScanV || scanStarted_ < ended) {
+        getallVolumes();
+    }
+}
+
+QString RepairDiskViewController::activityText(const QString& identifier) const {
+    return busy_.value(identifier, notes_.value(identifier));
+}
+
 void RepairDiskViewController::helpButtonAction() {
     if (const auto address = KVLinkUrl::GetUrl(QStringLiteral("SupportTeam"))) {
         platform::Workspace::openURL(QUrl(*address));
@@ -388,16 +450,21 @@ void RepairDiskViewController::OpenButtonAction() {
     }
 }
 
-void RepairDiskViewController::runOnVolume(const VolumeObj& volume, Command command, Finished finished) {
-    busy_.insert(volume.volumePath);
-    actedOn_ = volume.volumePath;
+void RepairDiskViewController::runOnVolume(const VolumeObj& volume, Activity activity, Command command,
+                                           Finished finished) {
+    busy_.insert(volume.volumePath, QString::fromUtf8(activity.running));
+    notes_.remove(volume.volumePath);
     parTableView_->reloadData();
-    platform::globalAsync([guard = Guard(this), device = volume.volumePath, command = std::move(command),
+    platform::globalAsync([guard = Guard(this), device = volume.volumePath, failed = activity.failed,
+                           stopped = activity.stopped, command = std::move(command),
                            finished = std::move(finished)] {
         const CommandResult result = command();
-        platform::mainAsync([guard, device, result, finished] {
+        platform::mainAsync([guard, device, failed, stopped, result, finished, ended = steady_clock::now()] {
             if (guard) {
-                guard->busy_.remove(device);
+                if (!result.done) {
+                    guard->notes_.insert(device, QString::fromUtf8(result.stopped ? stopped : failed));
+                }
+                guard->settle(device, ended);
                 finished(result);
             }
         });
@@ -421,19 +488,20 @@ void RepairDiskViewController::mountButtonAction() {
     const bool unmount = isMount;
     const QString device = selectVolume->volumePath;
     const QString name = disktool::elidedName(selectVolume->volumeName);
+    const Activity activity =
+        unmount ? Activity{"Unmounting…", "Unmount failed"} : Activity{"Mounting…", "Mount failed"};
     runOnVolume(
-        *selectVolume,
-        [device, unmount] {
-            return unmount ? disktool::unmountVolume(device) : disktool::mountVolume(device);
+        *selectVolume, activity,
+        [device, unmount, deadline = delays.actionDeadline] {
+            return unmount ? disktool::unmountVolume(device, deadline)
+                           : disktool::mountVolume(device, deadline);
         },
         [this, name, unmount](const CommandResult& result) {
-            parTableView_->reloadData();  // usable again
             reportResult(result,
                          (unmount ? QStringLiteral("'%1' could not be unmounted.")
                                   : QStringLiteral("'%1' could not be mounted."))
                              .arg(name),
                          {});
-            getallVolumes();
         });
 }
 
@@ -446,9 +514,9 @@ void RepairDiskViewController::ejectButtonAction() {
     const QString device = selectVolume->volumePath;
     const QString name = disktool::elidedName(selectVolume->volumeName);
     runOnVolume(
-        *selectVolume, [device] { return disktool::ejectVolume(device); },
+        *selectVolume, {"Ejecting…", "Eject failed"},
+        [device, deadline = delays.actionDeadline] { return disktool::ejectVolume(device, deadline); },
         [this, name](const CommandResult& result) {
-            parTableView_->reloadData();  // the list itself follows the unmount notifications
             reportResult(result, QStringLiteral("'%1' could not be ejected.").arg(name), {});
         });
 }
@@ -480,7 +548,10 @@ void RepairDiskViewController::saveButtonAction() {
     const QString name = disktool::renameName(*target, typed);
     const QString device = target->volumePath;
     runOnVolume(
-        *target, [device, name] { return disktool::renameVolume(device, name); },
+        *target, {"Renaming…", "Rename failed"},
+        [device, name, deadline = delays.actionDeadline] {
+            return disktool::renameVolume(device, name, deadline);
+        },
         [this, volume = *target, name](const CommandResult& result) {
             renameFinished(volume, name, result);
         });
@@ -496,8 +567,6 @@ void RepairDiskViewController::renameFinished(const VolumeObj& volume, const QSt
     const QString to = disktool::elidedName(name);
     reportResult(result, QStringLiteral("'%1' could not be renamed to '%2'.").arg(from, to),
                  QStringLiteral("'%1' was renamed to '%2'.").arg(from, to));
-    // A rename moves the mount point, and a refused one leaves the old name: the list shows what is true.
-    getallVolumes();
 }
 
 template <class Controller>
@@ -553,9 +622,9 @@ void RepairDiskViewController::makeSureToFormatSelectVolumeWithName(const QStrin
         }
     });
     runOnVolume(
-        volume,
-        [volume, erasedName, type, stop = formatStop_] {
-            return disktool::formatVolume(volume, erasedName, type, stop);
+        volume, {"Formatting…", "Format failed", "Format stopped"},
+        [volume, erasedName, type, stop = formatStop_, deadline = delays.actionDeadline] {
+            return disktool::formatVolume(volume, erasedName, type, stop, deadline);
         },
         [this](const CommandResult& result) { formatCompleted(result); });
 }
@@ -574,7 +643,6 @@ void RepairDiskViewController::formatCompleted(const CommandResult& result) {
     if (formating_.controller) {
         formating_.controller->closeWindow();
     }
-    getallVolumes();
     platform::mainAfter(milliseconds(delays.formatEnd), [guard = Guard(this), result] {
         if (guard) {
             guard->showFormatEndWindow(result);
@@ -618,8 +686,23 @@ void RepairDiskViewController::startFirstAid(bool repair) {
     output->setCancelFlag(stop);
     const platform::ToolCommand command =
         repair ? disk::DiskUtilCommands::repairvolume(device) : disk::DiskUtilCommands::verifyvolume(device);
-    platform::globalAsync([target = QPointer<ShowAidViewControllrt>(output), command, stop, waits = delays] {
+    busy_.insert(device, QStringLiteral("Running First Aid…"));
+    notes_.remove(device);
+    parTableView_->reloadData();
+    platform::globalAsync([target = QPointer<ShowAidViewControllrt>(output), command, stop, waits = delays,
+                           guard = Guard(this), device, repair] {
         runFirstAid(target, command, stop, waits);
+        platform::mainAsync([guard, device, repair, ended = steady_clock::now()] {
+            if (!guard) {
+                return;
+            }
+            if (repair) {
+                guard->settle(device, ended);  // a repair unmounts and mounts the volume again
+            } else {
+                guard->busy_.remove(device);  // a check changes nothing
+                guard->parTableView_->reloadData();
+            }
+        });
     });
     runDialog(showAid_);
 }

@@ -5,13 +5,14 @@
 #include "app/disk-tool/ShowAidVCDelegate.h"
 #include "platform/CancelFlag.h"
 #include "platform/NotificationCenter.h"
+#include "services/disks/DiskUtilCommands.h"
 #include "services/disks/VolumeObj.h"
 #include "ui-kit/tables/CustomTableView.h"
 #include "ui-kit/windows/AttachedWindowGeometry.h"
 
+#include <QHash>
 #include <QPointF>
 #include <QPointer>
-#include <QSet>
 #include <QString>
 #include <QVariantMap>
 #include <QWidget>
@@ -23,6 +24,8 @@
 #include <vector>
 
 class ErrorWindowController;
+class QLabel;
+class QLineEdit;
 class FormatEndViewController;
 class FormatingViewController;
 class FristAidViewController;
@@ -43,10 +46,12 @@ class VolumeRowCard;
 // command addresses it by its BSD identifier, so a list reload during a confirmation, or during the wait
 // before First Aid starts, never moves the action to another row. While a command runs on a volume, that
 // row offers nothing, and its state changes only from the command's result; a failure is shown with the
-// tool's own reason. Volumes of the running system are never renamed or formatted. The volume acted on stays
-// selected across the reloads that follow, while it is listed. A reload asked for while one runs, or within
-// the gate after the last one began, is done once (and only once) when both have passed. A list that cannot
-// be read says so and offers to try again.
+// tool's own reason; the row says what runs on it and, afterwards, that it failed. Volumes of the running
+// system are never renamed or formatted. A reload keeps the rows, the selected volume and the scroll position
+// until the new list arrives, and changes nothing when the list is the same; a reload asked for while one
+// runs, or within the gate after the last one began, is done once (and only once) when both have passed. A
+// list that is slow to come says so after a few seconds; one that cannot be read says so and offers to try
+// again.
 //
 // The list, the actions and the dialogs live on the main thread; enumeration and every command run on the
 // global queue.
@@ -70,6 +75,8 @@ public:
         std::chrono::milliseconds reloadGate{2000};    // at most one enumeration starts per gate
         std::chrono::milliseconds firstAidDeadline =
             std::chrono::hours(2);  // a check of a large disk is slow
+        std::chrono::milliseconds actionDeadline = disk::DiskUtilCommands::kActionDeadline;  // mount … rename
+        std::chrono::milliseconds slowList{3000};  // until the screen says the list is still being read
     };
     static void setDelaysForTesting(const Delays& delays);
 
@@ -114,6 +121,8 @@ public:
     void setSuperDelegate(QObject* owner) { superDelegate_ = owner; }
     CustomTableView* parTableView() const { return parTableView_; }
     QWidget* loadProView() const { return loadProView_; }
+    // "Still reading the list of volumes…", shown when a reload takes long.
+    QLabel* listStatus() const { return listStatus_; }
     // Shown instead of the rows when the list could not be read, with its "Try Again" button.
     QWidget* unreadableView() const { return unreadableView_; }
     TextImageButton* tryAgainButton() const { return tryAgainButton_; }
@@ -126,8 +135,10 @@ public:
     disktool::VolumeRowCard* card(int row) const;
     bool isScanning() const { return isScanV; }
     bool isReloadPending() const { return reloadPending_; }
-    // Whether a command runs on the volume of that identifier.
+    // Whether a command runs on the volume of that identifier, or its row waits for the list that follows.
     bool isBusy(const QString& identifier) const { return busy_.contains(identifier); }
+    // What the volume's row says runs on it, or that the last command failed; empty when neither.
+    QString activityText(const QString& identifier) const;
     FristAidViewController* fristAidVC() const { return fristAid_.controller.get(); }
     ShowAidViewControllrt* showAidVC() const { return showAid_.controller.get(); }
     MakeSureFormatViewController* makeSureFormatVC() const { return makeSureFormat_.controller.get(); }
@@ -147,14 +158,28 @@ private:
     };
     using Command = std::function<disktool::CommandResult()>;
     using Finished = std::function<void(const disktool::CommandResult&)>;
+    // What a volume's row says while a command runs on it, and after the command has failed.
+    struct Activity {
+        const char* running;
+        const char* failed;
+        const char* stopped = "Stopped";
+    };
 
     void awakeFromNib();
     void buildView();
     QWidget* makeCell(QWidget* parent);
     void fillButtons(disktool::VolumeRowCard* card, const VolumeObj& volume, bool selected);
     void installVolumes(std::optional<std::vector<VolumeObj>> volumes);
-    int rowToSelect() const;
-    void runOnVolume(const VolumeObj& volume, Command command, Finished finished);
+    // A command on the volume has `ended`: its row stays busy until a list read begun after then arrives, so
+    // it never offers what the volume was before. Reads the list, unless such a read runs already.
+    void settle(const QString& identifier, std::chrono::steady_clock::time_point ended);
+    // Frees the rows whose commands ended before the list just read was begun; whether any was.
+    bool settleVolumes();
+    void replaceVolumes(std::vector<VolumeObj> volumes);
+    void showSlowList(int scan);
+    // The name the volume will get for what is typed, shown in the field as it is typed.
+    void renameEdited(QLineEdit* field, const QString& text);
+    void runOnVolume(const VolumeObj& volume, Activity activity, Command command, Finished finished);
     void renameFinished(const VolumeObj& volume, const QString& name, const disktool::CommandResult& result);
     template <class Controller>
     Controller* makeDialog(Dialog<Controller>& dialog, double dx, AttachedWindowSide side, float distance);
@@ -193,8 +218,12 @@ private:
     QWidget* unreadableView_ = nullptr;
     TextImageButton* tryAgainButton_ = nullptr;
     TextImageButton* helpButton_ = nullptr;
-    QSet<QString> busy_;  // identifiers of the volumes a command runs on
-    QString actedOn_;     // the identifier of the volume last acted on, selected while it is listed
+    QLabel* listStatus_ = nullptr;
+    int scans_ = 0;                 // enumerations started, so a late notice never speaks of a later one
+    QHash<QString, QString> busy_;  // by identifier: what runs on the volume
+    std::chrono::steady_clock::time_point scanStarted_;               // of the last enumeration
+    QHash<QString, std::chrono::steady_clock::time_point> settling_;  // by identifier: when its command ended
+    QHash<QString, QString> notes_;  // by identifier: the last command on the volume failed
     // The volumes the open dialogs act on, copied when the user clicked.
     std::optional<VolumeObj> renameTarget_;
     std::optional<VolumeObj> firstAidTarget_;

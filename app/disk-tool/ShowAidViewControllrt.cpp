@@ -8,6 +8,8 @@
 #include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/tables/TROverlayScrollView.h"
+#include "ui-kit/windows/DialogKeys.h"
 
 #include <QFontMetricsF>
 #include <QHeaderView>
@@ -70,6 +72,7 @@ ShowAidViewControllrt::ShowAidViewControllrt(QWidget* parent) : QWidget(parent) 
     showTableView_->setFont(kit::systemFont(kFontSize));
     showTableView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     kit::setCocoaFrame(showTableView_, kTableFrame);
+    TROverlayScrollView::installOn(showTableView_);
 
     progress_ = new AidProgress(this);  // owned by the view
     kit::setCocoaFrame(progress_, kProgressFrame);
@@ -85,11 +88,7 @@ void ShowAidViewControllrt::awakeFromNib() {
     completeBut_->setButtonEnabled(false);
     connect(completeBut_, &QAbstractButton::clicked, this, &ShowAidViewControllrt::completeButAction);
     connect(stopBut_, &QAbstractButton::clicked, this, &ShowAidViewControllrt::stopButAction);
-    disktool::onEscape(this, [this] {
-        if (completeBut_->isUsable()) {
-            completeButAction();
-        }
-    });
+    kit::DialogKeys::install(this, {completeBut_}, {completeBut_});
     progress_->changeProgressValue(1.0f);
 }
 
@@ -109,24 +108,24 @@ void ShowAidViewControllrt::changeShowOutPut(const QString& text) {
 }
 
 void ShowAidViewControllrt::setProgressValue(float value) {
-    progress_->changeProgressValue(barValue(value));
+    // A count of pieces says nothing of how far a check has come: the bar only shows that it runs.
+    progress_->setRunning(value != kEndValue);
     if (value == kEndValue) {
+        progress_->changeProgressValue(100.0f);
         completeBut_->setButtonEnabled(true);
         stopBut_->setButtonEnabled(false);
         cancel_.reset();
     }
 }
 
-float ShowAidViewControllrt::barValue(float value) {
-    if (value == kEndValue) {
-        return 100.0f;
-    }
-    return std::min(5.0f * value, 99.0f);
+void ShowAidViewControllrt::showVerdict(const QString& verdict) {
+    nodeLabel_->setText(verdict);
 }
 
 void ShowAidViewControllrt::setCancelFlag(const platform::CancelFlag& flag) {
     cancel_ = flag;
     stopBut_->setButtonEnabled(true);
+    progress_->setRunning(true);  // from the start, before the tool has said anything
 }
 
 void ShowAidViewControllrt::stopButAction() {

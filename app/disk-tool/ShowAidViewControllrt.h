@@ -18,9 +18,10 @@ class ShowAidVCDelegate;
 class TextImageButton;
 
 // The First Aid output window: one table row per piece of tool output (however many lines it holds), a bar
-// that moves 5 percent per piece and stops at 99 until the value 101 marks the end, and "Complete", usable
-// only from then on. "Stop" asks the running tool to end through the run's cancel flag; the end value
-// follows once it has. Main thread only: the screen hands the tool's output over from its First Aid
+// that shows the run running, without a percentage (how long a check takes is not known), until the value
+// 101 marks the end and fills it, a header that then gives the verdict, and "Complete", usable only from
+// then on. "Stop" asks the running tool to end through the run's cancel flag; the end value follows once
+// it has. Main thread only: the screen hands the tool's output over from its First Aid
 // thread in the order it came. The hosting window (`superDelegate`) and the delegate are not owned.
 class ShowAidViewControllrt : public QWidget {
     Q_OBJECT
@@ -34,6 +35,8 @@ public:
 
     void changeShowOutPut(const QString& text);
     void setProgressValue(float value);
+    // The header's text once the run has ended.
+    void showVerdict(const QString& verdict);
     void completeButAction();
     void closeWindow();
     // The run this window shows; Stop is usable while it runs.
@@ -48,8 +51,6 @@ public:
     static QSizeF sizeofString(const QString& text, const QFont& font, double width);
     // A row's height from its text's: at least 20, and 36 for anything over 30 and under 36.
     static double rowHeightForTextHeight(double textHeight);
-    // The bar's percentage for a value of setProgressValue (5 per piece, at most 99; 100 at the end).
-    static float barValue(float value);
 
     QWidget* superDelegate() const { return superDelegate_; }
     void setSuperDelegate(QWidget* window) { superDelegate_ = window; }

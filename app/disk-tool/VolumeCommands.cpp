@@ -1,7 +1,7 @@
 #include "app/disk-tool/VolumeCommands.h"
 
 #include "platform/LogCategories.h"
-#include "services/disks/DiskUtilCommands.h"
+#include "platform/PropertyList.h"
 #include "services/disks/ExecCommand.h"
 #include "services/utilities/KVPublicUtilities.h"
 
@@ -21,10 +21,11 @@ QString infoText(const QVariantMap& info, const char* key) {
     return info.value(QLatin1String(key)).toString();
 }
 
-CommandResult run(const platform::ToolCommand& command, const platform::CancelFlag& stop = {}) {
+CommandResult run(const platform::ToolCommand& command, std::chrono::milliseconds deadline,
+                  const platform::CancelFlag& stop = {}) {
     platform::ToolProcess process(command);
     process.setMergeStandardError(true);  // diskutil gives its reasons on standard error
-    process.setDeadline(commandDeadline());
+    process.setDeadline(std::min(deadline, commandDeadline()));
     process.setCancelFlag(stop);
     const platform::ToolResult result = process.run();
     if (result.succeeded()) {
@@ -35,11 +36,27 @@ CommandResult run(const platform::ToolCommand& command, const platform::CancelFl
     return CommandResult::failed(failureReason(result), result.outcome == platform::ToolOutcome::Cancelled);
 }
 
+CommandResult stopped() {
+    return CommandResult::failed(QStringLiteral("Stopped before diskutil had finished."), true);
+}
+
+// diskutil's facts on a device, unless the user stops the look.
+std::optional<QVariantMap> lookAt(const QString& device, const platform::CancelFlag& stop) {
+    platform::ToolProcess process(disk::DiskUtilCommands::info(device));
+    process.setDeadline(disk::lookupDeadline());
+    process.setCancelFlag(stop);
+    auto info = platform::PropertyList::dictionaryFromBytes(process.run().output);
+    if (info && disk::DiskUtilCommands::isErrorDocument(*info)) {
+        return std::nullopt;
+    }
+    return info;
+}
+
 // diskutil's facts on the volume the user chose, when its identifier still names that volume: the same disk
 // UUID when it has one, else the same name, file system and size (a partition of a disk with a master boot
 // record has no UUID).
-std::optional<QVariantMap> chosenVolumeInfo(const VolumeObj& volume) {
-    auto info = KVPublicUtilities::KVGetDiskInfo(volume.volumePath);
+std::optional<QVariantMap> chosenVolumeInfo(const VolumeObj& volume, const platform::CancelFlag& stop) {
+    auto info = lookAt(volume.volumePath, stop);
     if (!info) {
         return std::nullopt;
     }
@@ -220,20 +237,20 @@ QString failureReason(const platform::ToolResult& result) {
     return QStringLiteral("diskutil ended with status %1.").arg(result.exitCode);
 }
 
-CommandResult mountVolume(const QString& device) {
-    return run(disk::DiskUtilCommands::mount(device));
+CommandResult mountVolume(const QString& device, milliseconds deadline) {
+    return run(disk::DiskUtilCommands::mount(device), deadline);
 }
 
-CommandResult unmountVolume(const QString& device) {
-    return run(disk::DiskUtilCommands::unmount(device));
+CommandResult unmountVolume(const QString& device, milliseconds deadline) {
+    return run(disk::DiskUtilCommands::unmount(device), deadline);
 }
 
-CommandResult ejectVolume(const QString& device) {
-    return run(disk::DiskUtilCommands::eject(device));
+CommandResult ejectVolume(const QString& device, milliseconds deadline) {
+    return run(disk::DiskUtilCommands::eject(device), deadline);
 }
 
-CommandResult renameVolume(const QString& device, const QString& name) {
-    CommandResult result = run(disk::DiskUtilCommands::rename(device, name));
+CommandResult renameVolume(const QString& device, const QString& name, milliseconds deadline) {
+    CommandResult result = run(disk::DiskUtilCommands::rename(device, name), deadline);
     if (!result.done) {
         return result;
     }
@@ -249,8 +266,11 @@ CommandResult renameVolume(const QString& device, const QString& name) {
 }
 
 CommandResult formatVolume(const VolumeObj& volume, const QString& name, const QString& type,
-                           const platform::CancelFlag& stop) {
-    const auto before = chosenVolumeInfo(volume);
+                           const platform::CancelFlag& stop, milliseconds renameDeadline) {
+    const auto before = chosenVolumeInfo(volume, stop);
+    if (stop.isRequested()) {
+        return stopped();
+    }
     if (!before) {
         qCWarning(lcApp) << "not formatting" << volume.volumePath << ": it no longer holds"
                          << volume.volumeName;
@@ -261,22 +281,22 @@ CommandResult formatVolume(const VolumeObj& volume, const QString& name, const Q
     }
     const QString& device = volume.volumePath;
     const bool apfs = volume.diskType.toLower().contains(QStringLiteral("apfs"));
-    if (apfs) {
-        if (CommandResult renamed = run(disk::DiskUtilCommands::rename(device, name)); !renamed.done) {
-            return renamed;
-        }
+    CommandResult result = apfs ? run(disk::DiskUtilCommands::rename(device, name), renameDeadline, stop)
+                                : CommandResult::succeeded();
+    if (result.done) {
+        result = run(apfs ? disk::DiskUtilCommands::reformat(device)
+                          : disk::DiskUtilCommands::eraseVolume(type, name, QStringLiteral("/dev/") + device),
+                     commandDeadline(), stop);
     }
-    const CommandResult result =
-        run(apfs ? disk::DiskUtilCommands::reformat(device)
-                 : disk::DiskUtilCommands::eraseVolume(type, name, QStringLiteral("/dev/") + device),
-            stop);
+    // Not stopped itself: it decides whether the old name must come back after a stop.
     const auto after = KVPublicUtilities::KVGetDiskInfo(device);
     const bool erased = after && infoText(*after, "VolumeUUID") != infoText(*before, "VolumeUUID");
-    if (apfs && after && !erased) {
+    const QString oldName = infoText(*before, "VolumeName");
+    if (apfs && after && !erased && infoText(*after, "VolumeName") != oldName) {
         // The old data must not stay under the new name, where it would look erased.
-        run(disk::DiskUtilCommands::rename(device, infoText(*before, "VolumeName")));
+        run(disk::DiskUtilCommands::rename(device, oldName), renameDeadline);
     }
-    return judged(result, after.has_value(), erased);
+    return judged(stop.isRequested() && !result.done ? stopped() : result, after.has_value(), erased);
 }
 
 QString runFirstAid(const platform::ToolCommand& command, const platform::CancelFlag& stop,

@@ -2,6 +2,7 @@
 
 #include "platform/CancelFlag.h"
 #include "platform/ToolProcess.h"
+#include "services/disks/DiskUtilCommands.h"
 #include "services/disks/VolumeObj.h"
 
 #include <QString>
@@ -60,19 +61,27 @@ struct CommandResult {
 // The tool's own reason for a run that failed: its last line of output, or what became of it.
 QString failureReason(const platform::ToolResult& result);
 
-CommandResult mountVolume(const QString& device);
-CommandResult unmountVolume(const QString& device);
+// The quick commands end by `deadline`: a tool that has not ended by then is stopped and the command fails.
+using std::chrono::milliseconds;
+CommandResult mountVolume(const QString& device,
+                          milliseconds deadline = disk::DiskUtilCommands::kActionDeadline);
+CommandResult unmountVolume(const QString& device,
+                            milliseconds deadline = disk::DiskUtilCommands::kActionDeadline);
 // diskutil ejects the whole disk that holds the volume.
-CommandResult ejectVolume(const QString& device);
+CommandResult ejectVolume(const QString& device,
+                          milliseconds deadline = disk::DiskUtilCommands::kActionDeadline);
 // Done when the volume then carries the name (in any case, as FAT volumes keep it).
-CommandResult renameVolume(const QString& device, const QString& name);
+CommandResult renameVolume(const QString& device, const QString& name,
+                           milliseconds deadline = disk::DiskUtilCommands::kActionDeadline);
 
 // Erases the volume the user chose, unless its identifier no longer names it or it belongs to the running
-// system. An APFS volume keeps its file system: it is renamed to `name`, then reformatted, and gets its old
-// name back when the reformat leaves it unerased. Any other volume is erased to the file system `type` under
-// `name`. Done when diskutil said so and the volume has a new volume UUID. `stop` ends the running tool.
+// system. An APFS volume keeps its file system: it is renamed to `name` (within `renameDeadline`), then
+// reformatted, and gets its old name back when the reformat leaves it unerased. Any other volume is erased
+// to the file system `type` under `name`. Done when diskutil said so and the volume has a new volume UUID.
+// `stop` ends whichever step runs, and the format then counts as stopped, whatever became of the step.
 CommandResult formatVolume(const VolumeObj& volume, const QString& name, const QString& type,
-                           const platform::CancelFlag& stop);
+                           const platform::CancelFlag& stop,
+                           milliseconds renameDeadline = disk::DiskUtilCommands::kActionDeadline);
 
 // First Aid, after a wait of `delay` that a stop cuts short, for at most `deadline`: every piece of the
 // tool's output, standard error included, is handed to `piece` with the count of pieces so far (an empty text

@@ -5,6 +5,7 @@
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/NamedImage.h"
 #include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/DiskSizeProgress.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
@@ -44,9 +45,10 @@ QLabel* rowLabel(QWidget* card, const char* identifier, const QRect& frame, int 
     return label;
 }
 
-// A label's text, and the same as its tooltip; tooltips take markup, so the text is escaped for them.
+// A label's text, shortened in the middle to the label's width, and whole as its tooltip; tooltips take
+// markup, so the text is escaped for them.
 void showText(QLabel* label, const QString& text) {
-    label->setText(text);
+    label->setText(elidedName(text, label->font(), label->width()));
     label->setToolTip(Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap));
 }
 
@@ -65,6 +67,7 @@ VolumeRowCard::VolumeRowCard(QWidget* parent)
       icon_(new QLabel(this)),  // the views are owned by the card
       name_(rowLabel(this, "name", kNameFrame, 14, 1.0)),
       type_(rowLabel(this, "type", kTypeFrame, 12, 0.6)),
+      activity_(rowLabel(this, "activity", kTypeFrame, 12, 1.0)),
       size_(rowLabel(this, "size", QRect(0, kSizeTop, kSizeWidth, 18), 12, 0.8)),
       edit_(new QWidget(this)),
       field_(new QLineEdit(edit_)),
@@ -72,6 +75,8 @@ VolumeRowCard::VolumeRowCard(QWidget* parent)
     icon_->setGeometry(kIconFrame);
     icon_->setScaledContents(true);
     size_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    kit::setTextColor(activity_, getColor(65, 98, 255, 1));
+    activity_->hide();
     edit_->setObjectName(QStringLiteral("editname"));
     edit_->setGeometry(kEditFrame);
     field_->setFont(kit::systemFont(13));
@@ -92,11 +97,14 @@ QString VolumeRowCard::identifier(Button button) {
     return QLatin1String(kIdentifiers[button]);
 }
 
-void VolumeRowCard::showVolume(const VolumeObj& volume, bool renaming) {
+void VolumeRowCard::showVolume(const VolumeObj& volume, bool renaming, const QString& activity) {
     icon_->setPixmap(kit::NamedImage::imageNamed(iconName(volume)).pixmap());
     showText(name_, volume.volumeName);
     name_->setVisible(!renaming);
     showText(type_, volume.diskType);
+    showText(activity_, activity);
+    type_->setVisible(activity.isEmpty());
+    activity_->setVisible(!activity.isEmpty());
     showText(size_, sizeText(volume));
     field_->setText(volume.volumeName);
     edit_->setVisible(renaming);

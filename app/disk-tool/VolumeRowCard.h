@@ -28,14 +28,17 @@ public:
 
     explicit VolumeRowCard(QWidget* parent = nullptr);
 
-    // Icon, texts and bar of the volume; the rename field instead of the name while `renaming`.
-    void showVolume(const VolumeObj& volume, bool renaming);
+    // Icon, texts and bar of the volume; the rename field instead of the name while `renaming`; what runs on
+    // the volume (or became of it), when there is something to say, instead of its file system. A name too
+    // long for its place is shortened in the middle; its tooltip holds it whole.
+    void showVolume(const VolumeObj& volume, bool renaming, const QString& activity = {});
     // The button's documented identifier ("open", "mount", "fristaid", …).
     static QString identifier(Button button);
 
     QLabel* iconView() const { return icon_; }
     QLabel* nameLabel() const { return name_; }
     QLabel* typeLabel() const { return type_; }
+    QLabel* activityLabel() const { return activity_; }
     QLabel* sizeLabel() const { return size_; }
     QWidget* editHolder() const { return edit_; }
     QLineEdit* renameField() const { return field_; }
@@ -51,6 +54,7 @@ private:
     QLabel* icon_;
     QLabel* name_;
     QLabel* type_;
+    QLabel* activity_;
     QLabel* size_;
     QWidget* edit_;
     QLineEdit* field_;

@@ -6,6 +6,7 @@
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
@@ -51,6 +52,7 @@ void DMGMakeSureWC::windowDidLoad() {
     sources::onCloseButton(window_.get(), [this] { closeWindow(); });
     kit::setButtonFamily(cancelButton_, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
     kit::setButtonFamily(doneButton_, QStringLiteral("btn_pri"), QStringLiteral("Create Image"));
+    kit::DialogKeys::install(window_.get(), {doneButton_}, {cancelButton_});
 }
 
 void DMGMakeSureWC::closeWindow() {

@@ -9,6 +9,7 @@
 #include "ui-kit/controls/KVHandButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
+#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
@@ -89,6 +90,8 @@ void ZIPEndWinodwController::windowDidLoad() {
     sources::onCloseButton(window_.get(), [this] { closeWindow(); });
     sucView_->hide();
     failView_->hide();
+    kit::DialogKeys::install(window_.get(), {succCancelButton_, failCancelButton_},
+                             {succCancelButton_, failCancelButton_});
 }
 
 void ZIPEndWinodwController::showFaile(bool failed) {

@@ -6,6 +6,7 @@
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/ProgressView.h"
+#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QLabel>
@@ -76,6 +77,7 @@ void JobProgressWindow::windowDidLoad() {
     pathLabel_->setText(QStringLiteral(" "));
     rogressView_->changeProgressValue(0);
     onCloseButton(window_.get(), [this] { closeWindow(); });
+    kit::DialogKeys::install(window_.get(), {}, {cancelButton_});
     // A close that does not come through the close button (the window manager's) ends the job the same way.
     window_->setDelegate(this);
 }

@@ -6,6 +6,8 @@
 #include <QVariantMap>
 #include <QtGlobal>
 
+#include <chrono>
+
 namespace disk {
 
 // The command lines passed to Apple's disk utility, each an argument vector: a name or path given by
@@ -13,6 +15,9 @@ namespace disk {
 class DiskUtilCommands {
 public:
     static inline const QString kDiskUtil = QStringLiteral("/usr/sbin/diskutil");
+    // Mount, unmount, eject and rename end within seconds on a healthy disk: one that has not answered in a
+    // minute is not going to.
+    static constexpr std::chrono::milliseconds kActionDeadline = std::chrono::minutes(1);
 
     static platform::ToolCommand list();
     static platform::ToolCommand list(const QString& device);

@@ -9,6 +9,8 @@
 // and the clone engine; the mount point, the whole disk's identifier or the device node in the picker.
 // Fields nobody fills keep their zero value.
 struct VolumeObj {
+    bool operator==(const VolumeObj&) const = default;
+
     QString volumeType;  // file-system name, as the picker and the clone engine fill it
     QString volumeName;
     QString volumePath;

@@ -3,17 +3,22 @@
 #include "ui-kit/getColor.h"
 #include "ui-kit/tables/CustomHeaderView.h"
 
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardItemModel>
+#include <QStyleHints>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 // The rows' surface: paints the row backgrounds under the row views and turns presses into row clicks.
 // Presses that a row's views leave unhandled (on a label, on the card's background) arrive here too.
@@ -36,9 +41,12 @@ protected:
         if (event->button() == Qt::RightButton) {
             table_->rightMouseDown(event);
         } else if (event->button() == Qt::LeftButton) {
-            table_->rowPressed(table_->rowAtPoint(event->position()));
+            table_->setFocus(Qt::MouseFocusReason);
+            table_->rowPressed(table_->rowAtPoint(event->position()), event->timestamp());
         }
     }
+    // The keys of the rows' views that they leave unhandled come here before the scroll view would scroll.
+    void keyPressEvent(QKeyEvent* event) override { table_->keyPressEvent(event); }
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
         table_->layoutCells();
@@ -60,6 +68,8 @@ CustomTableView::CustomTableView(QWidget* parent)
       document_(new Document(this, nullptr)) {
     header_->setModel(headerModel_);
     header_->setSectionResizeMode(QHeaderView::Stretch);
+    setFocusPolicy(Qt::StrongFocus);
+    scrollView_->setFocusPolicy(Qt::NoFocus);  // the arrow keys select rows, they do not scroll
     scrollView_->setFrameShape(QFrame::NoFrame);
     scrollView_->setWidgetResizable(true);
     scrollView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -119,6 +129,11 @@ QWidget* CustomTableView::makeViewWithIdentifier(const QString& identifier) {
             return nullptr;
         }
         view->setParent(document_);
+        // Views added to the row's view later are not watched: a row's views are made with it.
+        view->installEventFilter(this);
+        for (QWidget* child : view->findChildren<QWidget*>()) {
+            child->installEventFilter(this);
+        }
         pool_.push_back({identifier, view, -1, -1, false});
         chosen = &pool_.back();
     }
@@ -153,7 +168,7 @@ void CustomTableView::rebuild() {
     const int rows = dataSource_ ? std::max(0, dataSource_->numberOfRowsInTableView(this)) : 0;
     std::vector<double> tops;
     std::vector<double> heights;
-    double y = 0;
+    double y = topInset_;
     for (int row = 0; row < rows && dataSource_; ++row) {
         const double height = std::max(0.0, dataSource_->heightOfRow(this, row));
         tops.push_back(y);
@@ -190,9 +205,18 @@ void CustomTableView::rebuild() {
     if (selectedRow_ >= numberOfRows()) {
         selectedRow_ = -1;
     }
-    document_->setMinimumHeight(static_cast<int>(std::ceil(y)));
+    contentHeight_ = y - topInset_;
+    fitDocument();
     layoutCells();
     document_->update();
+}
+
+void CustomTableView::fitDocument() {
+    const int height = static_cast<int>(std::ceil(topInset_ + contentHeight_));
+    document_->setMinimumHeight(height);
+    // At once rather than at the scroll view's next layout: a click or a key scrolls within the new range.
+    const QSize visible = scrollView_->viewport()->size();
+    document_->resize(visible.width(), std::max(visible.height(), height));
 }
 
 void CustomTableView::layoutCells() {
@@ -242,14 +266,117 @@ void CustomTableView::setSelectNum(int row) {
     document_->update();
 }
 
-void CustomTableView::rowPressed(int row) {
+void CustomTableView::rowPressed(int row, quint64 timestamp) {
     if (row < 0) {
         return;
     }
+    const double top = rectOfRow(row).top() - visibleTop();
     // The data source may reload the list from here; only the row number is used afterwards.
+    const bool select = !dataSource_ || dataSource_->shouldSelectRow(this, row);
+    if (row >= numberOfRows()) {
+        return;
+    }
+    if (select) {
+        selectedRow_ = row;
+        pressedRow_ = row;
+        pressedAt_ = timestamp;
+    }
+    keepRowAt(row, top);
+}
+
+void CustomTableView::selectRow(int row) {
+    if (row < 0 || row >= numberOfRows()) {
+        return;
+    }
     const bool select = !dataSource_ || dataSource_->shouldSelectRow(this, row);
     if (select && row < numberOfRows()) {
         selectedRow_ = row;
+        const QRectF rect = rectOfRow(row);
+        const int half = static_cast<int>(std::ceil(rect.height() / 2));
+        scrollView_->ensureVisible(0, static_cast<int>(rect.top()) + half, 0, half);
+    }
+}
+
+double CustomTableView::visibleTop() const {
+    return scrollView_->verticalScrollBar()->value();
+}
+
+void CustomTableView::keepRowAt(int row, double top) {
+    QScrollBar* bar = scrollView_->verticalScrollBar();
+    const double moved = rectOfRow(row).top() - visibleTop() - top;  // downwards
+    if (moved < 0) {
+        // Scrolled back as far as the list allows; what is left, the room above the rows takes.
+        const double beyond = bar->value() + moved;
+        if (beyond < 0) {
+            bar->setValue(0);
+            setTopInset(topInset_ - beyond);
+        } else {
+            bar->setValue(static_cast<int>(std::lround(beyond)));
+        }
+    } else if (moved > 0) {
+        const double given = std::min(topInset_, moved);
+        setTopInset(topInset_ - given);
+        bar->setValue(bar->value() + static_cast<int>(std::lround(moved - given)));
+    }
+}
+
+void CustomTableView::setTopInset(double inset) {
+    const double shift = inset - topInset_;
+    if (shift == 0) {
+        return;
+    }
+    topInset_ = inset;
+    for (double& top : rowTops_) {
+        top += shift;
+    }
+    fitDocument();
+    layoutCells();
+    document_->update();
+}
+
+void CustomTableView::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    setTopInset(0);  // nothing lies under the pointer now
+}
+
+void CustomTableView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+        event->accept();
+        selectRow(rowNum_ + (event->key() == Qt::Key_Up ? -1 : 1));
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+int CustomTableView::rowOfView(const QObject* object) const {
+    while (object && object->parent() != document_) {
+        object = object->parent();
+    }
+    for (const Cell& cell : cells_) {
+        if (object && cell.view == object) {
+            return cell.row;
+        }
+    }
+    return -1;
+}
+
+bool CustomTableView::isSecondClickOnSelection(const QObject* watched, const QMouseEvent* event) const {
+    const auto interval = static_cast<quint64>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    const quint64 at = event->timestamp();
+    return pressedRow_ >= 0 && at >= pressedAt_ && at - pressedAt_ < interval &&
+           rowOfView(watched) == pressedRow_;
+}
+
+bool CustomTableView::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            swallowing_ = isSecondClickOnSelection(watched, static_cast<QMouseEvent*>(event));
+            return swallowing_;
+        case QEvent::MouseButtonRelease:
+            return std::exchange(swallowing_, false);
+        default:
+            return QWidget::eventFilter(watched, event);
     }
 }
 
@@ -280,4 +407,8 @@ void CustomTableView::drawRows(QPainter& painter, const QRect& exposed) const {
 
 QWidget* CustomTableView::documentView() const {
     return document_;
+}
+
+QAbstractScrollArea* CustomTableView::scrollView() const {
+    return scrollView_;
 }

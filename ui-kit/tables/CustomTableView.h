@@ -15,6 +15,8 @@ namespace kit {
 class CustomHeaderView;
 }
 class CustomTableView;
+class QAbstractScrollArea;
+class QKeyEvent;
 class QMouseEvent;
 class QScrollArea;
 class QStandardItemModel;
@@ -48,6 +50,12 @@ public:
 // row's own button may reload the list from inside its click handler: the button lives on, at most hidden
 // or given to another row. A reload asked for while a reload runs is done once that one has finished.
 // The data source and the list delegate are not owned; their owner clears them before it goes.
+//
+// Nothing moves under the pointer: a row selected by a click stays where it was clicked, however the rows
+// above it change height (the list scrolls back, or keeps room above the rows until the pointer leaves
+// it), and a press on that row's views within the double-click interval of the click that selected it is
+// the second half of a double click and goes nowhere. The up and down arrow keys select the row above or
+// below the highlighted one.
 class CustomTableView : public QWidget {
     Q_OBJECT
 
@@ -87,6 +95,9 @@ public:
     QWidget* viewAtColumn(int column, int row) const;
     // The widget the rows and their views live in (scrolled by the table).
     QWidget* documentView() const;
+    QAbstractScrollArea* scrollView() const;
+    // Room kept above the rows so that a clicked row did not move; it goes when the pointer leaves.
+    double topInset() const { return topInset_; }
 
     int rowNum() const { return rowNum_; }
     void setRowNum(int row) { rowNum_ = row; }
@@ -98,6 +109,11 @@ public:
 
     // A row's background, in the rows' coordinates: the highlighted row light, every other row dark.
     static kit::DrawnShape rowBackground(const QRectF& rowRect, bool highlighted);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     class Document;
@@ -116,7 +132,16 @@ private:
 
     void rebuild();
     void layoutCells();
-    void rowPressed(int row);
+    // The rows' surface as high as the rows and the room above them, and the scroll range with it.
+    void fitDocument();
+    void rowPressed(int row, quint64 timestamp);
+    void selectRow(int row);
+    // Scrolls, or makes room above the rows, so that the row's top lies `top` below the visible top again.
+    void keepRowAt(int row, double top);
+    void setTopInset(double inset);
+    double visibleTop() const;
+    int rowOfView(const QObject* object) const;
+    bool isSecondClickOnSelection(const QObject* watched, const QMouseEvent* event) const;
     void rightMouseDown(QMouseEvent* event);
     void drawRows(QPainter& painter, const QRect& exposed) const;
 
@@ -136,6 +161,12 @@ private:
     double rowHeight_ = 17;
     int selectedRow_ = -1;
     int rowNum_ = 0;
+
+    double topInset_ = 0;
+    double contentHeight_ = 0;
+    int pressedRow_ = -1;  // the row the last press selected, at `pressedAt_` (the event's clock)
+    quint64 pressedAt_ = 0;
+    bool swallowing_ = false;  // the press of a click that goes nowhere: its release goes nowhere too
 
     bool reloading_ = false;
     bool reloadAgain_ = false;

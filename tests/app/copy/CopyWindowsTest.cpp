@@ -12,8 +12,10 @@
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -103,6 +105,12 @@ INSTANTIATE_TEST_SUITE_P(
         Ending{"HundredWithoutAFileBrowser", [](CopyProgreWindowController& p) { p.changeProValue(100); },
                kFolder, 0, false},
         Ending{"Cancel", [](CopyProgreWindowController& p) { click(p.cancelButton()); },
+               QStringLiteral("You have stopped the copying process."), 1},
+        Ending{"Escape",
+               [](CopyProgreWindowController& p) {
+                   QApplication::setActiveWindow(p.window());
+                   QTest::keyClick(p.window(), Qt::Key_Escape);
+               },
                QStringLiteral("You have stopped the copying process."), 1},
         Ending{"WindowManagerClose", [](CopyProgreWindowController& p) { p.aWindow()->close(); }, {}, 1}),
     [](const auto& row) { return std::string(row.param.name); });

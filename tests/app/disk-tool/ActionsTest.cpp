@@ -4,9 +4,11 @@
 #include "app/ErrorWindowController.h"
 #include "app/disk-tool/VolumeRowCard.h"
 #include "platform/Bundle.h"
+#include "platform/Dispatch.h"
 #include "platform/Workspace.h"
 #include "tests/support/TestEnv.h"
 #include "ui-kit/controls/TextImageButton.h"
+#include "ui-kit/tables/CustomTableView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -18,7 +20,28 @@
 
 using namespace disktooltest;
 
-namespace {}  // namespace
+TEST(DiskToolActions, TwoClicksAtOnePointOfALowerRowSelectItAndRunNothing) {
+    Harness h(QStringLiteral("intel-10.12-hfs"));
+    h.sim.attach("usb-exfat");
+    h.sim.attach("usb-hfs");
+    h.open();
+    // Below the selected system row, on the type line under where the row's Eject button will show.
+    const int row = h.rowOf("USB HFS");
+    disktool::VolumeRowCard* card = h.cell(row);
+    const QPoint point =
+        card->mapToGlobal(QPoint(card->button(disktool::VolumeRowCard::Eject)->geometry().center().x(), 30));
+    QWidget* window = h.screen->window();
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, window->mapFromGlobal(point));
+    EXPECT_EQ(h.screen->selectedVolume()->volumeName, "USB HFS");
+    const CustomTableView* table = h.screen->parTableView();
+    EXPECT_EQ(table->rowAtPoint(table->documentView()->mapFromGlobal(point)), row)
+        << "the row stays under the pointer";
+    EXPECT_FALSE(h.screen->isBusy(h.identifierOf("USB HFS")));
+    ASSERT_TRUE(platform::waitForGlobalQueue(10000));
+    for (const char* verb : {"eject", "unmount", "mount", "verifyvolume"}) {
+        EXPECT_TRUE(h.diskutilCalls(verb).isEmpty()) << verb;
+    }
+}
 
 TEST(DiskToolActions, OpenShowsTheMountPointInTheFileBrowserAndHelpOpensTheSupportPage) {
     Harness h(QStringLiteral("intel-10.12-hfs"));
@@ -66,6 +89,10 @@ TEST(DiskToolActions, UnmountThenMountTheSelectedVolumeByItsIdentifier) {
         EXPECT_FALSE(h.usable(id)) << id << " while the command runs";
     }
     h.screen->mountButtonAction();
+    h.sim.addFault(
+        {{"Tool", "diskutil"}, {"Verb", "list"}, {"Action", "delay"}, {"DelayMs", 1500}, {"Times", 1}});
+    ASSERT_TRUE(waitFor([&] { return h.usable("mount"); }));
+    EXPECT_EQ(h.title("mount"), "Mount") << "nothing is offered before the list shows the new state";
     ASSERT_TRUE(h.waitForListWhere([&] {
         return !h.screen->isBusy(node) && h.volume("USB") && h.volume("USB")->volumeMountPoint.isEmpty();
     }));
@@ -188,8 +215,9 @@ TEST_P(DiskToolFat32Rename, UpperCasedCutToElevenOrNewForChinese) {
     h.open();
     ASSERT_TRUE(h.select("NO NAME"));
     h.typeNewName(QString::fromUtf8(GetParam().typed));
-    h.click("save");
     const QString sent = QString::fromUtf8(GetParam().sent);
+    EXPECT_EQ(h.renameField()->text(), sent) << "the field shows the name the volume will get";
+    h.click("save");
     ASSERT_TRUE(h.waitForListWhere([&] { return h.names().contains(sent); }));
     EXPECT_EQ(h.diskutilCalls("rename"), (Calls{{"rename", node, sent}}));
     EXPECT_EQ(h.node(node).value("VolumeName"), sent);

@@ -17,6 +17,7 @@
 #include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
+#include "ui-kit/tables/TROverlayScroller.h"
 #include "ui-kit/windows/RPAAttachedWindow.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 using namespace disktooltest;
@@ -69,6 +71,7 @@ TEST(DiskToolFristAidDialog, EachButtonClosesTheWindowAndOnlyTheCheckAndRunButto
         {"run", [](FristAidViewController& d) { clickButton(d.repairBut()); }, {"repair"}},
         {"cancel", [](FristAidViewController& d) { clickButton(d.cancelBut()); }, {}},
         {"escape", [](FristAidViewController& d) { QTest::keyClick(&d, Qt::Key_Escape); }, {}},
+        {"return", [](FristAidViewController& d) { QTest::keyClick(&d, Qt::Key_Return); }, {"repair"}},
     };
     for (const Way& way : ways) {
         SCOPED_TRACE(way.name);
@@ -87,23 +90,27 @@ TEST(DiskToolFristAidDialog, EachButtonClosesTheWindowAndOnlyTheCheckAndRunButto
     }
 }
 
-TEST(DiskToolShowAidDialog, TheBarMovesFivePerPieceStopsAt99AndEndsAt100) {
-    struct Step {
-        float value;
-        float shown;
-    };
-    for (const Step step :
-         {Step{1, 5}, Step{4, 20}, Step{19, 95}, Step{20, 99}, Step{25, 99}, Step{101, 100}}) {
-        EXPECT_FLOAT_EQ(ShowAidViewControllrt::barValue(step.value), step.shown) << step.value;
-    }
+// How far a check has come is not known: the bar runs without a percentage until the end fills it.
+TEST(DiskToolShowAidDialog, TheBarRunsWithoutAPercentageUntilTheEndValueFillsIt) {
     ShowAidViewControllrt view;
     EXPECT_FLOAT_EQ(view.progress()->filledWidth(), AidProgress::filledWidthFor(470, 1.0f)) << "starts at 1";
-    view.setProgressValue(4);
-    EXPECT_FLOAT_EQ(view.progress()->filledWidth(), AidProgress::filledWidthFor(470, 20.0f));
-    EXPECT_FALSE(view.completeBut()->isUsable());
+    view.setCancelFlag({});
+    EXPECT_TRUE(view.progress()->isRunning()) << "a run runs from its start";
+    for (const float pieces : {1.0f, 4.0f, 20.0f, 100.0f}) {
+        view.setProgressValue(pieces);
+        EXPECT_TRUE(view.progress()->isRunning()) << pieces;
+        EXPECT_FLOAT_EQ(view.progress()->filledWidth(), 0.0f) << pieces;
+        EXPECT_FALSE(view.completeBut()->isUsable());
+    }
     view.setProgressValue(ShowAidViewControllrt::kEndValue);
+    EXPECT_FALSE(view.progress()->isRunning());
     EXPECT_FLOAT_EQ(view.progress()->filledWidth(), 470.0f);
     EXPECT_TRUE(view.completeBut()->isUsable()) << "only the end value enables Complete";
+    for (const auto& [phase, sweep] : {std::pair{0.0, QRectF(0, 0, 0, 8)},
+                                       {0.5, QRectF(176.25, 0, 117.5, 8)},
+                                       {0.9, QRectF(411.25, 0, 58.75, 8)}}) {
+        EXPECT_EQ(AidProgress::sweepRect({470, 8}, phase), sweep) << phase;
+    }
 }
 
 TEST(DiskToolShowAidDialog, OnePieceIsOneRowWithoutItsLastLineFeedAndRowsAreAtLeast20High) {
@@ -118,6 +125,7 @@ TEST(DiskToolShowAidDialog, OnePieceIsOneRowWithoutItsLastLineFeedAndRowsAreAtLe
         EXPECT_DOUBLE_EQ(ShowAidViewControllrt::rowHeightForTextHeight(text), height) << text;
     }
     ShowAidViewControllrt view;
+    EXPECT_TRUE(qobject_cast<TROverlayScroller*>(view.showTableView()->verticalScrollBar()));
     view.changeShowOutPut("Checking volume\n");
     view.changeShowOutPut("one\ntwo\nthree\n");
     view.changeShowOutPut("no line feed");
@@ -228,13 +236,14 @@ TEST(DiskToolFormatConfirmation, ContinueHandsOverTheNameAndTypeAsShownAndCancel
         EXPECT_TRUE(c.owner.calls.isEmpty());
         EXPECT_FALSE(c.host.isVisible());
     }
-    {
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
         Confirmation c;
         c.dialog.show();
         QApplication::setActiveWindow(&c.dialog);
-        QTest::keyClick(&c.dialog, Qt::Key_Escape);
-        EXPECT_TRUE(c.owner.calls.isEmpty());
-        EXPECT_FALSE(c.host.isVisible()) << "Escape cancels";
+        QTest::keyClick(c.dialog.nameTextFiled(), key);
+        EXPECT_TRUE(c.owner.calls.isEmpty()) << key;
+        EXPECT_FALSE(c.host.isVisible()) << "Escape cancels, and so does Return: Cancel is the default";
+        EXPECT_EQ(c.dialog.noButton()->normalImage().name(), "btn_pri") << "and drawn so";
     }
     for (const char* apfs : {"APFS", "apfs", "Case-sensitive APFS"}) {
         Confirmation c("Data", apfs);

@@ -27,6 +27,7 @@ RepairDiskViewController::Delays fastDelays() {
     delays.firstAid = milliseconds(20);
     delays.formatEnd = milliseconds(20);
     delays.reloadGate = milliseconds(1100);
+    delays.slowList = milliseconds(300);
     return delays;
 }
 

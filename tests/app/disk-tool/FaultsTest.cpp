@@ -128,6 +128,8 @@ QStringList verify(Harness& h) {
 TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
     RepairDiskViewController::Delays delays = fastDelays();
     delays.firstAidDeadline = std::chrono::seconds(10);
+    // A hung tool ends by the quick commands' deadline; any other ends by itself, however busy the machine.
+    delays.actionDeadline = action() == "hang" ? std::chrono::seconds(8) : std::chrono::minutes(1);
     Harness h(QStringLiteral("intel-10.12-hfs"), delays);
     const bool apfs = command() == Command::Reformat;
     h.sim.attach(apfs ? "usb-apfs" : "usb-exfat");
@@ -143,6 +145,18 @@ TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
         h.sim.addFault(faultRule(command(), action()));  // the look after a rename meets it only then
     }
     const bool effect = takesEffect(action());
+    // The quick commands end by their own deadline, however long a tool may take otherwise.
+    const bool quick = command() == Command::Mount || command() == Command::Unmount ||
+                       command() == Command::Eject || command() == Command::Rename;
+    if (quick) {
+        setCommandDeadlineForTesting(std::chrono::minutes(10));
+    }
+    // What the row says while the command runs on its volume, and after it failed.
+    const auto expectRow = [&](const char* running, const char* failed, bool fails) {
+        EXPECT_EQ(h.screen->activityText(node), running);
+        ASSERT_TRUE(waitFor([&] { return !h.screen->isBusy(node); }));
+        EXPECT_EQ(h.screen->activityText(node), fails ? failed : "");
+    };
     // The message the command's failure or the look after it shows, with the tool's reason.
     QString message;
     h.answers.whenError([&](const QString& text) { message = text; });
@@ -182,6 +196,9 @@ TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
         case Command::Unmount: {
             ASSERT_TRUE(h.select(volumeName));
             h.click("mount");
+            const bool mount = command() == Command::Mount;
+            expectRow(mount ? "Mounting…" : "Unmounting…", mount ? "Mount failed" : "Unmount failed",
+                      reportsFailure(action()));
             ASSERT_TRUE(h.waitForListWhere([&] { return h.enumerations() > loads; }));
             const QString truth = h.node(node).value("MountPoint").toString();
             EXPECT_EQ(h.volume(volumeName)->volumeMountPoint, truth);
@@ -195,6 +212,7 @@ TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
         case Command::Eject: {
             ASSERT_TRUE(h.select(volumeName));
             h.click("eject");
+            expectRow("Ejecting…", "Eject failed", reportsFailure(action()));
             if (effect) {
                 ASSERT_TRUE(h.waitForListWhere([&] { return !h.names().contains(volumeName); }));
             } else {
@@ -212,8 +230,9 @@ TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
             ASSERT_TRUE(h.select(volumeName));
             h.typeNewName("Renamed");
             h.click("save");
-            ASSERT_TRUE(h.waitForListWhere([&] { return !h.screen->isBusy(node); }));
             // A tool that exits 0 without renaming is caught by the look afterwards.
+            expectRow("Renaming…", "Rename failed", action() != "delay");
+            ASSERT_TRUE(h.waitForListWhere([&] { return !h.screen->isBusy(node); }));
             expectMessage(action() != "delay", "'USB' could not be renamed to 'Renamed'.\n");
             const QString truth = h.node(node).value("VolumeName").toString();
             EXPECT_EQ(truth, effect ? "Renamed" : "USB");

@@ -19,6 +19,7 @@ namespace {
 // What the output window showed when its run had ended.
 struct Output {
     QStringList rows;
+    QString header;
     float bar = 0;
     bool completeUsable = false;
     bool stopUsable = true;
@@ -40,6 +41,7 @@ void runFirstAid(Harness& h, bool repair, Output& output, const QString& shot = 
         for (int row = 0; row < view.numberOfRowsInTableView(); ++row) {
             output.rows << view.objectValueForRow(row);
         }
+        output.header = view.nodeLabel()->text();
         output.bar = view.progress()->filledWidth() / static_cast<float>(view.progress()->width()) * 100.0f;
         output.completeUsable = view.completeBut()->isUsable();
         output.stopUsable = view.stopBut()->isUsable();
@@ -91,6 +93,7 @@ TEST(DiskToolFirstAid, VerifiesAHealthyVolumeByItsIdentifierAndShowsEveryPiece) 
     EXPECT_TRUE(hasRowContaining(output, "The volume USB appears to be OK"));
     EXPECT_TRUE(hasRowContaining(output, "Finished file system verification on " + node + " (USB)"));
     EXPECT_EQ(output.rows.last(), "First Aid found no problems.");
+    EXPECT_EQ(output.header, "First Aid found no problems.") << "the header gives the verdict";
     for (const QString& row : output.rows) {
         EXPECT_FALSE(row.endsWith('\n')) << row.toStdString();
     }
@@ -162,6 +165,7 @@ TEST(DiskToolFirstAid, AHungToolCanBeStopped) {
         ASSERT_TRUE(waitFor([&] { return !h.diskutilCalls("verifyvolume").isEmpty(); }));
         QTest::qWait(300);
         EXPECT_FALSE(view.completeBut()->isUsable()) << "the tool has not ended";
+        EXPECT_EQ(h.screen->activityText(h.identifierOf("USB")), "Running First Aid…");
         EXPECT_TRUE(view.stopBut()->isUsable());
         screenshot(view.window(), "firstaid-running");
         clickButton(view.stopBut());
@@ -170,6 +174,8 @@ TEST(DiskToolFirstAid, AHungToolCanBeStopped) {
     EXPECT_EQ(output.rows, QStringList{"First Aid was stopped."});
     EXPECT_TRUE(output.completeUsable);
     EXPECT_FLOAT_EQ(output.bar, 100.0f);
+    EXPECT_TRUE(waitFor([&] { return h.screen->activityText(h.identifierOf("USB")).isEmpty(); }))
+        << "the row is free again";
 }
 
 TEST(DiskToolFirstAid, ALongRunStaysStoppableAfterItsHundredAndFirstPiece) {
@@ -190,6 +196,7 @@ TEST(DiskToolFirstAid, ALongRunStaysStoppableAfterItsHundredAndFirstPiece) {
     runFirstAid(h, false, output, {}, [&](ShowAidViewControllrt& view) {
         ASSERT_TRUE(waitFor([&] { return view.numberOfRowsInTableView() >= 102; }, 60000));
         EXPECT_FALSE(view.completeBut()->isUsable()) << "the tool is still writing";
+        EXPECT_EQ(view.progress()->filledWidth(), 0.0f) << "a run of unknown length shows no percentage";
         EXPECT_TRUE(view.stopBut()->isUsable());
         clickButton(view.stopBut());
     });
@@ -207,7 +214,7 @@ TEST(DiskToolFirstAid, AReloadDuringTheWaitBeforeTheStartKeepsTheVolumeTheUserCh
     runFirstAid(h, false, output, {}, [&](ShowAidViewControllrt& view) {
         h.sim.attach("usb-hfs");
         ASSERT_TRUE(h.waitForListWhere([&] { return h.names().contains("USB HFS"); }));
-        ASSERT_EQ(h.screen->selectedVolume()->volumeName, "Macintosh HD");
+        ASSERT_EQ(h.screen->selectedVolume()->volumeName, "USB") << "the reload keeps the selection";
         EXPECT_TRUE(h.diskutilCalls("verifyvolume").isEmpty()) << "still waiting";
         clickButton(view.stopBut());  // ends the wait: the stopped run never starts the tool
     });

@@ -217,8 +217,8 @@ TEST(DiskToolFormat, AListReloadDuringTheConfirmationKeepsTheVolumeTheUserChose)
     h.answers.when<MakeSureFormatViewController>([&](MakeSureFormatViewController& dialog) {
         h.sim.attach("usb-hfs");
         ASSERT_TRUE(h.waitForListWhere([&] { return h.names().contains("USB HFS"); }));
-        ASSERT_EQ(h.screen->selectedVolume()->volumeName, "Macintosh HD")
-            << "the reload selects the first row";
+        ASSERT_EQ(h.screen->selectedVolume()->volumeName, "USB") << "the reload keeps the selection";
+        ASSERT_TRUE(h.select("Macintosh HD"));
         confirm(dialog, "Wiped");
     });
     QString result;
@@ -269,18 +269,38 @@ TEST(DiskToolFormat, TheFormattingViewShowsWhileTheEraseRunsAndClosesWhenItEnds)
     EXPECT_FALSE(runningDialog<FormatingViewController>());
 }
 
-TEST(DiskToolFormat, AHungEraseCanBeStopped) {
+namespace {
+
+// A step of a format that hangs, on a volume of that device.
+struct HungStep {
+    const char* device;
+    const char* listed;
+    const char* verb;
+};
+
+void PrintTo(const HungStep& step, std::ostream* out) {
+    *out << step.device << " " << step.verb;
+}
+
+class DiskToolFormatStop : public ::testing::TestWithParam<HungStep> {};
+
+}  // namespace
+
+TEST_P(DiskToolFormatStop, AHungStepCanBeStoppedAndTheFormatSaysSo) {
+    const HungStep& step = GetParam();
     Harness h(QStringLiteral("intel-10.12-hfs"));
-    const QString node = h.sim.attach("usb-exfat") + "s2";
-    h.sim.addFault(
-        {{"Tool", "diskutil"}, {"Verb", "eraseVolume"}, {"Action", "hang"}, {"IgnoreSigterm", true}});
+    h.sim.attach(QLatin1String(step.device));
+    const QString listed = QLatin1String(step.listed);
+    const QString node = h.identifierOf(listed);
+    h.sim.addFault({{"Tool", "diskutil"}, {"Verb", step.verb}, {"Action", "hang"}, {"IgnoreSigterm", true}});
     h.open();
-    ASSERT_TRUE(h.select("USB"));
+    ASSERT_TRUE(h.select(listed));
     h.answers.when<MakeSureFormatViewController>(
         [](MakeSureFormatViewController& dialog) { confirm(dialog, "Wiped"); });
     h.answers.when<FormatingViewController>([&](FormatingViewController& view) {
-        ASSERT_TRUE(waitFor([&] { return !h.diskutilCalls("eraseVolume").isEmpty(); }));
+        ASSERT_TRUE(waitFor([&] { return !h.diskutilCalls(QLatin1String(step.verb)).isEmpty(); }));
         EXPECT_TRUE(view.stopBut()->isUsable());
+        EXPECT_EQ(h.screen->activityText(node), "Formatting…");
         screenshot(view.window(), "format-hung");
         clickButton(view.stopBut());
         EXPECT_FALSE(view.stopBut()->isUsable());
@@ -290,9 +310,16 @@ TEST(DiskToolFormat, AHungEraseCanBeStopped) {
     h.click("format");
     ASSERT_TRUE(h.waitForListWhere([&] { return !result.isEmpty(); }));
     EXPECT_EQ(result, "Format stopped");
-    EXPECT_EQ(h.node(node).value("VolumeName"), "USB");
+    EXPECT_EQ(h.screen->activityText(node), "Format stopped");
+    EXPECT_EQ(h.node(node).value("VolumeName"), listed) << "the volume keeps its name";
     EXPECT_TRUE(h.usable("format")) << "the volume stays selected and usable again";
 }
+
+INSTANTIATE_TEST_SUITE_P(Steps, DiskToolFormatStop,
+                         ::testing::Values(HungStep{"usb-exfat", "USB", "eraseVolume"},
+                                           HungStep{"usb-apfs", "USB APFS", "rename"},
+                                           HungStep{"usb-apfs", "USB APFS", "reformat"}),
+                         [](const auto& param) { return std::string(param.param.verb); });
 
 TEST(DiskToolFormat, TheFormattingViewNeverOpensForAnEraseThatEndedBeforeIt) {
     RepairDiskViewController::Delays delays = fastDelays();

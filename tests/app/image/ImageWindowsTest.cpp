@@ -12,8 +12,10 @@
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -142,6 +144,16 @@ TEST(ZipEndWindow, ColoursTheLinkPhraseOfATextLongerThanTenCharacters) {
     }
 }
 
+namespace {
+
+// A key pressed in the window, as its user would: it is the active window.
+void pressKey(QWidget* window, Qt::Key key) {
+    QApplication::setActiveWindow(window);
+    QTest::keyClick(window, key);
+}
+
+}  // namespace
+
 TEST(ImageConfirmation, OnlyCreateImageTellsTheScreen) {
     const struct {
         const char* name;
@@ -151,6 +163,8 @@ TEST(ImageConfirmation, OnlyCreateImageTellsTheScreen) {
         {"create", [](DMGMakeSureWC& q) { click(q.doneButton()); }, 1},
         {"cancel", [](DMGMakeSureWC& q) { click(q.cancelButton()); }, 0},
         {"close", [](DMGMakeSureWC& q) { click(q.window()->standardWindowButton(0)); }, 0},
+        {"return", [](DMGMakeSureWC& q) { pressKey(q.window(), Qt::Key_Return); }, 1},
+        {"escape", [](DMGMakeSureWC& q) { pressKey(q.window(), Qt::Key_Escape); }, 0},
     };
     for (const auto& row : rows) {
         Counts counts;

@@ -14,11 +14,14 @@
 #include "ui-kit/tables/RepairDiskTableCellView.h"
 #include "ui-kit/tables/TopImageCell.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
+#include <QScrollBar>
 #include <QStandardItemModel>
+#include <QStyleHints>
 #include <QTableView>
 #include <QTest>
 
@@ -188,6 +191,80 @@ TEST(CustomTableView, ButtonsThatReloadTheListFromTheirOwnClickLiveOn) {
     shown.rows.names = {"A", "B", "C", "D"};
     table.reloadData();
     EXPECT_EQ(shown.rows.made, 4) << "three views reused, one made";
+}
+
+// A press and its release at a point of the widget, at a time of the event clock.
+void clickAt(QWidget* widget, QPointF point, quint64 at) {
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, point, widget->mapToGlobal(point), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, {});
+        event.setTimestamp(at);
+        QApplication::sendEvent(widget, &event);
+    }
+}
+
+// A row clicked below the selected one stays under the pointer while the rows above it shrink: the list
+// scrolls back where it can and keeps room above its rows where it cannot, until the pointer leaves it.
+TEST(CustomTableView, AClickedRowStaysWhereItWasClicked) {
+    const struct {
+        int rows;
+        int clicked;
+        int scrolled;
+        double inset;
+        int scroll;
+    } cases[] = {{3, 2, 0, 40, 0}, {12, 4, 100, 0, 60}, {12, 4, 20, 20, 0}};
+    for (const auto& c : cases) {
+        ShownTable shown;
+        shown.rows.names.clear();
+        for (int row = 0; row < c.rows; ++row) {
+            shown.rows.names << QStringLiteral("Disk %1").arg(row);
+        }
+        CustomTableView& table = shown.table;
+        table.reloadData();
+        QScrollBar* bar = table.scrollView()->verticalScrollBar();
+        bar->setValue(c.scrolled);
+        ASSERT_EQ(bar->value(), c.scrolled);
+        const double top = table.rectOfRow(c.clicked).top() - bar->value();
+        QTest::mouseClick(table.documentView(), Qt::LeftButton, {},
+                          QPoint(300, static_cast<int>(table.rectOfRow(c.clicked).top()) + 20));
+        ASSERT_EQ(shown.rows.selectIndex, c.clicked);
+        EXPECT_EQ(table.rectOfRow(c.clicked).top() - bar->value(), top) << c.scrolled;
+        EXPECT_EQ(table.topInset(), c.inset) << c.scrolled;
+        EXPECT_EQ(bar->value(), c.scroll) << c.scrolled;
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&table, &leave);
+        EXPECT_EQ(table.topInset(), 0) << "the room goes with the pointer";
+        EXPECT_EQ(table.rectOfRow(0).top(), 0);
+    }
+}
+
+// The second press of a double click, on a view of the row that the first press selected, goes nowhere;
+// a press after the double-click interval is a click of its own.
+TEST(CustomTableView, APressOnAJustSelectedRowWithinTheDoubleClickIntervalGoesNowhere) {
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    for (const auto& [after, ejected] : {std::pair{1, false}, {interval - 1, false}, {interval, true}}) {
+        ShownTable shown;
+        clickAt(shown.table.documentView(), {300, 160}, 5000);
+        ASSERT_EQ(shown.rows.selectIndex, 2);
+        TextImageButton* eject = shown.button(2, "remove");
+        clickAt(eject, eject->rect().center(), 5000 + static_cast<quint64>(after));
+        EXPECT_EQ(shown.rows.names.size(), ejected ? 2 : 3) << after;
+    }
+}
+
+TEST(CustomTableView, TheArrowKeysSelectTheRowAboveOrBelow) {
+    ShownTable shown;
+    for (const auto& [key, row] : {std::pair{Qt::Key_Down, 1},
+                                   {Qt::Key_Down, 2},
+                                   {Qt::Key_Down, 2},
+                                   {Qt::Key_Up, 1},
+                                   {Qt::Key_Up, 0},
+                                   {Qt::Key_Up, 0}}) {
+        QTest::keyClick(&shown.table, key);
+        EXPECT_EQ(shown.rows.selectIndex, row);
+    }
+    QTest::keyClick(shown.table.documentView(), Qt::Key_Down);
+    EXPECT_EQ(shown.rows.selectIndex, 1) << "from inside the rows too";
 }
 
 TEST(CustomTableView, AReloadAskedForDuringAReloadRunsAfterIt) {

@@ -1,10 +1,14 @@
 #include "tests/support/TestEnv.h"
 
+#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ChildWindows.h"
+#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/PopBaseWindow.h"
 #include "ui-kit/windows/WindowFade.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTest>
@@ -266,4 +270,41 @@ TEST(WindowFade, AFadeThatDiesWithItsWindowTellsNobody) {
         << "the witness's fade did not end";
     EXPECT_FALSE(told);
     kit::WindowFade::setDurationForTesting(0);
+}
+
+// Return and Enter press the default button, Escape the cancel button, each only when a click could; of a
+// pane's buttons, the one shown.
+TEST(DialogKeys, EachKeyPressesItsButtonOnlyWhenAClickCould) {
+    const struct {
+        Qt::Key key;
+        bool okUsable;
+        bool cancelShown;
+        const char* pressed;
+    } rows[] = {{Qt::Key_Return, true, true, "ok"},
+                {Qt::Key_Enter, true, true, "ok"},
+                {Qt::Key_Escape, true, true, "cancel"},
+                {Qt::Key_Return, false, true, ""},
+                {Qt::Key_Escape, true, false, "other pane"}};
+    for (const auto& row : rows) {
+        QWidget dialog;
+        QString pressed;
+        const auto button = [&](const char* name) {
+            auto* made = new TextImageButton(&dialog);  // owned by the dialog
+            made->setButtonEnabled(true);
+            QObject::connect(made, &QAbstractButton::clicked, [&pressed, name] { pressed = name; });
+            return made;
+        };
+        TextImageButton* ok = button("ok");
+        TextImageButton* cancel = button("cancel");
+        TextImageButton* other = button("other pane");
+        auto* field = new QLineEdit(&dialog);  // owned by the dialog
+        kit::DialogKeys::install(&dialog, {ok}, {cancel, other});
+        ok->setButtonEnabled(row.okUsable);
+        dialog.show();
+        cancel->setVisible(row.cancelShown);
+        QApplication::setActiveWindow(&dialog);
+        field->setFocus();
+        QTest::keyClick(field, row.key);
+        EXPECT_EQ(pressed, row.pressed) << row.key;
+    }
 }

@@ -16,6 +16,7 @@
 #include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/windows/WindowCentering.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -43,10 +44,14 @@ void expectFits(QWidget* window) {
     }
 }
 
-// Runs the window modally and presses `button` from inside the run; true when the run ended and the window
-// is closed.
+// Runs the window modally and presses `button` (none: the press is made already) from inside the run; true
+// when the run ended and the window is closed.
 bool runAndPress(QWidget* window, const std::function<QAbstractButton*()>& button) {
-    QTimer::singleShot(0, window, [&] { click(button()); });
+    QTimer::singleShot(0, window, [&] {
+        if (QAbstractButton* pressed = button()) {
+            click(pressed);
+        }
+    });
     kit::ModalRun::runModalForWindow(window);
     return !window->isVisible() && !kit::ModalRun::isRunning(window);
 }
@@ -60,7 +65,7 @@ struct Screen : MakeSureToCloneSystemVCDelegate, MakeSureCancelCloneSystemVCDele
     int stops = 0;
 };
 
-enum class Press { Left, Right, CloseButton };
+enum class Press { Cancel, Done, CloseButton, Return, Escape };
 
 struct QuestionRow {
     const char* name;
@@ -90,21 +95,28 @@ TEST_P(Question, ClosesAndTellsTheScreenOnlyWhatWasChosen) {
         question = std::move(clone);
     }
     screen.question = question->window();
+    // The answer that leaves the disks alone is the default.
     EXPECT_EQ(question->cancelButton()->textField()->text(), "Cancel");
-    EXPECT_EQ(question->cancelButton()->normalImage().name(), "btn_sec");
+    EXPECT_EQ(question->cancelButton()->normalImage().name(), row.stopQuestion ? "btn_sec" : "btn_pri");
     EXPECT_EQ(question->doneButton()->textField()->text(), row.stopQuestion ? "Continue" : "Clone Now");
-    EXPECT_EQ(question->doneButton()->normalImage().name(), "btn_pri");
+    EXPECT_EQ(question->doneButton()->normalImage().name(), row.stopQuestion ? "btn_pri" : "btn_sec");
     screenshot(question->window(), row.stopQuestion ? "question-stop" : "question-clone");
     expectFits(question->window());
 
     EXPECT_TRUE(runAndPress(question->window(), [&]() -> QAbstractButton* {
         switch (row.press) {
-            case Press::Left:
+            case Press::Cancel:
                 return question->cancelButton();
-            case Press::Right:
+            case Press::Done:
                 return question->doneButton();
             case Press::CloseButton:
                 return question->window()->standardWindowButton(0);
+            case Press::Return:
+            case Press::Escape:
+                QApplication::setActiveWindow(question->window());
+                QTest::keyClick(question->window(),
+                                row.press == Press::Return ? Qt::Key_Return : Qt::Key_Escape);
+                break;
         }
         return nullptr;
     }));
@@ -113,12 +125,16 @@ TEST_P(Question, ClosesAndTellsTheScreenOnlyWhatWasChosen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Clone, Question,
-                         ::testing::Values(QuestionRow{"cloneCancel", false, Press::Left, 0, 0},
-                                           QuestionRow{"cloneNow", false, Press::Right, 1, 0},
+                         ::testing::Values(QuestionRow{"cloneCancel", false, Press::Cancel, 0, 0},
+                                           QuestionRow{"cloneNow", false, Press::Done, 1, 0},
                                            QuestionRow{"cloneClosed", false, Press::CloseButton, 0, 0},
-                                           QuestionRow{"stopCancel", true, Press::Left, 0, 1},
-                                           QuestionRow{"stopContinue", true, Press::Right, 0, 0},
-                                           QuestionRow{"stopClosed", true, Press::CloseButton, 0, 0}),
+                                           QuestionRow{"cloneReturn", false, Press::Return, 0, 0},
+                                           QuestionRow{"cloneEscape", false, Press::Escape, 0, 0},
+                                           QuestionRow{"stopCancel", true, Press::Cancel, 0, 1},
+                                           QuestionRow{"stopContinue", true, Press::Done, 0, 0},
+                                           QuestionRow{"stopClosed", true, Press::CloseButton, 0, 0},
+                                           QuestionRow{"stopReturn", true, Press::Return, 0, 0},
+                                           QuestionRow{"stopEscape", true, Press::Escape, 0, 0}),
                          [](const auto& row) { return row.param.name; });
 
 TEST(ResultWindow, ShowsTheChosenViewAndOpensTheFullDiskAccessPrompt) {
