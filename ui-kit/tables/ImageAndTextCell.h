@@ -9,6 +9,8 @@
 // row is the model's decoration for it (what the owner gives each row before it is drawn), else the
 // cell's own image. Frames are in the list's coordinates, flipped like Qt's.
 class ImageAndTextCell : public QStyledItemDelegate {
+    Q_OBJECT
+
 public:
     explicit ImageAndTextCell(QObject* parent = nullptr);
 

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/sources/DialogParts.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class CancelTextImageButton;
+class QLabel;
+class QWidget;
+class TCImageWindow;
+class TextImageButton;
+
+namespace sources {
+
+// What the questions before and during a job share: a clear window, movable by its background, with a
+// title, a message, a "btn_sec" button on the left and a "btn_pri" button on the right. Either button and
+// the window's close button close the window and end its modal run; what else a button does is the
+// subclass's.
+class ConfirmWindow : public QObject {
+    Q_OBJECT
+
+public:
+    struct Question {
+        QString title;
+        QString message;
+        QString cancelTitle = QStringLiteral("Cancel");
+        QString doneTitle;
+        qreal contentHeight = 190;  // the message takes what the title and the buttons leave
+        TitleBar titleBar = TitleBar::System;
+    };
+
+    explicit ConfirmWindow(Question question);
+    ~ConfirmWindow() override;
+    ConfirmWindow(const ConfirmWindow&) = delete;
+    ConfirmWindow& operator=(const ConfirmWindow&) = delete;
+
+    // The window, loaded at the first call.
+    TCImageWindow* window();
+    void closeWindow();
+    virtual void cancelButtonAction() = 0;
+    virtual void doneButtonAction() = 0;
+
+    QLabel* titleLabel() const { return titleLabel_; }
+    QLabel* messageLabel() const { return messageLabel_; }
+    QWidget* titleBarView() const;
+    CancelTextImageButton* cancelButton() const { return cancelButton_; }
+    TextImageButton* doneButton() const { return doneButton_; }
+
+private:
+    void loadWindow();
+
+    const Question question_;
+    std::unique_ptr<TCImageWindow> window_;
+    QLabel* titleLabel_ = nullptr;
+    QLabel* messageLabel_ = nullptr;
+    CancelTextImageButton* cancelButton_ = nullptr;
+    TextImageButton* doneButton_ = nullptr;
+};
+
+}  // namespace sources
