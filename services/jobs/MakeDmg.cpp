@@ -358,7 +358,7 @@ public:
             return;
         }
         FileSystem::remove(archive);
-        qCWarning(lcServices) << "zip ended with outcome" << static_cast<int>(result.outcome) << "status"
+        qCWarning(lcServices) << "zip ended with outcome" << platform::outcomeName(result.outcome) << "status"
                               << result.exitCode;
         fail();
     }
