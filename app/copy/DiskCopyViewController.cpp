@@ -51,8 +51,8 @@ void DiskCopyViewController::wholeSourceScanned() {
 
 void DiskCopyViewController::doCopyAction() {
     const SharedFileNodeList& roots = copyArr();
-    if (!roots ||
-        std::none_of(roots->begin(), roots->end(), [](const auto& node) { return node->state() != 0; })) {
+    if (!roots || std::none_of(roots->begin(), roots->end(),
+                               [](const auto& node) { return node->state() != FileNode::kUnchecked; })) {
         showError(kNothingSelectedMessage);
         return;
     }

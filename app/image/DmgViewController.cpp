@@ -29,9 +29,9 @@ constexpr QRectF kZipRadioFrame{418, 120, 170, 24};
 
 void appendChecked(const FileNodeList& nodes, QStringList& paths) {
     for (const auto& node : nodes) {
-        if (node->state() == 1) {
+        if (node->state() == FileNode::kChecked) {
             paths << node->path();
-        } else if (node->state() == 2) {
+        } else if (node->state() == FileNode::kPartlyChecked) {
             appendChecked(node->children(), paths);
         }
     }
@@ -147,9 +147,9 @@ bool DmgViewController::putsIntoItself() {
     for (const auto& root : *chosenRoots()) {
         FileNodeList alone;
         alone.push_back(std::make_unique<FileNode>(root->path(), root->name(), root->isDirectory(), nullptr));
-        if (root->state() != 0 && holdsPlace(alone)) {
+        if (root->state() != FileNode::kUnchecked && holdsPlace(alone)) {
             qCInfo(lcApp) << "left out of the whole source:" << root->path();
-            root->setState(0);
+            root->setState(FileNode::kUnchecked);
         }
     }
     return false;

@@ -240,9 +240,10 @@ void ListFileViewController::changeSelectAllButtonState() {
         return;
     }
     const auto checked = std::count_if(rootNodeArr_->begin(), rootNodeArr_->end(),
-                                       [](const auto& root) { return root->state() == 1; });
-    const bool partly = std::any_of(rootNodeArr_->begin(), rootNodeArr_->end(),
-                                    [](const auto& root) { return root->state() == 2; });
+                                       [](const auto& root) { return root->state() == FileNode::kChecked; });
+    const bool partly = std::any_of(rootNodeArr_->begin(), rootNodeArr_->end(), [](const auto& root) {
+        return root->state() == FileNode::kPartlyChecked;
+    });
     if (checked == static_cast<std::ptrdiff_t>(rootNodeArr_->size())) {
         setSelectAllState(1);
     } else {
@@ -262,7 +263,7 @@ void ListFileViewController::setAllSelectOrNoSelect() {
 void ListFileViewController::changeSelectAllFiles(bool select) {
     if (rootNodeArr_) {
         for (const auto& root : *rootNodeArr_) {
-            root->setState(select ? 1 : 0);
+            root->setState(select ? FileNode::kChecked : FileNode::kUnchecked);
             changeNodeState(root.get());
         }
     }
@@ -316,9 +317,9 @@ QString ListFileViewController::checkBoxImage(const FileNode* item) {
         return {};
     }
     switch (item->state()) {
-        case 1:
+        case FileNode::kChecked:
             return QStringLiteral("checkbox_sel");
-        case 2:
+        case FileNode::kPartlyChecked:
             return QStringLiteral("checkbox_halfsel");
         default:
             return QStringLiteral("checkbox_unsel");
@@ -333,7 +334,7 @@ void ListFileViewController::setObjectValue(FileColumn column, FileNode* item) {
     if (column != FileColumn::CheckBox || isScan_ || totalling_ || item->isSystemFile()) {
         return;
     }
-    const qint64 state = item->state() == 1 ? 0 : 1;
+    const qint64 state = item->state() == FileNode::kChecked ? FileNode::kUnchecked : FileNode::kChecked;
     item->setState(state);
     if (item->isExpand()) {
         controller_->changeSelectWithNode(item, state);
@@ -354,7 +355,7 @@ void ListFileViewController::outlineViewItemDidExpand(FileNode* item) {
     item->setIsExpand(true);
     if (item->children().empty()) {
         controller_->getNodeListWithFaterNode(item);
-    } else if (item->state() != 2) {
+    } else if (item->state() != FileNode::kPartlyChecked) {
         controller_->changeSelectWithNode(item, item->state());
     }
 }

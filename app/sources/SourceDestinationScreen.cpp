@@ -53,7 +53,8 @@ QWidget* addPlaceholder(QWidget* parent, const QRectF& frame) {
 }
 
 qsizetype checkedCount(const FileNodeList& roots) {
-    return std::count_if(roots.begin(), roots.end(), [](const auto& node) { return node->state() != 0; });
+    return std::count_if(roots.begin(), roots.end(),
+                         [](const auto& node) { return node->state() != FileNode::kUnchecked; });
 }
 
 }  // namespace
