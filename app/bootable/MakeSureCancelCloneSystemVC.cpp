@@ -3,11 +3,10 @@
 #include "app/bootable/MakeSureCancelCloneSystemVCDelegate.h"
 
 MakeSureCancelCloneSystemVC::MakeSureCancelCloneSystemVC()
-    : ConfirmWindow(
-          QStringLiteral("Stop cloning?"),
-          QStringLiteral("A stopped clone leaves the destination drive unusable. Press Cancel to stop "
-                         "the clone, or Continue to let it finish."),
-          QStringLiteral("Cancel"), QStringLiteral("Continue")) {}
+    : ConfirmWindow({.title = QStringLiteral("Stop cloning?"),
+                     .message = QStringLiteral("A stopped clone leaves the destination drive unusable. Press "
+                                               "Cancel to stop the clone, or Continue to let it finish."),
+                     .doneTitle = QStringLiteral("Continue")}) {}
 
 void MakeSureCancelCloneSystemVC::cancelButtonAction() {
     closeWindow();

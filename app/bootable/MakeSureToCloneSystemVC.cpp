@@ -4,10 +4,10 @@
 
 MakeSureToCloneSystemVC::MakeSureToCloneSystemVC()
     : ConfirmWindow(
-          QStringLiteral("Clone OS"),
-          QStringLiteral("Everything on the destination drive will be erased and replaced by a copy of "
-                         "the running system. Do you want to clone now?"),
-          QStringLiteral("Cancel"), QStringLiteral("Clone Now")) {}
+          {.title = QStringLiteral("Clone OS"),
+           .message = QStringLiteral("Everything on the destination drive will be erased and replaced "
+                                     "by a copy of the running system. Do you want to clone now?"),
+           .doneTitle = QStringLiteral("Clone Now")}) {}
 
 void MakeSureToCloneSystemVC::cancelButtonAction() {
     closeWindow();

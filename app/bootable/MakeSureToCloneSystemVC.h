@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/bootable/ConfirmWindow.h"
+#include "app/sources/ConfirmWindow.h"
 
 class MakeSureToCloneSystemVCDelegate;
 
 // The question before a clone, which erases the destination drive: "Cancel" (or the window's close button)
 // closes it and starts nothing; "Clone Now" closes it and then tells the delegate (not owned) to begin.
-class MakeSureToCloneSystemVC : public bootable::ConfirmWindow {
+class MakeSureToCloneSystemVC : public sources::ConfirmWindow {
     Q_OBJECT
 
 public:

@@ -7,7 +7,6 @@
 #include "app/bootable/PrebootRepair.h"
 #include "app/bootable/SelectDrivceViewControllerDelegate.h"
 #include "app/sources/DialogParts.h"
-#include "app/sources/ImageButton.h"
 #include "app/sources/PanelSteps.h"
 #include "app/sources/ScreenMessages.h"
 #include "app/sources/SelectValueView.h"
@@ -21,9 +20,12 @@
 #include "services/disks/ExecCommand.h"
 #include "services/jobs/KVBootable.h"
 #include "services/utilities/KVPublicUtilities.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/ProgressView.h"
+#include "ui-kit/controls/Spinner.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -31,7 +33,6 @@
 
 #include <QLabel>
 #include <QPointer>
-#include <QProgressBar>
 
 #include <mutex>
 
@@ -92,30 +93,28 @@ void SelectDrivceViewController::awakeFromNib() {
 
 void SelectDrivceViewController::buildChoosingView() {
     selectDiskView_ = addView(this, kScreenFrame);
-    sources::addDialogLabel(selectDiskView_, kHeadingFrame, 16, false)
+    kit::addLabel(selectDiskView_, kHeadingFrame, sources::dialogText(16))
         ->setText(
             QStringLiteral("Clone the running system onto an external drive and make that drive bootable."));
     selectFromView_ = addView(selectDiskView_, kFromFrame);
     selectToView_ = addView(selectDiskView_, kToFrame);
-    cloneButton_ = kit::addFamilyButton<TextImageButton>(
-        selectDiskView_, kStartFrame, QStringLiteral("btn_main"), QStringLiteral("Clone Now"));
+    cloneButton_ = kit::addImageButton(selectDiskView_, kStartFrame, QStringLiteral("btn_main"),
+                                       QStringLiteral("Clone Now"));
     cloneButton_->setButtonEnabled(false);
     connect(cloneButton_, &QAbstractButton::clicked, this, &SelectDrivceViewController::cloneButtonAction);
 }
 
 void SelectDrivceViewController::buildProgressView() {
     progressView_ = addView(this, kScreenFrame);
-    sources::addDialogLabel(progressView_, kHeadingFrame, 16, false)
+    kit::addLabel(progressView_, kHeadingFrame, sources::dialogText(16))
         ->setText(QStringLiteral("Cloning the system. Keep the destination drive connected."));
-    proView_ = new QProgressBar(progressView_);  // owned by the view
-    proView_->setRange(0, 0);                    // no range: the platform's spinning indicator
-    proView_->setTextVisible(false);
+    proView_ = new kit::Spinner(progressView_);
     kit::setCocoaFrame(proView_, kSpinnerFrame);
-    pathLabel_ = sources::addDialogLabel(progressView_, kStatusFrame, 13, false);
+    pathLabel_ = kit::addLabel(progressView_, kStatusFrame, sources::dialogText(13));
     pathLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     rogressView_ = new ProgressView(progressView_);  // owned by the view
     kit::setCocoaFrame(rogressView_, kBarFrame);
-    cancelButton_ = kit::addFamilyButton<CancelTextImageButton>(
+    cancelButton_ = kit::addImageButton<CancelTextImageButton>(
         progressView_, kCancelFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
     connect(cancelButton_, &QAbstractButton::clicked, this, &SelectDrivceViewController::cancelButtonAction);
     progressView_->hide();

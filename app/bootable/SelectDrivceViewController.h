@@ -24,10 +24,12 @@ class MakeSureCancelCloneSystemVC;
 class MakeSureToCloneSystemVC;
 class ProgressView;
 class QLabel;
-class QProgressBar;
 class SelectDrivceViewControllerDelegate;
 class SelectValueView;
 class TextImageButton;
+namespace kit {
+class Spinner;
+}
 
 // The Clone OS screen, created once with the main window and kept for the whole run. Its source is always
 // the running system; the user picks an external whole disk in the disk picker, confirms that it will be
@@ -119,7 +121,7 @@ public:
     QLabel* pathLabel() const { return pathLabel_; }
     ProgressView* rogressView() const { return rogressView_; }
     CancelTextImageButton* cancelButton() const { return cancelButton_; }
-    QProgressBar* proView() const { return proView_; }
+    kit::Spinner* proView() const { return proView_; }
     const sources::DiskPickerPopover& diskPicker() const { return diskPicker_; }
     ErrorWindowController* errorWC() const { return errorWC_.get(); }
     MakeSureToCloneSystemVC* makeSureWC() const { return makeSureWC_.get(); }
@@ -161,7 +163,7 @@ private:
     QLabel* pathLabel_ = nullptr;
     ProgressView* rogressView_ = nullptr;
     CancelTextImageButton* cancelButton_ = nullptr;
-    QProgressBar* proView_ = nullptr;
+    kit::Spinner* proView_ = nullptr;
 
     RunState runState_ = RunState::Idle;
     quint64 runId_ = 0;

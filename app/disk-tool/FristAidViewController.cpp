@@ -1,12 +1,12 @@
 #include "app/disk-tool/FristAidViewController.h"
 
-#include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/FristAidVCDelegate.h"
+#include "app/sources/DialogParts.h"
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
-#include "ui-kit/getColor.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -24,9 +24,9 @@ constexpr QRectF kRepairFrame{296, 22, 120, 36};
 
 FristAidViewController::FristAidViewController(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    topLabel_ = disktool::addLabel(this, kTopLabelFrame, 16, disktool::textColor(), true);
+    topLabel_ = kit::addLabel(this, kTopLabelFrame, {.pixelSize = 16, .bold = true});
     topLabel_->setWordWrap(true);
-    QLabel* note = disktool::addLabel(this, kNoteFrame, 12, disktool::textColor(0.7));
+    QLabel* note = kit::addLabel(this, kNoteFrame, {.pixelSize = 12, .color = kit::darkText(0.7f)});
     note->setWordWrap(true);
     note->setText(
         QStringLiteral("Verify checks the volume for errors. Run checks it and repairs what it finds; "
@@ -49,11 +49,11 @@ void FristAidViewController::awakeFromNib() {
     connect(cancelBut_, &QAbstractButton::clicked, this, &FristAidViewController::closeWindow);
     connect(checkBut_, &QAbstractButton::clicked, this, &FristAidViewController::checkButAction);
     connect(repairBut_, &QAbstractButton::clicked, this, &FristAidViewController::repaireButAction);
-    disktool::onEscape(this, [this] { closeWindow(); });
+    sources::onEscape(this, [this] { closeWindow(); });
 }
 
 void FristAidViewController::changeAidDiskName(const QString& name) {
-    disktool::showWithName(topLabel_, QStringLiteral("Run First Aid on '%1'?"), name);
+    sources::showWithName(topLabel_, QStringLiteral("Run First Aid on '%1'?"), name);
 }
 
 void FristAidViewController::closeWindow() {

@@ -1,11 +1,11 @@
 #include "app/disk-tool/ShowAidViewControllrt.h"
 
-#include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/ShowAidVCDelegate.h"
+#include "app/sources/DialogParts.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/NamedImage.h"
 #include "ui-kit/controls/AidProgress.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 
@@ -51,7 +51,7 @@ ShowAidViewControllrt::ShowAidViewControllrt(QWidget* parent) : QWidget(parent) 
     iconImageView_ = new QLabel(this);  // owned by the view
     iconImageView_->setPixmap(kit::NamedImage::imageNamed(QStringLiteral("ic_repair_disk")).pixmap());
     kit::setCocoaFrame(iconImageView_, kIconFrame);
-    nodeLabel_ = disktool::addLabel(this, kNodeFrame, 13, disktool::textColor());
+    nodeLabel_ = kit::addLabel(this, kNodeFrame, {.pixelSize = 13});
     nodeLabel_->setWordWrap(true);
     nodeLabel_->setText(
         QStringLiteral("First Aid is checking the volume. Keep the disk connected until it has "
@@ -85,7 +85,7 @@ void ShowAidViewControllrt::awakeFromNib() {
     completeBut_->setButtonEnabled(false);
     connect(completeBut_, &QAbstractButton::clicked, this, &ShowAidViewControllrt::completeButAction);
     connect(stopBut_, &QAbstractButton::clicked, this, &ShowAidViewControllrt::stopButAction);
-    disktool::onEscape(this, [this] {
+    sources::onEscape(this, [this] {
         if (completeBut_->isUsable()) {
             completeButAction();
         }

@@ -1,10 +1,10 @@
 #include "app/disk-tool/VolumeRowCard.h"
 
-#include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/VolumeCommands.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/NamedImage.h"
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/controls/DiskSizeProgress.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
@@ -37,8 +37,8 @@ constexpr double kCardInset = 8;  // on both sides, as the card is drawn in a ro
 constexpr const char* kIdentifiers[VolumeRowCard::kButtonCount] = {"open",   "mount", "fristaid", "rename",
                                                                    "format", "eject", "save"};
 
-QLabel* rowLabel(QWidget* card, const char* identifier, const QRect& frame, int pixelSize, double alpha) {
-    QLabel* label = makeLabel(card, pixelSize, textColor(alpha));
+QLabel* rowLabel(QWidget* card, const char* identifier, const QRect& frame, int pixelSize, float alpha) {
+    QLabel* label = kit::makeLabel(card, {.pixelSize = pixelSize, .color = kit::darkText(alpha)});
     label->setObjectName(QLatin1String(identifier));
     label->setGeometry(frame);
     return label;
@@ -62,10 +62,10 @@ QString iconName(const VolumeObj& volume) {
 
 VolumeRowCard::VolumeRowCard(QWidget* parent)
     : RepairDiskTableCellView(parent),
-      icon_(new QLabel(this)),  // the views are owned by the card
-      name_(rowLabel(this, "name", kNameFrame, 14, 1.0)),
-      type_(rowLabel(this, "type", kTypeFrame, 12, 0.6)),
-      size_(rowLabel(this, "size", QRect(0, kSizeTop, kSizeWidth, 18), 12, 0.8)),
+      icon_(new QLabel(this)),
+      name_(rowLabel(this, "name", kNameFrame, 14, 1)),
+      type_(rowLabel(this, "type", kTypeFrame, 12, 0.6f)),
+      size_(rowLabel(this, "size", QRect(0, kSizeTop, kSizeWidth, 18), 12, 0.8f)),
       edit_(new QWidget(this)),
       field_(new QLineEdit(edit_)),
       bar_(new DiskSizeProgress(this)) {

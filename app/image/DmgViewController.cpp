@@ -2,7 +2,6 @@
 
 #include "app/image/DMGMakeSureWC.h"
 #include "app/image/OutputPaths.h"
-#include "app/image/RadioButton.h"
 #include "app/image/ZIPProgressWindowController.h"
 #include "app/sources/OutputNames.h"
 #include "app/sources/ScreenMessages.h"
@@ -13,6 +12,7 @@
 #include "services/jobs/MakeDmg.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/windows/WindowCentering.h"
@@ -46,9 +46,9 @@ DmgViewController::DmgViewController(QWidget* parent)
                               QStringLiteral("Create Now"), parent),
       makeDmg_(std::make_unique<MakeDmg>()) {
     makeDmg_->setMakeDmgDelegate(this);
-    makeDmgBut_ = new image::RadioButton(QStringLiteral("Disk image (.dmg)"), this);  // owned by the screen
+    makeDmgBut_ = new kit::ImageControl(QStringLiteral("Disk image (.dmg)"), this);
     kit::setCocoaFrame(makeDmgBut_, kDmgRadioFrame);
-    makeZipBut_ = new image::RadioButton(QStringLiteral("ZIP archive (.zip)"), this);  // owned by the screen
+    makeZipBut_ = new kit::ImageControl(QStringLiteral("ZIP archive (.zip)"), this);
     kit::setCocoaFrame(makeZipBut_, kZipRadioFrame);
     connect(makeDmgBut_, &QAbstractButton::clicked, this, &DmgViewController::makeDmgButAction);
     connect(makeZipBut_, &QAbstractButton::clicked, this, &DmgViewController::makeZipButAction);

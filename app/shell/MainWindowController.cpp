@@ -7,14 +7,15 @@
 #include "platform/LogCategories.h"
 #include "platform/UserDefaults.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/NamedImage.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/backgrounds/BGWView.h"
 #include "ui-kit/backgrounds/LeftBgView.h"
 #include "ui-kit/backgrounds/MainTipBgView.h"
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/LeftButton.h"
 #include "ui-kit/controls/TextImageButton.h"
-#include "ui-kit/getColor.h"
 #include "ui-kit/windows/StandardWindowButton.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
@@ -90,14 +91,13 @@ void MainWindowController::loadWindow() {
     aWindow->setTitle(QStringLiteral("Tavrun"));
     aWindow->setTitleBarHeight(kTitleBarHeight);
     QWidget* content = aWindow->contentView();
-    kit::setCocoaFrame(new BGWView(content),
-                       QRectF(QPointF(0, 0), kContentSize));  // owned by the content view
+    kit::setCocoaFrame(new BGWView(content), QRectF(QPointF(0, 0), kContentSize));
     kit::setCocoaFrame(new LeftBgView(content), QRectF(0, 0, 112, kContentSize.height()));
     // The backgrounds' drawn top edge leaves their first row of pixels half clear, right under the title
     // bar: the same colours over that row close the seam.
-    addSeamFiller(content, QRectF(0, kContentSize.height() - 1, 112, 1), getColor(65, 98, 255, 1));
+    addSeamFiller(content, QRectF(0, kContentSize.height() - 1, 112, 1), kit::blue());
     addSeamFiller(content, QRectF(112, kContentSize.height() - 1, kContentSize.width() - 112, 1),
-                  getColor(242, 247, 255, 1));
+                  kit::paleBlue());
     diskCopyView_ = addContainer(content);
     cloneOSView_ = addContainer(content);
     dmgView_ = addContainer(content);
@@ -108,11 +108,8 @@ void MainWindowController::loadWindow() {
 
     animatedView_ = new MainTipBgView(content);  // owned by the content view, above the screens
     kit::setCocoaFrame(animatedView_, kTipOpenFrame);
-    tipBut_ = new TextImageButton(animatedView_);
-    kit::setCocoaFrame(tipBut_, kTipButtonFrame);
-    tipBut_->setImageFromFileNormalName(QStringLiteral("btn_tool"), QStringLiteral("btn_tool_press"),
-                                        QStringLiteral("btn_tool_hover"), QStringLiteral("btn_tool"));
-    tipBut_->setTextWithName(QStringLiteral("i"));
+    tipBut_ =
+        kit::addImageButton(animatedView_, kTipButtonFrame, QStringLiteral("btn_tool"), QStringLiteral("i"));
     auto* tip =
         new QLabel(QStringLiteral("Tip: switching tabs never stops a job that is running."), animatedView_);
     tip->setFont(kit::systemFont(12));
@@ -138,7 +135,7 @@ void MainWindowController::windowDidLoad() {
     titleLabel_->setAlignment(Qt::AlignCenter);
     titleLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);  // the title bar moves the window
     QPalette palette = titleLabel_->palette();
-    palette.setColor(QPalette::WindowText, getColor(79, 79, 98, 1));
+    palette.setColor(QPalette::WindowText, kit::darkText());
     titleLabel_->setPalette(palette);
     kit::setCocoaFrame(titleLabel_, QRectF(112, 0, kContentSize.width() - 112, kTitleBarHeight));
 

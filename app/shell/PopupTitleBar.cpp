@@ -1,8 +1,8 @@
 #include "app/shell/PopupTitleBar.h"
 
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/backgrounds/PopWTopBgView.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QLabel>

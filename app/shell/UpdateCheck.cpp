@@ -22,8 +22,7 @@ std::chrono::milliseconds testFetchLimit{0};
 
 }  // namespace
 
-UpdateCheck::UpdateCheck(QObject* parent)
-    : QObject(parent), manager_(new QNetworkAccessManager(this)) {  // owned by the check
+UpdateCheck::UpdateCheck(QObject* parent) : QObject(parent), manager_(new QNetworkAccessManager(this)) {
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, &UpdateCheck::fetchTimedOut);
 }

@@ -10,9 +10,11 @@
 class CancelTextImageButton;
 class ProgressView;
 class QLabel;
-class QProgressBar;
 class QWidget;
 class TCImageWindow;
+namespace kit {
+class Spinner;
+}
 
 namespace sources {
 
@@ -41,7 +43,7 @@ public:
     QLabel* pathLabel() const { return pathLabel_; }
     CancelTextImageButton* cancelButton() const { return cancelButton_; }
     QWidget* normalView() const { return normalView_; }
-    QProgressBar* proView() const { return proView_; }
+    kit::Spinner* proView() const { return proView_; }
     const QString& openUrl() const { return openUrl_; }
     void setOpenUrl(const QString& url) { openUrl_ = url; }
 
@@ -75,7 +77,7 @@ private:
     QLabel* pathLabel_ = nullptr;
     CancelTextImageButton* cancelButton_ = nullptr;
     QWidget* normalView_ = nullptr;
-    QProgressBar* proView_ = nullptr;
+    kit::Spinner* proView_ = nullptr;
     QString openUrl_;
     bool ended_ = false;
 };

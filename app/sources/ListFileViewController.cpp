@@ -1,14 +1,14 @@
 #include "app/sources/ListFileViewController.h"
 
 #include "app/sources/FileTrees.h"
-#include "app/sources/ImageButton.h"
 #include "app/sources/ImageClickCell.h"
 #include "app/sources/ListFileViewControllerDelagate.h"
-#include "app/sources/ViewParts.h"
 #include "platform/LogCategories.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/ImageAndTextCell.h"
@@ -69,8 +69,8 @@ ListFileViewController::ListFileViewController(QWidget* parent) : QWidget(parent
     cancelButton_ = new TCImageButton(this);
     kit::setCocoaFrame(cancelButton_, kCancelFrame);
     // The button's own title is white, made for dark images; this one is light.
-    QLabel* cancelTitle =
-        sources::addLabel(cancelButton_, QRectF(QPointF(), kCancelFrame.size()), 13, sources::textColor());
+    QLabel* cancelTitle = kit::addLabel(cancelButton_, QRectF(QPointF(), kCancelFrame.size()),
+                                        {.pixelSize = 13, .clickThrough = true});
     cancelTitle->setAlignment(Qt::AlignCenter);
     cancelTitle->setText(QStringLiteral("Cancel"));
 
@@ -134,7 +134,7 @@ void ListFileViewController::awakeFromNib() {
 }
 
 void ListFileViewController::headerView() {
-    selectAllButton_ = new sources::ImageButton(outlineView_->header());  // owned by the header
+    selectAllButton_ = new kit::ImageControl(outlineView_->header());
     selectAllButton_->setGeometry(kSelectAllFrame.toRect());
     connect(selectAllButton_, &QAbstractButton::clicked, this,
             &ListFileViewController::setAllSelectOrNoSelect);

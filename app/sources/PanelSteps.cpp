@@ -1,8 +1,8 @@
 #include "app/sources/PanelSteps.h"
 
-#include "app/sources/ImageButton.h"
 #include "app/sources/SelectValueView.h"
 #include "services/disks/VolumeObj.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/TCImageButton.h"
 
 #include <QLabel>

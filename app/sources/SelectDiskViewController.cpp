@@ -2,7 +2,6 @@
 
 #include "app/sources/DiskListViewController.h"
 #include "app/sources/SelectDiskVCDelegate.h"
-#include "app/sources/ViewParts.h"
 #include "platform/DiskArbitration.h"
 #include "platform/Dispatch.h"
 #include "platform/FileSystem.h"
@@ -11,6 +10,8 @@
 #include "services/disks/ExecCommand.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -250,7 +251,8 @@ void SelectDiskViewController::showView() {
 }
 
 void SelectDiskViewController::addHeading(QWidget* document, const QString& title, const QRectF& frame) {
-    QLabel* heading = sources::addLabel(document, frame, 14, sources::textColor(0.6));
+    QLabel* heading =
+        kit::addLabel(document, frame, {.pixelSize = 14, .color = kit::darkText(0.6f), .clickThrough = true});
     heading->setText(title);
 }
 

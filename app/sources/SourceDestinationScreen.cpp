@@ -9,11 +9,11 @@
 #include "app/sources/ScreenMessages.h"
 #include "app/sources/SelectValueView.h"
 #include "app/sources/SourceChecks.h"
-#include "app/sources/ViewParts.h"
 #include "platform/LogCategories.h"
 #include "services/files/Controller.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
@@ -37,15 +37,6 @@ constexpr QRectF kComboFrame{48, 160, 320, 30};
 constexpr QRectF kErrorFrame{408, 160, 320, 30};
 constexpr QRectF kStartFrame{288, 60, 200, 48};
 
-QLabel* addCentredLabel(QWidget* parent, const QRectF& frame, int pixelSize, const QColor& color,
-                        const QString& text) {
-    QLabel* label = addLabel(parent, frame, pixelSize, color);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignCenter);
-    label->setText(text);
-    return label;
-}
-
 QWidget* addPlaceholder(QWidget* parent, const QRectF& frame) {
     auto* view = new QWidget(parent);  // owned by the parent
     kit::setCocoaFrame(view, frame);
@@ -65,7 +56,9 @@ SourceDestinationScreen::SourceDestinationScreen(const ScreenDifferences& differ
     resize(kScreenSize.toSize());
     controller_->setADelegate(this);
 
-    topLabel_ = addCentredLabel(this, kHeadingFrame, 16, textColor(), heading);
+    topLabel_ = kit::addLabel(
+        this, kHeadingFrame,
+        {.pixelSize = 16, .alignment = Qt::AlignCenter, .wordWrap = true, .clickThrough = true}, heading);
     selectFromView_ = addPlaceholder(this, kFromFrame);
     selectToView_ = addPlaceholder(this, kToFrame);
 
@@ -86,8 +79,13 @@ SourceDestinationScreen::SourceDestinationScreen(const ScreenDifferences& differ
     copyTypeChooser_ = new CopyTypeChooser(lComboBox_, this);  // owned by the screen
 
     errorView_ = addPlaceholder(this, kErrorFrame);
-    addCentredLabel(errorView_, QRectF(QPointF(), kErrorFrame.size()), 12, getColor(235, 87, 87, 1),
-                    QStringLiteral("Not enough free space on this drive"));
+    kit::addLabel(errorView_, QRectF(QPointF(), kErrorFrame.size()),
+                  {.pixelSize = 12,
+                   .color = getColor(235, 87, 87, 1),
+                   .alignment = Qt::AlignCenter,
+                   .wordWrap = true,
+                   .clickThrough = true},
+                  QStringLiteral("Not enough free space on this drive"));
     errorView_->hide();
 
     selectFromVC_ = addPanel(selectFromView_, 1, this);

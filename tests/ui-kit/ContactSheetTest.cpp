@@ -2,10 +2,10 @@
 #include "tests/support/kit/KitTestSupport.h"
 #include "tests/support/kit/VolumeRows.h"
 
+#include "ui-kit/Labels.h"
 #include "ui-kit/backgrounds/BGMView.h"
 #include "ui-kit/backgrounds/SortSelectBgView.h"
 #include "ui-kit/backgrounds/WbgView.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/SizeView.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/ImageAndTextCell.h"

@@ -1,7 +1,7 @@
 #include "ui-kit/backgrounds/SortSelectBgView.h"
 
 #include "ui-kit/HoverArea.h"
-#include "ui-kit/getColor.h"
+#include "ui-kit/Palette.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -41,7 +41,7 @@ void SortSelectBgView::mouseChanged(bool inside) {
 
 void SortSelectBgView::paintEvent(QPaintEvent* /*event*/) {
     if (isMouseIn_) {
-        QPainter(this).fillRect(rect(), getColor(65, 98, 255, 1));
+        QPainter(this).fillRect(rect(), kit::blue());
     }
 }
 

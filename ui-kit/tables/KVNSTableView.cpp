@@ -2,8 +2,8 @@
 
 #include "platform/NotificationCenter.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/NamedImage.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/tables/CustomHeaderView.h"
 
 #include <QHeaderView>

@@ -27,9 +27,8 @@ QRectF systemContentRect(const QRectF& frame) {
 
 TCImageWindow::TCImageWindow(const QSizeF& contentSize, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
-    setAttribute(Qt::WA_TranslucentBackground);  // not opaque, clear background
-    new kit::WindowMover(
-        this, [this] { return !isFullScreen(); });  // movable by its background; owned by the window
+    setAttribute(Qt::WA_TranslucentBackground);                      // not opaque, clear background
+    new kit::WindowMover(this, [this] { return !isFullScreen(); });  // movable by its background
     resize(QSizeF(contentSize.width(), contentSize.height() + _minimumTitlebarHeight()).toSize());
     contentView_ = new QWidget(this);  // owned by the window
     placeCocoa(contentView_, contentViewFrame(size(), _minimumTitlebarHeight()));

@@ -8,12 +8,12 @@
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/KVHandButton.h"
 #include "ui-kit/controls/ProgressView.h"
+#include "ui-kit/controls/Spinner.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QLabel>
-#include <QProgressBar>
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,11 @@ TEST_P(ProgressEnding, EndsOnceAndReportsAfterTheEndChangeNothing) {
                      progress.changePathValue(QStringLiteral("/Volumes/USB/Photos"), 99.5F);
                      EXPECT_TRUE(isRunning(progress.window())) << "99.5 is not the end";
                      EXPECT_EQ(progress.pathLabel()->text(), "/Volumes/USB/Photos");
+                     const int frame = progress.proView()->frame();
                      imagetest::screenshot(progress.window(), QStringLiteral("progress"));
+                     EXPECT_TRUE(testsupport::waitUntil([&] { return progress.proView()->frame() != frame; }))
+                         << "the spinner turns while the window runs";
+                     imagetest::screenshot(progress.window(), QStringLiteral("progress-turned"));
                      GetParam().end(progress);
                  });
     answers.when([&] { return progress.endWC() && isRunning(progress.endWC()->window()); },
@@ -91,6 +95,7 @@ TEST_P(ProgressEnding, EndsOnceAndReportsAfterTheEndChangeNothing) {
     EXPECT_TRUE(progress.end());
     EXPECT_FALSE(progress.window()->isVisible());
     EXPECT_FALSE(progress.proView()->isVisible()) << "the spinner stops";
+    EXPECT_FALSE(progress.proView()->isSpinning());
     EXPECT_EQ(shown, GetParam().result);
     EXPECT_EQ(progress.endWC() != nullptr, !GetParam().result.isEmpty());
     EXPECT_EQ(revealed, GetParam().result == kImage ? kImage : QString());

@@ -1,9 +1,9 @@
 #include "app/sources/CopyTypeChooser.h"
-#include "app/sources/ImageButton.h"
 #include "app/sources/LComboBox.h"
 #include "app/sources/SelectAllFilePopVC.h"
 #include "tests/app/sources/SourcesTestSupport.h"
 #include "tests/support/kit/KitTestSupport.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/windows/RPAAttachedWindow.h"
 

@@ -1,6 +1,5 @@
 #include "app/sources/DiskListViewController.h"
 #include "app/sources/DiskPickerPopover.h"
-#include "app/sources/ImageView.h"
 #include "app/sources/SelectDiskViewController.h"
 #include "platform/Dispatch.h"
 #include "tests/app/sources/SourcesTestSupport.h"
@@ -8,6 +7,7 @@
 #include "tests/support/kit/KitTestSupport.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/controls/DiskSizeProgress.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/windows/PopoverGeometry.h"
 #include "ui-kit/windows/QNPopoverController.h"
 #include "ui-kit/windows/QNPopoverWindow.h"
@@ -263,7 +263,9 @@ TEST(Picker, ReopeningDuringAnEnumerationKeepsEachPickersOwnList) {
     ASSERT_TRUE(waitFor([&] { return !external.isLoading() && !all.isLoading(); }));
     EXPECT_EQ(names(external), QStringList({"SanDisk Ultra Media"}));
     EXPECT_EQ(names(all), QStringList({"Macintosh HD", "USB"}));
-    EXPECT_TRUE(waitFor([] { return platform::waitForGlobalQueue(0); }));  // serving workers that report
+    EXPECT_TRUE(waitFor([] {
+        return platform::waitForGlobalQueue(std::chrono::milliseconds::zero());
+    }));                // serving workers that report
     QTest::qWait(300);  // past the layout delay of the picker that went
     EXPECT_TRUE(gone.chosen.isEmpty());
 }

@@ -178,7 +178,7 @@ bool Harness::waitForEnd() {
 }
 
 bool Harness::waitForEngine() {
-    const bool idle = waitFor([] { return platform::waitForGlobalQueue(1); });
+    const bool idle = waitFor([] { return platform::waitForGlobalQueue(std::chrono::milliseconds(1)); });
     QTest::qWait(50);  // the engine's last report, queued for the main thread
     return idle;
 }

@@ -3,6 +3,7 @@
 #include "app/sources/SelectValueView.h"
 #include "services/jobs/KVBootable.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/Spinner.h"
 #include "ui-kit/controls/TextImageButton.h"
 
 #include <QFile>
@@ -54,9 +55,13 @@ TEST(CloneRoad, AppleSiliconThroughThePickerWithThePrebootRepair) {
     EXPECT_TRUE(h.startUsable());
     screenshot(h.window.get(), QStringLiteral("screen-target-chosen"));
 
+    bool spinsWhileCloning = false;
     h.recorder->onTag = [&](int tag, int pass) {
         if (tag == 5 && pass == 1) {
             screenshot(h.window.get(), QStringLiteral("screen-progress"));
+            spinsWhileCloning = h.screen->proView()->isSpinning();
+        } else if (tag == 5 && pass == 2) {
+            screenshot(h.window.get(), QStringLiteral("screen-progress-later"));
         }
     };
     // During the repair "Cancel" is off and opens no question.
@@ -93,6 +98,8 @@ TEST(CloneRoad, AppleSiliconThroughThePickerWithThePrebootRepair) {
 
     // Back at the choice, with no target and the tabs free again.
     EXPECT_FALSE(h.screen->progressView()->isVisible());
+    EXPECT_TRUE(spinsWhileCloning);
+    EXPECT_FALSE(h.screen->proView()->isSpinning()) << "the hidden progress view's spinner stands still";
     EXPECT_TRUE(h.screen->selectDiskView()->isVisible());
     EXPECT_EQ(h.panelName(), "Click to select a destination...");
     EXPECT_FALSE(h.screen->toVolume());

@@ -4,7 +4,6 @@
 #include "services/disks/VolumeObj.h"
 
 #include "tests/support/SimMac.h"
-#include "tests/support/SimMac.h"
 #include "tests/support/TestEnv.h"
 
 #include <QDir>
@@ -19,7 +18,8 @@ constexpr int kJobTimeoutMs = 120000;
 
 // Waits, serving the main thread (workers report to it synchronously), until the global queue is idle.
 inline bool settle() {
-    return testsupport::waitUntil([] { return platform::waitForGlobalQueue(1); }, kJobTimeoutMs);
+    return testsupport::waitUntil([] { return platform::waitForGlobalQueue(std::chrono::milliseconds(1)); },
+                                  kJobTimeoutMs);
 }
 
 // Calls of one tool whose arguments start with `verb` (diskutil's verb, hdiutil's verb).
