@@ -52,11 +52,11 @@ void ErrorWindowController::loadWindow() {
     connect(okButton_, &QAbstractButton::clicked, this, &ErrorWindowController::okButtonAction);
     for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
         connect(new QShortcut(QKeySequence(key), window_.get()), &QShortcut::activated, this,
-                &ErrorWindowController::okButtonAction);  // owned by the window
+                &ErrorWindowController::okButtonAction);
     }
 
     // Without the window server's shadow a white dialog is lost on a white window: a grey edge sets it off.
-    auto* edge = new QFrame(window_.get());  // owned by the window
+    auto* edge = new QFrame(window_.get());
     edge->setAttribute(Qt::WA_TransparentForMouseEvents);
     edge->setStyleSheet(QStringLiteral(
         "QFrame { border: 1px solid #C4CAD8; border-radius: 16px; background: transparent; }"));

@@ -50,7 +50,7 @@ constexpr QRectF kBarFrame{88, 260, 600, 20};
 constexpr QRectF kCancelFrame{328, 150, 120, 36};
 
 QWidget* addView(QWidget* parent, const QRectF& frame) {
-    auto* view = new QWidget(parent);  // owned by the parent
+    auto* view = new QWidget(parent);
     kit::setCocoaFrame(view, frame);
     return view;
 }
@@ -112,7 +112,7 @@ void SelectDrivceViewController::buildProgressView() {
     kit::setCocoaFrame(proView_, kSpinnerFrame);
     pathLabel_ = kit::addLabel(progressView_, kStatusFrame, sources::dialogText(13));
     pathLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    rogressView_ = new ProgressView(progressView_);  // owned by the view
+    rogressView_ = new ProgressView(progressView_);
     kit::setCocoaFrame(rogressView_, kBarFrame);
     cancelButton_ = kit::addImageButton<CancelTextImageButton>(
         progressView_, kCancelFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));

@@ -19,7 +19,7 @@ FormatTypeViewController::FormatTypeViewController(QWidget* parent) : QWidget(pa
     resize(kViewSize.toSize());
     for (size_t i = 0; i < views_.size(); ++i) {
         const int index = static_cast<int>(i);
-        auto* row = new SortSelectBgView(this);  // owned by the view
+        auto* row = new SortSelectBgView(this);
         row->setIdentifier(QString::number(index));
         row->setGeometry(0, index * kRowHeight, static_cast<int>(kViewSize.width()), kRowHeight);
         views_[i] = row;

@@ -34,7 +34,7 @@ FristAidViewController::FristAidViewController(QWidget* parent) : QWidget(parent
 
     cancelBut_ = kit::addImageButton(this, kCancelFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
     repairBut_ = kit::addImageButton(this, kRepairFrame, QStringLiteral("btn_pri"), QStringLiteral("Run"));
-    checkBut_ = new QPushButton(QStringLiteral("Verify"), this);  // owned by the view
+    checkBut_ = new QPushButton(QStringLiteral("Verify"), this);
     checkBut_->setFlat(true);
     checkBut_->setCursor(Qt::PointingHandCursor);
     checkBut_->setFont(kit::systemFont(13));

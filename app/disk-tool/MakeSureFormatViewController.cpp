@@ -47,7 +47,7 @@ MakeSureFormatViewController::MakeSureFormatViewController(QWidget* parent) : QW
     openImageV_ = new QLabel(this);
     openImageV_->setPixmap(kit::NamedImage::imageNamed(QStringLiteral("ic_open")).pixmap());
     kit::setCocoaFrame(openImageV_, kOpenImageFrame);
-    typeSelectBut_ = new QPushButton(this);  // owned by the view; a clear button over the type
+    typeSelectBut_ = new QPushButton(this);  // a clear button over the type
     typeSelectBut_->setFlat(true);
     typeSelectBut_->setCursor(Qt::PointingHandCursor);
     typeSelectBut_->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));

@@ -53,7 +53,7 @@ constexpr QRectF kUnreadableTextFrame{40, 230, 632, 40};
 constexpr QRectF kTryAgainFrame{296, 180, 120, 36};
 
 QWidget* addListOverlay(QWidget* screen) {
-    auto* overlay = new QWidget(screen);  // owned by the screen
+    auto* overlay = new QWidget(screen);
     kit::setCocoaFrame(overlay, kListFrame);
     overlay->hide();
     return overlay;
@@ -103,7 +103,7 @@ RepairDiskViewController::~RepairDiskViewController() {
 void RepairDiskViewController::buildView() {
     kit::addLabel(this, kTitleFrame, {.pixelSize = 18, .bold = true})->setText(QStringLiteral("Disk Tool"));
 
-    parTableView_ = new CustomTableView(this);  // owned by the screen
+    parTableView_ = new CustomTableView(this);
     kit::setCocoaFrame(parTableView_, kTableFrame);
     parTableView_->addTableColumn(kNameColumn, QStringLiteral("Volumes"));
     parTableView_->registerViewFactory(kNameColumn, [this](QWidget* parent) { return makeCell(parent); });
@@ -138,7 +138,7 @@ void RepairDiskViewController::awakeFromNib() {
 }
 
 QWidget* RepairDiskViewController::makeCell(QWidget* parent) {
-    auto* card = new VolumeRowCard(parent);  // owned by the table
+    auto* card = new VolumeRowCard(parent);
     connect(card->renameField(), &QLineEdit::textEdited, this,
             &RepairDiskViewController::controlTextDidChange);
     connect(card->renameField(), &QLineEdit::returnPressed, this,

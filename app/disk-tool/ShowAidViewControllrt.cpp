@@ -48,7 +48,7 @@ QString bounded(const QString& row) {
 
 ShowAidViewControllrt::ShowAidViewControllrt(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    iconImageView_ = new QLabel(this);  // owned by the view
+    iconImageView_ = new QLabel(this);
     iconImageView_->setPixmap(kit::NamedImage::imageNamed(QStringLiteral("ic_repair_disk")).pixmap());
     kit::setCocoaFrame(iconImageView_, kIconFrame);
     nodeLabel_ = kit::addLabel(this, kNodeFrame, {.pixelSize = 13});
@@ -57,7 +57,7 @@ ShowAidViewControllrt::ShowAidViewControllrt(QWidget* parent) : QWidget(parent) 
         QStringLiteral("First Aid is checking the volume. Keep the disk connected until it has "
                        "finished."));
 
-    showTableView_ = new QTableView(this);  // owned by the view
+    showTableView_ = new QTableView(this);
     rows_ = new QStandardItemModel(0, 1, showTableView_);
     showTableView_->setModel(rows_);
     showTableView_->horizontalHeader()->hide();
@@ -71,7 +71,7 @@ ShowAidViewControllrt::ShowAidViewControllrt(QWidget* parent) : QWidget(parent) 
     showTableView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     kit::setCocoaFrame(showTableView_, kTableFrame);
 
-    progress_ = new AidProgress(this);  // owned by the view
+    progress_ = new AidProgress(this);
     kit::setCocoaFrame(progress_, kProgressFrame);
     stopBut_ = kit::addImageButton(this, kStopFrame, QStringLiteral("btn_sec"), QStringLiteral("Stop"));
     stopBut_->setButtonEnabled(false);

@@ -70,7 +70,7 @@ void KVCheckUpdateWindowController::loadWindow() {
     aWindow->setTitleBarHeight(kTitleBarHeight);
     aWindow->setDelegate(this);
     QWidget* content = aWindow->contentView();
-    kit::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));  // owned by the view
+    kit::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));
 
     checkProgressView_ = addView();
     kit::addLabel(checkProgressView_, kCheckingFrame,
@@ -116,7 +116,7 @@ void KVCheckUpdateWindowController::loadWindow() {
 }
 
 QWidget* KVCheckUpdateWindowController::addView() {
-    auto* view = new QWidget(aWindow->contentView());  // owned by the content view
+    auto* view = new QWidget(aWindow->contentView());
     kit::setCocoaFrame(view, kViewFrame);
     return view;
 }

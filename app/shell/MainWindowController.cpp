@@ -39,7 +39,7 @@ constexpr QRectF kTipTextFrame{12, 0, 406, 24};
 
 // An image view: the image at its own size, centred in the frame; a missing image leaves it empty.
 QLabel* addImageView(QWidget* parent, const QRectF& frame, const QString& imageName) {
-    auto* view = new QLabel(parent);  // owned by the parent
+    auto* view = new QLabel(parent);
     view->setAlignment(Qt::AlignCenter);
     view->setPixmap(kit::NamedImage::imageNamed(imageName).pixmap());
     kit::setCocoaFrame(view, frame);
@@ -48,7 +48,7 @@ QLabel* addImageView(QWidget* parent, const QRectF& frame, const QString& imageN
 
 // A plain strip of colour.
 void addSeamFiller(QWidget* parent, const QRectF& frame, const QColor& color) {
-    auto* strip = new QWidget(parent);  // owned by the parent
+    auto* strip = new QWidget(parent);
     QPalette palette = strip->palette();
     palette.setColor(QPalette::Window, color);
     strip->setPalette(palette);
@@ -57,14 +57,14 @@ void addSeamFiller(QWidget* parent, const QRectF& frame, const QColor& color) {
 }
 
 QWidget* addContainer(QWidget* contentView) {
-    auto* container = new QWidget(contentView);  // owned by the content view
+    auto* container = new QWidget(contentView);
     kit::setCocoaFrame(container, kContainerFrame);
     return container;
 }
 
 template <typename Screen>
 Screen* addScreen(QWidget* container) {
-    auto* screen = new Screen(container);  // owned by its container, for the whole run
+    auto* screen = new Screen(container);  // kept for the whole run
     screen->setGeometry(container->rect());
     return screen;
 }
@@ -106,7 +106,7 @@ void MainWindowController::loadWindow() {
     dmgView_->hide();
     diskTool_->hide();
 
-    animatedView_ = new MainTipBgView(content);  // owned by the content view, above the screens
+    animatedView_ = new MainTipBgView(content);  // above the screens
     kit::setCocoaFrame(animatedView_, kTipOpenFrame);
     tipBut_ =
         kit::addImageButton(animatedView_, kTipButtonFrame, QStringLiteral("btn_tool"), QStringLiteral("i"));
@@ -130,7 +130,7 @@ void MainWindowController::windowDidLoad() {
     // in it by that height, so it takes it now.
     titleBarView->resize(titleBarView->parentWidget()->size());
     addImageView(titleBarView, kTopImageFrame, QStringLiteral("top"));
-    titleLabel_ = new QLabel(aWindow->windowTitle(), titleBarView);  // owned by the title bar view
+    titleLabel_ = new QLabel(aWindow->windowTitle(), titleBarView);
     titleLabel_->setFont(kit::systemFont(12));
     titleLabel_->setAlignment(Qt::AlignCenter);
     titleLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);  // the title bar moves the window
@@ -181,7 +181,7 @@ void MainWindowController::addWindowTitle() {
 
 LeftButton* MainWindowController::addTab(const QRectF& frame, const QString& text, const QString& normal,
                                          const QString& selected, void (MainWindowController::*action)()) {
-    auto* tab = new LeftButton(aWindow->contentView());  // owned by the content view
+    auto* tab = new LeftButton(aWindow->contentView());
     kit::setCocoaFrame(tab, frame);
     tab->setButtonEnabled(true);
     tab->setImageFromFileNormalName(normal, selected);
@@ -255,7 +255,7 @@ void MainWindowController::performShrinkAnimation() {
         platform::UserDefaults::setObject(kClose, kTipDefault);
     }
     if (!tipAnimation_) {
-        tipAnimation_ = new QPropertyAnimation(animatedView_, "geometry", this);  // owned by the controller
+        tipAnimation_ = new QPropertyAnimation(animatedView_, "geometry", this);
         connect(tipAnimation_, &QPropertyAnimation::finished, this, [] { qCInfo(lcApp) << "缩小动画完成"; });
     }
     // A toggle during a slide starts from where the panel is now.

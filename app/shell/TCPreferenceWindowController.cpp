@@ -27,7 +27,7 @@ constexpr QRectF kWebLineFrame{70, 44, 510, 1};
 constexpr QRectF kCopyrightFrame{0, 14, 650, 20};
 
 void addLine(QWidget* parent, const QRectF& frame) {
-    auto* line = new QWidget(parent);  // owned by the parent
+    auto* line = new QWidget(parent);
     QPalette palette = line->palette();
     palette.setColor(QPalette::Window, getColor(226, 232, 245, 1));
     line->setPalette(palette);
@@ -56,7 +56,7 @@ void TCPreferenceWindowController::loadWindow() {
     aWindow->setTitle(QStringLiteral("About Tavrun"));
     aWindow->setTitleBarHeight(kTitleBarHeight);
     QWidget* content = aWindow->contentView();
-    kit::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));  // owned by the view
+    kit::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));
 
     name_ = kit::addLabel(content, kNameFrame,
                           {.pixelSize = 28, .bold = true, .alignment = Qt::AlignCenter, .wordWrap = true},
@@ -72,7 +72,7 @@ void TCPreferenceWindowController::loadWindow() {
                        "onto an external drive, makes disk images and ZIP archives, and "
                        "mounts, formats, checks and repairs volumes."));
     addLine(content, kEmailLineFrame);
-    linkButton_ = new KVHandButton(content);  // owned by the content view
+    linkButton_ = new KVHandButton(content);
     linkButton_->setText(QStringLiteral("www.tavrun.example"));
     linkButton_->setFlat(true);
     kit::setCocoaFrame(linkButton_, kLinkFrame);

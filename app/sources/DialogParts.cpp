@@ -24,10 +24,10 @@ std::unique_ptr<TCImageWindow> makeDialogWindow(const QSizeF& contentSize, Title
         window->setTrafficLightButtonsLeftMargin(15);
         window->setTopButtonMoveUp(-5);
     }
-    auto* cap = new PopWTopBgView(window->titleBarView());  // owned by the title bar view
+    auto* cap = new PopWTopBgView(window->titleBarView());
     kit::setCocoaFrame(cap, QRectF(0, -10, contentSize.width(), 40));
     cap->lower();
-    auto* background = new PopWBgView(window->contentView());  // owned by the content view
+    auto* background = new PopWBgView(window->contentView());
     kit::setCocoaFrame(background, QRectF(QPointF(0, 0), contentSize));
     return window;
 }

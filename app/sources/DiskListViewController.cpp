@@ -23,7 +23,7 @@ constexpr QRectF kInfoFrame{226, 4, 90, 15};
 
 DiskListViewController::DiskListViewController(QWidget* parent) : QWidget(parent) {
     resize(kTileSize.toSize());
-    aView_ = new DiskListView(this);  // owned by the tile
+    aView_ = new DiskListView(this);
     aView_->setGeometry(rect());
     diskIconImageView_ = new kit::ImageControl(aView_, kit::ImageControl::Role::View);
     diskIconImageView_->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -82,7 +82,7 @@ void DiskListViewController::refreshaView() {
 
 void DiskListViewController::creatDiskSizeProgress() {
     delete sizeProgress_;  // a second refresh replaces the bar instead of stacking another
-    sizeProgress_ = new DiskSizeProgress(aView_);  // owned by the tile's view
+    sizeProgress_ = new DiskSizeProgress(aView_);
     sizeProgress_->setAttribute(Qt::WA_TransparentForMouseEvents);
     kit::setCocoaFrame(sizeProgress_, kBarFrame);
     sizeProgress_->changeProgressValue(

@@ -53,7 +53,7 @@ void JobProgressWindow::loadWindow() {
     QWidget* content = window_->contentView();
     titleLabel_ = kit::addLabel(content, kTitleFrame, dialogText(16, true), title_);
 
-    normalView_ = new QWidget(content);  // owned by the content view
+    normalView_ = new QWidget(content);
     kit::setCocoaFrame(normalView_, kNormalFrame);
     proView_ = new kit::Spinner(normalView_);
     kit::setCocoaFrame(proView_, kSpinnerFrame);

@@ -20,7 +20,7 @@ constexpr QRectF kOpenFrame{296, 9, 12, 12};
 
 LComboBox::LComboBox(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    view_ = new LComboBoxSubView(this);  // owned by the combo, like every view below
+    view_ = new LComboBoxSubView(this);
     view_->setGeometry(rect());
     iconImageView_ = new kit::ImageControl(view_, kit::ImageControl::Role::View);
     iconImageView_->setAttribute(Qt::WA_TransparentForMouseEvents);

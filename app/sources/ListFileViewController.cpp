@@ -45,7 +45,7 @@ bool isBundleName(const QString& name) {
 
 ListFileViewController::ListFileViewController(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    outlineView_ = new NewOutlineView(this);  // owned by the list, like every view below
+    outlineView_ = new NewOutlineView(this);
     kit::setCocoaFrame(outlineView_, kOutlineFrame);
     model_ = new FileOutlineModel(this, this);
     outlineView_->setModel(model_);

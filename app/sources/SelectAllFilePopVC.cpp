@@ -22,7 +22,7 @@ SelectAllFilePopVC::~SelectAllFilePopVC() {
 }
 
 SortSelectBgView* SelectAllFilePopVC::addRow(int index, const QString& title, QLabel*& label) {
-    auto* row = new SortSelectBgView(this);  // owned by the chooser
+    auto* row = new SortSelectBgView(this);
     row->setIdentifier(QString::number(index));
     row->setGeometry(0, index * kRowHeight, static_cast<int>(kViewSize.width()), kRowHeight);
     label = kit::addLabel(row, QRectF(12, 0, kViewSize.width() - 16, kRowHeight),

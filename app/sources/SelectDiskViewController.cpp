@@ -67,7 +67,7 @@ bool droppedByFilter(const QVariantMap& info) {
 SelectDiskViewController::SelectDiskViewController(QWidget* parent)
     : QWidget(parent), owner_(std::make_shared<Owner>(this)) {
     resize(kViewSize.toSize());
-    DiskListScrollView_ = new QWidget(this);  // owned by the picker
+    DiskListScrollView_ = new QWidget(this);
     DiskListScrollView_->setGeometry(rect());
     listScrollView_ = new QScrollArea(DiskListScrollView_);
     listScrollView_->setGeometry(DiskListScrollView_->rect());
@@ -258,7 +258,7 @@ void SelectDiskViewController::addHeading(QWidget* document, const QString& titl
 
 void SelectDiskViewController::addTile(QWidget* document, const VolumeObj& volume, const QRectF& frame,
                                        bool compact) {
-    auto* tile = new DiskListViewController(document);  // owned by the document
+    auto* tile = new DiskListViewController(document);
     tile->setDiskListVCDelegate(this);
     tile->setVolumeObj(volume);
     tile->setIsOnlyShowEx(compact);

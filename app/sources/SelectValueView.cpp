@@ -27,7 +27,7 @@ constexpr QRectF kCapacityFrame{40, 24, 240, 10};
 
 SelectValueView::SelectValueView(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    view_ = new SelectBgView(this);  // owned by the panel, like every view below
+    view_ = new SelectBgView(this);
     view_->setGeometry(rect());
     bgImageView_ = new kit::ImageControl(view_, kit::ImageControl::Role::View);
     bgImageView_->setGeometry(rect());

@@ -38,7 +38,7 @@ constexpr QRectF kErrorFrame{408, 160, 320, 30};
 constexpr QRectF kStartFrame{288, 60, 200, 48};
 
 QWidget* addPlaceholder(QWidget* parent, const QRectF& frame) {
-    auto* view = new QWidget(parent);  // owned by the parent
+    auto* view = new QWidget(parent);
     kit::setCocoaFrame(view, frame);
     return view;
 }
@@ -71,12 +71,12 @@ SourceDestinationScreen::SourceDestinationScreen(const ScreenDifferences& differ
     });
 
     comboBoxView_ = addPlaceholder(this, kComboFrame);
-    lComboBox_ = new LComboBox(comboBoxView_);  // owned by its placeholder
+    lComboBox_ = new LComboBox(comboBoxView_);
     lComboBox_->setLconboBoxDelegate(this);
     lComboBox_->setStrLabelValue(QStringLiteral("Copy All Files"));
     lComboBox_->setlComboBoxEnde(false);
     comboBoxView_->hide();
-    copyTypeChooser_ = new CopyTypeChooser(lComboBox_, this);  // owned by the screen
+    copyTypeChooser_ = new CopyTypeChooser(lComboBox_, this);
 
     errorView_ = addPlaceholder(this, kErrorFrame);
     kit::addLabel(errorView_, QRectF(QPointF(), kErrorFrame.size()),

@@ -47,7 +47,7 @@ public:
 };
 
 QLabel* label(QWidget* parent, const QString& text, QRect frame, int pixelSize = 13) {
-    auto* result = new QLabel(text, parent);  // owned by the parent
+    auto* result = new QLabel(text, parent);
     result->setGeometry(frame);
     result->setFont(kit::systemFont(pixelSize));
     return result;

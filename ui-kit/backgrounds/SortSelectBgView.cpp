@@ -10,7 +10,7 @@
 
 SortSelectBgView::SortSelectBgView(QWidget* parent) : QWidget(parent) {
     new kit::HoverArea(
-        this, [this] { mouseChanged(true); }, [this] { mouseChanged(false); });  // owned by the view
+        this, [this] { mouseChanged(true); }, [this] { mouseChanged(false); });
 }
 
 int SortSelectBgView::intValue(const QString& text) {

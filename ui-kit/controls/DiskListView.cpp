@@ -24,7 +24,7 @@ DiskListView::DiskListView(QWidget* parent) : QWidget(parent) {
                 delegate_->mouseOutView();
             }
             update();
-        });  // owned by the view
+        });
 }
 
 QRectF DiskListView::highlightRect() {

@@ -13,7 +13,7 @@ Harness::Harness()
     : ScreenHarness(QStringLiteral("apple-silicon-13"), kCopyTime, QStringLiteral("usb-exfat"),
                     QStringLiteral("copy")) {
     fileListShot_ = QStringLiteral("file-list");
-    screen = new DiskCopyViewController(window.get());  // owned by the window
+    screen = new DiskCopyViewController(window.get());
     open(screen);
 }
 

@@ -278,7 +278,7 @@ namespace {
 struct PanelWindow {
     PanelWindow() {
         window.setGeometry(0, 150, 360, 240);
-        icon = new QWidget(&window);  // owned by the window
+        icon = new QWidget(&window);
         icon->setGeometry(156, 60, 48, 48);
         window.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));

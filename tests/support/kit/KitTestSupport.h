@@ -21,7 +21,7 @@ template <typename View>
 struct Shown {
     explicit Shown(QSize size) {
         window.resize(size.width() + 40, size.height() + 40);
-        view = new View(&window);  // owned by the window
+        view = new View(&window);
         view->setGeometry(20, 20, size.width(), size.height());
         window.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));

@@ -57,7 +57,7 @@ Harness::Harness(const QString& preset) : sim(preset) {
     KVBootable::setRestoreDelayForTesting(std::chrono::milliseconds(10));
     window = std::make_unique<QWidget>();
     window->resize(SelectDrivceViewController::kScreenSize.toSize());
-    screen = new SelectDrivceViewController(window.get());  // owned by the window
+    screen = new SelectDrivceViewController(window.get());
     screen->setDelegate(&tabs);
     recorder = std::make_unique<Recorder>(screen);
     KVBootable::KVShareInstance()->KVSetDelegate(recorder.get());
