@@ -18,14 +18,14 @@ CopySorFWindowController::CopySorFWindowController()
            .successText =
                QStringLiteral("Your files are in a new dated folder. Click here to open ") + kLinkPhrase,
            .failureTitle = QStringLiteral("Copy failed"),
+           .openLink =
+               [](const QString& folder) {
+                   qCInfo(lcApp, "2---%s", qUtf8Printable(folder));
+                   return openFolder() ? openFolder()(folder) : platform::openInFileBrowser(folder);
+               },
            .linkFailedText = QStringLiteral("The folder could not be opened. Your files are in\n%1")},
           {}) {}
 
 void CopySorFWindowController::setOpenFolderForTesting(std::function<bool(const QString& folder)> open) {
     openFolder() = std::move(open);
-}
-
-bool CopySorFWindowController::openLink(const QString& folder) {
-    qCInfo(lcApp, "2---%s", qUtf8Printable(folder));
-    return openFolder() ? openFolder()(folder) : platform::openInFileBrowser(folder);
 }

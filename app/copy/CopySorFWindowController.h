@@ -15,7 +15,4 @@ public:
 
     // Tests see what the link would open instead of a file browser starting; an empty function restores it.
     static void setOpenFolderForTesting(std::function<bool(const QString& folder)> open);
-
-private:
-    bool openLink(const QString& folder) override;
 };

@@ -19,14 +19,14 @@ ZIPEndWinodwController::ZIPEndWinodwController()
            .successText =
                QStringLiteral("Your disk image or archive is ready. Click here to show ") + kLinkPhrase,
            .failureTitle = QStringLiteral("Creation not completed"),
+           .openLink =
+               [](const QString& path) {
+                   qCInfo(lcApp, "---%s", qUtf8Printable(path));
+                   return revealHook() ? revealHook()(path) : platform::revealInFileBrowser(path);
+               },
            .linkFailedText = QStringLiteral("The file could not be shown. It is at\n%1")},
           {.titleBar = sources::TitleBar::Slim}) {}
 
 void ZIPEndWinodwController::setRevealForTesting(std::function<bool(const QString& path)> reveal) {
     revealHook() = std::move(reveal);
-}
-
-bool ZIPEndWinodwController::openLink(const QString& path) {
-    qCInfo(lcApp, "---%s", qUtf8Printable(path));
-    return revealHook() ? revealHook()(path) : platform::revealInFileBrowser(path);
 }

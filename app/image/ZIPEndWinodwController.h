@@ -16,7 +16,4 @@ public:
 
     // Tests see what the link would show instead of a file browser starting; an empty function restores it.
     static void setRevealForTesting(std::function<bool(const QString& path)> reveal);
-
-private:
-    bool openLink(const QString& path) override;
 };

@@ -42,7 +42,7 @@ void ResultWindow::loadWindow() {
     window_ = makeDialogWindow(layout_.contentSize, layout_.titleBar);
     sucView_ = addView(texts_.successTitle);
     openLabel_ = kit::addLabel(sucView_, layout_.messageFrame, dialogText(13), texts_.successText);
-    if (!texts_.linkFailedText.isEmpty()) {
+    if (texts_.openLink) {
         // The whole text is the link: a flat button over it that shows the pointing hand.
         openButton_ = new KVHandButton(sucView_);
         openButton_->setFlat(true);
@@ -103,15 +103,11 @@ void ResultWindow::setOpenLabel() {
 }
 
 void ResultWindow::openPathButtonAction() {
-    if (!openLink(openUrl_)) {
+    if (!texts_.openLink(openUrl_)) {
         // A link that does nothing would leave the user without the result: say where it is.
         openLabel_->setTextFormat(Qt::PlainText);
         openLabel_->setText(texts_.linkFailedText.arg(openUrl_));
     }
-}
-
-bool ResultWindow::openLink(const QString& /*url*/) {
-    return true;
 }
 
 void ResultWindow::closeWindow() {

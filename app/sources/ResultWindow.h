@@ -7,6 +7,7 @@
 #include <QSizeF>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class KVHandButton;
@@ -64,7 +65,9 @@ protected:
         QString successTitle;
         QString successText;
         QString failureTitle;
-        // The success text after a link that could not show the result (%1: where it is); empty: no link.
+        // The link of the success text: shows the result at the address it is given, false when it could
+        // not; then the success text becomes `linkFailedText` (%1: where the result is). Empty: no link.
+        std::function<bool(const QString& url)> openLink{};
         QString linkFailedText{};
     };
     // In the content view's Cocoa coordinates; both views fill the content view.
@@ -79,8 +82,6 @@ protected:
 
     ResultWindow(Texts texts, Layout layout);
 
-    // Shows the result the link names; false when it could not.
-    virtual bool openLink(const QString& url);
     // The subclass's own views, once the shared ones are made.
     virtual void addViews() {}
 

@@ -35,6 +35,7 @@ struct Ending {
     std::function<void(ZIPProgressWindowController&)> end;
     QString result;
     int cancels;
+    bool reveals = true;
 };
 
 void PrintTo(const Ending& row, std::ostream* out) {
@@ -54,7 +55,7 @@ TEST_P(ProgressEnding, EndsOnceAndReportsAfterTheEndChangeNothing) {
     progress.setOpenUrl(kImage);
     QString revealed;
     ZIPEndWinodwController::setRevealForTesting(
-        [&](const QString& path) { return !(revealed = path).isEmpty(); });
+        [&](const QString& path) { return !(revealed = path).isEmpty() && GetParam().reveals; });
     QString shown;
     imagetest::Answers answers;
     answers.when([&] { return isRunning(progress.window()); },
@@ -85,6 +86,8 @@ TEST_P(ProgressEnding, EndsOnceAndReportsAfterTheEndChangeNothing) {
                      }
                      click(result->openButton());
                      EXPECT_TRUE(isRunning(result->window())) << "the link leaves the window open";
+                     EXPECT_EQ(result->openLabel()->text().contains(kImage), !GetParam().reveals)
+                         << "a file that cannot be shown is named";
                      click(result->succCancelButton());
                  });
     kit::ModalRun::runModalForWindow(progress.window());
@@ -106,6 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
     DiskImage, ProgressEnding,
     ::testing::Values(
         Ending{"Success", [](auto& p) { p.changePathValue(QString(), 100); }, kImage, 0},
+        Ending{"SuccessWithoutAFileBrowser", [](auto& p) { p.changePathValue(QString(), 100); }, kImage, 0,
+               false},
         Ending{"Cancel", [](auto& p) { click(p.cancelButton()); },
                ZIPProgressWindowController::kStoppedMessage, 1},
         Ending{"Failure", [](auto& p) { p.showErrorView(DmgViewController::kImageFailedMessage); },
