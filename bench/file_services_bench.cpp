@@ -4,9 +4,12 @@
 // the side that goes first alternating. The aggregates give the median and the spread (min, max, cv) of the
 // times and of the ratio ours / reference. Before timing, every shape checks that the scan's byte total
 // agrees with `du`'s. Each of our runs also reports the longest time it kept the main thread from its events
-// (stall_ms). Also measured: the heap bytes per file-tree node of a million-node scan, what starting
-// a copy of a million checked nodes costs the caller's thread, and the reloads that checking the root of an
-// expanded tree sends.
+// (stall_ms), and every repetition the machine's load (load1, from /proc/loadavg) it ran at. Besides the
+// deep scan, which no screen calls, the shapes time what the application runs: the shallow listing of a huge
+// root and the expansion of a huge folder in the file list (against `find` listing the same folder). Also
+// measured: the heap bytes per file-tree node of a million-node scan, of the roots of a huge listing and of a
+// deep chain, what starting a copy of a million checked nodes costs the caller's thread, and the reloads that
+// checking the root of an expanded tree sends.
 //
 // The trees live in a temporary simulated Mac (TAVRUN_BENCH_DIR, or the system's temporary folder). Build
 // with optimisation and no sanitizers (-DCMAKE_BUILD_TYPE=Release -DTAVRUN_TESTS=OFF).
@@ -40,6 +43,7 @@
 
 #include <fcntl.h>
 #include <malloc.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -86,10 +90,31 @@ constexpr QLatin1String kWide("/Volumes/Wide");
 constexpr QLatin1String kSmall("/Volumes/Small/Files");
 constexpr QLatin1String kBig("/Volumes/Big/big.bin");
 constexpr QLatin1String kMillion("/Volumes/Million");
+constexpr QLatin1String kFlat("/Volumes/Flat");
+constexpr QLatin1String kChain("/Volumes/Chain");
+constexpr int kChainDepth = 2000;
 
 // kTree: 100,000 files of 0 to 64 KB in 1,110 folders, ten wide and three deep. kWide: 32,000 folders at the
 // root holding one file each. kSmall: 10,000 files of 1 to 8 KB in 100 folders. kBig: one file of 1 GB.
-// kMillion: a million nodes, 1,000 folders of 1,000 empty files.
+// kMillion: a million nodes, 1,000 folders of 1,000 empty files. kFlat: one folder of 200,000 files of 0 to
+// 4 KB. kChain: a chain of 2,000 folders, each holding a file of 100 bytes.
+void makeChain() {
+    QDir().mkpath(host(kChain));
+    int fd = ::open(QFile::encodeName(host(kChain)).constData(), O_RDONLY | O_DIRECTORY);
+    for (int level = 0; level < kChainDepth && fd >= 0; ++level) {
+        const int file = ::openat(fd, "file", O_WRONLY | O_CREAT, 0644);
+        if (file < 0 || ::ftruncate(file, 100) != 0) {
+            fail(QStringLiteral("cannot write the chain"));
+        }
+        ::close(file);
+        ::mkdirat(fd, "level", 0755);
+        const int next = ::openat(fd, "level", O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+    }
+    ::close(fd);
+}
+
 void makeShape(QLatin1String shape) {
     std::mt19937 random(1);
     const QByteArray block = randomBlock();
@@ -122,6 +147,12 @@ void makeShape(QLatin1String shape) {
         for (int i = 0; i < 1024; ++i) {
             big.write(block);
         }
+    } else if (shape == kFlat) {
+        makeFiles(
+            kFlat, 200000, [&](int) { return block.left(static_cast<qsizetype>(random() % 4096)); },
+            [](int i) { return QStringLiteral("file%1.dat").arg(i); });
+    } else if (shape == kChain) {
+        makeChain();
     } else if (shape == kMillion) {
         for (int d = 0; d < 1000; ++d) {
             makeFiles(
@@ -197,6 +228,12 @@ void flushWrites() {
     timeTool(QStringLiteral("sync"), {});
 }
 
+// The machine's load average over the last minute: what else ran beside the benchmark.
+double load() {
+    QFile loadavg(QStringLiteral("/proc/loadavg"));
+    return loadavg.open(QIODevice::ReadOnly) ? loadavg.readAll().split(' ').front().toDouble() : -1;
+}
+
 // One paired run; the side that goes first alternates from one repetition to the next.
 void pair(benchmark::State& state, const char* reference, const std::function<double()>& ours,
           const std::function<double()>& theirs) {
@@ -212,6 +249,7 @@ void pair(benchmark::State& state, const char* reference, const std::function<do
             ourTime = ours();
         }
         state.SetIterationTime(ourTime);
+        state.counters["load1"] = load();
         state.counters["stall_ms"] = g_longestStall * 1e3;
         state.counters[reference] = theirTime;
         state.counters["ratio"] = ourTime / theirTime;
@@ -255,10 +293,19 @@ quint64 total(const FileNodeList& roots) {
     return sum;
 }
 
-std::size_t countNodes(const FileNodeList& nodes) {
-    std::size_t count = nodes.size();
-    for (const auto& node : nodes) {
-        count += countNodes(std::as_const(*node).children());
+std::size_t countNodes(const FileNodeList& roots) {
+    std::size_t count = roots.size();
+    std::vector<const FileNode*> pending;
+    for (const auto& root : roots) {
+        pending.push_back(root.get());
+    }
+    while (!pending.empty()) {
+        const FileNode* node = pending.back();
+        pending.pop_back();
+        count += node->children().size();
+        for (const auto& child : node->children()) {
+            pending.push_back(child.get());
+        }
     }
     return count;
 }
@@ -355,6 +402,47 @@ void sizeSumVsDu(benchmark::State& state, QLatin1String macPath) {
         });
 }
 
+// `find` listing the folder's entries with their sizes: one lstat each, as a listing does.
+double timeFind(const QString& macPath) {
+    return timeTool(QStringLiteral("find"), {host(macPath), QStringLiteral("-mindepth"), QStringLiteral("1"),
+                                             QStringLiteral("-maxdepth"), QStringLiteral("1"),
+                                             QStringLiteral("-printf"), QStringLiteral("%s\\n")});
+}
+
+// What "Copy Now" without a chosen set and the file list run: the top level of a source, listed and sized.
+void shallowListingVsFind(benchmark::State& state, QLatin1String macPath) {
+    ensure(macPath, false);
+    pair(
+        state, "find_s",
+        [&] {
+            auto roots = std::make_shared<FileNodeList>();
+            EumeRoot scanner;
+            ScanEnd scans;
+            scanner.setEumeDelegate(&scans);
+            return timeJob([&](const std::function<void()>& finish) {
+                scans.finish = finish;
+                scanner.eumeAllRootFileNodeWithRootArr(roots, macPath);
+            });
+        },
+        [&] { return timeFind(macPath); });
+}
+
+// What opening a folder in the file list runs, on the main thread.
+void expansionVsFind(benchmark::State& state, QLatin1String macPath) {
+    ensure(macPath, false);
+    pair(
+        state, "find_s",
+        [&] {
+            FileNode folder(macPath, QDir(macPath).dirName(), true, nullptr);
+            EumeRoot lister;
+            return timeJob([&](const std::function<void()>& finish) {
+                lister.getNodeListWithFaterNode(&folder);
+                finish();
+            });
+        },
+        [&] { return timeFind(macPath); });
+}
+
 // Every run copies into a fresh folder; copies are removed after the benchmark (`keep`) or after each run.
 // Deleting between runs would time the file system's reuse of freed inodes instead.
 void copyVsCp(benchmark::State& state, QLatin1String source, const FileNodeList& roots, bool keep) {
@@ -439,25 +527,50 @@ FileNodeList checkedOneByOne(const QString& macPath) {
     return roots;
 }
 
-// Heap bytes per node of the million-node scan, counted in a process of its own whose threads share one heap
-// arena, so that mallinfo2() sees every allocation (see main).
-double bytesPerNode() {
+// Heap bytes per node of a scan of `macPath` (deep, or `shallow`: its top level only), counted in a process
+// of its own whose threads share one heap arena, so that mallinfo2() sees every allocation (see main).
+double bytesPerNode(QLatin1String macPath, bool shallow) {
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("MALLOC_ARENA_MAX"), QStringLiteral("1"));
     child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--bytes-per-node")});
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--bytes-per-node"), macPath,
+                                                          shallow ? QStringLiteral("shallow") : QString()});
     child.waitForFinished(-1);
     return child.readAllStandardOutput().trimmed().toDouble();
 }
 
-int printBytesPerNode() {
+int printBytesPerNode(const QString& macPath, bool shallow) {
     const std::size_t before = mallinfo2().uordblks;
-    const SharedFileNodeList roots = deepScan(kMillion);
+    SharedFileNodeList roots;
+    if (shallow) {
+        roots = std::make_shared<FileNodeList>();
+        EumeRoot scanner;
+        ScanEnd scans;
+        scanner.setEumeDelegate(&scans);
+        timeJob([&](const std::function<void()>& finish) {
+            scans.finish = finish;
+            scanner.eumeAllRootFileNodeWithRootArr(roots, macPath);
+        });
+    } else {
+        roots = deepScan(macPath);
+    }
     platform::waitForGlobalQueue(kUntilIdle);
     const std::size_t after = mallinfo2().uordblks;
     std::printf("%.1f\n", static_cast<double>(after - before) / static_cast<double>(countNodes(*roots)));
     return 0;
+}
+
+// Bytes per node of the roots of a huge listing (each deriving its path from the listed folder) and of a
+// deep chain, where every node is a folder with one child.
+void nodeBytes(benchmark::State& state) {
+    ensure(kFlat, false);
+    ensure(kChain, true);
+    for (auto _ : state) {
+        state.counters["flat_roots_bytes_per_node"] = bytesPerNode(kFlat, true);
+        state.counters["chain_bytes_per_node"] = bytesPerNode(kChain, false);
+        state.SetIterationTime(1);
+    }
 }
 
 // What starting a copy of a million checked nodes costs the caller's thread, how long the snapshot takes on
@@ -470,7 +583,7 @@ void millionNodes(benchmark::State& state) {
         const SharedFileNodeList roots = deepScan(kMillion, &scanTime);
         state.counters["scan_stall_ms"] = g_longestStall * 1e3;
         state.counters["nodes"] = static_cast<double>(countNodes(*roots));
-        state.counters["bytes_per_node"] = bytesPerNode();
+        state.counters["bytes_per_node"] = bytesPerNode(kMillion, false);
         state.counters["du_s"] = timeTool(QStringLiteral("du"), {QStringLiteral("-sb"), host(kMillion)});
         state.SetIterationTime(scanTime);
 
@@ -533,7 +646,19 @@ void registerAll() {
     paired(benchmark::RegisterBenchmark("DeepScanVsDu/32000FoldersAtTheRoot",
                                         [](auto& s) { deepScanVsDu(s, kWide); }),
            7);
+    paired(benchmark::RegisterBenchmark("DeepScanVsDu/200000FilesInOneFolder",
+                                        [](auto& s) { deepScanVsDu(s, kFlat); }),
+           7);
+    paired(benchmark::RegisterBenchmark("DeepScanVsDu/chain2000", [](auto& s) { deepScanVsDu(s, kChain); }),
+           7);
+    paired(benchmark::RegisterBenchmark("ShallowListingVsFind/200000FilesInOneFolder",
+                                        [](auto& s) { shallowListingVsFind(s, kFlat); }),
+           7);
+    paired(benchmark::RegisterBenchmark("FolderExpansionVsFind/200000FilesInOneFolder",
+                                        [](auto& s) { expansionVsFind(s, kFlat); }),
+           7);
     paired(benchmark::RegisterBenchmark("SizeSumVsDu/tree", [](auto& s) { sizeSumVsDu(s, kTree); }), 7);
+    paired(benchmark::RegisterBenchmark("SizeSumVsDu/chain2000", [](auto& s) { sizeSumVsDu(s, kChain); }), 7);
     paired(benchmark::RegisterBenchmark("SizeSumVsDu/32000FoldersAtTheRoot",
                                         [](auto& s) { sizeSumVsDu(s, kWide); }),
            7);
@@ -550,6 +675,7 @@ void registerAll() {
     paired(benchmark::RegisterBenchmark("CopyVsCp/1GBFile",
                                         [](auto& s) { copyVsCp(s, kBig, wholeItem(kBig, false), false); }),
            4);
+    benchmark::RegisterBenchmark("NodeBytes", nodeBytes)->UseManualTime()->Iterations(1);
     benchmark::RegisterBenchmark("MillionNodes", millionNodes)
         ->UseManualTime()
         ->Iterations(1)
@@ -561,9 +687,9 @@ void registerAll() {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("tavrun.*.debug=false\ntavrun.*.info=false"));
-    if (argc == 2 && qstrcmp(argv[1], "--bytes-per-node") == 0) {
+    if (argc >= 3 && qstrcmp(argv[1], "--bytes-per-node") == 0) {
         g_root = qEnvironmentVariable("TAVRUN_SIM_ROOT");
-        return printBytesPerNode();
+        return printBytesPerNode(QString::fromUtf8(argv[2]), argc == 4 && qstrcmp(argv[3], "shallow") == 0);
     }
     const QString base = qEnvironmentVariable("TAVRUN_BENCH_DIR", QDir::tempPath());
     QTemporaryDir dir(base + QStringLiteral("/tavrun-bench-XXXXXX"));

@@ -28,7 +28,8 @@ namespace {
 // The folders of one walk that keep their descriptors; deeper ones give theirs up while their children are
 // walked.
 constexpr int kHeldDepth = 64;
-constexpr off_t kCopyChunk = off_t{1} << 30;
+// Small enough that a stop asked for during a big file on a slow disk is heard within a second.
+constexpr off_t kCopyChunk = off_t{8} << 20;
 
 Folder::Identity identityOf(const struct stat& st) {
     return {static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
@@ -41,6 +42,22 @@ QString inFolder(const QString& folder, std::string_view name) {
 
 void logFailure(const char* what, const QString& macPath, int error) {
     qCWarning(lcPlatform, "%s %s: %s", what, qUtf8Printable(macPath), std::strerror(error));
+}
+
+// How copying one entry ended: `error` is 0 when it was copied; `vanished` when the source had gone.
+struct Copied {
+    int error = 0;
+    bool vanished = false;
+};
+
+Copied failedWith(int error) {
+    return {error, false};
+}
+
+CopyWatch& quietWatch() {
+    static CopyWatch* watch =
+        std::make_unique<CopyWatch>().release();  // never destroyed: copies may run at exit
+    return *watch;
 }
 
 std::string partialName(std::string_view name) {
@@ -65,16 +82,20 @@ bool renameNoReplace(int folder, const std::string& from, const std::string& to)
     return true;
 }
 
-bool copyByReading(int in, int out, off_t at, off_t length) {
+// The functions below answer 0 or the errno that stopped them; ECANCELED when the watch asked to stop.
+int copyByReading(int in, int out, off_t at, off_t length, CopyWatch& watch) {
     std::vector<char> buffer(static_cast<size_t>(std::min<off_t>(length, off_t{1} << 20)));
     while (length > 0) {
+        if (!watch.goOn()) {
+            return ECANCELED;
+        }
         const ssize_t n = ::pread(in, buffer.data(),
                                   static_cast<size_t>(std::min<off_t>(length, off_t(buffer.size()))), at);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
-            return n == 0;
+            return n == 0 ? 0 : errno;
         }
         for (ssize_t done = 0; done < n;) {
             const ssize_t w = ::pwrite(out, buffer.data() + done, static_cast<size_t>(n - done), at + done);
@@ -82,21 +103,25 @@ bool copyByReading(int in, int out, off_t at, off_t length) {
                 continue;
             }
             if (w <= 0) {
-                return false;
+                return w == 0 ? EIO : errno;
             }
             done += w;
         }
         at += n;
         length -= n;
     }
-    return true;
+    return 0;
 }
 
-// Copies `length` bytes at `at` to the same place of `out`, inside the kernel where it can.
-bool copyRange(int in, int out, off_t at, off_t length) {
+// Copies `length` bytes at `at` to the same place of `out`, inside the kernel where it can, a chunk at a
+// time.
+int copyRange(int in, int out, off_t at, off_t length, CopyWatch& watch) {
     off_t inAt = at;
     off_t outAt = at;
     while (length > 0) {
+        if (!watch.goOn()) {
+            return ECANCELED;
+        }
         const ssize_t n =
             ::copy_file_range(in, &inAt, out, &outAt, static_cast<size_t>(std::min(length, kCopyChunk)), 0);
         if (n > 0) {
@@ -104,26 +129,26 @@ bool copyRange(int in, int out, off_t at, off_t length) {
             continue;
         }
         if (n == 0) {
-            return true;  // the file shrank meanwhile
+            return 0;  // the file shrank meanwhile
         }
         if (errno == EINTR) {
             continue;
         }
         if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
-            return false;
+            return errno;
         }
-        return copyByReading(in, out, inAt, length);
+        return copyByReading(in, out, inAt, length, watch);
     }
-    return true;
+    return 0;
 }
 
 // Copies the data and leaves holes where the source has them, so that a sparse file stays sparse.
-bool copyData(int in, int out, const struct stat& st) {
+int copyData(int in, int out, const struct stat& st, CopyWatch& watch) {
     if (st.st_size == 0) {
-        return true;
+        return 0;
     }
     if (st.st_blocks * 512 >= st.st_size) {
-        return copyRange(in, out, 0, st.st_size);
+        return copyRange(in, out, 0, st.st_size, watch);
     }
     for (off_t at = 0; at < st.st_size;) {
         const off_t data = ::lseek(in, at, SEEK_DATA);
@@ -131,23 +156,24 @@ bool copyData(int in, int out, const struct stat& st) {
             if (errno == ENXIO) {
                 break;  // only a hole is left
             }
-            return copyRange(in, out, at, st.st_size - at);
+            return copyRange(in, out, at, st.st_size - at, watch);
         }
         off_t hole = ::lseek(in, data, SEEK_HOLE);
         if (hole < 0) {
             hole = st.st_size;
         }
-        if (!copyRange(in, out, data, hole - data)) {
-            return false;
+        if (const int error = copyRange(in, out, data, hole - data, watch)) {
+            return error;
         }
         at = hole;
     }
-    return ::ftruncate(out, st.st_size) == 0;
+    return ::ftruncate(out, st.st_size) == 0 ? 0 : errno;
 }
 
 // On a Mac the extended attributes carry Finder information, tags and resource forks. A destination that
 // cannot hold one does not fail the copy.
-void copyExtendedAttributes(int in, int out, const QString& macPath) {
+// `where` names the item in a message, built only when one is written.
+void copyExtendedAttributes(int in, int out, const std::function<QString()>& where) {
     ssize_t size = ::flistxattr(in, nullptr, 0);
     if (size <= 0) {
         return;
@@ -164,57 +190,52 @@ void copyExtendedAttributes(int in, int out, const QString& macPath) {
         value.resize(static_cast<size_t>(length));
         const ssize_t got = ::fgetxattr(in, name, value.data(), value.size());
         if (got < 0 || ::fsetxattr(out, name, value.data(), static_cast<size_t>(got), 0) != 0) {
-            qCWarning(lcPlatform, "extended attribute %s of %s not copied: %s", name, qUtf8Printable(macPath),
-                      std::strerror(errno));
+            const int error = errno;
+            qCWarning(lcPlatform, "extended attribute %s of %s not copied: %s", name, qUtf8Printable(where()),
+                      std::strerror(error));
         }
     }
 }
 
-bool copyRegular(int from, const std::string& name, int to, const std::string& newName, bool fresh,
-                 const QString& macPath) {
+Copied copyRegular(int from, const std::string& name, int to, const std::string& newName, bool fresh,
+                   CopyWatch& watch) {
     // Non-blocking, so that a pipe put in the file's place cannot hold the copy; regular files ignore it.
     const Descriptor in(::openat(from, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (!in.valid() || ::fstat(in.get(), &st) != 0) {
-        logFailure("cannot read", macPath, errno);
-        return false;
+        return {errno, errno == ENOENT};
     }
     if (!S_ISREG(st.st_mode)) {
-        logFailure("no longer a file:", macPath, EINVAL);
-        return false;
+        return failedWith(EINVAL);  // something else was put in its place
     }
     // Inside a folder this copy has just made nobody waits for the name, and a failure removes the file
     // again.
     const std::string target = fresh ? newName : partialName(newName);
     Descriptor out(::openat(to, target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!out.valid()) {
-        logFailure("cannot create the copy of", macPath, errno);
-        return false;
+        return failedWith(errno);
     }
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    bool ok = copyData(in.get(), out.get(), st);
-    if (ok) {
-        copyExtendedAttributes(in.get(), out.get(), macPath);
+    int error = copyData(in.get(), out.get(), st, watch);
+    if (error == 0) {
+        copyExtendedAttributes(in.get(), out.get(), [&] { return QString::fromUtf8(name); });
+        const bool done = ::fchmod(out.get(), st.st_mode & 07777) == 0 && ::futimens(out.get(), times) == 0 &&
+                          out.close() && (fresh || renameNoReplace(to, target, newName));
+        error = done ? 0 : errno;
     }
-    ok = ok && ::fchmod(out.get(), st.st_mode & 07777) == 0 && ::futimens(out.get(), times) == 0 &&
-         out.close();
-    ok = ok && (fresh || renameNoReplace(to, target, newName));
-    if (!ok) {
-        const int error = errno;
+    if (error != 0) {
         ::unlinkat(to, target.c_str(), 0);
-        logFailure("cannot copy", macPath, error);
     }
-    return ok;
+    return failedWith(error);
 }
 
-bool copyLink(int from, const std::string& name, const struct stat& st, int to, const std::string& newName,
-              const QString& macPath) {
+Copied copyLink(int from, const std::string& name, const struct stat& st, int to,
+                const std::string& newName) {
     std::vector<char> target(static_cast<size_t>(std::max<off_t>(st.st_size, 255)) + 1);
     for (;;) {
         const ssize_t n = ::readlinkat(from, name.c_str(), target.data(), target.size());
         if (n < 0) {
-            logFailure("cannot read the link", macPath, errno);
-            return false;
+            return {errno, errno == ENOENT};
         }
         if (static_cast<size_t>(n) < target.size()) {
             target[static_cast<size_t>(n)] = '\0';
@@ -225,29 +246,27 @@ bool copyLink(int from, const std::string& name, const struct stat& st, int to, 
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (::symlinkat(target.data(), to, newName.c_str()) != 0 ||
         ::utimensat(to, newName.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
-        logFailure("cannot copy the link", macPath, errno);
-        return false;
+        return failedWith(errno);
     }
-    return true;
+    return {};
 }
 
 // A link as a link, a file with its content; pipes, sockets and device nodes are made anew, as `cp -a` does:
 // reading a pipe waits for a writer.
-bool copyNonFolder(int from, const std::string& name, const struct stat& st, int to,
-                   const std::string& newName, bool fresh, const QString& macPath) {
+Copied copyNonFolder(int from, const std::string& name, const struct stat& st, int to,
+                     const std::string& newName, bool fresh, CopyWatch& watch) {
     if (S_ISLNK(st.st_mode)) {
-        return copyLink(from, name, st, to, newName, macPath);
+        return copyLink(from, name, st, to, newName);
     }
     if (S_ISREG(st.st_mode)) {
-        return copyRegular(from, name, to, newName, fresh, macPath);
+        return copyRegular(from, name, to, newName, fresh, watch);
     }
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (::mknodat(to, newName.c_str(), st.st_mode & (S_IFMT | 07777), st.st_rdev) != 0 ||
         ::utimensat(to, newName.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
-        logFailure("cannot copy", macPath, errno);
-        return false;
+        return failedWith(errno);
     }
-    return true;
+    return {};
 }
 
 }  // namespace
@@ -363,8 +382,30 @@ Descriptor openInMac(const QString& macPath, int flags, unsigned mode) {
     }
 }
 
+// A folder's place: the path it was opened by, or its parent's place and its own name. A walk's folders share
+// their parents' parts, so a deep walk holds one name per level, and a path is built only when asked for.
+struct Folder::PathPart {
+    std::shared_ptr<const PathPart> parent;
+    QString text;
+
+    QString path() const {
+        std::vector<const PathPart*> parts;
+        for (const PathPart* part = this; part != nullptr; part = part->parent.get()) {
+            parts.push_back(part);
+        }
+        QString joined = parts.back()->text;
+        for (auto it = parts.rbegin() + 1; it != parts.rend(); ++it) {
+            if (!joined.endsWith(u'/')) {
+                joined += u'/';
+            }
+            joined += (*it)->text;
+        }
+        return joined;
+    }
+};
+
 Folder::Folder(Descriptor fd, const struct stat& st, int depth, std::shared_ptr<const Fence> fence,
-               QString path)
+               std::shared_ptr<const PathPart> path)
     : fd_(std::move(fd)), stat_(st), depth_(depth), fence_(std::move(fence)), path_(std::move(path)) {}
 
 Folder::Folder(Folder&&) noexcept = default;
@@ -377,8 +418,8 @@ std::optional<Folder> Folder::open(const QString& macPath, bool stayOnVolume) {
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
         return std::nullopt;
     }
-    return Folder(std::move(fd), st, 0, stayOnVolume ? currentFence() : nullptr,
-                  cleanMacPath(macPath).value_or(macPath));
+    auto path = std::make_shared<const PathPart>(PathPart{nullptr, cleanMacPath(macPath).value_or(macPath)});
+    return Folder(std::move(fd), st, 0, stayOnVolume ? currentFence() : nullptr, std::move(path));
 }
 
 std::optional<Folder> Folder::openParent(const QString& macPath, std::string& name, bool stayOnVolume) {
@@ -392,8 +433,16 @@ std::optional<Folder> Folder::openParent(const QString& macPath, std::string& na
         return open(*clean, stayOnVolume);
     }
     const qsizetype slash = clean->lastIndexOf(u'/');
-    name = clean->mid(slash + 1).toStdString();
+    name = QFile::encodeName(clean->mid(slash + 1)).toStdString();
     return open(slash == 0 ? QStringLiteral("/") : clean->left(slash), stayOnVolume);
+}
+
+QString Folder::macPath() const {
+    return path_ ? path_->path() : QString();
+}
+
+QString Folder::macPathOf(std::string_view name) const {
+    return inFolder(macPath(), name);
 }
 
 Folder::Identity Folder::identity() const {
@@ -411,19 +460,21 @@ std::optional<Folder> Folder::openChild(std::string_view name, bool checkFence) 
         errno = EXDEV;
         return std::nullopt;
     }
-    return Folder(std::move(fd), st, depth_ + 1, fence_, inFolder(path_, name));
+    auto path = std::make_shared<const PathPart>(
+        PathPart{path_, QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))});
+    return Folder(std::move(fd), st, depth_ + 1, fence_, std::move(path));
 }
 
 std::optional<Folder> Folder::child(std::string_view name) const {
     return openChild(name, true);
 }
 
-std::optional<std::vector<Folder::Listed>> Folder::statEntries() const {
+std::optional<std::vector<std::string>> Folder::names() const {
     if (::lseek(fd_.get(), 0, SEEK_SET) != 0) {
         return std::nullopt;
     }
     thread_local std::vector<char> buffer(size_t{1} << 15);
-    std::vector<Listed> listed;
+    std::vector<std::string> names;
     for (;;) {
         const ssize_t n = ::getdents64(fd_.get(), buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR) {
@@ -433,7 +484,7 @@ std::optional<std::vector<Folder::Listed>> Folder::statEntries() const {
             return std::nullopt;
         }
         if (n == 0) {
-            return listed;
+            return names;
         }
         for (ssize_t at = 0; at < n;) {
             const char* record = buffer.data() + at;
@@ -441,52 +492,52 @@ std::optional<std::vector<Folder::Listed>> Folder::statEntries() const {
             std::memcpy(&length, record + offsetof(struct dirent64, d_reclen), sizeof length);
             at += length;
             const char* name = record + offsetof(struct dirent64, d_name);
-            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
-                continue;
+            if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) {
+                names.emplace_back(name);
             }
-            Listed entry{name, {}};
-            if (::fstatat(fd_.get(), name, &entry.st, AT_SYMLINK_NOFOLLOW) != 0) {
-                entry.st.st_mode = 0;  // vanished meanwhile: neither a file nor a folder
-            } else if (fence_ && fence_->excludes(entry.st, stat_.st_dev)) {
-                continue;
-            }
-            listed.push_back(std::move(entry));
         }
     }
 }
 
 std::optional<std::vector<Folder::Entry>> Folder::entries() const {
-    auto listed = statEntries();
+    auto listed = names();
     if (!listed) {
         return std::nullopt;
     }
     std::vector<Entry> result;
     result.reserve(listed->size());
-    for (Listed& item : *listed) {
-        result.push_back(
-            {std::move(item.name), fileKindOf(item.st.st_mode), static_cast<qint64>(item.st.st_size)});
+    for (std::string& name : *listed) {
+        struct stat st {};
+        if (::fstatat(fd_.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT) {
+                qCDebug(lcPlatform, "vanished while listed: %s", qUtf8Printable(macPathOf(name)));
+                continue;
+            }
+            st.st_mode = 0;  // there, but unreadable: neither a file nor a folder
+        } else if (fence_ && fence_->excludes(st, stat_.st_dev)) {
+            continue;
+        }
+        result.push_back({std::move(name), fileKindOf(st.st_mode), static_cast<qint64>(st.st_size)});
     }
     return result;
 }
 
-bool Folder::descend(std::string_view name, const std::function<void(Folder&)>& walk) {
+std::optional<Folder> Folder::enter(std::string_view name) {
     auto sub = child(name);
-    if (!sub) {
-        logFailure("cannot enter", inFolder(path_, name), errno);
-        return false;
-    }
-    const bool release = depth_ >= kHeldDepth;
-    if (release) {
+    if (sub && depth_ >= kHeldDepth) {
         fd_.reset();
     }
-    walk(*sub);
-    if (!release) {
+    return sub;
+}
+
+bool Folder::comeBackFrom(const Folder& child) {
+    if (fd_.valid()) {
         return true;
     }
-    Descriptor back(::openat(sub->fd_.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Descriptor back(::openat(child.fd_.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat st {};
     if (!back.valid() || ::fstat(back.get(), &st) != 0 || identityOf(st) != identity()) {
-        logFailure("lost its place in the tree:", path_, back.valid() ? ESTALE : errno);
+        logFailure("lost its place in the tree:", macPath(), back.valid() ? ESTALE : errno);
         return false;
     }
     fd_ = std::move(back);
@@ -502,97 +553,190 @@ std::optional<Folder> Folder::makeChild(std::string_view name, bool reuse) {
         }
         return made;
     }
-    if (errno != EEXIST || !reuse) {
-        logFailure("cannot make the folder", inFolder(path_, name), errno);
+    const int error = errno;
+    if (error != EEXIST || !reuse) {
+        logFailure("cannot make the folder", macPathOf(name), error);
+        errno = error;
         return std::nullopt;
     }
     // Never through a link standing at the name: what is copied into it would land elsewhere.
     auto existing = openChild(name, false);
     if (!existing) {
-        logFailure("no folder to reuse at", inFolder(path_, name), errno);
+        const int failure = errno;
+        logFailure("no folder to reuse at", macPathOf(name), failure);
+        errno = failure;
     }
     return existing;
 }
 
 bool Folder::takeAttributesOf(const Folder& source) {
-    copyExtendedAttributes(source.fd_.get(), fd_.get(), source.path_);
+    copyExtendedAttributes(source.fd_.get(), fd_.get(), [&] { return source.macPath(); });
     const struct timespec times[2] = {source.stat_.st_atim, source.stat_.st_mtim};
     if (::fchmod(fd_.get(), source.stat_.st_mode & 07777) != 0 || ::futimens(fd_.get(), times) != 0) {
-        logFailure("cannot set the mode and times of", path_, errno);
+        logFailure("cannot set the mode and times of", macPath(), errno);
         return false;
     }
     return true;
 }
 
-bool Folder::copyEntry(std::string_view name, Folder& destination, std::string_view newName, Identity skip) {
+namespace {
+
+void tellFailure(CopyWatch& watch, const QString& macPath, int error) {
+    logFailure("cannot copy", macPath, error);
+    watch.failed(macPath, error);
+}
+
+}  // namespace
+
+bool Folder::copyEntry(std::string_view name, Folder& destination, std::string_view newName, Identity skip,
+                       CopyWatch* watch) {
+    CopyWatch& told = watch != nullptr ? *watch : quietWatch();
     const std::string entry(name);
-    const std::string copyName(newName);
-    const QString macPath = inFolder(path_, name);
     struct stat st {};
     if (::fstatat(fd_.get(), entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        logFailure("cannot copy", macPath, errno);
+        const int error = errno;
+        tellFailure(told, macPathOf(name), error);  // a chosen item that has gone is missing from the copy
         return false;
     }
     if (!S_ISDIR(st.st_mode)) {
-        return copyNonFolder(fd_.get(), entry, st, destination.fd_.get(), copyName, destination.made_,
-                             macPath);
+        const Copied copied = copyNonFolder(fd_.get(), entry, st, destination.fd_.get(), std::string(newName),
+                                            destination.made_, told);
+        if (copied.error != 0 && copied.error != ECANCELED) {
+            tellFailure(told, macPathOf(name), copied.error);
+        }
+        return copied.error == 0;
     }
     if (identityOf(st) == skip) {
-        logFailure("cannot copy a folder into itself:", macPath, EINVAL);
+        tellFailure(told, macPathOf(name), EINVAL);  // a folder cannot be copied into itself
         return false;
     }
     // The chosen folder itself may be a mount point; only what lies below it stays on its volume.
     auto source = openChild(name, false);
     if (!source) {
-        logFailure("cannot open", macPath, errno);
+        const int error = errno;
+        tellFailure(told, macPathOf(name), error);
         return false;
     }
     auto copy = destination.makeChild(newName, false);
     if (!copy) {
+        const int error = errno;
+        told.failed(macPathOf(name), error);
         return false;
     }
-    const bool copied = source->copyContent(*copy, skip);
-    return copy->takeAttributesOf(*source) && copied;
+    return copyTree(std::move(*source), std::move(*copy), skip, told);
 }
 
-bool Folder::copyContent(Folder& destination, Identity skip) {
-    const auto listed = statEntries();
-    if (!listed) {
-        logFailure("cannot read", path_, errno);
-        return false;
-    }
-    bool ok = true;
-    for (const Listed& item : *listed) {
-        if (!S_ISDIR(item.st.st_mode)) {
-            ok = copyNonFolder(fd_.get(), item.name, item.st, destination.fd_.get(), item.name, true,
-                               inFolder(path_, item.name)) &&
-                 ok;
+namespace {
+
+// One folder of a copy on the walk's stack: the source, its copy, what the source lists and how far the copy
+// has got.
+struct CopyLevel {
+    Folder source;
+    Folder copy;
+    std::vector<std::string> names;
+    std::size_t next;
+    bool ok;
+};
+
+}  // namespace
+
+bool Folder::copyTree(Folder source, Folder copy, Identity skip, CopyWatch& watch) {
+    std::vector<CopyLevel> stack;
+    // A folder that cannot be listed is still made, and fails.
+    const auto push = [&](Folder from, Folder to) {
+        auto listed = from.names();
+        if (!listed) {
+            const int error = errno;
+            tellFailure(watch, from.macPath(), error);
+        }
+        stack.push_back({std::move(from), std::move(to), listed.value_or(std::vector<std::string>{}), 0,
+                         listed.has_value()});
+    };
+    push(std::move(source), std::move(copy));
+    bool stopped = false;
+    for (;;) {
+        CopyLevel& level = stack.back();
+        if (stopped || level.next == level.names.size()) {
+            CopyLevel done = std::move(stack.back());
+            stack.pop_back();
+            const bool copied = done.copy.takeAttributesOf(done.source) && done.ok;
+            if (stack.empty()) {
+                return copied && !stopped;
+            }
+            CopyLevel& parent = stack.back();
+            parent.ok = copied && parent.ok;
+            if (!parent.source.comeBackFrom(done.source) || !parent.copy.comeBackFrom(done.copy)) {
+                parent.ok = false;
+                stopped = true;  // the folders above cannot be reached any more
+            }
             continue;
         }
-        if (identityOf(item.st) == skip) {
-            continue;  // where the copy goes: never into itself
-        }
-        if (::mkdirat(destination.fd_.get(), item.name.c_str(), 0700) != 0) {
-            logFailure("cannot make the folder", inFolder(destination.path_, item.name), errno);
-            ok = false;
+        if (!watch.goOn()) {
+            stopped = true;
             continue;
         }
-        bool copied = false;
-        const bool walked = descend(item.name, [&](Folder& source) {
-            bool content = false;
-            const bool reached = destination.descend(item.name, [&](Folder& copy) {
-                content = source.copyContent(copy, skip);
-                content = copy.takeAttributesOf(source) && content;
-            });
-            copied = reached && content;
-        });
-        ok = walked && copied && ok;
-        if (!fd_.valid() || !destination.fd_.valid()) {
-            return false;
+        const std::string& name = level.names[level.next++];
+        watch.next(level.source, name);
+        struct stat st {};
+        if (::fstatat(level.source.fd_.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            const int error = errno;
+            if (error == ENOENT) {
+                qCWarning(lcPlatform, "left out, it vanished meanwhile: %s",
+                          qUtf8Printable(level.source.macPathOf(name)));
+                watch.vanished(level.source.macPathOf(name));
+            } else {
+                tellFailure(watch, level.source.macPathOf(name), error);
+                level.ok = false;
+            }
+            continue;
         }
+        if (!S_ISDIR(st.st_mode)) {
+            const Copied copied =
+                copyNonFolder(level.source.fd_.get(), name, st, level.copy.fd_.get(), name, true, watch);
+            if (copied.vanished) {
+                watch.vanished(level.source.macPathOf(name));
+            } else if (copied.error == ECANCELED) {
+                stopped = true;
+            } else if (copied.error != 0) {
+                tellFailure(watch, level.source.macPathOf(name), copied.error);
+                level.ok = false;
+            }
+            continue;
+        }
+        const Fence* fence = level.source.fence_.get();
+        if (identityOf(st) == skip || (fence != nullptr && fence->excludes(st, level.source.stat_.st_dev))) {
+            continue;  // where the copy goes, never into itself; another volume's mount point
+        }
+        // Both are opened before either lets go of its parent, so a failure leaves this level usable.
+        std::optional<Folder> from = level.source.openChild(name, false);
+        std::optional<Folder> to;
+        if (from && ::mkdirat(level.copy.fd_.get(), name.c_str(), 0700) == 0) {
+            to = level.copy.openChild(name, false);
+        }
+        if (!from || !to) {
+            const int error = errno;
+            tellFailure(watch, level.source.macPathOf(name), error);
+            level.ok = false;
+            continue;
+        }
+        if (level.source.depth_ >= kHeldDepth) {
+            level.source.fd_.reset();
+            level.copy.fd_.reset();
+        }
+        to->made_ = true;
+        push(std::move(*from), std::move(*to));
     }
-    return ok;
 }
+
+namespace {
+
+struct RemoveLevel {
+    Folder folder;
+    std::vector<std::string> names;
+    std::size_t next = 0;
+};
+
+}  // namespace
 
 bool Folder::removeEntry(std::string_view name) {
     const std::string entry(name);
@@ -602,16 +746,44 @@ bool Folder::removeEntry(std::string_view name) {
     }
     const bool isFolder = S_ISDIR(st.st_mode);
     if (isFolder) {
-        descend(name, [](Folder& inner) {
-            for (const Entry& item : inner.entries().value_or(std::vector<Entry>{})) {
-                inner.removeEntry(item.name);
+        std::vector<RemoveLevel> stack;
+        if (auto top = openChild(name, false)) {
+            auto listed = top->names();
+            stack.push_back({std::move(*top), listed.value_or(std::vector<std::string>{})});
+        }
+        while (!stack.empty()) {
+            RemoveLevel& level = stack.back();
+            if (level.next == level.names.size()) {
+                RemoveLevel done = std::move(stack.back());
+                stack.pop_back();
+                if (!stack.empty() && stack.back().folder.comeBackFrom(done.folder)) {
+                    const std::string& child = stack.back().names[stack.back().next - 1];
+                    ::unlinkat(stack.back().folder.fd_.get(), child.c_str(), AT_REMOVEDIR);
+                } else if (!stack.empty()) {
+                    break;  // lost its place: what is left stays
+                }
+                continue;
             }
-        });
+            const std::string& child = level.names[level.next++];
+            if (::unlinkat(level.folder.fd_.get(), child.c_str(), 0) == 0 || errno != EISDIR) {
+                continue;
+            }
+            auto inner = level.folder.openChild(child, false);
+            if (!inner) {
+                continue;
+            }
+            auto listed = inner->names();
+            const bool release = level.folder.depth_ >= kHeldDepth;
+            if (release) {
+                level.folder.fd_.reset();
+            }
+            stack.push_back({std::move(*inner), listed.value_or(std::vector<std::string>{})});
+        }
     }
     if (::unlinkat(fd_.get(), entry.c_str(), isFolder ? AT_REMOVEDIR : 0) == 0 || errno == ENOENT) {
         return true;
     }
-    logFailure("cannot remove", inFolder(path_, name), errno);
+    logFailure("cannot remove", macPathOf(name), errno);
     return false;
 }
 
@@ -619,6 +791,16 @@ bool Folder::has(std::string_view name) const {
     const std::string entry(name);
     struct stat st {};
     return ::fstatat(fd_.get(), entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool Folder::flush() const {
+    if (::syncfs(fd_.get()) == 0) {
+        return true;
+    }
+    const int error = errno;
+    logFailure("cannot write to its disk:", macPath(), error);
+    errno = error;
+    return false;
 }
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include "services/disks/DiskUtilCommands.h"
 #include "services/disks/ExecCommand.h"
 
+#include <QStringList>
 #include <QVariantList>
 
 #include <optional>
@@ -41,17 +42,21 @@ std::optional<QString> containerOn(const QString& targetDisk) {
     return std::nullopt;
 }
 
-// The last volume of the container named "Preboot".
-std::optional<QString> prebootIn(const QString& container) {
+// The container's volumes, as diskutil lists them.
+QVariantList volumesIn(const QString& container) {
     const auto listed =
         ZZDoCommand(DiskUtilCommands::list(node(container)), QStringLiteral("OrvDataTemp.plist"));
-    const QVariantList volumes = listed ? listed->value(QStringLiteral("AllDisksAndPartitions"))
-                                              .toList()
-                                              .value(0)
-                                              .toMap()
-                                              .value(QStringLiteral("APFSVolumes"))
-                                              .toList()
-                                        : QVariantList();
+    return listed ? listed->value(QStringLiteral("AllDisksAndPartitions"))
+                        .toList()
+                        .value(0)
+                        .toMap()
+                        .value(QStringLiteral("APFSVolumes"))
+                        .toList()
+                  : QVariantList();
+}
+
+// The last of the volumes named "Preboot".
+std::optional<QString> prebootAmong(const QVariantList& volumes) {
     std::optional<QString> preboot;
     for (const QVariant& volume : volumes) {
         const QVariantMap map = volume.toMap();
@@ -59,10 +64,29 @@ std::optional<QString> prebootIn(const QString& container) {
             preboot = map.value(QStringLiteral("DeviceIdentifier")).toString();
         }
     }
-    if (!preboot) {
-        qCWarning(lcApp) << "Preboot repair: no Preboot volume in" << container;
-    }
     return preboot;
+}
+
+QStringList mountedAmong(const QVariantList& volumes) {
+    QStringList mounted;
+    for (const QVariant& volume : volumes) {
+        const QVariantMap map = volume.toMap();
+        if (!map.value(QStringLiteral("MountPoint")).toString().isEmpty()) {
+            mounted << map.value(QStringLiteral("DeviceIdentifier")).toString();
+        }
+    }
+    return mounted;
+}
+
+// Mounting the Preboot volume mounts every volume of its container (the Recovery volume too): those that were
+// not mounted before the repair are unmounted again, the others left as they were.
+void unmountAllBut(const QString& container, const QStringList& mountedBefore) {
+    for (const QString& volume : mountedAmong(volumesIn(container))) {
+        if (!mountedBefore.contains(volume)) {
+            qCInfo(lcApp) << "Preboot repair: unmounting" << volume;
+            ZZDoCommand(DiskUtilCommands::unmount(volume), QStringLiteral("diskMountTemp.plist"));
+        }
+    }
 }
 
 // Where the volume is mounted once diskutil has mounted its disk's volumes; empty when it is not.
@@ -88,17 +112,24 @@ void copyCryptexes(const QString& mountPoint) {
 
 void repairPreboot(const QString& targetDisk) {
     const auto container = containerOn(targetDisk);
-    const auto preboot = container ? prebootIn(*container) : std::nullopt;
-    if (!preboot) {
+    if (!container) {
         return;
     }
+    const QVariantList volumes = volumesIn(*container);
+    const auto preboot = prebootAmong(volumes);
+    if (!preboot) {
+        qCWarning(lcApp) << "Preboot repair: no Preboot volume in" << *container;
+        return;
+    }
+    const QStringList mountedBefore = mountedAmong(volumes);
     const QString mountPoint = mountedAt(*preboot);
     if (mountPoint.isEmpty()) {
         qCWarning(lcApp) << "Preboot repair:" << *preboot
                          << "has no mount point; the cryptexes are not copied";
-        return;
+    } else {
+        copyCryptexes(mountPoint);
     }
-    copyCryptexes(mountPoint);
+    unmountAllBut(*container, mountedBefore);
 }
 
 }  // namespace bootable

@@ -24,12 +24,7 @@ SystemVolume systemVolumeFrom(const QVariantMap& info, int version) {
     volume.usedSize =
         free < size ? static_cast<qint64>(std::min<quint64>(size - free, std::numeric_limits<qint64>::max()))
                     : 0;
-    for (const QString& disk :
-         {info.value(QStringLiteral("ParentWholeDisk")).toString(), jobs::physicalDiskOf(info)}) {
-        if (!disk.isEmpty() && !volume.wholeDisks.contains(disk)) {
-            volume.wholeDisks << disk;
-        }
-    }
+    volume.wholeDisks = jobs::wholeDisksOf(info);
     return volume;
 }
 

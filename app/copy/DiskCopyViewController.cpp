@@ -9,6 +9,7 @@
 #include "platform/Dispatch.h"
 #include "platform/LogCategories.h"
 #include "services/files/DoCopyFiles.h"
+#include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/windows/WindowCentering.h"
@@ -27,11 +28,11 @@ DiskCopyViewController::DiskCopyViewController(QWidget* parent)
 DiskCopyViewController::~DiskCopyViewController() = default;
 
 void DiskCopyViewController::cloneButtonAction() {
-    if (!checkSourcePresent()) {
+    if (copyRunning() || !checkSourcePresent() || !checkDestinationPresent()) {
         return;
     }
-    if (!copyArr()) {
-        scanWholeSource(true);
+    if (!copyArr() || chosenIsWholeSource()) {
+        scanWholeSource(true);  // afresh: what the source holds now
         return;
     }
     platform::mainAsync([self = QPointer<DiskCopyViewController>(this)] {
@@ -43,7 +44,7 @@ void DiskCopyViewController::cloneButtonAction() {
 
 void DiskCopyViewController::wholeSourceScanned() {
     platform::mainAsync([self = QPointer<DiskCopyViewController>(this)] {
-        if (self && self->checkSourcePresent()) {
+        if (self && self->checkSourcePresent() && self->checkDestinationPresent()) {
             self->doCopyAction();
         }
     });
@@ -68,24 +69,35 @@ void DiskCopyViewController::doCopyAction() {
     kit::ModalRun::runModalForWindow(makeSureWC_->window());
 }
 
+bool DiskCopyViewController::copyRunning() const {
+    if (doCopy_ && doCopy_->isRunning()) {
+        qCInfo(lcApp, "the last copy is still stopping: nothing new starts");
+        return true;
+    }
+    return false;
+}
+
 void DiskCopyViewController::beginToCopyFiles() {
-    if (!copyArr() || !checkSourcePresent() || !checkDestinationPresent()) {
+    if (copyRunning() || !copyArr() || !checkSourcePresent() || !checkDestinationPresent()) {
         return;
     }
     doCopy_.reset();
     doCopy_ = std::make_unique<DoCopyFiles>();
     doCopy_->setDelegate(this);
+    doCopy_->setGate(copyGate_);
     const VolumeObj& destination = *toVolume();
-    const QString folder = sources::makeOutputFolder(
-        destination.volumePath, sources::datedName(sources::currentTime(), destination.volumeType));
+    copyFolder_ = sources::makeOutputFolder(
+        destination.volumePath, sources::datedName(sources::currentTime(), destination.volumeType),
+        KVPublicUtilities::getSystemVersion());
 
     copyProgressWC_.reset();
     copyProgressWC_ = std::make_unique<CopyProgreWindowController>();
     copyProgressWC_->setDelegate(this);
     kit::centerWindow(copyProgressWC_->window());
-    copyProgressWC_->setOpenUrl(folder);
-    qCInfo(lcApp, "0---%s", qUtf8Printable(folder));
-    doCopy_->doCopyFilesWithArr(*copyArr(), folder);
+    copyProgressWC_->setOpenUrl(copyFolder_.path);
+    qCInfo(lcApp, "0---%s", qUtf8Printable(copyFolder_.path));
+    doCopy_->doCopyFilesWithArr(*copyArr(), copyFolder_.path);
+    copyProgressWC_->jobStarted();
     kit::ModalRun::runModalForWindow(copyProgressWC_->window());
 }
 
@@ -106,4 +118,10 @@ void DiskCopyViewController::topCopyFilePath(const QString& path) {
 
 void DiskCopyViewController::topCopyProgress(float percent) {
     copyProgressWC_->changeProValue(percent);
+}
+
+void DiskCopyViewController::copyStopped() {
+    if (copyProgressWC_) {
+        copyProgressWC_->jobStopped();
+    }
 }

@@ -67,7 +67,7 @@ void DmgViewController::makeDmgButAction() {
     makeZipBut_->setImageName(QStringLiteral("radiobutton_unsel"));
     makeDmgBut_->setChecked(true);
     makeZipBut_->setChecked(false);
-    isMakeZip_ = false;
+    setMakeZip(false);
 }
 
 void DmgViewController::makeZipButAction() {
@@ -75,15 +75,28 @@ void DmgViewController::makeZipButAction() {
     makeDmgBut_->setImageName(QStringLiteral("radiobutton_unsel"));
     makeZipBut_->setChecked(true);
     makeDmgBut_->setChecked(false);
-    isMakeZip_ = true;
+    setMakeZip(true);
+}
+
+// Only an image adds capacity to what it holds: the space verdict follows the choice.
+void DmgViewController::setMakeZip(bool makeZip) {
+    const bool changed = makeZip != isMakeZip_;
+    isMakeZip_ = makeZip;
+    if (changed) {
+        changeSelectCopyType();
+    }
+}
+
+qint64 DmgViewController::jobMargin() const {
+    return isMakeZip_ ? 0 : MakeDmg::kExtraCapacity;
 }
 
 void DmgViewController::cloneButtonAction() {
     if (isScanning() || !checkSourcePresent()) {
         return;
     }
-    if (!chosenRoots()) {
-        scanWholeSource(false);
+    if (!chosenRoots() || chosenIsWholeSource()) {
+        scanWholeSource(false);  // afresh: what the source holds now
         return;
     }
     platform::mainAsync([self = QPointer<DmgViewController>(this)] {
@@ -190,9 +203,11 @@ void DmgViewController::doMakeZipWithFileArr() {
     if (!jobRuns() || !chosenRoots()) {
         return;
     }
+    const QString folder =
+        image::outputFolder(jobDestination_.volumePath, KVPublicUtilities::getSystemVersion());
     const QString path = image::archivePath(
-        image::outputFolder(jobDestination_.volumePath, KVPublicUtilities::getSystemVersion()),
-        getCreateName());
+        folder, sources::freshName(getCreateName(),
+                                   [&folder](const QString& n) { return image::archivePath(folder, n); }));
     progressWC_->setOpenUrl(path);
     qCInfo(lcApp) << "archive" << path;
     makeDmg_->doZipWithPath(path, *chosenRoots());
@@ -220,7 +235,8 @@ void DmgViewController::allCopyFilesSize(qint64 total) {
     }
     const QString folder =
         image::outputFolder(jobDestination_.volumePath, KVPublicUtilities::getSystemVersion());
-    const QString name = getCreateName();
+    const QString name = sources::freshName(
+        getCreateName(), [&folder](const QString& n) { return image::imagePath(folder, n); });
     progressWC_->setOpenUrl(image::imagePath(folder, name));
     qCInfo(lcApp) << "image" << image::imagePath(folder, name) << total << "bytes";
     makeDmg_->makeTmpDmgWithPath(folder, name, total);

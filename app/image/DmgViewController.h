@@ -25,14 +25,15 @@ class ImageControl;
 // The Create Disk Image screen, created once with the main window and kept for the whole run. The user picks
 // a source (a volume, a set chosen in the file list, or files dropped on the source panel), a destination
 // volume and a disk image or a ZIP archive; "Create Now" makes it on the destination, named
-// "Tavrun(yyyy-MM-dd HH:mm:ss)" ("HH-mm-ss" on FAT, exFAT and NTFS), after a confirmation, with the progress
-// window and then the result window.
+// "Tavrun(yyyy-MM-dd HH:mm:ss)" ("HH-mm-ss" on FAT, exFAT and NTFS, and " 1", " 2", … added when that name is
+// taken), after a confirmation, with the progress window and then the result window.
 //
-// "Create Now" without a chosen set scans the source's top level first. A job is refused when nothing is
-// checked and when a chosen or dropped set holds the place the job writes into (a whole source leaves such
-// entries out). On the root volume of macOS 10.15 and later the result goes to the Desktop of the user who
-// started the product. A cancel at any moment stops the job: no image stays attached, nothing is copied into
-// it, and what this run made is removed; a failure ends in the failure view with a message that says so.
+// "Create Now" without a chosen set scans the source's top level afresh for every job. The space checks count
+// the capacity an image adds to what it holds. A job is refused when nothing is checked and when a chosen or
+// dropped set holds the place the job writes into (a whole source leaves such entries out). On the root
+// volume of macOS 10.15 and later the result goes to the Desktop of the user who started the product. A
+// cancel at any moment stops the job: no image stays attached, nothing is copied into it, and what this run
+// made is removed; a failure ends in the failure view with a message that says so.
 class DmgViewController : public sources::SourceDestinationScreen,
                           public MakeDmgDelegate,
                           public DMGMakeSureWCDelegate,
@@ -79,9 +80,11 @@ public:
 
 protected:
     void wholeSourceScanned() override;
+    qint64 jobMargin() const override;
 
 private:
     void startTimerRoad();
+    void setMakeZip(bool makeZip);
     // The folders the job writes into: where the image or archive goes, and the image's mount point.
     QStringList writtenPlaces() const;
     bool putsIntoItself();

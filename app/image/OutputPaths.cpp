@@ -7,8 +7,6 @@ namespace image {
 
 namespace {
 
-constexpr int kLastWritableRootVersion = 1014;
-
 bool isRoot(const QString& path) {
     return path == QLatin1String("/");
 }
@@ -16,8 +14,7 @@ bool isRoot(const QString& path) {
 }  // namespace
 
 QString outputFolder(const QString& volumePath, int systemVersion) {
-    return isRoot(volumePath) && systemVersion > kLastWritableRootVersion ? sources::startingUserDesktop()
-                                                                          : volumePath;
+    return sources::isReadOnlyRoot(volumePath, systemVersion) ? sources::startingUserDesktop() : volumePath;
 }
 
 QString archivePath(const QString& folder, const QString& name) {

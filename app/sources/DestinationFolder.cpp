@@ -1,5 +1,7 @@
 #include "app/sources/DestinationFolder.h"
 
+#include "app/sources/OutputNames.h"
+
 #include "platform/FileSystem.h"
 #include "platform/LogCategories.h"
 #include "platform/MacPath.h"
@@ -27,6 +29,8 @@ QString accountName(uid_t uid) {
     }
     return found != nullptr ? QString::fromLocal8Bit(found->pw_name) : QString();
 }
+
+constexpr int kLastWritableRootVersion = 1014;
 
 // A user name that can stand in a path: no separator, not a dot name, not root.
 bool isUserName(const QString& name) {
@@ -85,16 +89,31 @@ bool canWriteFolder(const QString& path) {
     return FileSystem::remove(probe) && written;
 }
 
-QString makeOutputFolder(const QString& volumePath, const QString& name) {
-    const QString onVolume = pathOnVolume(volumePath, name);
-    FileSystem::mkpath(onVolume);
-    if (canWriteFolder(onVolume)) {
-        return onVolume;
+namespace {
+
+// A folder of its own under `folder`: the name, or a fresh variant of it when the name is taken.
+QString newFolderIn(const QString& folder, const QString& name) {
+    const QString path = pathOnVolume(
+        folder, freshName(name, [&folder](const QString& n) { return pathOnVolume(folder, n); }));
+    FileSystem::mkpath(path);
+    return path;
+}
+
+}  // namespace
+
+bool isReadOnlyRoot(const QString& volumePath, int systemVersion) {
+    return volumePath == QLatin1String("/") && systemVersion > kLastWritableRootVersion;
+}
+
+OutputFolder makeOutputFolder(const QString& volumePath, const QString& name, int systemVersion) {
+    if (!isReadOnlyRoot(volumePath, systemVersion)) {
+        const QString onVolume = newFolderIn(volumePath, name);
+        if (canWriteFolder(onVolume)) {
+            return {onVolume, false};
+        }
+        qCInfo(lcApp) << onVolume << "cannot be written; using the Desktop";
     }
-    const QString onDesktop = pathOnVolume(startingUserDesktop(), name);
-    qCInfo(lcApp) << onVolume << "cannot be written; using" << onDesktop;
-    FileSystem::mkpath(onDesktop);
-    return onDesktop;
+    return {newFolderIn(startingUserDesktop(), name), true};
 }
 
 }  // namespace sources

@@ -17,11 +17,21 @@ QString startingUserName();
 // made when it is missing; root's own Desktop when root started it.
 QString startingUserDesktop();
 
+// The root volume from macOS 10.15 on (`systemVersion` 1015): its system part is read-only there.
+bool isReadOnlyRoot(const QString& volumePath, int systemVersion);
+
 // A folder that exists and takes a new file: entering it is not enough.
 bool canWriteFolder(const QString& path);
 
-// Makes "<volume>/<name>" and answers it when it can be written; otherwise makes `name` on the Desktop of
-// the user who started the product and answers that, usable or not (the job then reports its failure).
-QString makeOutputFolder(const QString& volumePath, const QString& name);
+// The folder a copy went into.
+struct OutputFolder {
+    QString path;
+    bool onDesktop = false;  // the destination could not take it
+};
+
+// Makes a new folder named `name` (or a fresh variant of it, `freshName`) on the volume and answers it when
+// it can be written; otherwise, and on a read-only root, makes it on the Desktop of the user who started the
+// product and answers that, usable or not (the job then reports its failure).
+OutputFolder makeOutputFolder(const QString& volumePath, const QString& name, int systemVersion);
 
 }  // namespace sources

@@ -12,6 +12,8 @@
 
 #include <QLabel>
 
+#include <utility>
+
 namespace sources {
 
 namespace {
@@ -88,11 +90,22 @@ void JobProgressWindow::showPercent(float percent) {
 }
 
 void JobProgressWindow::cancelButtonAction() {
-    if (ended_) {
+    if (ended_ || stopping_) {
         return;
     }
     cancelJob();
+    if (jobRunning_) {
+        stopping_ = true;
+        return;
+    }
     endInFailure(stoppedMessage_);
+}
+
+void JobProgressWindow::jobStopped() {
+    jobRunning_ = false;
+    if (std::exchange(stopping_, false)) {
+        endInFailure(stoppedMessage_);
+    }
 }
 
 void JobProgressWindow::endInFailure(const QString& message) {

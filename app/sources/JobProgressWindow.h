@@ -32,6 +32,10 @@ public:
 
     // The window, loaded at the first call.
     TCImageWindow* window();
+    // The job's thread runs from `jobStarted` to `jobStopped`: a "Cancel" meanwhile ends the window only once
+    // the thread has stopped, so that nothing is written after the failure view says the job stopped.
+    void jobStarted() { jobRunning_ = true; }
+    void jobStopped();
     void cancelButtonAction();
     // The window's close button: the job is cancelled and no result window follows.
     void closeWindow();
@@ -80,6 +84,8 @@ private:
     kit::Spinner* proView_ = nullptr;
     QString openUrl_;
     bool ended_ = false;
+    bool jobRunning_ = false;
+    bool stopping_ = false;  // "Cancel" was pressed and waits for the job's thread
 };
 
 }  // namespace sources

@@ -1,5 +1,7 @@
 #include "app/sources/OutputNames.h"
 
+#include "platform/FileSystem.h"
+
 namespace sources {
 
 namespace {
@@ -29,6 +31,14 @@ QString datedName(const QDateTime& time, const QString& fileSystem) {
     const QString pattern = refusesColon(fileSystem) ? QStringLiteral("yyyy-MM-dd HH-mm-ss")
                                                      : QStringLiteral("yyyy-MM-dd HH:mm:ss");
     return QStringLiteral("Tavrun(%1)").arg(time.toString(pattern));
+}
+
+QString freshName(const QString& name, const std::function<QString(const QString&)>& pathFor) {
+    QString candidate = name;
+    for (int n = 1; platform::FileSystem::info(pathFor(candidate)).kind != platform::FileKind::Missing; ++n) {
+        candidate = QStringLiteral("%1 %2").arg(name).arg(n);
+    }
+    return candidate;
 }
 
 }  // namespace sources

@@ -20,4 +20,8 @@ bool refusesColon(const QString& fileSystem);
 // name stays on the volume the user chose.
 QString datedName(const QDateTime& time, const QString& fileSystem);
 
+// `name`, or "<name> 1", "<name> 2", … : the first under which nothing stands yet at `pathFor(name)`. A job
+// never adds to a folder or a file that was there before it.
+QString freshName(const QString& name, const std::function<QString(const QString&)>& pathFor);
+
 }  // namespace sources

@@ -8,6 +8,7 @@
 #include "platform/LogCategories.h"
 #include "services/disks/DiskUtilCommands.h"
 #include "services/disks/ExecCommand.h"
+#include "services/jobs/VolumeOnDisk.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/Labels.h"
@@ -161,9 +162,15 @@ QList<VolumeObj> SelectDiskViewController::KVGetUSBThreadImp() {
     if (!list) {
         return found;
     }
+    // Erasing the disk that holds the running system would destroy it: that disk is never offered.
+    const QStringList system = jobs::wholeDisksOf(getDisjInfo(QStringLiteral("/")).value_or(QVariantMap()));
     for (const QVariant& wholeDisk : list->value(QStringLiteral("WholeDisks")).toList()) {
         const QString path = wholeDisk.toString();
-        if (auto disk = KVAddDiskToUSBObj(path.mid(path.lastIndexOf(u'/') + 1))) {
+        const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+        if (system.contains(name)) {
+            continue;
+        }
+        if (auto disk = KVAddDiskToUSBObj(name)) {
             found.append(std::move(*disk));
         }
     }

@@ -210,7 +210,7 @@ void SourceDestinationScreen::doShowSearchView() {
     diskListWC_ = std::make_unique<DiskListWC>();
     diskListWC_->setDelegate(this);
     kit::centerWindow(diskListWC_->window());
-    if (!chosenRoots_) {
+    if (!chosenRoots_ || chosenIsWholeSource_) {
         diskListWC_->showDetailWithPath(fromeVolume_->volumeMountPoint);
     } else {
         diskListWC_->listFileVC()->setArrForListWithArr(chosenRoots_,
@@ -357,7 +357,8 @@ SpaceFigures SourceDestinationScreen::figures() const {
     return {.usedSize = usedSize_,
             .freeSize = freeSize_,
             .selectFilesSize = selectFilesSize_,
-            .isDragValue = isDragValue_};
+            .isDragValue = isDragValue_,
+            .margin = jobMargin()};
 }
 
 }  // namespace sources

@@ -125,6 +125,8 @@ protected:
     // `wholeSourceScanned` follows on the main thread.
     void scanWholeSource(bool forCopy);
     virtual void wholeSourceScanned() {}
+    // The bytes the screen's job adds on the destination to those it copies; the space checks count them.
+    virtual qint64 jobMargin() const { return 0; }
     // True while the source is a volume that is still mounted, or a drop; otherwise the source side is
     // cleared and the unplugged message shown.
     bool checkSourcePresent();

@@ -7,7 +7,7 @@ SpaceVerdict checkSpace(const SpaceFigures& figures) {
         return SpaceVerdict::Unknown;
     }
     const qint64 needed = figures.selectFilesSize != -1 ? figures.selectFilesSize : figures.usedSize;
-    return needed <= figures.freeSize ? SpaceVerdict::Enough : SpaceVerdict::TooSmall;
+    return needed + figures.margin <= figures.freeSize ? SpaceVerdict::Enough : SpaceVerdict::TooSmall;
 }
 
 SpaceVerdict checkChosenSet(const SpaceFigures& figures) {
@@ -15,7 +15,11 @@ SpaceVerdict checkChosenSet(const SpaceFigures& figures) {
     if (!known) {
         return SpaceVerdict::Unknown;
     }
-    return figures.selectFilesSize <= figures.freeSize ? SpaceVerdict::Enough : SpaceVerdict::TooSmall;
+    if (figures.selectFilesSize == -1) {
+        return SpaceVerdict::Enough;
+    }
+    return figures.selectFilesSize + figures.margin <= figures.freeSize ? SpaceVerdict::Enough
+                                                                        : SpaceVerdict::TooSmall;
 }
 
 }  // namespace sources

@@ -11,6 +11,10 @@ public:
     virtual void topCopyProgress(float /*percent*/) {}
     // The source path of the item about to be copied.
     virtual void topCopyFilePath(const QString& /*path*/) {}
-    // The run failed (an item could not be copied, or its destination folder is missing); nothing follows.
+    // The run failed (an item could not be copied, or its destination folder is missing); the worker's
+    // `failures` say which and why. Nothing follows but `copyStopped`.
     virtual void copyFileError() {}
+    // The run's thread has stopped, however the run ended (delivered without waiting, after every other
+    // report).
+    virtual void copyStopped() {}
 };

@@ -25,28 +25,23 @@ namespace {
 // How often a deep scan hands what it has walked to the main thread.
 constexpr std::chrono::milliseconds kHandOverPeriod{100};
 
-// Asks for the folder behind a link, as the Finder does when it shows a link to a folder.
-bool isFolderEntry(const QString& path, const Folder::Entry& entry) {
-    return entry.kind == FileKind::Directory ||
-           (entry.kind == FileKind::SymLink && FileSystem::isDirectory(path));
-}
-
 QString decoded(const std::string& name) {
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-// A node for an entry of `folder`: a root with its own path, or a child of `father`.
-std::unique_ptr<FileNode> nodeForEntry(const QString& folder, const Folder::Entry& entry, FileNode* father) {
-    const QString path = NodeTreeOperator::pathInFolder(folder, decoded(entry.name));
-    const bool isFolder = isFolderEntry(path, entry);
-    auto node = std::make_unique<FileNode>(father, entry.name, isFolder);
-    if (father == nullptr) {
-        node->setPath(path);
-    }
-    if (!isFolder) {
+using ListedFolder = QExplicitlySharedDataPointer<FileNode::ListedFolder>;
+
+// A link is one item, never a folder, even when it leads to one: what it leads to may lie on another disk.
+std::unique_ptr<FileNode> sized(std::unique_ptr<FileNode> node, const Folder::Entry& entry) {
+    if (!node->isDirectory()) {
         node->setSize(static_cast<quint64>(entry.size));
     }
     return node;
+}
+
+// A root for an entry of the folder a scan lists.
+std::unique_ptr<FileNode> rootForEntry(const ListedFolder& folder, const Folder::Entry& entry) {
+    return sized(std::make_unique<FileNode>(folder, entry.name, entry.kind == FileKind::Directory), entry);
 }
 
 void sortByName(std::vector<Folder::Entry>& entries) {
@@ -81,6 +76,7 @@ struct EumeRoot::Run {
 struct EumeRoot::TopLevel {
     std::optional<Folder> folder;
     std::vector<Folder::Entry> entries;
+    ListedFolder listed;
 };
 
 // The top-level folders of a deep scan, walked by helpers from the global queue; each finished one is noted
@@ -177,7 +173,7 @@ std::optional<EumeRoot::TopLevel> EumeRoot::topLevelEntries(const std::shared_pt
         });
         return std::nullopt;
     }
-    TopLevel top{Folder::open(rootPath), {}};
+    TopLevel top{Folder::open(rootPath), {}, FileNode::ListedFolder::make(rootPath)};
     if (top.folder) {
         top.entries = top.folder->entries().value_or(std::vector<Folder::Entry>{});
     }
@@ -201,9 +197,10 @@ void EumeRoot::eumeRootListNode(const std::shared_ptr<Run>& run, const QString& 
         if (run->abandoned()) {
             return;
         }
-        auto node = nodeForEntry(rootPath, entry, nullptr);
+        auto node = rootForEntry(top->listed, entry);
         (node->isDirectory() ? folders : files).push_back(std::move(node));
     }
+    NodeTreeOperator::orderForInsertion(files);
     run->onMain([&](EumeRoot& self) {
         self.handOver(std::move(files), std::move(folders));
         self.endRun();
@@ -221,18 +218,18 @@ void EumeRoot::deepScan(const std::shared_ptr<Run>& run, const QString& rootPath
         walk = std::make_shared<FolderWalk>(std::move(*top->folder));
     }
     for (const Folder::Entry& entry : top->entries) {
-        auto node = nodeForEntry(rootPath, entry, nullptr);
-        if (entry.kind == FileKind::Directory && walk) {
+        auto node = rootForEntry(top->listed, entry);
+        if (node->isDirectory() && walk) {
             walk->names.push_back(entry.name);
             walk->nodes.push_back(std::move(node));
         } else {
-            node->setSize(static_cast<quint64>(entry.size));  // a link to a folder counts with its own size
             files.push_back(std::move(node));
         }
     }
     if (run->stopped()) {
         return;
     }
+    NodeTreeOperator::orderForInsertion(files);
     run->onMain([&](EumeRoot& self) { self.handOver(std::move(files), {}); });
     if (walk && !walkTopLevelFolders(run, walk)) {
         return;
@@ -264,6 +261,7 @@ bool EumeRoot::walkTopLevelFolders(const std::shared_ptr<Run>& run, std::shared_
             walk->nodes[i]->setSize(walk->sizes[i]);
             folders.push_back(std::move(walk->nodes[i]));
         }
+        NodeTreeOperator::orderForInsertion(folders);
         if (!folders.empty()) {
             run->onMain([&](EumeRoot& self) { self.handOver(std::move(folders), {}); });
         }
@@ -271,12 +269,13 @@ bool EumeRoot::walkTopLevelFolders(const std::shared_ptr<Run>& run, std::shared_
     return true;
 }
 
-// `sized` go in by size (files, and the folders of a deep scan once walked); `unsized` (the folders of a
-// shallow scan) follow in listing order.
+// `sized` go in by size (files, and the folders of a deep scan once walked), ordered by
+// `orderForInsertion` where they were made; `unsized` (the folders of a shallow scan) follow in listing
+// order.
 void EumeRoot::handOver(FileNodeList sized, FileNodeList unsized) {
     const auto count = static_cast<int>(sized.size() + unsized.size());
     if (!sized.empty()) {
-        treeOperator_->fileInsertFatherWithRootArr(*rootNodeArr_, std::move(sized));
+        treeOperator_->mergeOrdered(*rootNodeArr_, std::move(sized));
     }
     for (auto& folder : unsized) {
         rootNodeArr_->push_back(std::move(folder));
@@ -293,7 +292,7 @@ void EumeRoot::endRun() {
 
 void EumeRoot::getNodeListWithFaterNode(FileNode* node) {
     const QString path = node->path();
-    const FileKind kind = FileSystem::info(path, true).kind;
+    const FileKind kind = FileSystem::info(path).kind;
     if (kind == FileKind::Missing) {
         return;
     }
@@ -304,8 +303,11 @@ void EumeRoot::getNodeListWithFaterNode(FileNode* node) {
             folder ? folder->entries().value_or(std::vector<Folder::Entry>{}) : std::vector<Folder::Entry>{};
         sortByName(entries);
         for (const Folder::Entry& entry : entries) {
-            found.push_back(nodeForEntry(path, entry, node));
+            found.push_back(sized(
+                std::make_unique<FileNode>(node, entry.name, entry.kind == FileKind::Directory), entry));
         }
+    } else if (kind == FileKind::SymLink) {
+        return;  // a link is one item: it lists nothing, and nothing of another disk comes in through it
     } else {
         found.push_back(std::make_unique<FileNode>(path, node->name(), false, node));
         found.back()->setSize(NodeTreeOperator::getOneFileSizeWithPath(path));

@@ -8,13 +8,27 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <optional>
+#include <utility>
+
+// What a node made from a path, or drawn by the file list, keeps.
+struct Extra {
+    std::optional<QString> path;  // the node's path, which does not follow from its father's
+    QRectF checkBoxRect;
+    qint32 isButtonState = 0;
+};
 
 struct FileNode::Rare {
     FileNodeList children;
-    QString path;
-    bool ownPath = false;  // `path` holds the node's path, which does not follow from its father's
-    QRectF checkBoxRect;
-    qint32 isButtonState = 0;
+    QExplicitlySharedDataPointer<ListedFolder> listedIn;
+    std::unique_ptr<Extra> extra;
+
+    Extra& more() {
+        if (!extra) {
+            extra = std::make_unique<Extra>();
+        }
+        return *extra;
+    }
 };
 
 // A snapshot waiting to be taken: by its worker, or by the first change to the tree, whoever comes first.
@@ -44,13 +58,6 @@ const FileNodeList& noChildren() {
     return none;
 }
 
-std::unique_ptr<char[]> storedName(std::string_view name, std::uint32_t& length) {
-    length = static_cast<std::uint32_t>(name.size());
-    auto stored = std::make_unique<char[]>(name.size() + 1);
-    std::memcpy(stored.get(), name.data(), name.size());
-    return stored;
-}
-
 QString inFolder(const QString& folder, const QString& name) {
     return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
 }
@@ -60,20 +67,60 @@ QString inFolder(const QString& folder, const QString& name) {
 FileNode::FileNode(const QString& path, const QString& name, bool isDirectory, FileNode* father)
     : father_(father), isDirectory_(isDirectory) {
     const QByteArray utf8 = name.toUtf8();
-    name_ = storedName({utf8.constData(), static_cast<size_t>(utf8.size())}, nameLength_);
+    storeName({utf8.constData(), static_cast<size_t>(utf8.size())});
     if (father == nullptr || inFolder(father->path(), name) != path) {
-        rare().path = path;
-        rare().ownPath = true;
+        rare().more().path = path;
     }
 }
 
 FileNode::FileNode(FileNode* father, std::string_view nativeName, bool isDirectory)
     : father_(father), isDirectory_(isDirectory) {
-    name_ = storedName(nativeName, nameLength_);
+    storeName(nativeName);
 }
 
+FileNode::FileNode(const QExplicitlySharedDataPointer<ListedFolder>& folder, std::string_view nativeName,
+                   bool isDirectory)
+    : isDirectory_(isDirectory) {
+    storeName(nativeName);
+    rare().listedIn = folder;
+}
+
+// The children go first, one level after another: a tree far deeper than the stack ends without recursion.
 FileNode::~FileNode() {
     settleSnapshots();
+    freeName();
+    if (!rare_ || rare_->children.empty()) {
+        return;
+    }
+    FileNodeList pending = std::move(rare_->children);
+    while (!pending.empty()) {
+        std::unique_ptr<FileNode> node = std::move(pending.back());
+        pending.pop_back();
+        if (node->rare_) {
+            for (auto& child : node->rare_->children) {
+                pending.push_back(std::move(child));
+            }
+            node->rare_->children.clear();
+        }
+    }
+}
+
+void FileNode::storeName(std::string_view name) {
+    nameLength_ = static_cast<std::uint32_t>(name.size());
+    if (nameLength_ <= kShortName) {
+        std::memcpy(name_.inPlace, name.data(), name.size());
+        return;
+    }
+    auto apart = std::make_unique<char[]>(name.size());
+    std::memcpy(apart.get(), name.data(), name.size());
+    name_.apart = apart.release();  // owned by the node until `freeName`
+}
+
+void FileNode::freeName() {
+    if (nameLength_ > kShortName) {
+        std::unique_ptr<char[]> owned(name_.apart);
+    }
+    nameLength_ = 0;
 }
 
 FileNode::Rare& FileNode::rare() {
@@ -83,41 +130,53 @@ FileNode::Rare& FileNode::rare() {
     return *rare_;
 }
 
-bool FileNode::hasOwnPath() const {
-    return rare_ && rare_->ownPath;
+const QString* FileNode::ownPath() const {
+    return rare_ && rare_->extra && rare_->extra->path ? &*rare_->extra->path : nullptr;
+}
+
+const FileNode::ListedFolder* FileNode::listedIn() const {
+    return rare_ ? rare_->listedIn.data() : nullptr;
 }
 
 QString FileNode::name() const {
-    return QString::fromUtf8(name_.get(), nameLength_);
+    const std::string_view native = nativeName();
+    return QString::fromUtf8(native.data(), static_cast<qsizetype>(native.size()));
 }
 
 void FileNode::setName(const QString& name) {
     settleSnapshots();
+    freeName();
     const QByteArray utf8 = name.toUtf8();
-    name_ = storedName({utf8.constData(), static_cast<size_t>(utf8.size())}, nameLength_);
+    storeName({utf8.constData(), static_cast<size_t>(utf8.size())});
 }
 
 QString FileNode::path() const {
     QVarLengthArray<const FileNode*, 32> below;
     const FileNode* node = this;
-    while (!node->hasOwnPath() && node->father_ != nullptr) {
+    while (node->ownPath() == nullptr && node->listedIn() == nullptr && node->father_ != nullptr) {
         below.append(node);
         node = node->father_;
     }
-    QString path = node->hasOwnPath() ? node->rare_->path : node->name();
+    QString path;
+    if (const QString* own = node->ownPath()) {
+        path = *own;
+    } else if (const ListedFolder* folder = node->listedIn()) {
+        path = inFolder(folder->path, node->name());
+    } else {
+        path = node->name();
+    }
     for (auto it = below.crbegin(); it != below.crend(); ++it) {
         if (!path.endsWith(u'/')) {
             path += u'/';
         }
-        path += QString::fromUtf8((*it)->name_.get(), (*it)->nameLength_);
+        path += (*it)->name();
     }
     return path;
 }
 
 void FileNode::setPath(const QString& path) {
     settleSnapshots();
-    rare().path = path;
-    rare().ownPath = true;
+    rare().more().path = path;
 }
 
 void FileNode::setIsDirectory(bool isDirectory) {
@@ -145,7 +204,7 @@ void FileNode::setState(qint64 state) {
 
 void FileNode::setFather(FileNode* father) {
     settleSnapshots();
-    if (!hasOwnPath()) {
+    if (ownPath() == nullptr) {
         setPath(path());  // the path stays what it was
     }
     father_ = father;
@@ -157,21 +216,21 @@ void FileNode::setSize(quint64 size) {
 }
 
 qint32 FileNode::isButtonState() const {
-    return rare_ ? rare_->isButtonState : 0;
+    return rare_ && rare_->extra ? rare_->extra->isButtonState : 0;
 }
 
 void FileNode::setIsButtonState(qint32 value) {
     settleSnapshots();
-    rare().isButtonState = value;
+    rare().more().isButtonState = value;
 }
 
 QRectF FileNode::checkBoxRect() const {
-    return rare_ ? rare_->checkBoxRect : QRectF();
+    return rare_ && rare_->extra ? rare_->extra->checkBoxRect : QRectF();
 }
 
 void FileNode::setCheckBoxRect(const QRectF& rect) {
     settleSnapshots();
-    rare().checkBoxRect = rect;
+    rare().more().checkBoxRect = rect;
 }
 
 QString FileNode::displayName() const {
@@ -188,36 +247,56 @@ QString FileNode::displayName() const {
 }
 
 void FileNode::decendingSort() {
-    FileNodeList& list = children();
-    std::stable_sort(list.begin(), list.end(), largerFirst);
-    for (const auto& child : list) {
-        child->decendingSort();
+    std::vector<FileNode*> pending{this};
+    while (!pending.empty()) {
+        FileNodeList& list = pending.back()->children();
+        pending.pop_back();
+        std::stable_sort(list.begin(), list.end(), largerFirst);
+        for (const auto& child : list) {
+            pending.push_back(child.get());
+        }
     }
 }
 
-std::unique_ptr<FileNode> FileNode::snapshotOf(const FileNode& node, FileNode* father) {
-    auto copy = std::make_unique<FileNode>(father, node.nativeName(), node.isDirectory_);
-    if (father == nullptr || node.hasOwnPath()) {
-        copy->rare().path = father == nullptr ? node.path() : node.rare_->path;
-        copy->rare().ownPath = true;
-    }
-    copy->state_.store(node.state_.load());
-    copy->size_ = node.size_;
-    if (node.state() == kPartlyChecked && node.rare_) {
-        FileNodeList& children = copy->rare().children;
-        children.reserve(node.rare_->children.size());
-        for (const auto& child : node.rare_->children) {
-            children.push_back(snapshotOf(*child, copy.get()));
+// The root `node` and, below each partly checked node, its children, copied one level after another.
+std::unique_ptr<FileNode> FileNode::snapshotOf(const FileNode& node) {
+    const auto copyOf = [](const FileNode& from, FileNode* father) {
+        auto copy = std::make_unique<FileNode>(father, from.nativeName(), from.isDirectory_);
+        if (from.rare_ && from.rare_->listedIn) {
+            copy->rare().listedIn = from.rare_->listedIn;
+        }
+        if (const QString* own = from.ownPath()) {
+            copy->rare().more().path = *own;
+        } else if (father == nullptr && !copy->listedIn()) {
+            copy->rare().more().path = from.path();
+        }
+        copy->state_.store(from.state_.load());
+        copy->size_ = from.size_;
+        return copy;
+    };
+    auto root = copyOf(node, nullptr);
+    std::vector<std::pair<const FileNode*, FileNode*>> pending{{&node, root.get()}};
+    while (!pending.empty()) {
+        const auto [from, to] = pending.back();
+        pending.pop_back();
+        if (from->state() != kPartlyChecked || !from->rare_) {
+            continue;
+        }
+        FileNodeList& children = to->rare().children;
+        children.reserve(from->rare_->children.size());
+        for (const auto& child : from->rare_->children) {
+            children.push_back(copyOf(*child, to));
+            pending.emplace_back(child.get(), children.back().get());
         }
     }
-    return copy;
+    return root;
 }
 
 FileNodeList FileNode::checkedSnapshot(const FileNodeList& roots) {
     FileNodeList copies;
     copies.reserve(roots.size());
     for (const auto& root : roots) {
-        copies.push_back(snapshotOf(*root, nullptr));
+        copies.push_back(snapshotOf(*root));
     }
     return copies;
 }
@@ -227,7 +306,7 @@ void FileNode::take(PendingSnapshot& pending) {
         t_takingSnapshot = true;
         pending.taken.reserve(pending.roots.size());
         for (const FileNode* root : pending.roots) {
-            pending.taken.push_back(snapshotOf(*root, nullptr));
+            pending.taken.push_back(snapshotOf(*root));
         }
         t_takingSnapshot = false;
     });

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QExplicitlySharedDataPointer>
 #include <QRectF>
+#include <QSharedData>
 #include <QString>
 #include <QtGlobal>
 
@@ -24,17 +26,32 @@ using SharedFileNodeList = std::shared_ptr<FileNodeList>;
 // snapshot of the checked part when they start. The file list draws the icon itself from the path, so this
 // class stays free of GUI types.
 //
-// A scan makes millions of nodes, so a node keeps little: its name as stored on disk, and its path only when
-// it does not follow from its father's (a root's); what few nodes use lives in a part made on demand.
+// A scan makes millions of nodes, so a node keeps little: its name as stored on disk (within the node when it
+// is short), and no path: a node's path follows from its father's, a scanned root's from the folder the scan
+// listed, which its siblings share; only a node made from a path keeps that path. What few nodes use lives in
+// a part made on demand. However deep a tree goes, nothing here recurses through it.
 class FileNode {
 public:
     static constexpr qint64 kUnchecked = 0;
     static constexpr qint64 kChecked = 1;
     static constexpr qint64 kPartlyChecked = 2;
 
+    // The folder whose entries a scan made roots of.
+    struct ListedFolder : QSharedData {
+        explicit ListedFolder(QString folder) : path(std::move(folder)) {}
+        static QExplicitlySharedDataPointer<ListedFolder> make(const QString& folder) {
+            return QExplicitlySharedDataPointer<ListedFolder>(
+                std::make_unique<ListedFolder>(folder).release());
+        }
+        const QString path;
+    };
+
     FileNode(const QString& path, const QString& name, bool isDirectory, FileNode* father);
     // The entry `nativeName` of the folder of `father`: its path is the father's and the name.
     FileNode(FileNode* father, std::string_view nativeName, bool isDirectory);
+    // The root for the entry `nativeName` of the folder a scan listed.
+    FileNode(const QExplicitlySharedDataPointer<ListedFolder>& folder, std::string_view nativeName,
+             bool isDirectory);
     FileNode(const FileNode&) = delete;
     FileNode& operator=(const FileNode&) = delete;
     ~FileNode();
@@ -42,8 +59,12 @@ public:
     QString name() const;
     void setName(const QString& name);
     // The name as stored on disk.
-    std::string_view nativeName() const { return {name_.get(), nameLength_}; }
+    std::string_view nativeName() const {
+        return {nameLength_ <= kShortName ? name_.inPlace : name_.apart, nameLength_};
+    }
     QString path() const;
+    // The folder a scan listed this root in, whose entry `nativeName` it is; none for other nodes.
+    const ListedFolder* listedIn() const;
     void setPath(const QString& path);
     bool isDirectory() const { return isDirectory_; }
     void setIsDirectory(bool isDirectory);
@@ -97,16 +118,22 @@ private:
     }
     static void takePendingSnapshots();
     static void take(PendingSnapshot& pending);
-    static std::unique_ptr<FileNode> snapshotOf(const FileNode& node, FileNode* father);
+    static std::unique_ptr<FileNode> snapshotOf(const FileNode& node);
     Rare& rare();
-    bool hasOwnPath() const;
+    const QString* ownPath() const;
+    void storeName(std::string_view name);
+    void freeName();
 
+    static constexpr std::uint32_t kShortName = 24;
     static inline std::atomic<int> pendingSnapshots_{0};
 
-    std::unique_ptr<char[]> name_;
     FileNode* father_ = nullptr;
-    std::unique_ptr<Rare> rare_;  // children, an own path, the check box's place
+    std::unique_ptr<Rare> rare_;  // children, the folder a scan listed, and what few nodes use
     quint64 size_ = 0;
+    union Name {
+        char inPlace[kShortName];
+        char* apart;  // a longer name, owned
+    } name_{};
     std::uint32_t nameLength_ = 0;
     std::atomic<std::int8_t> state_{kChecked};
     bool isDirectory_ = false;

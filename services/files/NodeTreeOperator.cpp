@@ -91,60 +91,94 @@ quint64 NodeTreeOperator::getFileSizeIn(const Folder& parent, std::string_view n
     return folder ? walkFolder(*folder, root, spread) : 0;
 }
 
-// The first folder with more than one subfolder walks them side by side: they are separate trees, and the
+// The walks below keep their folders on a stack of their own, so the depth of a tree never matters. The first
+// folder with more than one subfolder walks them side by side (`spread`): they are separate trees, and the
 // lstat calls of a whole volume keep every core busy. Below it each walk goes one folder after another.
-void NodeTreeOperator::walkSubfolders(Folder& folder, const std::vector<std::string_view>& names, bool spread,
-                                      const std::function<void(std::size_t, Folder&, bool)>& walk) {
-    if (spread && names.size() > 1) {
-        concurrentPerform(names.size(), [&](std::size_t i) {
-            if (auto sub = folder.child(names[i])) {
-                walk(i, *sub, false);
-            }
-        });
+namespace {
+
+struct ScanLevel {
+    Folder folder;
+    FileNode* node;
+    bool spread;
+    std::size_t first = 0;  // where this walk's children start in the node's list
+    std::vector<FileNode*> subfolders{};
+    std::size_t next = 0;
+};
+
+struct SumLevel {
+    Folder folder;
+    bool spread;
+    quint64 total = 0;
+    std::vector<std::string> subfolders{};
+    std::size_t next = 0;
+};
+
+void list(ScanLevel& level, const NodeTreeOperator& walker) {
+    const auto entries = level.folder.entries();
+    if (!entries) {
         return;
     }
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        folder.descend(names[i], [&](Folder& sub) { walk(i, sub, spread); });
-        if (folder.descriptor() < 0) {
-            return;  // lost its place: what is left of it cannot be read
-        }
-    }
-}
-
-quint64 NodeTreeOperator::walkFolder(Folder& folder, FileNode* node, bool spread) {
-    const auto entries = folder.entries();
-    if (!entries) {
-        return 0;
-    }
-    FileNodeList& children = node->children();
-    const std::size_t first = children.size();
-    children.reserve(first + entries->size());
-    std::vector<FileNode*> subfolders;
-    std::vector<std::string_view> names;
+    FileNodeList& children = level.node->children();
+    level.first = children.size();
+    children.reserve(level.first + entries->size());
     for (const Folder::Entry& entry : *entries) {
-        if (isStopScan()) {
+        if (walker.isStopScan()) {
             break;
         }
         const bool isFolder = entry.kind == FileKind::Directory;
-        children.push_back(std::make_unique<FileNode>(node, entry.name, isFolder));
+        children.push_back(std::make_unique<FileNode>(level.node, entry.name, isFolder));
         if (isFolder) {
-            subfolders.push_back(children.back().get());
-            names.push_back(entry.name);
+            level.subfolders.push_back(children.back().get());
         } else {
             children.back()->setSize(static_cast<quint64>(entry.size));
         }
     }
-    walkSubfolders(folder, names, spread, [&](std::size_t i, Folder& sub, bool spreadBelow) {
-        if (!isStopScan()) {
-            subfolders[i]->setSize(walkFolder(sub, subfolders[i], spreadBelow));
+}
+
+}  // namespace
+
+quint64 NodeTreeOperator::walkFolder(Folder& folder, FileNode* node, bool spread) {
+    std::vector<ScanLevel> stack;
+    stack.push_back({std::move(folder), node, spread});
+    list(stack.back(), *this);
+    for (;;) {
+        ScanLevel& level = stack.back();
+        if (level.next == 0 && level.spread && level.subfolders.size() > 1) {
+            concurrentPerform(level.subfolders.size(), [&](std::size_t i) {
+                FileNode* sub = level.subfolders[i];
+                if (auto inner = level.folder.child(sub->nativeName()); inner && !isStopScan()) {
+                    sub->setSize(walkFolder(*inner, sub, false));
+                }
+            });
+            level.next = level.subfolders.size();
         }
-    });
-    quint64 total = 0;
-    for (std::size_t i = first; i < children.size(); ++i) {
-        total += children[i]->size();
+        if (level.next == level.subfolders.size() || isStopScan()) {
+            FileNodeList& children = level.node->children();
+            quint64 total = 0;
+            for (std::size_t i = level.first; i < children.size(); ++i) {
+                total += children[i]->size();
+            }
+            std::sort(children.begin(), children.end(), largerThenByName);
+            ScanLevel done = std::move(stack.back());
+            stack.pop_back();
+            if (stack.empty()) {
+                folder = std::move(done.folder);
+                return total;
+            }
+            done.node->setSize(total);
+            if (!stack.back().folder.comeBackFrom(done.folder)) {
+                stack.back().next =
+                    stack.back().subfolders.size();  // lost its place: the rest cannot be read
+            }
+            continue;
+        }
+        FileNode* sub = level.subfolders[level.next++];
+        if (auto inner = level.folder.enter(sub->nativeName())) {
+            const bool spreadBelow = level.spread && level.subfolders.size() == 1;
+            stack.push_back({std::move(*inner), sub, spreadBelow});
+            list(stack.back(), *this);
+        }
     }
-    std::sort(children.begin(), children.end(), largerThenByName);
-    return total;
 }
 
 quint64 NodeTreeOperator::bytesBelow(const QString& path) {
@@ -156,27 +190,52 @@ quint64 NodeTreeOperator::bytesBelow(const QString& path) {
 }
 
 quint64 NodeTreeOperator::sumFolder(Folder& folder, bool spread) {
-    const auto entries = folder.entries();
-    if (!entries) {
-        return 0;
-    }
-    quint64 total = 0;
-    std::vector<std::string_view> names;
-    for (const Folder::Entry& entry : *entries) {
-        if (entry.kind == FileKind::Directory) {
-            names.push_back(entry.name);
-        } else {
-            total += static_cast<quint64>(entry.size);
+    const auto count = [](SumLevel& level) {
+        for (const Folder::Entry& entry : level.folder.entries().value_or(std::vector<Folder::Entry>{})) {
+            if (entry.kind == FileKind::Directory) {
+                level.subfolders.push_back(entry.name);
+            } else {
+                level.total += static_cast<quint64>(entry.size);
+            }
+        }
+    };
+    std::vector<SumLevel> stack;
+    stack.push_back({std::move(folder), spread});
+    count(stack.back());
+    for (;;) {
+        SumLevel& level = stack.back();
+        if (level.next == 0 && level.spread && level.subfolders.size() > 1) {
+            std::vector<quint64> sizes(level.subfolders.size());
+            concurrentPerform(level.subfolders.size(), [&](std::size_t i) {
+                if (auto inner = level.folder.child(level.subfolders[i])) {
+                    sizes[i] = sumFolder(*inner, false);
+                }
+            });
+            for (const quint64 size : sizes) {
+                level.total += size;
+            }
+            level.next = level.subfolders.size();
+        }
+        if (level.next == level.subfolders.size()) {
+            SumLevel done = std::move(stack.back());
+            stack.pop_back();
+            if (stack.empty()) {
+                folder = std::move(done.folder);
+                return done.total;
+            }
+            stack.back().total += done.total;
+            if (!stack.back().folder.comeBackFrom(done.folder)) {
+                stack.back().next = stack.back().subfolders.size();
+            }
+            continue;
+        }
+        const std::string& name = level.subfolders[level.next++];
+        if (auto inner = level.folder.enter(name)) {
+            const bool spreadBelow = level.spread && level.subfolders.size() == 1;
+            stack.push_back({std::move(*inner), spreadBelow});
+            count(stack.back());
         }
     }
-    std::vector<quint64> sizes(names.size());
-    walkSubfolders(folder, names, spread, [&](std::size_t i, Folder& sub, bool spreadBelow) {
-        sizes[i] = sumFolder(sub, spreadBelow);
-    });
-    for (const quint64 size : sizes) {
-        total += size;
-    }
-    return total;
 }
 
 void NodeTreeOperator::rootArrSortWithRootArr(FileNodeList& list) {
@@ -184,9 +243,21 @@ void NodeTreeOperator::rootArrSortWithRootArr(FileNodeList& list) {
 }
 
 void NodeTreeOperator::fileInsertFatherWithRootArr(FileNodeList& list, FileNodeList nodes) {
+    orderForInsertion(nodes);
+    mergeOrdered(list, std::move(nodes));
+}
+
+// Inserted one by one, a node goes ahead of the earlier ones of its size.
+void NodeTreeOperator::orderForInsertion(FileNodeList& nodes) {
+    std::reverse(nodes.begin(), nodes.end());
+    std::stable_sort(nodes.begin(), nodes.end(), FileNode::largerFirst);
+}
+
+void NodeTreeOperator::mergeOrdered(FileNodeList& list, FileNodeList ordered) {
     platform::mainSync([&] {
         if (!std::is_sorted(list.begin(), list.end(), FileNode::largerFirst)) {
-            for (auto& node : nodes) {
+            for (auto it = ordered.rbegin(); it != ordered.rend(); ++it) {
+                auto& node = *it;
                 const auto at = std::find_if(list.begin(), list.end(), [&](const auto& other) {
                     return other->size() <= node->size();
                 });
@@ -194,13 +265,15 @@ void NodeTreeOperator::fileInsertFatherWithRootArr(FileNodeList& list, FileNodeL
             }
             return;
         }
-        // Inserted one by one, a node goes ahead of the earlier ones of its size; into a list that is already
-        // largest first, a merge gives the same order without moving the list once per node.
-        std::reverse(nodes.begin(), nodes.end());
-        std::stable_sort(nodes.begin(), nodes.end(), FileNode::largerFirst);
+        // Into a list that is already largest first, a merge gives the order of one-by-one insertion without
+        // moving the list once per node.
+        if (list.empty()) {
+            list = std::move(ordered);
+            return;
+        }
         FileNodeList merged;
-        merged.reserve(list.size() + nodes.size());
-        std::merge(std::make_move_iterator(nodes.begin()), std::make_move_iterator(nodes.end()),
+        merged.reserve(list.size() + ordered.size());
+        std::merge(std::make_move_iterator(ordered.begin()), std::make_move_iterator(ordered.end()),
                    std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()),
                    std::back_inserter(merged), FileNode::largerFirst);
         list = std::move(merged);

@@ -38,6 +38,11 @@ public:
     void rootArrSortWithRootArr(FileNodeList& list);
     // Inserts each node, in order, before the first node of `list` that is not larger than it.
     void fileInsertFatherWithRootArr(FileNodeList& list, FileNodeList nodes);
+    // The nodes in the order that inserting them one by one gives them; done where they are made, so that
+    // only `mergeOrdered` is left for the main thread.
+    static void orderForInsertion(FileNodeList& nodes);
+    // `fileInsertFatherWithRootArr` for nodes that `orderForInsertion` has ordered.
+    void mergeOrdered(FileNodeList& list, FileNodeList ordered);
     // Sets the node's size and re-sorts its siblings: its father's children, or the root list through the
     // delegate.
     void sortFatherSizeWithRootFileNode(FileNode* node, quint64 size);
@@ -57,11 +62,6 @@ private:
     // Calls `work` once for each index below `count`, on this thread and on helpers from the global queue,
     // and returns when every call has returned.
     static void concurrentPerform(std::size_t count, const std::function<void(std::size_t)>& work);
-    // Walks the subfolders `names` of `folder`: side by side with `spread`, else one after another, holding
-    // few descriptors however deep the tree goes.
-    static void walkSubfolders(platform::Folder& folder, const std::vector<std::string_view>& names,
-                               bool spread,
-                               const std::function<void(std::size_t, platform::Folder&, bool)>& walk);
     quint64 walkFolder(platform::Folder& folder, FileNode* node, bool spread);
     static quint64 sumFolder(platform::Folder& folder, bool spread);
 

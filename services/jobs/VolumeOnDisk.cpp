@@ -24,6 +24,17 @@ QString physicalDiskOf(const QVariantMap& info) {
     return wholeDiskOf(store.isEmpty() ? info.value(QStringLiteral("ParentWholeDisk")).toString() : store);
 }
 
+QStringList wholeDisksOf(const QVariantMap& info) {
+    QStringList disks;
+    for (const QString& disk :
+         {wholeDiskOf(info.value(QStringLiteral("ParentWholeDisk")).toString()), physicalDiskOf(info)}) {
+        if (!disk.isEmpty() && !disks.contains(disk)) {
+            disks << disk;
+        }
+    }
+    return disks;
+}
+
 bool isMountedOnDisk(const QVariantMap& info, const QString& mountPoint, const QString& wholeDisk) {
     const QString disk = wholeDiskOf(wholeDisk);
     return !disk.isEmpty() && !mountPoint.isEmpty() &&

@@ -9,9 +9,8 @@
 
 namespace copytest {
 
-Harness::Harness()
-    : ScreenHarness(QStringLiteral("apple-silicon-13"), kCopyTime, QStringLiteral("usb-exfat"),
-                    QStringLiteral("copy")) {
+Harness::Harness(const QString& preset)
+    : ScreenHarness(preset, kCopyTime, QStringLiteral("usb-exfat"), QStringLiteral("copy")) {
     fileListShot_ = QStringLiteral("file-list");
     screen = new DiskCopyViewController(window.get());
     open(screen);

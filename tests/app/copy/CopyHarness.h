@@ -21,11 +21,12 @@ inline QString screenshot(QWidget* window, const QString& name) {
     return kittest::saveOnDesktop(window, name, QStringLiteral("copy"));
 }
 
-// The Copy Disk screen in a harness, copies starting at kCopyTime, its disks of the usb-exfat preset; the
-// confirmation's "Copy Now" accepts. Pictures of error dialogs are named after their message.
+// The Copy Disk screen in a harness on a Mac of that preset, copies starting at kCopyTime, its disks of the
+// usb-exfat preset; the confirmation's "Copy Now" accepts. Pictures of error dialogs are named after their
+// message.
 class Harness : public screentest::ScreenHarness {
 public:
-    Harness();
+    explicit Harness(const QString& preset = QStringLiteral("apple-silicon-13"));
 
     void copyNow() { start(); }
 

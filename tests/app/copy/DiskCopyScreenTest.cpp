@@ -4,10 +4,12 @@
 #include "app/copy/CopyProgreWindowController.h"
 #include "app/copy/CopySorFWindowController.h"
 #include "app/copy/DiskCopyViewController.h"
+#include "app/sources/DestinationFolder.h"
 #include "app/sources/ListFileViewController.h"
 #include "app/sources/ScreenMessages.h"
 #include "app/sources/SelectValueView.h"
 #include "platform/Dispatch.h"
+#include "services/files/DoCopyFiles.h"
 #include "tests/support/TestEnv.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/ImageControl.h"
@@ -19,9 +21,10 @@
 #include <QApplication>
 #include <QLabel>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
-
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -38,16 +41,19 @@ namespace {
 const QString kBackupFolder = QStringLiteral("/Volumes/Backup/") + kFolderName;
 const QString kRoot = QStringLiteral("Macintosh HD");
 
-// "Copy Now", then "Copy Now" in the confirmation, `during` once the progress shows an item, and the result
-// window's button.
-Outcome copyRoad(Harness& h, const QString& shot, const std::function<void(Harness&)>& during = {}) {
+// "Copy Now", then "Copy Now" in the confirmation, `during` once the progress shows an item (and `held`
+// holds), and the result window's button.
+Outcome copyRoad(
+    Harness& h, const QString& shot, const std::function<void(Harness&)>& during = {},
+    const std::function<bool()>& held = [] { return true; }) {
     h.answers.when([&h] { return h.screen->makeSureWC() && isRunning(h.screen->makeSureWC()->window()); },
                    [&h] { click(h.screen->makeSureWC()->doneButton()); });
     if (during) {
         h.answers.when(
-            [&h] {
+            [&h, held] {
                 CopyProgreWindowController* progress = h.screen->copyProgressWC();
-                return progress && isRunning(progress->window()) && progress->pathLabel()->text() != " ";
+                return progress && isRunning(progress->window()) && progress->pathLabel()->text() != " " &&
+                       held();
             },
             [&h, during] { during(h); });
     }
@@ -56,9 +62,50 @@ Outcome copyRoad(Harness& h, const QString& shot, const std::function<void(Harne
         [&h] { return h.screen->copyProgressWC()->resultWC(); }, &CopySorFWindowController::errorLable, shot);
 }
 
+// Holds the copy's thread before its `at`-th item or file until the test opens it; it opens by itself after
+// a minute, and says so.
+class Gate {
+public:
+    explicit Gate(int at) : at_(at) {}
+
+    void pass() {
+        std::unique_lock lock(mutex_);
+        if (++count_ != at_) {
+            return;
+        }
+        held_ = true;
+        timedOut_ = !opened_.wait_for(lock, std::chrono::minutes(1), [this] { return open_; });
+    }
+    void open() {
+        const std::lock_guard lock(mutex_);
+        open_ = true;
+        opened_.notify_all();
+    }
+    bool held() {
+        const std::lock_guard lock(mutex_);
+        return held_;
+    }
+    bool timedOut() {
+        const std::lock_guard lock(mutex_);
+        return timedOut_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    const int at_;
+    int count_ = 0;
+    bool held_ = false;
+    bool open_ = false;
+    bool timedOut_ = false;
+};
+
 }  // namespace
 
 namespace {
+
+// What stands under the dated name on the destination before the copy.
+enum class InTheWay { Nothing, File, Folder };
 
 // Photos on "Photos" copied to a destination: its whole content or a set chosen in the file list.
 struct Road {
@@ -66,9 +113,10 @@ struct Road {
     const char* devicePreset;  // none: the root volume
     QString volume;
     QString folder;
-    bool fileInTheWay;  // where the folder should go on the volume, which then cannot take the copy
     std::function<void(ListFileViewController&)> choose;  // none: the whole source
     std::optional<Files> copied;                          // none: everything on "Photos"
+    InTheWay inTheWay = InTheWay::Nothing;
+    const char* macPreset = "apple-silicon-13";
 };
 
 void PrintTo(const Road& row, std::ostream* out) {
@@ -90,21 +138,32 @@ void chooseTrip(ListFileViewController& list) {
     }
 }
 
+QString desktop() {
+    const testsupport::ScopedEnv sudoUser("SUDO_USER", QStringLiteral("alice"));
+    return QStringLiteral("/Users/%1/Desktop/").arg(sources::startingUserName());
+}
+
+// The folder a second copy at the same time goes into: the next free variant of the dated name.
+QString nextFolder(const QString& folder) {
+    return folder.endsWith(QLatin1String(" 1")) ? folder.chopped(1) + QLatin1Char('2') : folder + " 1";
+}
+
+const Files kEarlier{{QStringLiteral("old.txt"), QByteArray("an earlier copy")}};
+
 }  // namespace
 
-TEST_P(CopyRoad, CopiesThroughThePickerIntoTheDatedFolderByteForByte) {
+TEST_P(CopyRoad, CopiesThroughThePickerIntoANewDatedFolderByteForByte) {
     const Road& row = GetParam();
-    if (row.fileInTheWay && ::getuid() != 0) {
-        GTEST_SKIP() << "the Desktop meant is that of the user running the tests";
-    }
     const testsupport::ScopedEnv sudoUser("SUDO_USER", QStringLiteral("alice"));
-    Harness h;
+    Harness h(QLatin1String(row.macPreset));
     h.attach(QStringLiteral("Photos"), kPhotos);
     if (row.devicePreset) {
         h.attach(row.volume, {}, QLatin1String(row.devicePreset));
     }
-    if (row.fileInTheWay) {
-        h.writeFile(QStringLiteral("/Volumes/%1/%2").arg(row.volume, kFolderName), "in the way");
+    if (row.inTheWay == InTheWay::File) {
+        h.writeFile(kBackupFolder, "in the way");
+    } else if (row.inTheWay == InTheWay::Folder) {
+        h.writeFile(kBackupFolder + "/old.txt", kEarlier.first());
     }
     ASSERT_TRUE(h.pick(1, QStringLiteral("Photos"), QStringLiteral("picker-") + row.name));
     ASSERT_TRUE(h.pick(2, row.volume));
@@ -121,33 +180,36 @@ TEST_P(CopyRoad, CopiesThroughThePickerIntoTheDatedFolderByteForByte) {
         [&h] { copytest::screenshot(h.screen->makeSureWC()->window(), QStringLiteral("confirmation")); });
 
     EXPECT_EQ(copyRoad(h, QStringLiteral("result-") + row.name).shown, row.folder);
+    EXPECT_EQ(h.screen->copyFolder().onDesktop, row.folder.startsWith(QLatin1String("/Users/")));
     const Files copied = h.filesUnder(row.folder);
     EXPECT_TRUE(copied == row.copied.value_or(h.filesUnder(QStringLiteral("/Volumes/Photos"))))
         << copied.keys().join(' ').toStdString();
-    EXPECT_TRUE(h.errors.isEmpty());
+    if (row.inTheWay == InTheWay::Folder) {
+        EXPECT_TRUE(h.filesUnder(kBackupFolder) == kEarlier) << "the folder already there is left alone";
+    }
 
-    const SharedFileNodeList roots = h.screen->copyArr();
-    h.confirmWith = false;
-    h.copyNow();
-    EXPECT_EQ(h.confirmations, 1);
-    EXPECT_EQ(h.screen->copyArr(), roots) << "the same source is not scanned again";
+    // Again at the same time, with a folder added to the source since: a whole source is listed afresh (a
+    // chosen set stays as chosen), into a folder of its own.
+    h.writeFile(QStringLiteral("/Volumes/Photos/Added/new.txt"), "added since");
+    EXPECT_EQ(copyRoad(h, QStringLiteral("result-again-") + row.name).shown, nextFolder(row.folder));
+    EXPECT_TRUE(h.filesUnder(nextFolder(row.folder)) ==
+                row.copied.value_or(h.filesUnder(QStringLiteral("/Volumes/Photos"))));
+    EXPECT_TRUE(h.filesUnder(row.folder) == copied) << "the first copy is left as it was";
+    EXPECT_TRUE(h.errors.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     CopyDisk, CopyRoad,
     ::testing::Values(
-        Road{"WholeVolume", "usb-hfs", "Backup", kBackupFolder, false, {}, {}},
-        Road{"ChosenSet", "usb-hfs", "Backup", kBackupFolder, false, chooseTrip,
+        Road{"WholeVolume", "usb-hfs", "Backup", kBackupFolder, {}, {}},
+        Road{"ChosenSet", "usb-hfs", "Backup", kBackupFolder, chooseTrip,
              Files{{QStringLiteral("Photos/Trip/sea.png"), QByteArray(500, 's')}}},
-        Road{"RootVolume", nullptr, kRoot, "/" + kFolderName, false, {}, {}},
-        Road{"FatVolume", "usb-fat32-mbr", "FAT", "/Volumes/FAT/Tavrun(2024-05-01 09-30-00)", false, {}, {}},
-        Road{"DesktopOfTheStartingUser",
-             "usb-hfs",
-             "Backup",
-             "/Users/alice/Desktop/" + kFolderName,
-             true,
-             {},
-             {}}),
+        Road{
+            "RootVolumeOf10_14", nullptr, kRoot, "/" + kFolderName, {}, {}, InTheWay::Nothing, "intel-10.14"},
+        Road{"RootVolumeOf13IsReadOnly", nullptr, kRoot, desktop() + kFolderName, {}, {}},
+        Road{"FatVolume", "usb-fat32-mbr", "FAT", "/Volumes/FAT/Tavrun(2024-05-01 09-30-00)", {}, {}},
+        Road{"NameTakenByAFile", "usb-hfs", "Backup", kBackupFolder + " 1", {}, {}, InTheWay::File},
+        Road{"NameTakenByAFolder", "usb-hfs", "Backup", kBackupFolder + " 1", {}, {}, InTheWay::Folder}),
     [](const auto& row) { return std::string(row.param.name); });
 
 namespace {
@@ -167,7 +229,9 @@ class CopyFailure : public ::testing::TestWithParam<Failure> {};
 
 }  // namespace
 
+// The copy waits before its fifth item while the row acts, then goes on.
 TEST_P(CopyFailure, EndsWithoutASuccessWindowAndTheNextCopyRunsOnItsOwn) {
+    Gate gate(5);
     Harness h;
     Files many = kPhotos;  // enough top-level items for the run to be stopped halfway
     for (int i = 0; i < 60; ++i) {
@@ -176,7 +240,16 @@ TEST_P(CopyFailure, EndsWithoutASuccessWindowAndTheNextCopyRunsOnItsOwn) {
     h.attach(QStringLiteral("Photos"), many);
     h.attach(QStringLiteral("Backup"), {}, QStringLiteral("usb-hfs"));
     h.pickBoth(QStringLiteral("Photos"), QStringLiteral("Backup"));
-    const Outcome outcome = copyRoad(h, QStringLiteral("result-") + GetParam().name, GetParam().during);
+    h.screen->setCopyGate([&gate](const QString&) { gate.pass(); });
+    const auto during = [&gate](Harness& harness) {
+        GetParam().during(harness);
+        gate.open();
+    };
+    const Outcome outcome =
+        copyRoad(h, QStringLiteral("result-") + GetParam().name, during, [&gate] { return gate.held(); });
+    EXPECT_TRUE(gate.held()) << "the copy never reached its fifth item";
+    EXPECT_FALSE(gate.timedOut()) << "the row never acted while the copy waited";
+    EXPECT_FALSE(h.screen->doCopy()->isRunning());
     EXPECT_EQ(outcome.shown, GetParam().shown);
     EXPECT_EQ(outcome.failed, !GetParam().shown.isEmpty()) << "never the success view";
     EXPECT_LT(h.filesUnder(kBackupFolder).size(), 10);
@@ -204,12 +277,7 @@ INSTANTIATE_TEST_SUITE_P(
                               {}},
                       Failure{"DestinationRefusesWrites",
                               [](Harness& h) {  // the copy's folder turns into a file, which takes nothing
-                                  // The worker may add an item while the folder goes: again until it has.
-                                  for (int tries = 0; tries < 100; ++tries) {
-                                      if (QDir(h.sim.host(kBackupFolder)).removeRecursively()) {
-                                          break;
-                                      }
-                                  }
+                                  ASSERT_TRUE(QDir(h.sim.host(kBackupFolder)).removeRecursively());
                                   h.writeFile(kBackupFolder, "not a folder");
                               },
                               DiskCopyViewController::kCopyFailedMessage},
@@ -393,12 +461,29 @@ INSTANTIATE_TEST_SUITE_P(
               kNoSource,
               kRoot,
               0},
-        Check{"DestinationUnpluggedDuringTheConfirmation",
+        Check{"DestinationUnpluggedBeforeCopyNow",
               [](Harness& h) {
                   h.attach(QStringLiteral("Backup"), {}, QStringLiteral("usb-hfs"));
                   h.pickBoth(QStringLiteral("USB"), QStringLiteral("Backup"));
                   h.sim.detach(h.disks.value(QStringLiteral("Backup")));
-                  h.confirmWith = true;
+                  h.copyNow();
+              },
+              {sources::kUnpluggedMessage},
+              false,
+              "USB",
+              "Click to select a destination...",
+              0},
+        Check{"DestinationUnpluggedDuringTheConfirmation",
+              [](Harness& h) {
+                  h.attach(QStringLiteral("Backup"), {}, QStringLiteral("usb-hfs"));
+                  h.pickBoth(QStringLiteral("USB"), QStringLiteral("Backup"));
+                  h.confirmWith.reset();  // accepted once the drive has gone
+                  h.answers.when(
+                      [&h] { return h.screen->makeSureWC() && isRunning(h.screen->makeSureWC()->window()); },
+                      [&h] {
+                          h.sim.detach(h.disks.value(QStringLiteral("Backup")));
+                          h.confirmWith = true;
+                      });
                   h.copyNow();
                   EXPECT_FALSE(QFileInfo::exists(h.sim.host(QStringLiteral("/Volumes/Backup"))))
                       << "no folder made where the volume was mounted";

@@ -130,7 +130,7 @@ TEST(FileNode, SnapshotHoldsTheCheckedPartAndNothingThatChangesLater) {
 }
 
 TEST(FileNode, KeepsLittleAndTakesItsPathFromItsFather) {
-    EXPECT_LE(sizeof(FileNode), 40U) << "a scan makes millions of nodes";
+    EXPECT_LE(sizeof(FileNode), 56U) << "a scan makes millions of nodes: one 64-byte heap block, name within";
     FileNode volume(QStringLiteral("/Volumes/USB"), QStringLiteral("USB"), true, nullptr);
     FileNode file(&volume, "R\xC3\xA9sum\xC3\xA9.pdf", false);
     EXPECT_EQ(file.name(), QStringLiteral("Résumé.pdf"));

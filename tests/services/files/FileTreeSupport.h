@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -24,10 +25,16 @@
 
 namespace filetree {
 
-// A temporary simulated Mac laid out on real folders; every method takes Mac paths.
+// A temporary simulated Mac laid out on real folders, in memory where the machine has a memory file system
+// (trees thousands of folders deep are made and removed in a moment there); every method takes Mac paths.
 class SimMac {
 public:
-    SimMac() = default;
+    SimMac()
+        : dir_(QDir(QStringLiteral("/dev/shm")).exists()
+                   ? QStringLiteral("/dev/shm/tavrun-test-XXXXXX")
+                   : QDir::tempPath() + QStringLiteral("/tavrun-test-XXXXXX")),
+          path_(QFileInfo(dir_.path()).canonicalFilePath()),
+          env_("TAVRUN_SIM_ROOT", path_) {}
     SimMac(const SimMac&) = delete;
     SimMac& operator=(const SimMac&) = delete;
     // Trees deeper than a path may be long are beyond the temporary folder's own removal.
@@ -37,9 +44,14 @@ public:
             platform::FileSystem::remove(QLatin1Char('/') + entry.name);
         }
     }
-    QString host(const QString& macPath) const { return root_.host(macPath); }
-    void file(const QString& macPath, qint64 size) const { root_.writeFile(macPath, QByteArray(size, 'x')); }
-    void file(const QString& macPath, const QByteArray& content) const { root_.writeFile(macPath, content); }
+    QString host(const QString& macPath) const { return path_ + macPath; }
+    void file(const QString& macPath, qint64 size) const { file(macPath, QByteArray(size, 'x')); }
+    void file(const QString& macPath, const QByteArray& content) const {
+        folder(QFileInfo(macPath).path());
+        QFile out(host(macPath));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly) && out.write(content) == content.size())
+            << macPath.toStdString();
+    }
     void folder(const QString& macPath) const { QDir().mkpath(host(macPath)); }
     void link(const QString& macPath, const QString& target) const {
         folder(QFileInfo(macPath).path());
@@ -101,7 +113,9 @@ public:
     }
 
 private:
-    testsupport::TempSimRoot root_;
+    QTemporaryDir dir_;
+    QString path_;
+    testsupport::ScopedEnv env_;
 };
 
 inline std::unique_ptr<FileNode> node(const QString& path, bool isDirectory, qint64 state = 1,

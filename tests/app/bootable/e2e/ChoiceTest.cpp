@@ -58,17 +58,42 @@ TEST(Choice, TargetTooSmallThenLargeEnough) {
     EXPECT_EQ(h.screen->freeSize(), 256000000000);
 }
 
-// The picker lists a SATA system disk as external; the screen refuses to erase it.
-TEST(Choice, BootDiskIsRefused) {
-    Harness h(QStringLiteral("intel-10.14"));
-    EXPECT_EQ(h.screen->systemVolume().wholeDisks, (QStringList{"disk1", "disk0"}));
+// The disk that holds the running system is not offered, whatever its bus; chosen anyway, it is refused.
+struct SystemDiskRow {
+    const char* name;
+    const char* preset;
+    QStringList wholeDisks;  // the container (APFS) and the physical disk that hold "/"
+};
+
+void PrintTo(const SystemDiskRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class SystemDisk : public ::testing::TestWithParam<SystemDiskRow> {};
+
+TEST_P(SystemDisk, IsNotOfferedAndIsRefused) {
+    Harness h(QLatin1String(GetParam().preset));
+    EXPECT_EQ(h.screen->systemVolume().wholeDisks, GetParam().wholeDisks);
+    EXPECT_TRUE(h.pick(h.attach(QStringLiteral("256G"))));
+    EXPECT_FALSE(h.pick(QStringLiteral("disk0")));
+
     h.errorShot = QStringLiteral("error-boot-disk");
-    ASSERT_TRUE(h.pick(QStringLiteral("disk0")));
+    VolumeObj systemDisk;  // the picker's record, had it offered the disk
+    systemDisk.volumePath = QStringLiteral("disk0");
+    h.screen->doSelectDiskWithVolume(systemDisk);
     EXPECT_EQ(h.errors, QStringList{sources::kSameVolumeMessage});
     EXPECT_FALSE(h.screen->toVolume());
     EXPECT_EQ(h.panelName(), "Click to select a destination...");
     EXPECT_FALSE(h.startUsable());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Clone, SystemDisk,
+    ::testing::Values(SystemDiskRow{"AppleSilicon13", "apple-silicon-13", {"disk3", "disk0"}},
+                      SystemDiskRow{"Intel12", "intel-12", {"disk1", "disk0"}},
+                      SystemDiskRow{"Intel10_14", "intel-10.14", {"disk1", "disk0"}},
+                      SystemDiskRow{"Intel10_12Hfs", "intel-10.12-hfs", {"disk0"}}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Choice, RefusedStartReturnsToTheChoice) {
     Harness h;

@@ -89,9 +89,12 @@ TEST(CloneRoad, AppleSiliconThroughThePickerWithThePrebootRepair) {
     EXPECT_EQ(h.results[0].status, "Finishing...");
     EXPECT_TRUE(h.errors.isEmpty()) << h.errors.join('\n').toStdString();
 
-    // The cryptexes went to the cloned disk's own Preboot volume, where diskutil mounted it.
+    // The cryptexes went to the cloned disk's own Preboot volume, where diskutil mounted it; the repair then
+    // unmounted what it had mounted.
     EXPECT_EQ(callsOf(h.sim, "cp"),
               (Calls{{"-av", "/System/Volumes/Preboot/Cryptexes", "/Volumes/Preboot"}}));
+    EXPECT_FALSE(QFileInfo::exists(h.sim.host("/Volumes/Preboot")));
+    ASSERT_EQ(h.sim.run("/usr/sbin/diskutil", {"mountDisk", disk}).exitCode, 0);
     EXPECT_EQ(h.sim.info("/Volumes/Preboot").value("ParentWholeDisk"), "disk5");
     EXPECT_EQ(hostFile(h.sim, "/Volumes/Preboot" + kCryptexFile),
               hostFile(h.sim, "/System/Volumes/Preboot" + kCryptexFile));

@@ -2,6 +2,7 @@
 #include "tests/support/SimMac.h"
 
 #include <QFile>
+#include <QMap>
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,20 @@ void PrintTo(const RepairRow& row, std::ostream* out) {
     *out << row.name;
 }
 
+// Where volumes are mounted, by identifier.
+QMap<QString, QString> mounts(const testsupport::SimMac& sim) {
+    QMap<QString, QString> found;
+    for (const QVariant& disk : sim.list().value("AllDisksAndPartitions").toList()) {
+        const QVariantMap map = disk.toMap();
+        for (const QVariant& volume : map.value("Partitions").toList() + map.value("APFSVolumes").toList()) {
+            if (const QString at = volume.toMap().value("MountPoint").toString(); !at.isEmpty()) {
+                found.insert(volume.toMap().value("DeviceIdentifier").toString(), at);
+            }
+        }
+    }
+    return found;
+}
+
 class PrebootRepair : public ::testing::TestWithParam<RepairRow> {};
 
 TEST_P(PrebootRepair, CopiesOnlyIntoTheTargetsOwnPreboot) {
@@ -45,7 +60,9 @@ TEST_P(PrebootRepair, CopiesOnlyIntoTheTargetsOwnPreboot) {
     if (!row.fault.isEmpty()) {
         sim.addFault(row.fault);
     }
+    const QMap<QString, QString> mountedBefore = mounts(sim);
     bootable::repairPreboot(disk);
+    EXPECT_EQ(mounts(sim), mountedBefore) << "what the repair mounted is unmounted again, and only that";
 
     const Calls copies = testsupport::toolCalls(sim, QStringLiteral("cp"));
     if (row.copiedTo.isEmpty()) {
@@ -53,6 +70,7 @@ TEST_P(PrebootRepair, CopiesOnlyIntoTheTargetsOwnPreboot) {
         return;
     }
     EXPECT_EQ(copies, (Calls{{"-av", kCryptexes, row.copiedTo}}));
+    ASSERT_EQ(sim.run("/usr/sbin/diskutil", {"mountDisk", disk}).exitCode, 0);  // to read what was copied
     EXPECT_EQ(sim.info(row.copiedTo).value("VolumeName"), "Preboot");
     QFile copied(sim.host(row.copiedTo + kCacheFile));
     QFile original(sim.host("/System/Volumes/Preboot" + kCacheFile));
