@@ -1,10 +1,14 @@
 #include "app/bootable/CloneSystemEndWindowController.h"
 
+#include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/Labels.h"
 #include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/windows/WindowCentering.h"
+
+#include <QLabel>
 
 CloneSystemEndWindowController::CloneSystemEndWindowController()
     : ResultWindow({.successTitle = QStringLiteral("Clone completed"),
@@ -18,12 +22,19 @@ CloneSystemEndWindowController::CloneSystemEndWindowController()
                     .failCancelFrame = {70, 20, 120, 36}}) {}
 
 void CloneSystemEndWindowController::addViews() {
-    kit::addLabel(
+    accessHint_ = kit::addLabel(
         failView(), {30, 68, 360, 36}, sources::dialogText(12),
         QStringLiteral("Tavrun needs Full Disk Access to copy the whole system. Check that it has it."));
     checkFullButton_ = kit::addImageButton(failView(), {230, 20, 120, 36}, QStringLiteral("btn_pri"),
                                            QStringLiteral("Check"));
     connect(checkFullButton_, &QAbstractButton::clicked, this, [this] { toCheckFullDiskAccess(); });
+}
+
+void CloneSystemEndWindowController::showAccessHint(bool shown) {
+    window();
+    accessHint_->setVisible(shown);
+    checkFullButton_->setVisible(shown);
+    kit::setCocoaFrame(failCancelButton(), {shown ? 70.0 : 150.0, 20, 120, 36});
 }
 
 void CloneSystemEndWindowController::toCheckFullDiskAccess() {

@@ -3,8 +3,8 @@
 #include "app/bootable/FullDiskAccessViewController.h"
 #include "app/sources/ResultWindow.h"
 
-// The outcome of a clone: success ("Done") or failure, whose view also holds a hint and "Check", which
-// opens the Full Disk Access prompt on top.
+// The outcome of a clone: success ("Done") or failure, whose view can also hold a hint and "Check", which
+// opens the Full Disk Access prompt on top: only where missing access could be the cause.
 class CloneSystemEndWindowController : public sources::ResultWindow {
     Q_OBJECT
 
@@ -12,6 +12,8 @@ public:
     CloneSystemEndWindowController();
 
     void toCheckFullDiskAccess();
+    // The hint and "Check" beside "Cancel", or "Cancel" alone in the middle.
+    void showAccessHint(bool shown);
 
     TextImageButton* checkFullButton() const { return checkFullButton_; }
     QLabel* errorLable() const { return messageLabel(); }
@@ -20,6 +22,7 @@ public:
 private:
     void addViews() override;
 
+    QLabel* accessHint_ = nullptr;
     TextImageButton* checkFullButton_ = nullptr;
     std::unique_ptr<FullDiskAccessViewController> fullDiskAccessWC_;
 };

@@ -4,13 +4,14 @@
 
 class MakeSureToCloneSystemVCDelegate;
 
-// The question before a clone, which erases the destination drive: "Cancel" (or the window's close button)
+// The question before a clone, which erases the destination drive (named by `drive`, e.g. its name and
+// size, where it is given): "Cancel" (or the window's close button)
 // closes it and starts nothing; "Clone Now" closes it and then tells the delegate (not owned) to begin.
 class MakeSureToCloneSystemVC : public sources::ConfirmWindow {
     Q_OBJECT
 
 public:
-    MakeSureToCloneSystemVC();
+    explicit MakeSureToCloneSystemVC(const QString& drive = QString());
 
     void cancelButtonAction() override;
     void doneButtonAction() override;

@@ -220,7 +220,8 @@ void SelectDrivceViewController::doCopyAction() {
         return;
     }
     makeSureWC_.reset();
-    makeSureWC_ = std::make_unique<MakeSureToCloneSystemVC>();
+    makeSureWC_ = std::make_unique<MakeSureToCloneSystemVC>(
+        QStringLiteral("“%1” (%2)").arg(toVolume_->volumeName, toVolume_->volumeTotalSize));
     makeSureWC_->setDelegate(this);
     kit::centerWindow(makeSureWC_->window());
     kit::ModalRun::runModalForWindow(makeSureWC_->window());
@@ -263,7 +264,7 @@ void SelectDrivceViewController::KVUINotify(const KVProgressRecord& record) {
     }
     if (const auto message = messageForError(record.iErrCode)) {
         engine_->KVStop();
-        showFailView(*message);
+        finishRun(true, *message, record.iErrCode == KVBootable::kErrRestore);
     }
 }
 
@@ -377,7 +378,7 @@ void SelectDrivceViewController::showFailView(const QString& message) {
     finishRun(true, message);
 }
 
-void SelectDrivceViewController::finishRun(bool failed, const QString& message) {
+void SelectDrivceViewController::finishRun(bool failed, const QString& message, bool restoreFailed) {
     if (!isActive()) {
         return;  // a run shows one result
     }
@@ -391,6 +392,7 @@ void SelectDrivceViewController::finishRun(bool failed, const QString& message) 
     endWC_ = std::make_unique<CloneSystemEndWindowController>();
     kit::centerWindow(endWC_->window());
     endWC_->errorLable()->setText(message);
+    endWC_->showAccessHint(restoreFailed);
     endWC_->showFaile(failed);
     kit::ModalRun::runModalForWindow(endWC_->window());
 }

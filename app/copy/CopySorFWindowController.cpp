@@ -3,6 +3,8 @@
 #include "platform/FileBrowser.h"
 #include "platform/LogCategories.h"
 
+#include <QLabel>
+
 namespace {
 
 std::function<bool(const QString&)>& openFolder() {
@@ -24,7 +26,26 @@ CopySorFWindowController::CopySorFWindowController()
                    return openFolder() ? openFolder()(folder) : platform::openInFileBrowser(folder);
                },
            .linkFailedText = QStringLiteral("The folder could not be opened. Your files are in\n%1")},
-          {}) {}
+          // Room below the message for the items that failed and "and N more".
+          {.contentSize = {420, 236},
+           .titleFrame = {30, 182, 360, 26},
+           .messageFrame = {30, 124, 360, 52},
+           .reasonLines = kNamedFailures + 1}) {}
+
+void CopySorFWindowController::showOnDesktop() {
+    window();
+    openLabel()->setText(
+        QStringLiteral("The destination drive could not take the copy. Your files are in a new "
+                       "dated folder on your Desktop: click here to open it."));
+}
+
+QString CopySorFWindowController::failureList(const QStringList& paths, int count) {
+    QStringList lines = paths.mid(0, kNamedFailures);
+    if (count > lines.size()) {
+        lines << QStringLiteral("and %1 more").arg(count - lines.size());
+    }
+    return lines.join(QLatin1Char('\n'));
+}
 
 void CopySorFWindowController::setOpenFolderForTesting(std::function<bool(const QString& folder)> open) {
     openFolder() = std::move(open);

@@ -260,9 +260,9 @@ void DmgViewController::copyFileToDmgWithFileName(const QString& text, float per
     }
 }
 
-void DmgViewController::makeDmgFailWithError(const QString& /*error*/) {
+void DmgViewController::makeDmgFailWithError(const QString& error) {
     if (progressWC_) {
-        progressWC_->showErrorView(jobIsZip_ ? kArchiveFailedMessage : kImageFailedMessage);
+        progressWC_->showErrorView(jobIsZip_ ? kArchiveFailedMessage : kImageFailedMessage, error);
     }
 }
 

@@ -85,7 +85,7 @@ void JobProgressWindow::showPercent(float percent) {
     rogressView_->changeProgressValue(percent);
     if (percent >= 100.0F) {
         finish();
-        showResult(false, QString());
+        showResult(false, QString(), QString());
     }
 }
 
@@ -108,12 +108,12 @@ void JobProgressWindow::jobStopped() {
     }
 }
 
-void JobProgressWindow::endInFailure(const QString& message) {
+void JobProgressWindow::endInFailure(const QString& message, const QString& reason) {
     if (ended_) {
         return;
     }
     finish();
-    showResult(true, message);
+    showResult(true, message, reason);
 }
 
 void JobProgressWindow::closeWindow() {

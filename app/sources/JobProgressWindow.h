@@ -58,13 +58,13 @@ protected:
     bool hasEnded() const { return ended_; }
     // Shows the percent; 100 or more ends in the success view.
     void showPercent(float percent);
-    // Ends in the failure view with `message`.
-    void endInFailure(const QString& message);
+    // Ends in the failure view with `message` and the job's `reason` below it (none when empty).
+    void endInFailure(const QString& message, const QString& reason = QString());
 
     // Tells the job to stop.
     virtual void cancelJob() = 0;
     // Opens the result window, once the run has ended.
-    virtual void showResult(bool failed, const QString& message) = 0;
+    virtual void showResult(bool failed, const QString& message, const QString& reason) = 0;
 
 private:
     void loadWindow();

@@ -53,8 +53,9 @@ void ResultWindow::loadWindow() {
     failView_ = addView(texts_.failureTitle);
     errorLabel_ = kit::addLabel(failView_, layout_.messageFrame, dialogText(13));
     const QRectF& message = layout_.messageFrame;
+    const qreal reasonHeight = kReasonHeight * layout_.reasonLines;
     reasonLabel_ =
-        kit::addLabel(failView_, {message.x(), message.y() - kReasonHeight, message.width(), kReasonHeight},
+        kit::addLabel(failView_, {message.x(), message.y() - reasonHeight, message.width(), reasonHeight},
                       {.pixelSize = 12, .color = kit::darkText(0.6f), .alignment = Qt::AlignCenter});
     reasonLabel_->hide();
 }
@@ -83,7 +84,11 @@ void ResultWindow::showFaile(bool failed) {
 void ResultWindow::showFailure(const QString& message, const QString& reason) {
     window();
     errorLabel_->setText(message);
-    reasonLabel_->setText(elidedName(reason, reasonLabel_->font(), reasonLabel_->width()));
+    QStringList lines = reason.split(QLatin1Char('\n')).mid(0, layout_.reasonLines);
+    for (QString& line : lines) {
+        line = elidedName(line, reasonLabel_->font(), reasonLabel_->width());
+    }
+    reasonLabel_->setText(lines.join(QLatin1Char('\n')));
     reasonLabel_->setToolTip(reason.isEmpty() ? QString() : Qt::convertFromPlainText(reason));
     reasonLabel_->setVisible(!reason.isEmpty());
     showFaile(true);

@@ -39,8 +39,8 @@ public:
     // True shows the failure view, false the success view; then a success text of more than ten characters
     // gets its link phrase drawn in the kit's blue.
     void showFaile(bool failed);
-    // The failure view with `message` and, below it, `reason` (the job's own words, on one line elided in
-    // the middle and whole in its tool tip); no reason line when it is empty.
+    // The failure view with `message` and, below it, `reason` (the job's own words: each of its lines, up to
+    // the layout's `reasonLines`, elided in the middle; whole in its tool tip); no reason when it is empty.
     void showFailure(const QString& message, const QString& reason = QString());
     void setOpenLabel();
     // The link: shows the result; where it cannot, the success text says where the result is.
@@ -75,7 +75,8 @@ protected:
         QSizeF contentSize{420, 190};
         TitleBar titleBar = TitleBar::System;
         QRectF titleFrame{30, 136, 360, 26};
-        QRectF messageFrame{30, 76, 360, 52};  // the reason line lies right below it
+        QRectF messageFrame{30, 76, 360, 52};  // the reason's lines lie right below it
+        int reasonLines = 1;
         QRectF doneFrame{150, 20, 120, 36};
         QRectF failCancelFrame{150, 20, 120, 36};
     };

@@ -36,6 +36,7 @@ struct Ending {
     QString result;
     int cancels;
     bool reveals = true;
+    QString reason{};  // below the failure's message
 };
 
 void PrintTo(const Ending& row, std::ostream* out) {
@@ -81,6 +82,7 @@ TEST_P(ProgressEnding, EndsOnceAndReportsAfterTheEndChangeNothing) {
                      shown = failed ? result->errorLabel()->text() : result->openUrl();
                      imagetest::screenshot(result->window(), QStringLiteral("result-") + GetParam().name);
                      if (failed) {
+                         EXPECT_EQ(result->reasonLabel()->text(), GetParam().reason);
                          click(result->failCancelButton());
                          return;
                      }
@@ -115,6 +117,11 @@ INSTANTIATE_TEST_SUITE_P(
                ZIPProgressWindowController::kStoppedMessage, 1},
         Ending{"Failure", [](auto& p) { p.showErrorView(DmgViewController::kImageFailedMessage); },
                DmgViewController::kImageFailedMessage, 0},
+        Ending{"FailureWithItsReason",
+               [](auto& p) {
+                   p.showErrorView(DmgViewController::kImageFailedMessage, "No space left on device");
+               },
+               DmgViewController::kImageFailedMessage, 0, true, "No space left on device"},
         Ending{"TitleBarClose", [](auto& p) { click(p.aWindow()->standardWindowButton(0)); }, {}, 1},
         Ending{"WindowManagerClose", [](auto& p) { p.aWindow()->close(); }, {}, 1}),
     [](const auto& row) { return std::string(row.param.name); });

@@ -103,6 +103,7 @@ void Harness::answer() {
         question && confirmWith && isRunning(question->window())) {
         respond(question->window(), [this, question, done = *confirmWith] {
             ++confirmations;
+            questionText = question->messageLabel()->text();
             click(done ? static_cast<QAbstractButton*>(question->doneButton()) : question->cancelButton());
         });
     }
@@ -115,7 +116,8 @@ void Harness::answer() {
     if (CloneSystemEndWindowController* result = screen->endWC(); result && isRunning(result->window())) {
         respond(result->window(), [this, result] {
             const bool failed = result->failView()->isVisible();
-            results << Result{failed, result->errorLable()->text(), screen->pathLabel()->text()};
+            results << Result{failed, result->errorLable()->text(), screen->pathLabel()->text(),
+                              result->checkFullButton()->isVisibleTo(result->window())};
             if (!resultShot.isEmpty()) {
                 screenshot(result->window(), std::exchange(resultShot, QString()));
             }

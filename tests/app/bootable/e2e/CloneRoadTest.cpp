@@ -52,6 +52,8 @@ TEST(CloneRoad, AppleSiliconThroughThePickerWithThePrebootRepair) {
     screenshot(h.window.get(), QStringLiteral("screen-empty"));
     ASSERT_TRUE(h.pick(disk));
     EXPECT_EQ(h.panelName(), h.screen->toVolume()->volumeName);
+    const QString drive =
+        QStringLiteral("“%1” (%2)").arg(h.panelName(), h.screen->toVolume()->volumeTotalSize);
     EXPECT_TRUE(h.startUsable());
     screenshot(h.window.get(), QStringLiteral("screen-target-chosen"));
 
@@ -78,6 +80,7 @@ TEST(CloneRoad, AppleSiliconThroughThePickerWithThePrebootRepair) {
     ASSERT_TRUE(h.waitForEnd());
 
     EXPECT_EQ(h.confirmations, 1);
+    EXPECT_TRUE(h.questionText.contains(drive) && drive.contains("256")) << h.questionText.toStdString();
     EXPECT_TRUE(repairCannotBeStopped);
     EXPECT_EQ(h.recorder->values, fullRun());
     EXPECT_EQ(h.recorder->statuses,
