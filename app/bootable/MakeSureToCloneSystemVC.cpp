@@ -3,12 +3,11 @@
 #include "app/bootable/MakeSureToCloneSystemVCDelegate.h"
 
 MakeSureToCloneSystemVC::MakeSureToCloneSystemVC(const QString& drive)
-    : ConfirmWindow(
-          {.title = QStringLiteral("Clone OS"),
-           .message = QStringLiteral("Everything on the destination drive%1 will be erased and replaced "
-                                     "by a copy of the running system. Do you want to clone now?")
-                          .arg(drive.isEmpty() ? QString() : QLatin1Char(' ') + drive),
-           .doneTitle = QStringLiteral("Clone Now")}) {}
+    : ConfirmWindow({.title = QStringLiteral("Clone OS"),
+                     .message = QStringLiteral("Everything on %1 will be erased and replaced "
+                                               "by a copy of the running system. Do you want to clone now?")
+                                    .arg(drive.isEmpty() ? QStringLiteral("the destination drive") : drive),
+                     .doneTitle = QStringLiteral("Clone Now")}) {}
 
 void MakeSureToCloneSystemVC::cancelButtonAction() {
     closeWindow();
