@@ -168,6 +168,8 @@ double seconds(const QElapsedTimer& timer) {
 }
 
 constexpr std::chrono::milliseconds kTick(2);
+// The pool waits without a time-out for a negative one.
+constexpr std::chrono::milliseconds kUntilIdle(-1);
 
 double seconds(std::chrono::nanoseconds duration) {
     return std::chrono::duration<double>(duration).count();
@@ -553,7 +555,7 @@ int printBytesPerNode(const QString& macPath, bool shallow) {
     } else {
         roots = deepScan(macPath);
     }
-    platform::waitForGlobalQueue(-1);
+    platform::waitForGlobalQueue(kUntilIdle);
     const std::size_t after = mallinfo2().uordblks;
     std::printf("%.1f\n", static_cast<double>(after - before) / static_cast<double>(countNodes(*roots)));
     return 0;
@@ -576,7 +578,7 @@ void nodeBytes(benchmark::State& state) {
 void millionNodes(benchmark::State& state) {
     ensure(kMillion, true);
     for (auto _ : state) {
-        platform::waitForGlobalQueue(-1);
+        platform::waitForGlobalQueue(kUntilIdle);
         double scanTime = 0;
         const SharedFileNodeList roots = deepScan(kMillion, &scanTime);
         state.counters["scan_stall_ms"] = g_longestStall * 1e3;
@@ -617,7 +619,7 @@ void millionNodes(benchmark::State& state) {
             });
         });
         state.counters["snapshot_ms"] = snapshot * 1e3;
-        platform::waitForGlobalQueue(-1);
+        platform::waitForGlobalQueue(kUntilIdle);
     }
 }
 

@@ -18,7 +18,7 @@ bool AuthorizationPrompt::isAvailable() {
 platform::AuthorizationDecision AuthorizationPrompt::ask() {
     QDialog dialog;
     dialog.setWindowTitle(QStringLiteral("Tavrun"));
-    auto* layout = new QVBoxLayout(&dialog);  // owned by the dialog
+    auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(new QLabel(QStringLiteral("Tavrun wants to make changes."), &dialog));
     layout->addWidget(
         new QLabel(QStringLiteral("Enter an administrator's password to allow this."), &dialog));

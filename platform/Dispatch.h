@@ -11,9 +11,6 @@ void globalAsync(std::function<void()> work);
 // Queued to the main thread's event loop.
 void mainAsync(std::function<void()> work);
 void mainAfter(std::chrono::milliseconds delay, std::function<void()> work);
-inline void mainAfter(int milliseconds, std::function<void()> work) {
-    mainAfter(std::chrono::milliseconds(milliseconds), std::move(work));
-}
 // Runs on the main thread and waits for it; runs inline when already there (a blocking queued call to
 // one's own thread would deadlock). A modal window opened by `work` keeps serving the main thread.
 void mainSync(const std::function<void()>& work);
@@ -29,8 +26,5 @@ void setGlobalQueueIdleWorkForTesting(std::function<void()> work);
 bool isMainThread();
 // For tests and shutdown: waits until the global queue is idle; false on time-out.
 bool waitForGlobalQueue(std::chrono::milliseconds timeout);
-inline bool waitForGlobalQueue(int milliseconds) {
-    return waitForGlobalQueue(std::chrono::milliseconds(milliseconds));
-}
 
 }  // namespace platform

@@ -101,8 +101,9 @@ bool answers(const QString& socketPath) {
 
 }  // namespace
 
-RunningApplication::Registration::Registration(const QString& bundleIdentifier, const QString& bundlePath,
-                                               std::function<void(unsigned)> activate)
+RunningApplicationRegistration::RunningApplicationRegistration(const QString& bundleIdentifier,
+                                                               const QString& bundlePath,
+                                                               std::function<void(unsigned)> activate)
     : activate_(std::move(activate)) {
     const auto base = placeBase(bundleIdentifier);
     if (!base) {
@@ -128,19 +129,19 @@ RunningApplication::Registration::Registration(const QString& bundleIdentifier, 
     if (!server_->listen(socketFile(*base))) {
         qCWarning(lcPlatform) << "cannot take requests for" << bundleIdentifier << server_->errorString();
     }
-    connect(server_.get(), &QLocalServer::newConnection, this, &Registration::serve);
+    connect(server_.get(), &QLocalServer::newConnection, this, &RunningApplicationRegistration::serve);
     registered_ = true;
     clearPlacesOfGoneInstances(*base);
 }
 
-RunningApplication::Registration::~Registration() {
+RunningApplicationRegistration::~RunningApplicationRegistration() {
     if (registered_) {
         server_->close();
         QFile::remove(bundlePathFile_);
     }
 }
 
-void RunningApplication::Registration::serve() {
+void RunningApplicationRegistration::serve() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {  // owned by the server
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine()) {

@@ -12,6 +12,32 @@ class QLockFile;
 
 namespace platform {
 
+// RunningApplication::Registration: this process's place as the running instance of a bundle identifier, from
+// construction until destruction. Create it on the main thread; `activate` is called there with the requested
+// options.
+class RunningApplicationRegistration : public QObject {
+    Q_OBJECT
+
+public:
+    RunningApplicationRegistration(const QString& bundleIdentifier, const QString& bundlePath,
+                                   std::function<void(unsigned options)> activate);
+    ~RunningApplicationRegistration() override;
+    RunningApplicationRegistration(const RunningApplicationRegistration&) = delete;
+    RunningApplicationRegistration& operator=(const RunningApplicationRegistration&) = delete;
+
+    // False when another live process holds the place, or the place could not be made.
+    bool isRegistered() const { return registered_; }
+
+private:
+    void serve();
+
+    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<QLocalServer> server_;
+    QString bundlePathFile_;
+    std::function<void(unsigned)> activate_;
+    bool registered_ = false;
+};
+
 // Stand-in for the workspace's list of running applications. An application is listed under its bundle
 // identifier while a Registration of it lives: a lock file holds its place and a local server, named after
 // the bundle identifier and the simulated Mac (TAVRUN_SIM_ROOT), takes requests to come to the front. Places
@@ -22,28 +48,8 @@ public:
     static constexpr unsigned ActivateAllWindows = 1;
     static constexpr unsigned ActivateIgnoringOtherApps = 2;
 
-    // This process's place as the running instance of a bundle identifier, from construction until
-    // destruction. Create it on the main thread; `activate` is called there with the requested options.
-    class Registration : public QObject {
-    public:
-        Registration(const QString& bundleIdentifier, const QString& bundlePath,
-                     std::function<void(unsigned options)> activate);
-        ~Registration() override;
-        Registration(const Registration&) = delete;
-        Registration& operator=(const Registration&) = delete;
-
-        // False when another live process holds the place, or the place could not be made.
-        bool isRegistered() const { return registered_; }
-
-    private:
-        void serve();
-
-        std::unique_ptr<QLockFile> lock_;
-        std::unique_ptr<QLocalServer> server_;
-        QString bundlePathFile_;
-        std::function<void(unsigned)> activate_;
-        bool registered_ = false;
-    };
+    // This process's place as the running instance of a bundle identifier (below).
+    using Registration = RunningApplicationRegistration;
 
     // The running instances of the identifier: at most one, which may be this process.
     static QList<RunningApplication> runningApplicationsWithBundleIdentifier(const QString& bundleIdentifier);

@@ -4,6 +4,7 @@
 #include "platform/LogCategories.h"
 #include "platform/Workspace.h"
 #include "services/utilities/KVPublicUtilities.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/DialogKeys.h"
@@ -38,13 +39,14 @@ TCImageWindow* FullDiskAccessViewController::window() {
 void FullDiskAccessViewController::loadWindow() {
     window_ = sources::makeDialogWindow(kContentSize);
     QWidget* content = window_->contentView();
-    sources::addDialogLabel(content, kTitleFrame, 16, true)->setText(QStringLiteral("Full Disk Access"));
-    sources::addDialogLabel(content, kMessageFrame, 13, false)
+    kit::addLabel(content, kTitleFrame, sources::dialogText(16, true))
+        ->setText(QStringLiteral("Full Disk Access"));
+    kit::addLabel(content, kMessageFrame, sources::dialogText(13))
         ->setText(
             QStringLiteral("In the system's privacy settings, open Full Disk Access and switch Tavrun on, "
                            "then clone again."));
-    openButton_ = kit::addFamilyButton<TextImageButton>(content, kOpenFrame, QStringLiteral("btn_pri"),
-                                                        QStringLiteral("Open Settings"));
+    openButton_ =
+        kit::addImageButton(content, kOpenFrame, QStringLiteral("btn_pri"), QStringLiteral("Open Settings"));
     connect(openButton_, &QAbstractButton::clicked, this, &FullDiskAccessViewController::openSetView);
 }
 

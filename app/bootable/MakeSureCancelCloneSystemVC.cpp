@@ -3,11 +3,11 @@
 #include "app/bootable/MakeSureCancelCloneSystemVCDelegate.h"
 
 MakeSureCancelCloneSystemVC::MakeSureCancelCloneSystemVC()
-    : ConfirmWindow(
-          QStringLiteral("Stop cloning?"),
-          QStringLiteral("A stopped clone leaves the destination drive unusable. Press Cancel to stop "
-                         "the clone, or Continue to let it finish."),
-          QStringLiteral("Cancel"), QStringLiteral("Continue"), SafeAnswer::Done) {}
+    : ConfirmWindow({.title = QStringLiteral("Stop cloning?"),
+                     .message = QStringLiteral("A stopped clone leaves the destination drive unusable. Press "
+                                               "Cancel to stop the clone, or Continue to let it finish."),
+                     .doneTitle = QStringLiteral("Continue"),
+                     .safe = SafeAnswer::Done}) {}
 
 void MakeSureCancelCloneSystemVC::cancelButtonAction() {
     closeWindow();

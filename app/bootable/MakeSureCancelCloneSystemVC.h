@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/bootable/ConfirmWindow.h"
+#include "app/sources/ConfirmWindow.h"
 
 class MakeSureCancelCloneSystemVCDelegate;
 
 // The question before a running clone is stopped. The left button, "Cancel", closes it and tells the
-// delegate (not owned) to stop the clone; the right one, "Continue" (the default, or the window's close
-// button), closes it and lets the clone go on.
-class MakeSureCancelCloneSystemVC : public bootable::ConfirmWindow {
+// delegate (not owned) to stop the clone; the right one, "Continue" (the default, or the close button),
+// closes it and lets the clone go on.
+class MakeSureCancelCloneSystemVC : public sources::ConfirmWindow {
     Q_OBJECT
 
 public:

@@ -104,7 +104,7 @@ void copyCryptexes(const QString& mountPoint) {
         qCInfo(lcApp) << "Exit status:" << result.exitCode;
     } else {
         qCWarning(lcApp) << "Exit status:" << result.exitCode << "outcome"
-                         << static_cast<int>(result.outcome);
+                         << platform::outcomeName(result.outcome);
     }
 }
 

@@ -7,7 +7,6 @@
 #include "app/bootable/PrebootRepair.h"
 #include "app/bootable/SelectDrivceViewControllerDelegate.h"
 #include "app/sources/DialogParts.h"
-#include "app/sources/ImageButton.h"
 #include "app/sources/PanelSteps.h"
 #include "app/sources/ScreenMessages.h"
 #include "app/sources/SelectValueView.h"
@@ -21,9 +20,12 @@
 #include "services/disks/ExecCommand.h"
 #include "services/jobs/KVBootable.h"
 #include "services/utilities/KVPublicUtilities.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/ProgressView.h"
+#include "ui-kit/controls/Spinner.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -31,7 +33,6 @@
 
 #include <QLabel>
 #include <QPointer>
-#include <QProgressBar>
 
 #include <mutex>
 
@@ -49,7 +50,7 @@ constexpr QRectF kBarFrame{88, 260, 600, 20};
 constexpr QRectF kCancelFrame{328, 150, 120, 36};
 
 QWidget* addView(QWidget* parent, const QRectF& frame) {
-    auto* view = new QWidget(parent);  // owned by the parent
+    auto* view = new QWidget(parent);
     kit::setCocoaFrame(view, frame);
     return view;
 }
@@ -98,30 +99,28 @@ void SelectDrivceViewController::awakeFromNib() {
 
 void SelectDrivceViewController::buildChoosingView() {
     selectDiskView_ = addView(this, kScreenFrame);
-    sources::addDialogLabel(selectDiskView_, kHeadingFrame, 16, false)
+    kit::addLabel(selectDiskView_, kHeadingFrame, sources::dialogText(16))
         ->setText(
             QStringLiteral("Clone the running system onto an external drive and make that drive bootable."));
     selectFromView_ = addView(selectDiskView_, kFromFrame);
     selectToView_ = addView(selectDiskView_, kToFrame);
-    cloneButton_ = kit::addFamilyButton<TextImageButton>(
-        selectDiskView_, kStartFrame, QStringLiteral("btn_main"), QStringLiteral("Clone Now"));
+    cloneButton_ = kit::addImageButton(selectDiskView_, kStartFrame, QStringLiteral("btn_main"),
+                                       QStringLiteral("Clone Now"));
     cloneButton_->setButtonEnabled(false);
     connect(cloneButton_, &QAbstractButton::clicked, this, &SelectDrivceViewController::cloneButtonAction);
 }
 
 void SelectDrivceViewController::buildProgressView() {
     progressView_ = addView(this, kScreenFrame);
-    sources::addDialogLabel(progressView_, kHeadingFrame, 16, false)
+    kit::addLabel(progressView_, kHeadingFrame, sources::dialogText(16))
         ->setText(QStringLiteral("Cloning the system. Keep the destination drive connected."));
-    proView_ = new QProgressBar(progressView_);  // owned by the view
-    proView_->setRange(0, 0);                    // no range: the platform's spinning indicator
-    proView_->setTextVisible(false);
+    proView_ = new kit::Spinner(progressView_);
     kit::setCocoaFrame(proView_, kSpinnerFrame);
-    pathLabel_ = sources::addDialogLabel(progressView_, kStatusFrame, 13, false);
+    pathLabel_ = kit::addLabel(progressView_, kStatusFrame, sources::dialogText(13));
     pathLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    rogressView_ = new ProgressView(progressView_);  // owned by the view
+    rogressView_ = new ProgressView(progressView_);
     kit::setCocoaFrame(rogressView_, kBarFrame);
-    cancelButton_ = kit::addFamilyButton<CancelTextImageButton>(
+    cancelButton_ = kit::addImageButton<CancelTextImageButton>(
         progressView_, kCancelFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
     connect(cancelButton_, &QAbstractButton::clicked, this, &SelectDrivceViewController::cancelButtonAction);
     progressView_->hide();
@@ -227,7 +226,8 @@ void SelectDrivceViewController::doCopyAction() {
         return;
     }
     makeSureWC_.reset();
-    makeSureWC_ = std::make_unique<MakeSureToCloneSystemVC>();
+    makeSureWC_ = std::make_unique<MakeSureToCloneSystemVC>(
+        QStringLiteral("“%1” (%2)").arg(toVolume_->volumeName, toVolume_->volumeTotalSize));
     makeSureWC_->setDelegate(this);
     kit::centerWindow(makeSureWC_->window());
     kit::ModalRun::runModalForWindow(makeSureWC_->window());
@@ -270,7 +270,7 @@ void SelectDrivceViewController::KVUINotify(const KVProgressRecord& record) {
     }
     if (const auto message = messageForError(record.iErrCode)) {
         engine_->KVStop();
-        showFailView(*message);
+        finishRun(true, *message, record.iErrCode == KVBootable::kErrRestore);
     }
 }
 
@@ -384,7 +384,7 @@ void SelectDrivceViewController::showFailView(const QString& message) {
     finishRun(true, message);
 }
 
-void SelectDrivceViewController::finishRun(bool failed, const QString& message) {
+void SelectDrivceViewController::finishRun(bool failed, const QString& message, bool restoreFailed) {
     if (!isActive()) {
         return;  // a run shows one result
     }
@@ -398,6 +398,7 @@ void SelectDrivceViewController::finishRun(bool failed, const QString& message) 
     endWC_ = std::make_unique<CloneSystemEndWindowController>();
     kit::centerWindow(endWC_->window());
     endWC_->errorLable()->setText(message);
+    endWC_->showAccessHint(restoreFailed);
     endWC_->showFaile(failed);
     kit::ModalRun::runModalForWindow(endWC_->window());
 }

@@ -24,10 +24,12 @@ class MakeSureCancelCloneSystemVC;
 class MakeSureToCloneSystemVC;
 class ProgressView;
 class QLabel;
-class QProgressBar;
 class SelectDrivceViewControllerDelegate;
 class SelectValueView;
 class TextImageButton;
+namespace kit {
+class Spinner;
+}
 
 // The Clone OS screen, created once with the main window and kept for the whole run. Its source is always
 // the running system; the user picks an external whole disk in the disk picker, confirms that it will be
@@ -119,7 +121,7 @@ public:
     QLabel* pathLabel() const { return pathLabel_; }
     ProgressView* rogressView() const { return rogressView_; }
     CancelTextImageButton* cancelButton() const { return cancelButton_; }
-    QProgressBar* proView() const { return proView_; }
+    kit::Spinner* proView() const { return proView_; }
     const sources::DiskPickerPopover& diskPicker() const { return diskPicker_; }
     ErrorWindowController* errorWC() const { return errorWC_.get(); }
     MakeSureToCloneSystemVC* makeSureWC() const { return makeSureWC_.get(); }
@@ -134,7 +136,8 @@ private:
     void buildProgressView();
     void setUpSourcePanel();
     // Ends the current run once, with the result window.
-    void finishRun(bool failed, const QString& message);
+    // `restoreFailed`: the failure view adds the Full Disk Access hint, the one cause it can point to.
+    void finishRun(bool failed, const QString& message, bool restoreFailed = false);
     void prebootRepaired(quint64 runId);
     void closeStopQuestion();
     bool isActive() const { return runState_ == RunState::Cloning || runState_ == RunState::Repairing; }
@@ -161,7 +164,7 @@ private:
     QLabel* pathLabel_ = nullptr;
     ProgressView* rogressView_ = nullptr;
     CancelTextImageButton* cancelButton_ = nullptr;
-    QProgressBar* proView_ = nullptr;
+    kit::Spinner* proView_ = nullptr;
 
     RunState runState_ = RunState::Idle;
     quint64 runId_ = 0;

@@ -25,8 +25,8 @@ void CopyProgreWindowController::changeProValue(float percent) {
     showPercent(percent);
 }
 
-void CopyProgreWindowController::showFailView(const QString& message) {
-    endInFailure(message);
+void CopyProgreWindowController::showFailView(const QString& message, const QString& reason) {
+    endInFailure(message, reason);
 }
 
 void CopyProgreWindowController::cancelJob() {
@@ -35,15 +35,18 @@ void CopyProgreWindowController::cancelJob() {
     }
 }
 
-void CopyProgreWindowController::showResult(bool failed, const QString& message) {
+void CopyProgreWindowController::showResult(bool failed, const QString& message, const QString& reason) {
     sorFWC_ = std::make_unique<CopySorFWindowController>();
     kit::centerWindow(sorFWC_->window());
     if (failed) {
-        sorFWC_->errorLable()->setText(message);
+        sorFWC_->showFailure(message, reason);
     } else {
         qCInfo(lcApp, "1---%s", qUtf8Printable(openUrl()));
         sorFWC_->setOpenUrl(openUrl());
+        if (onDesktop_) {
+            sorFWC_->showOnDesktop();
+        }
+        sorFWC_->showFaile(false);
     }
-    sorFWC_->showFaile(failed);
     kit::ModalRun::runModalForWindow(sorFWC_->window());
 }

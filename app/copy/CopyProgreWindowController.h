@@ -23,8 +23,10 @@ public:
     void changePathValue(const QString& path);
     // 100 or more ends the run in the success view.
     void changeProValue(float percent);
-    // Ends the run in the failure view with `message`.
-    void showFailView(const QString& message);
+    // Ends the run in the failure view with `message` and, below it, `reason`.
+    void showFailView(const QString& message, const QString& reason = QString());
+    // The copy's folder stands on the Desktop: the success view says so.
+    void setOnDesktop(bool onDesktop) { onDesktop_ = onDesktop; }
 
     // The run has ended, one way or another.
     bool isFinished() const { return hasEnded(); }
@@ -36,8 +38,9 @@ public:
 
 private:
     void cancelJob() override;
-    void showResult(bool failed, const QString& message) override;
+    void showResult(bool failed, const QString& message, const QString& reason) override;
 
     CopyProgreWCDelegate* delegate_ = nullptr;
+    bool onDesktop_ = false;
     std::unique_ptr<CopySorFWindowController> sorFWC_;
 };

@@ -1,68 +1,28 @@
 #pragma once
 
-#include <QObject>
-#include <QString>
+#include "app/sources/ResultWindow.h"
+
+#include <QStringList>
 
 #include <functional>
-#include <memory>
 
-class KVHandButton;
-class QLabel;
-class QWidget;
-class TCImageWindow;
-class TextImageButton;
-
-// The outcome of a copy, in one of two views: success ("Done", and a link that opens the destination
-// folder and leaves the window open) or failure (the message and "Cancel"). Either button and the window's
-// close button close the window and end its modal run.
-class CopySorFWindowController : public QObject {
+// The outcome of a copy: success ("Done", and a link that opens the destination folder, which may stand on
+// the Desktop) or failure, below which the first items that failed are named.
+class CopySorFWindowController : public sources::ResultWindow {
     Q_OBJECT
 
 public:
-    // The phrase of the success text that is drawn as a link.
-    static inline const QString kLinkPhrase = QStringLiteral("the copy on the destination drive.");
+    static constexpr int kNamedFailures = 3;
 
     CopySorFWindowController();
-    ~CopySorFWindowController() override;
-    CopySorFWindowController(const CopySorFWindowController&) = delete;
-    CopySorFWindowController& operator=(const CopySorFWindowController&) = delete;
 
-    // The window, loaded at the first call.
-    TCImageWindow* window();
-    // True shows the failure view, false the success view.
-    void showFaile(bool failed);
-    // Draws the link phrase of the success text in the kit's blue.
-    void setOpenLabel();
-    void openPathButtonAction();
-    void closeWindow();
-    void failCancelButtonAction();
-    void succCancelButtonAction();
+    // The success text says that the copy went to the Desktop, the destination not taking it.
+    void showOnDesktop();
+    // The first `kNamedFailures` of `paths`, a line each, and "and N more" of the `count` failures.
+    static QString failureList(const QStringList& paths, int count);
+
+    QLabel* errorLable() const { return messageLabel(); }
 
     // Tests see what the link would open instead of a file browser starting; an empty function restores it.
     static void setOpenFolderForTesting(std::function<bool(const QString& folder)> open);
-
-    TextImageButton* failCancelButton() const { return failCancelButton_; }
-    TextImageButton* succCancelButton() const { return succCancelButton_; }
-    KVHandButton* openButton() const { return openButton_; }
-    QWidget* failView() const { return failView_; }
-    QWidget* sucView() const { return sucView_; }
-    QLabel* openLabel() const { return openLabel_; }
-    QLabel* errorLable() const { return errorLable_; }
-    const QString& openUrl() const { return openUrl_; }
-    void setOpenUrl(const QString& url) { openUrl_ = url; }
-
-private:
-    void loadWindow();
-    void windowDidLoad();
-    QWidget* addView(const QString& title);
-
-    std::unique_ptr<TCImageWindow> window_;
-    TextImageButton* failCancelButton_ = nullptr;
-    TextImageButton* succCancelButton_ = nullptr;
-    KVHandButton* openButton_ = nullptr;
-    QWidget* failView_ = nullptr;
-    QWidget* sucView_ = nullptr;
-    QLabel* openLabel_ = nullptr;
-    QString openUrl_;
-    QLabel* errorLable_ = nullptr;
 };

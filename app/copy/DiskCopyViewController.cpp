@@ -2,6 +2,7 @@
 
 #include "app/copy/CopyMakeSureWC.h"
 #include "app/copy/CopyProgreWindowController.h"
+#include "app/copy/CopySorFWindowController.h"
 #include "app/sources/DestinationFolder.h"
 #include "app/sources/OutputNames.h"
 #include "app/sources/ScreenMessages.h"
@@ -52,8 +53,8 @@ void DiskCopyViewController::wholeSourceScanned() {
 
 void DiskCopyViewController::doCopyAction() {
     const SharedFileNodeList& roots = copyArr();
-    if (!roots ||
-        std::none_of(roots->begin(), roots->end(), [](const auto& node) { return node->state() != 0; })) {
+    if (!roots || std::none_of(roots->begin(), roots->end(),
+                               [](const auto& node) { return node->state() != FileNode::kUnchecked; })) {
         showError(kNothingSelectedMessage);
         return;
     }
@@ -95,6 +96,7 @@ void DiskCopyViewController::beginToCopyFiles() {
     copyProgressWC_->setDelegate(this);
     kit::centerWindow(copyProgressWC_->window());
     copyProgressWC_->setOpenUrl(copyFolder_.path);
+    copyProgressWC_->setOnDesktop(copyFolder_.onDesktop);
     qCInfo(lcApp, "0---%s", qUtf8Printable(copyFolder_.path));
     doCopy_->doCopyFilesWithArr(*copyArr(), copyFolder_.path);
     copyProgressWC_->jobStarted();
@@ -103,7 +105,12 @@ void DiskCopyViewController::beginToCopyFiles() {
 
 void DiskCopyViewController::copyFileError() {
     doCopy_->setIsCancel(true);
-    copyProgressWC_->showFailView(kCopyFailedMessage);
+    QStringList failed;
+    for (const DoCopyFiles::Failure& failure : doCopy_->failures()) {
+        failed << failure.path;
+    }
+    copyProgressWC_->showFailView(kCopyFailedMessage,
+                                  CopySorFWindowController::failureList(failed, doCopy_->failureCount()));
 }
 
 void DiskCopyViewController::cancelCopy() {

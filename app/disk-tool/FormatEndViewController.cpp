@@ -1,7 +1,9 @@
 #include "app/disk-tool/FormatEndViewController.h"
 
-#include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/VolumeCommands.h"
+#include "app/sources/DialogParts.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/DialogKeys.h"
@@ -10,8 +12,9 @@
 
 FormatEndViewController::FormatEndViewController(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    titleLabel_ = disktool::addLabel(this, QRectF(30, 126, 300, 28), 16, disktool::textColor(), true);
-    messageLabel_ = disktool::addLabel(this, QRectF(30, 62, 300, 62), 12, disktool::textColor(0.8));
+    titleLabel_ = kit::addLabel(this, QRectF(30, 126, 300, 28), {.pixelSize = 16, .bold = true});
+    messageLabel_ =
+        kit::addLabel(this, QRectF(30, 62, 300, 62), {.pixelSize = 12, .color = kit::darkText(0.8f)});
     messageLabel_->setWordWrap(true);
     messageLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     closeButton_ =

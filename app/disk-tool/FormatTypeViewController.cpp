@@ -1,9 +1,9 @@
 #include "app/disk-tool/FormatTypeViewController.h"
 
-#include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/FormatTypeVCDelegate.h"
 #include "ui-kit/HoverArea.h"
-#include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/getColor.h"
 
 #include <QLabel>
@@ -19,12 +19,11 @@ FormatTypeViewController::FormatTypeViewController(QWidget* parent) : QWidget(pa
     resize(kViewSize.toSize());
     for (size_t i = 0; i < views_.size(); ++i) {
         const int index = static_cast<int>(i);
-        auto* row = new SortSelectBgView(this);  // owned by the view
+        auto* row = new SortSelectBgView(this);
         row->setIdentifier(QString::number(index));
         row->setGeometry(0, index * kRowHeight, static_cast<int>(kViewSize.width()), kRowHeight);
         views_[i] = row;
-        labels_[i] = disktool::addLabel(row, QRectF(12, 0, kViewSize.width() - 16, kRowHeight), 12,
-                                        disktool::textColor());
+        labels_[i] = kit::addLabel(row, QRectF(12, 0, kViewSize.width() - 16, kRowHeight), {.pixelSize = 12});
         labels_[i]->setText(kTypeTexts[i]);
         labels_[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
@@ -72,7 +71,7 @@ void FormatTypeViewController::selectSortType(SortSelectBgView* row) {
 void FormatTypeViewController::mouseInView(bool inside, int tag) {
     if (!inside) {
         for (QLabel* label : labels_) {
-            kit::setTextColor(label, getColor(79, 79, 98, 1));
+            kit::setTextColor(label, kit::darkText());
         }
     } else if (tag >= 0 && tag < static_cast<int>(labels_.size())) {
         kit::setTextColor(labels_[static_cast<size_t>(tag)], getColor(255, 255, 255, 1));

@@ -1,6 +1,7 @@
 #include "app/disk-tool/FormatingViewController.h"
 
-#include "app/disk-tool/DialogParts.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 
@@ -8,9 +9,10 @@
 
 FormatingViewController::FormatingViewController(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    disktool::addLabel(this, QRectF(30, 104, 300, 28), 16, disktool::textColor(), true)
+    kit::addLabel(this, QRectF(30, 104, 300, 28), {.pixelSize = 16, .bold = true})
         ->setText(QStringLiteral("Formatting…"));
-    QLabel* note = disktool::addLabel(this, QRectF(30, 64, 300, 40), 12, disktool::textColor(0.8));
+    QLabel* note =
+        kit::addLabel(this, QRectF(30, 64, 300, 40), {.pixelSize = 12, .color = kit::darkText(0.8f)});
     note->setWordWrap(true);
     note->setText(QStringLiteral("Please wait, and keep the disk connected until the format has finished."));
     stopBut_ = kit::addImageButton(this, QRectF(210, 16, 120, 36), QStringLiteral("btn_sec"),

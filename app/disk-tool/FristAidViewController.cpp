@@ -1,12 +1,12 @@
 #include "app/disk-tool/FristAidViewController.h"
 
-#include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/FristAidVCDelegate.h"
+#include "app/sources/DialogParts.h"
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
-#include "ui-kit/getColor.h"
 #include "ui-kit/windows/DialogKeys.h"
 
 #include <QLabel>
@@ -25,9 +25,9 @@ constexpr QRectF kRepairFrame{296, 22, 120, 36};
 
 FristAidViewController::FristAidViewController(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    topLabel_ = disktool::addLabel(this, kTopLabelFrame, 16, disktool::textColor(), true);
+    topLabel_ = kit::addLabel(this, kTopLabelFrame, {.pixelSize = 16, .bold = true});
     topLabel_->setWordWrap(true);
-    QLabel* note = disktool::addLabel(this, kNoteFrame, 12, disktool::textColor(0.7));
+    QLabel* note = kit::addLabel(this, kNoteFrame, {.pixelSize = 12, .color = kit::darkText(0.7f)});
     note->setWordWrap(true);
     note->setText(
         QStringLiteral("Verify checks the volume for errors. Run checks it and repairs what it finds; "
@@ -35,7 +35,7 @@ FristAidViewController::FristAidViewController(QWidget* parent) : QWidget(parent
 
     cancelBut_ = kit::addImageButton(this, kCancelFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
     repairBut_ = kit::addImageButton(this, kRepairFrame, QStringLiteral("btn_pri"), QStringLiteral("Run"));
-    checkBut_ = new QPushButton(QStringLiteral("Verify"), this);  // owned by the view
+    checkBut_ = new QPushButton(QStringLiteral("Verify"), this);
     checkBut_->setFlat(true);
     checkBut_->setCursor(Qt::PointingHandCursor);
     checkBut_->setFont(kit::systemFont(13));
@@ -54,7 +54,7 @@ void FristAidViewController::awakeFromNib() {
 }
 
 void FristAidViewController::changeAidDiskName(const QString& name) {
-    disktool::showWithName(topLabel_, QStringLiteral("Run First Aid on '%1'?"), name);
+    sources::showWithName(topLabel_, QStringLiteral("Run First Aid on '%1'?"), name);
 }
 
 void FristAidViewController::closeWindow() {

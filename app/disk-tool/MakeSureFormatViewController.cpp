@@ -1,15 +1,15 @@
 #include "app/disk-tool/MakeSureFormatViewController.h"
 
-#include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/FormatTypeViewController.h"
 #include "app/disk-tool/MakeSureFormatVCDelegate.h"
+#include "app/sources/DialogParts.h"
 #include "platform/Dispatch.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/NamedImage.h"
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
-#include "ui-kit/getColor.h"
 #include "ui-kit/windows/ChildWindows.h"
 #include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/RPAAttachedWindow.h"
@@ -37,20 +37,19 @@ constexpr QRectF kNoFrame{310, 22, 120, 36};
 
 MakeSureFormatViewController::MakeSureFormatViewController(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    nameLabel_ = disktool::addLabel(this, kNameLabelFrame, 16, disktool::textColor(), true);
-    nodeLabel_ = disktool::addLabel(this, kNodeFrame, 12, disktool::textColor(0.8));
+    nameLabel_ = kit::addLabel(this, kNameLabelFrame, {.pixelSize = 16, .bold = true});
+    nodeLabel_ = kit::addLabel(this, kNodeFrame, {.pixelSize = 12, .color = kit::darkText(0.8f)});
     nodeLabel_->setWordWrap(true);
-    disktool::addLabel(this, kNameCaptionFrame, 13, disktool::textColor())->setText(QStringLiteral("Name:"));
-    disktool::addLabel(this, kTypeCaptionFrame, 13, disktool::textColor())
-        ->setText(QStringLiteral("Format:"));
-    nameTextFiled_ = new QLineEdit(this);  // owned by the view
+    kit::addLabel(this, kNameCaptionFrame, {.pixelSize = 13})->setText(QStringLiteral("Name:"));
+    kit::addLabel(this, kTypeCaptionFrame, {.pixelSize = 13})->setText(QStringLiteral("Format:"));
+    nameTextFiled_ = new QLineEdit(this);
     nameTextFiled_->setFont(kit::systemFont(13));
     kit::setCocoaFrame(nameTextFiled_, kNameFieldFrame);
-    typeLabel_ = disktool::addLabel(this, kTypeLabelFrame, 13, disktool::textColor());
-    openImageV_ = new QLabel(this);  // owned by the view
+    typeLabel_ = kit::addLabel(this, kTypeLabelFrame, {.pixelSize = 13});
+    openImageV_ = new QLabel(this);
     openImageV_->setPixmap(kit::NamedImage::imageNamed(QStringLiteral("ic_open")).pixmap());
     kit::setCocoaFrame(openImageV_, kOpenImageFrame);
-    typeSelectBut_ = new QPushButton(this);  // owned by the view; a clear button over the type
+    typeSelectBut_ = new QPushButton(this);  // a clear button over the type
     typeSelectBut_->setFlat(true);
     typeSelectBut_->setCursor(Qt::PointingHandCursor);
     typeSelectBut_->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
@@ -72,14 +71,14 @@ void MakeSureFormatViewController::awakeFromNib() {
 }
 
 void MakeSureFormatViewController::setName(const QString& name, const QString& type) {
-    disktool::showWithName(nameLabel_, QStringLiteral("Format '%1'?"), name);
-    disktool::showWithName(
+    sources::showWithName(nameLabel_, QStringLiteral("Format '%1'?"), name);
+    sources::showWithName(
         nodeLabel_,
         QStringLiteral("All data on '%1' will be deleted after format, do you want to format it?"), name);
     nameTextFiled_->setReadOnly(true);
     nameTextFiled_->setText(name);
     typeLabel_->setText(type);
-    kit::setTextColor(typeLabel_, getColor(79, 79, 98, 1));
+    kit::setTextColor(typeLabel_, kit::darkText());
     openImageV_->show();
     if (type.toLower().contains(QStringLiteral("apfs"))) {
         kit::setTextColor(typeLabel_, QColor::fromRgbF(0, 0, 0, 0.6f));

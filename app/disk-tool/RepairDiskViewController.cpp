@@ -1,7 +1,6 @@
 #include "app/disk-tool/RepairDiskViewController.h"
 
 #include "app/ErrorWindowController.h"
-#include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/FormatEndViewController.h"
 #include "app/disk-tool/FormatingViewController.h"
 #include "app/disk-tool/FristAidViewController.h"
@@ -9,6 +8,7 @@
 #include "app/disk-tool/ShowAidViewControllrt.h"
 #include "app/disk-tool/VolumeCommands.h"
 #include "app/disk-tool/VolumeRowCard.h"
+#include "app/sources/DialogParts.h"
 #include "platform/Dispatch.h"
 #include "platform/FileBrowser.h"
 #include "platform/TestSettings.h"
@@ -19,6 +19,8 @@
 #include "services/disks/WatchMountUnmount.h"
 #include "services/utilities/KVLinkUrl.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/TROverlayScrollView.h"
@@ -55,19 +57,8 @@ constexpr QRectF kHelpFrame{672, 14, 72, 24};
 constexpr QRectF kUnreadableTextFrame{40, 230, 632, 40};
 constexpr QRectF kTryAgainFrame{296, 180, 120, 36};
 
-int milliseconds(std::chrono::milliseconds duration) {
-    return static_cast<int>(duration.count());
-}
-
-// The tool family, which is its own switched-off image.
-void setToolImages(TextImageButton* button) {
-    button->setButtonEnabled(true);
-    button->setImageFromFileNormalName(QStringLiteral("btn_tool"), QStringLiteral("btn_tool_press"),
-                                       QStringLiteral("btn_tool_hover"), QStringLiteral("btn_tool"));
-}
-
 QWidget* addListOverlay(QWidget* screen) {
-    auto* overlay = new QWidget(screen);  // owned by the screen
+    auto* overlay = new QWidget(screen);
     kit::setCocoaFrame(overlay, kListFrame);
     overlay->hide();
     return overlay;
@@ -116,39 +107,35 @@ RepairDiskViewController::~RepairDiskViewController() {
 }
 
 void RepairDiskViewController::buildView() {
-    disktool::addLabel(this, kTitleFrame, 18, disktool::textColor(), true)
-        ->setText(QStringLiteral("Disk Tool"));
+    kit::addLabel(this, kTitleFrame, {.pixelSize = 18, .bold = true})->setText(QStringLiteral("Disk Tool"));
 
-    parTableView_ = new CustomTableView(this);  // owned by the screen
+    parTableView_ = new CustomTableView(this);
     kit::setCocoaFrame(parTableView_, kTableFrame);
     parTableView_->addTableColumn(kNameColumn, QStringLiteral("Volumes"));
     parTableView_->registerViewFactory(kNameColumn, [this](QWidget* parent) { return makeCell(parent); });
     TROverlayScrollView::installOn(parTableView_->scrollView());
 
-    listStatus_ = disktool::addLabel(this, kListStatusFrame, 12, disktool::textColor(0.7));
+    listStatus_ = kit::addLabel(this, kListStatusFrame, {.pixelSize = 12, .color = kit::darkText(0.7f)});
     listStatus_->setText(QStringLiteral("Still reading the list of volumes…"));
     listStatus_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     listStatus_->hide();
 
     loadProView_ = addListOverlay(this);
-    QLabel* loading =
-        disktool::addLabel(loadProView_, QRectF(QPointF(), kListFrame.size()), 14, disktool::textColor(0.7));
+    QLabel* loading = kit::addLabel(loadProView_, QRectF(QPointF(), kListFrame.size()),
+                                    {.pixelSize = 14, .color = kit::darkText(0.7f)});
     loading->setText(QStringLiteral("Loading volumes…"));
     loading->setAlignment(Qt::AlignCenter);
 
     unreadableView_ = addListOverlay(this);
     QLabel* unreadable =
-        disktool::addLabel(unreadableView_, kUnreadableTextFrame, 14, disktool::textColor(0.8));
+        kit::addLabel(unreadableView_, kUnreadableTextFrame, {.pixelSize = 14, .color = kit::darkText(0.8f)});
     unreadable->setText(QStringLiteral("The list of volumes could not be read."));
     unreadable->setAlignment(Qt::AlignCenter);
     tryAgainButton_ = kit::addImageButton(unreadableView_, kTryAgainFrame, QStringLiteral("btn_sec"),
                                           QStringLiteral("Try Again"));
     connect(tryAgainButton_, &QAbstractButton::clicked, this, &RepairDiskViewController::getallVolumes);
 
-    helpButton_ = new TextImageButton(this);  // owned by the screen
-    kit::setCocoaFrame(helpButton_, kHelpFrame);
-    setToolImages(helpButton_);
-    helpButton_->setTextWithName(QStringLiteral("Help"));
+    helpButton_ = kit::addImageButton(this, kHelpFrame, QStringLiteral("btn_tool"), QStringLiteral("Help"));
     connect(helpButton_, &QAbstractButton::clicked, this, &RepairDiskViewController::helpButtonAction);
 }
 
@@ -163,7 +150,7 @@ void RepairDiskViewController::awakeFromNib() {
 }
 
 QWidget* RepairDiskViewController::makeCell(QWidget* parent) {
-    auto* card = new VolumeRowCard(parent);  // owned by the table
+    auto* card = new VolumeRowCard(parent);
     QLineEdit* field = card->renameField();
     connect(field, &QLineEdit::textEdited, this,
             [this, field](const QString& text) { renameEdited(field, text); });
@@ -200,7 +187,7 @@ void RepairDiskViewController::getallVolumes() {
     }
     reloadPending_ = false;
     isLoadValueing = true;
-    platform::mainAfter(milliseconds(delays.reloadGate), [guard = Guard(this)] {
+    platform::mainAfter(delays.reloadGate, [guard = Guard(this)] {
         if (guard) {
             guard->setIsLoadValueing();
         }
@@ -214,7 +201,7 @@ void RepairDiskViewController::getallVolumes() {
         loadProView_->raise();
     }
     const int scan = ++scans_;
-    platform::mainAfter(milliseconds(delays.slowList), [guard = Guard(this), scan] {
+    platform::mainAfter(delays.slowList, [guard = Guard(this), scan] {
         if (guard) {
             guard->showSlowList(scan);
         }
@@ -403,8 +390,7 @@ void RepairDiskViewController::fillButtons(VolumeRowCard* card, const VolumeObj&
     };
     for (const auto& offer : offers) {
         TextImageButton* button = card->button(offer.button);
-        setToolImages(button);
-        button->setTextWithName(QLatin1String(offer.text));
+        kit::setButtonFamily(button, QStringLiteral("btn_tool"), QLatin1String(offer.text));
         button->setButtonEnabled(offer.enabled);
         button->setVisible(selected && (offer.button != VolumeRowCard::Save || isRenameEdit_));
     }
@@ -487,7 +473,7 @@ void RepairDiskViewController::mountButtonAction() {
     // The state as the row shows it: a second click waits for the first command's result.
     const bool unmount = isMount;
     const QString device = selectVolume->volumePath;
-    const QString name = disktool::elidedName(selectVolume->volumeName);
+    const QString name = sources::elidedName(selectVolume->volumeName);
     const Activity activity =
         unmount ? Activity{"Unmounting…", "Unmount failed"} : Activity{"Mounting…", "Mount failed"};
     runOnVolume(
@@ -512,7 +498,7 @@ void RepairDiskViewController::ejectButtonAction() {
     // By the identifier: diskutil ejects the disk that holds it, and a partition of a disk with a master
     // boot record has no disk UUID.
     const QString device = selectVolume->volumePath;
-    const QString name = disktool::elidedName(selectVolume->volumeName);
+    const QString name = sources::elidedName(selectVolume->volumeName);
     runOnVolume(
         *selectVolume, {"Ejecting…", "Eject failed"},
         [device, deadline = delays.actionDeadline] { return disktool::ejectVolume(device, deadline); },
@@ -563,8 +549,8 @@ void RepairDiskViewController::renameFinished(const VolumeObj& volume, const QSt
         selectVolume->volumeName = name;
     }
     parTableView_->reloadData();
-    const QString from = disktool::elidedName(volume.volumeName);
-    const QString to = disktool::elidedName(name);
+    const QString from = sources::elidedName(volume.volumeName);
+    const QString to = sources::elidedName(name);
     reportResult(result, QStringLiteral("'%1' could not be renamed to '%2'.").arg(from, to),
                  QStringLiteral("'%1' was renamed to '%2'.").arg(from, to));
 }
@@ -616,7 +602,7 @@ void RepairDiskViewController::makeSureToFormatSelectVolumeWithName(const QStrin
     formatRunning_ = true;
     formatStop_ = platform::CancelFlag();
     const int run = ++formatRuns_;
-    platform::mainAfter(milliseconds(delays.formatingView), [guard = Guard(this), run] {
+    platform::mainAfter(delays.formatingView, [guard = Guard(this), run] {
         if (guard && guard->formatRuns_ == run) {
             guard->showFormatingView();
         }
@@ -643,7 +629,7 @@ void RepairDiskViewController::formatCompleted(const CommandResult& result) {
     if (formating_.controller) {
         formating_.controller->closeWindow();
     }
-    platform::mainAfter(milliseconds(delays.formatEnd), [guard = Guard(this), result] {
+    platform::mainAfter(delays.formatEnd, [guard = Guard(this), result] {
         if (guard) {
             guard->showFormatEndWindow(result);
         }

@@ -1,11 +1,11 @@
 #include "app/disk-tool/ShowAidViewControllrt.h"
 
-#include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/ShowAidVCDelegate.h"
+#include "app/sources/DialogParts.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/NamedImage.h"
 #include "ui-kit/controls/AidProgress.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/TROverlayScrollView.h"
@@ -50,16 +50,16 @@ QString bounded(const QString& row) {
 
 ShowAidViewControllrt::ShowAidViewControllrt(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    iconImageView_ = new QLabel(this);  // owned by the view
+    iconImageView_ = new QLabel(this);
     iconImageView_->setPixmap(kit::NamedImage::imageNamed(QStringLiteral("ic_repair_disk")).pixmap());
     kit::setCocoaFrame(iconImageView_, kIconFrame);
-    nodeLabel_ = disktool::addLabel(this, kNodeFrame, 13, disktool::textColor());
+    nodeLabel_ = kit::addLabel(this, kNodeFrame, {.pixelSize = 13});
     nodeLabel_->setWordWrap(true);
     nodeLabel_->setText(
         QStringLiteral("First Aid is checking the volume. Keep the disk connected until it has "
                        "finished."));
 
-    showTableView_ = new QTableView(this);  // owned by the view
+    showTableView_ = new QTableView(this);
     rows_ = new QStandardItemModel(0, 1, showTableView_);
     showTableView_->setModel(rows_);
     showTableView_->horizontalHeader()->hide();
@@ -74,7 +74,7 @@ ShowAidViewControllrt::ShowAidViewControllrt(QWidget* parent) : QWidget(parent) 
     kit::setCocoaFrame(showTableView_, kTableFrame);
     TROverlayScrollView::installOn(showTableView_);
 
-    progress_ = new AidProgress(this);  // owned by the view
+    progress_ = new AidProgress(this);
     kit::setCocoaFrame(progress_, kProgressFrame);
     stopBut_ = kit::addImageButton(this, kStopFrame, QStringLiteral("btn_sec"), QStringLiteral("Stop"));
     stopBut_->setButtonEnabled(false);

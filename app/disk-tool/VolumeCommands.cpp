@@ -32,7 +32,7 @@ CommandResult run(const platform::ToolCommand& command, std::chrono::millisecond
         return CommandResult::succeeded();
     }
     qCWarning(lcApp) << "diskutil" << command.arguments.value(0)
-                     << "failed:" << static_cast<int>(result.outcome) << result.exitCode;
+                     << "failed:" << platform::outcomeName(result.outcome) << result.exitCode;
     return CommandResult::failed(failureReason(result), result.outcome == platform::ToolOutcome::Cancelled);
 }
 

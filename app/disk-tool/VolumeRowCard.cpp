@@ -1,14 +1,14 @@
 #include "app/disk-tool/VolumeRowCard.h"
 
-#include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/VolumeCommands.h"
+#include "app/sources/DialogParts.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/NamedImage.h"
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/DiskSizeProgress.h"
 #include "ui-kit/controls/TextImageButton.h"
-#include "ui-kit/getColor.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -38,8 +38,8 @@ constexpr double kCardInset = 8;  // on both sides, as the card is drawn in a ro
 constexpr const char* kIdentifiers[VolumeRowCard::kButtonCount] = {"open",   "mount", "fristaid", "rename",
                                                                    "format", "eject", "save"};
 
-QLabel* rowLabel(QWidget* card, const char* identifier, const QRect& frame, int pixelSize, double alpha) {
-    QLabel* label = makeLabel(card, pixelSize, textColor(alpha));
+QLabel* rowLabel(QWidget* card, const char* identifier, const QRect& frame, int pixelSize, float alpha) {
+    QLabel* label = kit::makeLabel(card, {.pixelSize = pixelSize, .color = kit::darkText(alpha)});
     label->setObjectName(QLatin1String(identifier));
     label->setGeometry(frame);
     return label;
@@ -48,7 +48,7 @@ QLabel* rowLabel(QWidget* card, const char* identifier, const QRect& frame, int 
 // A label's text, shortened in the middle to the label's width, and whole as its tooltip; tooltips take
 // markup, so the text is escaped for them.
 void showText(QLabel* label, const QString& text) {
-    label->setText(elidedName(text, label->font(), label->width()));
+    label->setText(sources::elidedName(text, label->font(), label->width()));
     label->setToolTip(Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap));
 }
 
@@ -64,18 +64,18 @@ QString iconName(const VolumeObj& volume) {
 
 VolumeRowCard::VolumeRowCard(QWidget* parent)
     : RepairDiskTableCellView(parent),
-      icon_(new QLabel(this)),  // the views are owned by the card
-      name_(rowLabel(this, "name", kNameFrame, 14, 1.0)),
-      type_(rowLabel(this, "type", kTypeFrame, 12, 0.6)),
-      activity_(rowLabel(this, "activity", kTypeFrame, 12, 1.0)),
-      size_(rowLabel(this, "size", QRect(0, kSizeTop, kSizeWidth, 18), 12, 0.8)),
+      icon_(new QLabel(this)),
+      name_(rowLabel(this, "name", kNameFrame, 14, 1)),
+      type_(rowLabel(this, "type", kTypeFrame, 12, 0.6f)),
+      activity_(rowLabel(this, "activity", kTypeFrame, 12, 1)),
+      size_(rowLabel(this, "size", QRect(0, kSizeTop, kSizeWidth, 18), 12, 0.8f)),
       edit_(new QWidget(this)),
       field_(new QLineEdit(edit_)),
       bar_(new DiskSizeProgress(this)) {
     icon_->setGeometry(kIconFrame);
     icon_->setScaledContents(true);
     size_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    kit::setTextColor(activity_, getColor(65, 98, 255, 1));
+    kit::setTextColor(activity_, kit::blue());
     activity_->hide();
     edit_->setObjectName(QStringLiteral("editname"));
     edit_->setGeometry(kEditFrame);
@@ -118,7 +118,7 @@ QList<kit::DrawnShape> VolumeRowCard::backgroundShapes(const QSizeF& size) const
     }
     // The table draws its rows' backgrounds at a fixed width: beside a scroll bar they would show round the
     // narrower card, so the card lies on the table's white.
-    shapes.prepend(kit::DrawnShape::fill(QRectF(QPointF(), size), 0, getColor(255, 255, 255, 1)));
+    shapes.prepend(kit::DrawnShape::fill(QRectF(QPointF(), size), 0, QColor(Qt::white)));
     return shapes;
 }
 

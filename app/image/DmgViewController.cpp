@@ -2,7 +2,6 @@
 
 #include "app/image/DMGMakeSureWC.h"
 #include "app/image/OutputPaths.h"
-#include "app/image/RadioButton.h"
 #include "app/image/ZIPProgressWindowController.h"
 #include "app/sources/OutputNames.h"
 #include "app/sources/ScreenMessages.h"
@@ -14,6 +13,7 @@
 #include "services/jobs/MakeDmg.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 #include "ui-kit/windows/WindowCentering.h"
@@ -30,9 +30,9 @@ constexpr QRectF kZipRadioFrame{418, 120, 170, 24};
 
 void appendChecked(const FileNodeList& nodes, QStringList& paths) {
     for (const auto& node : nodes) {
-        if (node->state() == 1) {
+        if (node->state() == FileNode::kChecked) {
             paths << node->path();
-        } else if (node->state() == 2) {
+        } else if (node->state() == FileNode::kPartlyChecked) {
             appendChecked(node->children(), paths);
         }
     }
@@ -47,9 +47,9 @@ DmgViewController::DmgViewController(QWidget* parent)
                               QStringLiteral("Create Now"), parent),
       makeDmg_(std::make_unique<MakeDmg>()) {
     makeDmg_->setMakeDmgDelegate(this);
-    makeDmgBut_ = new image::RadioButton(QStringLiteral("Disk image (.dmg)"), this);  // owned by the screen
+    makeDmgBut_ = new kit::ImageControl(QStringLiteral("Disk image (.dmg)"), this);
     kit::setCocoaFrame(makeDmgBut_, kDmgRadioFrame);
-    makeZipBut_ = new image::RadioButton(QStringLiteral("ZIP archive (.zip)"), this);  // owned by the screen
+    makeZipBut_ = new kit::ImageControl(QStringLiteral("ZIP archive (.zip)"), this);
     kit::setCocoaFrame(makeZipBut_, kZipRadioFrame);
     connect(makeDmgBut_, &QAbstractButton::clicked, this, &DmgViewController::makeDmgButAction);
     connect(makeZipBut_, &QAbstractButton::clicked, this, &DmgViewController::makeZipButAction);
@@ -167,9 +167,9 @@ bool DmgViewController::putsIntoItself() {
     for (const auto& root : *chosenRoots()) {
         FileNodeList alone;
         alone.push_back(std::make_unique<FileNode>(root->path(), root->name(), root->isDirectory(), nullptr));
-        if (root->state() != 0 && holdsPlace(alone)) {
+        if (root->state() != FileNode::kUnchecked && holdsPlace(alone)) {
             qCInfo(lcApp) << "left out of the whole source:" << root->path();
-            root->setState(0);
+            root->setState(FileNode::kUnchecked);
         }
     }
     return false;
@@ -267,9 +267,9 @@ void DmgViewController::copyFileToDmgWithFileName(const QString& text, float per
     }
 }
 
-void DmgViewController::makeDmgFailWithError(const QString& /*error*/) {
+void DmgViewController::makeDmgFailWithError(const QString& error) {
     if (progressWC_) {
-        progressWC_->showErrorView(jobIsZip_ ? kArchiveFailedMessage : kImageFailedMessage);
+        progressWC_->showErrorView(jobIsZip_ ? kArchiveFailedMessage : kImageFailedMessage, error);
     }
 }
 

@@ -18,8 +18,8 @@ class GetFilesSize;
 class MakeDmg;
 class ZIPProgressWindowController;
 
-namespace image {
-class RadioButton;
+namespace kit {
+class ImageControl;
 }
 
 // The Create Disk Image screen, created once with the main window and kept for the whole run. The user picks
@@ -75,8 +75,8 @@ public:
 
     bool isMakeZip() const { return isMakeZip_; }
     const QStringList& zipFilesArr() const { return zipFilesArr_; }
-    image::RadioButton* makeZipBut() const { return makeZipBut_; }
-    image::RadioButton* makeDmgBut() const { return makeDmgBut_; }
+    kit::ImageControl* makeZipBut() const { return makeZipBut_; }
+    kit::ImageControl* makeDmgBut() const { return makeDmgBut_; }
     DMGMakeSureWC* makeSureWC() const { return makeSureWC_.get(); }
     ZIPProgressWindowController* progressWC() const { return progressWC_.get(); }
     MakeDmg* makeDmg() const { return makeDmg_.get(); }
@@ -93,8 +93,8 @@ private:
     bool putsIntoItself();
     bool jobRuns() const;
 
-    image::RadioButton* makeZipBut_ = nullptr;
-    image::RadioButton* makeDmgBut_ = nullptr;
+    kit::ImageControl* makeZipBut_ = nullptr;
+    kit::ImageControl* makeDmgBut_ = nullptr;
     bool isMakeZip_ = false;
     QStringList zipFilesArr_;
     QTimer aTimer_;

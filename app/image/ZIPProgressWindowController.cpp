@@ -33,8 +33,8 @@ void ZIPProgressWindowController::changePathValue(const QString& text, float per
     showPercent(percent);
 }
 
-void ZIPProgressWindowController::showErrorView(const QString& message) {
-    endInFailure(message);
+void ZIPProgressWindowController::showErrorView(const QString& message, const QString& reason) {
+    endInFailure(message, reason);
 }
 
 void ZIPProgressWindowController::cancelJob() {
@@ -43,11 +43,14 @@ void ZIPProgressWindowController::cancelJob() {
     }
 }
 
-void ZIPProgressWindowController::showResult(bool failed, const QString& message) {
+void ZIPProgressWindowController::showResult(bool failed, const QString& message, const QString& reason) {
     endWC_ = std::make_unique<ZIPEndWinodwController>();
     kit::centerWindow(endWC_->window());
     endWC_->setOpenUrl(openUrl());
-    endWC_->errorLabel()->setText(message);
-    endWC_->showFaile(failed);
+    if (failed) {
+        endWC_->showFailure(message, reason);
+    } else {
+        endWC_->showFaile(false);
+    }
     kit::ModalRun::runModalForWindow(endWC_->window());
 }

@@ -25,8 +25,8 @@ public:
     // A status text, a path or a chunk of zip's output, and the percent; 100 or more ends in the success
     // view.
     void changePathValue(const QString& text, float percent);
-    // Ends in the failure view with `message`.
-    void showErrorView(const QString& message);
+    // Ends in the failure view with `message` and, below it, the job's `reason`.
+    void showErrorView(const QString& message, const QString& reason = QString());
     // What the status line shows of a report's text: of a zip chunk holding several lines, the lines after
     // the first.
     static QString shownText(const QString& text);
@@ -40,7 +40,7 @@ public:
 
 private:
     void cancelJob() override;
-    void showResult(bool failed, const QString& message) override;
+    void showResult(bool failed, const QString& message, const QString& reason) override;
 
     ZIPProgressWCDelegate* delegate_ = nullptr;
     std::unique_ptr<ZIPEndWinodwController> endWC_;

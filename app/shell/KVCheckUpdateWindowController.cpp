@@ -5,11 +5,10 @@
 #include "platform/BundleResource.h"
 #include "platform/Workspace.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/backgrounds/PopWBgView.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
-#include "ui-kit/getColor.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StandardWindowButton.h"
 #include "ui-kit/windows/TCImageWindow.h"
@@ -39,15 +38,6 @@ constexpr QRectF kDoneFrame{211, 34, 120, 36};
 constexpr QRectF kVersionLabelFrame{49, 252, 444, 24};
 constexpr QRectF kScrollFrame{49, 84, 444, 160};
 constexpr QRectF kInstallFrame{191, 24, 160, 40};
-
-QLabel* addLabel(QWidget* parent, const QString& text, const QRectF& frame, const QFont& font,
-                 Qt::Alignment alignment = Qt::AlignCenter) {
-    QLabel* label = kit::addLabel(parent, frame, font, getColor(79, 79, 98, 1));
-    label->setText(text);
-    label->setAlignment(alignment);
-    label->setWordWrap(true);
-    return label;
-}
 
 QString featureText(const shell::FeatureLine& line) {
     return QString::number(line.number) + u':' + line.text;
@@ -80,57 +70,59 @@ void KVCheckUpdateWindowController::loadWindow() {
     aWindow->setTitleBarHeight(kTitleBarHeight);
     aWindow->setDelegate(this);
     QWidget* content = aWindow->contentView();
-    kit::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));  // owned by the view
+    kit::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));
 
     checkProgressView_ = addView();
-    addLabel(checkProgressView_, QStringLiteral("Checking for updates…"), kCheckingFrame,
-             kit::systemFont(15));
-    progressBar_ = new QProgressBar(checkProgressView_);  // owned by the view
+    kit::addLabel(checkProgressView_, kCheckingFrame,
+                  {.pixelSize = 15, .alignment = Qt::AlignCenter, .wordWrap = true},
+                  QStringLiteral("Checking for updates…"));
+    progressBar_ = new QProgressBar(checkProgressView_);
     progressBar_->setTextVisible(false);
     kit::setCocoaFrame(progressBar_, kProgressFrame);
 
     noNetworkView_ = addView();
-    addLabel(noNetworkView_, QStringLiteral("No network connection"), kHeadingFrame,
-             kit::systemFont(16, true));
-    addLabel(noNetworkView_, QStringLiteral("Please check your network connection and try again."),
-             kMessageFrame, kit::systemFont(13));
+    kit::addLabel(noNetworkView_, kHeadingFrame,
+                  {.pixelSize = 16, .bold = true, .alignment = Qt::AlignCenter, .wordWrap = true},
+                  QStringLiteral("No network connection"));
+    kit::addLabel(noNetworkView_, kMessageFrame,
+                  {.pixelSize = 13, .alignment = Qt::AlignCenter, .wordWrap = true},
+                  QStringLiteral("Please check your network connection and try again."));
     noNetworkButton_ = addDoneButton(noNetworkView_);
 
     noUpdateView_ = addView();
-    addLabel(noUpdateView_, QStringLiteral("Tavrun is up to date"), kHeadingFrame, kit::systemFont(16, true));
-    addLabel(noUpdateView_, QStringLiteral("You are using the latest version."), kMessageFrame,
-             kit::systemFont(13));
+    kit::addLabel(noUpdateView_, kHeadingFrame,
+                  {.pixelSize = 16, .bold = true, .alignment = Qt::AlignCenter, .wordWrap = true},
+                  QStringLiteral("Tavrun is up to date"));
+    kit::addLabel(noUpdateView_, kMessageFrame,
+                  {.pixelSize = 13, .alignment = Qt::AlignCenter, .wordWrap = true},
+                  QStringLiteral("You are using the latest version."));
     noUpdateButton_ = addDoneButton(noUpdateView_);
 
     haveUpdateView_ = addView();
-    versionLabel_ = addLabel(haveUpdateView_, QString(), kVersionLabelFrame, kit::systemFont(14, true),
-                             Qt::AlignLeft | Qt::AlignVCenter);
-    changeValueScrollView_ = new QScrollArea(haveUpdateView_);  // owned by the view
+    versionLabel_ = kit::addLabel(
+        haveUpdateView_, kVersionLabelFrame,
+        {.pixelSize = 14, .bold = true, .alignment = Qt::AlignLeft | Qt::AlignVCenter, .wordWrap = true});
+    changeValueScrollView_ = new QScrollArea(haveUpdateView_);
     changeValueScrollView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     kit::setCocoaFrame(changeValueScrollView_, kScrollFrame);
     showVersionScrollView_ = new QWidget;  // owned by the scroll view once set
     showVersionScrollView_->resize(static_cast<int>(kListWidth), static_cast<int>(kListMinimumHeight));
     changeValueScrollView_->setWidget(showVersionScrollView_);
-    installButton_ = new TextImageButton(haveUpdateView_);  // owned by the view
-    kit::setCocoaFrame(installButton_, kInstallFrame);
+    installButton_ = kit::addImageButton(haveUpdateView_, kInstallFrame, QStringLiteral("btn_l_pril"),
+                                         QStringLiteral("Install Now"));
     connect(installButton_, &QAbstractButton::clicked, this,
             &KVCheckUpdateWindowController::updateClickHereAction);
     showOnly(checkProgressView_);
 }
 
 QWidget* KVCheckUpdateWindowController::addView() {
-    auto* view = new QWidget(aWindow->contentView());  // owned by the content view
+    auto* view = new QWidget(aWindow->contentView());
     kit::setCocoaFrame(view, kViewFrame);
     return view;
 }
 
 TextImageButton* KVCheckUpdateWindowController::addDoneButton(QWidget* view) {
-    auto* button = new TextImageButton(view);  // owned by the view
-    kit::setCocoaFrame(button, kDoneFrame);
-    button->setButtonEnabled(true);
-    button->setImageFromFileNormalName(QStringLiteral("btn_sec"), QStringLiteral("btn_sec_press"),
-                                       QStringLiteral("btn_sec_hover"), QStringLiteral("btn_sec_disable"));
-    button->setTextWithName(QStringLiteral("OK"));
+    auto* button = kit::addImageButton(view, kDoneFrame, QStringLiteral("btn_sec"), QStringLiteral("OK"));
     connect(button, &QAbstractButton::clicked, this, &KVCheckUpdateWindowController::closeWindowAction);
     return button;
 }
@@ -148,11 +140,6 @@ void KVCheckUpdateWindowController::windowDidLoad() {
     titleLabel_ = shell::dressPopupTitleBar(aWindow.get(), kTitleBarHeight, kContentSize.width());
 
     changeValueScrollView_->setStyleSheet(QStringLiteral("QScrollArea { border: 5px solid red; }"));
-    installButton_->setButtonEnabled(true);
-    installButton_->setImageFromFileNormalName(
-        QStringLiteral("btn_l_pril"), QStringLiteral("btn_l_pril_press"), QStringLiteral("btn_l_pril_hover"),
-        QStringLiteral("btn_l_pril_disable"));
-    installButton_->setTextWithName(QStringLiteral("Install Now"));
     progressBar_->setRange(0, 0);  // busy: animates until the check ends
     if (auto* close = qobject_cast<kit::StandardWindowButton*>(aWindow->standardWindowButton(0))) {
         close->setAction([this] { closeWindow(); });
@@ -197,8 +184,9 @@ void KVCheckUpdateWindowController::showFeatures(const QList<shell::FeatureLine>
     showVersionScrollView_->resize(static_cast<int>(kListWidth), static_cast<int>(layout.height));
     const QColor background = showVersionScrollView_->palette().color(QPalette::Button);
     for (qsizetype row = 0; row < features.size(); ++row) {
-        QLabel* label = addLabel(showVersionScrollView_, texts[row], layout.rows[row], kit::systemFont(12),
-                                 Qt::AlignLeft | Qt::AlignTop);
+        QLabel* label = kit::addLabel(
+            showVersionScrollView_, layout.rows[row],
+            {.pixelSize = 12, .alignment = Qt::AlignLeft | Qt::AlignTop, .wordWrap = true}, texts[row]);
         QPalette palette = label->palette();
         palette.setColor(QPalette::Window, background);
         label->setPalette(palette);

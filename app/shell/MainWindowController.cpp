@@ -9,14 +9,15 @@
 #include "platform/LogCategories.h"
 #include "platform/UserDefaults.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/NamedImage.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/backgrounds/BGWView.h"
 #include "ui-kit/backgrounds/LeftBgView.h"
 #include "ui-kit/backgrounds/MainTipBgView.h"
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/LeftButton.h"
 #include "ui-kit/controls/TextImageButton.h"
-#include "ui-kit/getColor.h"
 #include "ui-kit/windows/StandardWindowButton.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
@@ -44,7 +45,7 @@ constexpr QRectF kMenuButtonFrame{852, 0, 28, 25};
 
 // An image view: the image at its own size, centred in the frame; a missing image leaves it empty.
 QLabel* addImageView(QWidget* parent, const QRectF& frame, const QString& imageName) {
-    auto* view = new QLabel(parent);  // owned by the parent
+    auto* view = new QLabel(parent);
     view->setAlignment(Qt::AlignCenter);
     view->setPixmap(kit::NamedImage::imageNamed(imageName).pixmap());
     kit::setCocoaFrame(view, frame);
@@ -53,7 +54,7 @@ QLabel* addImageView(QWidget* parent, const QRectF& frame, const QString& imageN
 
 // A plain strip of colour.
 void addSeamFiller(QWidget* parent, const QRectF& frame, const QColor& color) {
-    auto* strip = new QWidget(parent);  // owned by the parent
+    auto* strip = new QWidget(parent);
     QPalette palette = strip->palette();
     palette.setColor(QPalette::Window, color);
     strip->setPalette(palette);
@@ -62,14 +63,14 @@ void addSeamFiller(QWidget* parent, const QRectF& frame, const QColor& color) {
 }
 
 QWidget* addContainer(QWidget* contentView) {
-    auto* container = new QWidget(contentView);  // owned by the content view
+    auto* container = new QWidget(contentView);
     kit::setCocoaFrame(container, kContainerFrame);
     return container;
 }
 
 template <typename Screen>
 Screen* addScreen(QWidget* container) {
-    auto* screen = new Screen(container);  // owned by its container, for the whole run
+    auto* screen = new Screen(container);  // kept for the whole run
     screen->setGeometry(container->rect());
     return screen;
 }
@@ -96,14 +97,13 @@ void MainWindowController::loadWindow() {
     aWindow->setTitle(QStringLiteral("Tavrun"));
     aWindow->setTitleBarHeight(kTitleBarHeight);
     QWidget* content = aWindow->contentView();
-    kit::setCocoaFrame(new BGWView(content),
-                       QRectF(QPointF(0, 0), kContentSize));  // owned by the content view
+    kit::setCocoaFrame(new BGWView(content), QRectF(QPointF(0, 0), kContentSize));
     kit::setCocoaFrame(new LeftBgView(content), QRectF(0, 0, 112, kContentSize.height()));
     // The backgrounds' drawn top edge leaves their first row of pixels half clear, right under the title
     // bar: the same colours over that row close the seam.
-    addSeamFiller(content, QRectF(0, kContentSize.height() - 1, 112, 1), getColor(65, 98, 255, 1));
+    addSeamFiller(content, QRectF(0, kContentSize.height() - 1, 112, 1), kit::blue());
     addSeamFiller(content, QRectF(112, kContentSize.height() - 1, kContentSize.width() - 112, 1),
-                  getColor(242, 247, 255, 1));
+                  kit::paleBlue());
     diskCopyView_ = addContainer(content);
     cloneOSView_ = addContainer(content);
     dmgView_ = addContainer(content);
@@ -112,13 +112,10 @@ void MainWindowController::loadWindow() {
     dmgView_->hide();
     diskTool_->hide();
 
-    animatedView_ = new MainTipBgView(content);  // owned by the content view, above the screens
+    animatedView_ = new MainTipBgView(content);  // above the screens
     kit::setCocoaFrame(animatedView_, kTipOpenFrame);
-    tipBut_ = new TextImageButton(animatedView_);
-    kit::setCocoaFrame(tipBut_, kTipButtonFrame);
-    tipBut_->setImageFromFileNormalName(QStringLiteral("btn_tool"), QStringLiteral("btn_tool_press"),
-                                        QStringLiteral("btn_tool_hover"), QStringLiteral("btn_tool"));
-    tipBut_->setTextWithName(QStringLiteral("i"));
+    tipBut_ =
+        kit::addImageButton(animatedView_, kTipButtonFrame, QStringLiteral("btn_tool"), QStringLiteral("i"));
     auto* tip =
         new QLabel(QStringLiteral("Tip: switching tabs never stops a job that is running."), animatedView_);
     tip->setFont(kit::systemFont(12));
@@ -139,12 +136,12 @@ void MainWindowController::windowDidLoad() {
     // in it by that height, so it takes it now.
     titleBarView->resize(titleBarView->parentWidget()->size());
     addImageView(titleBarView, kTopImageFrame, QStringLiteral("top"));
-    titleLabel_ = new QLabel(aWindow->windowTitle(), titleBarView);  // owned by the title bar view
+    titleLabel_ = new QLabel(aWindow->windowTitle(), titleBarView);
     titleLabel_->setFont(kit::systemFont(12));
     titleLabel_->setAlignment(Qt::AlignCenter);
     titleLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);  // the title bar moves the window
     QPalette palette = titleLabel_->palette();
-    palette.setColor(QPalette::WindowText, getColor(79, 79, 98, 1));
+    palette.setColor(QPalette::WindowText, kit::darkText());
     titleLabel_->setPalette(palette);
     kit::setCocoaFrame(titleLabel_, QRectF(112, 0, kContentSize.width() - 112, kTitleBarHeight));
 
@@ -190,7 +187,7 @@ void MainWindowController::addWindowTitle() {
 
 LeftButton* MainWindowController::addTab(const QRectF& frame, const QString& text, const QString& normal,
                                          const QString& selected, void (MainWindowController::*action)()) {
-    auto* tab = new LeftButton(aWindow->contentView());  // owned by the content view
+    auto* tab = new LeftButton(aWindow->contentView());
     kit::setCocoaFrame(tab, frame);
     tab->setButtonEnabled(true);
     tab->setImageFromFileNormalName(normal, selected);
@@ -264,7 +261,7 @@ void MainWindowController::performShrinkAnimation() {
         platform::UserDefaults::setObject(kClose, kTipDefault);
     }
     if (!tipAnimation_) {
-        tipAnimation_ = new QPropertyAnimation(animatedView_, "geometry", this);  // owned by the controller
+        tipAnimation_ = new QPropertyAnimation(animatedView_, "geometry", this);
         connect(tipAnimation_, &QPropertyAnimation::finished, this, [] { qCInfo(lcApp) << "缩小动画完成"; });
     }
     // A toggle during a slide starts from where the panel is now.

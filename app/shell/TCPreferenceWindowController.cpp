@@ -3,10 +3,10 @@
 #include "app/shell/PopupTitleBar.h"
 #include "platform/Workspace.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/backgrounds/AboutVersionBgView.h"
 #include "ui-kit/backgrounds/PopWBgView.h"
-#include "ui-kit/controls/ButtonLabel.h"
-#include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/KVHandButton.h"
 #include "ui-kit/getColor.h"
 #include "ui-kit/windows/ModalRun.h"
@@ -26,17 +26,8 @@ constexpr QRectF kLinkFrame{215, 56, 220, 26};
 constexpr QRectF kWebLineFrame{70, 44, 510, 1};
 constexpr QRectF kCopyrightFrame{0, 14, 650, 20};
 
-QLabel* addLabel(QWidget* parent, const QString& text, const QRectF& frame, const QFont& font,
-                 const QColor& color) {
-    QLabel* label = kit::addLabel(parent, frame, font, color);
-    label->setText(text);
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    return label;
-}
-
 void addLine(QWidget* parent, const QRectF& frame) {
-    auto* line = new QWidget(parent);  // owned by the parent
+    auto* line = new QWidget(parent);
     QPalette palette = line->palette();
     palette.setColor(QPalette::Window, getColor(226, 232, 245, 1));
     line->setPalette(palette);
@@ -65,26 +56,31 @@ void TCPreferenceWindowController::loadWindow() {
     aWindow->setTitle(QStringLiteral("About Tavrun"));
     aWindow->setTitleBarHeight(kTitleBarHeight);
     QWidget* content = aWindow->contentView();
-    kit::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));  // owned by the view
+    kit::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));
 
-    const QColor ink = getColor(79, 79, 98, 1);
-    name_ = addLabel(content, QStringLiteral("Tavrun"), kNameFrame, kit::systemFont(28, true), ink);
+    name_ = kit::addLabel(content, kNameFrame,
+                          {.pixelSize = 28, .bold = true, .alignment = Qt::AlignCenter, .wordWrap = true},
+                          QStringLiteral("Tavrun"));
     kit::setCocoaFrame(new AboutVersionBgView(content), kVersionFrame);
-    verson_ = addLabel(content, QStringLiteral("Version 1.0.0"), kVersionFrame, kit::systemFont(12),
-                       getColor(65, 98, 255, 1));
-    Introduction_ = addLabel(content,
-                             QStringLiteral("Tavrun copies disks and chosen files, clones the running system "
-                                            "onto an external drive, makes disk images and ZIP archives, and "
-                                            "mounts, formats, checks and repairs volumes."),
-                             kIntroductionFrame, kit::systemFont(13), ink);
+    verson_ =
+        kit::addLabel(content, kVersionFrame,
+                      {.pixelSize = 12, .color = kit::blue(), .alignment = Qt::AlignCenter, .wordWrap = true},
+                      QStringLiteral("Version 1.0.0"));
+    Introduction_ = kit::addLabel(
+        content, kIntroductionFrame, {.pixelSize = 13, .alignment = Qt::AlignCenter, .wordWrap = true},
+        QStringLiteral("Tavrun copies disks and chosen files, clones the running system "
+                       "onto an external drive, makes disk images and ZIP archives, and "
+                       "mounts, formats, checks and repairs volumes."));
     addLine(content, kEmailLineFrame);
-    linkButton_ = new KVHandButton(content);  // owned by the content view
+    linkButton_ = new KVHandButton(content);
     linkButton_->setText(QStringLiteral("www.tavrun.example"));
     linkButton_->setFlat(true);
     kit::setCocoaFrame(linkButton_, kLinkFrame);
     addLine(content, kWebLineFrame);
-    copyright_ = addLabel(content, QStringLiteral("Copyright © Belmora. All rights reserved."),
-                          kCopyrightFrame, kit::systemFont(11), getColor(148, 148, 160, 1));
+    copyright_ = kit::addLabel(
+        content, kCopyrightFrame,
+        {.pixelSize = 11, .color = kit::greyText(), .alignment = Qt::AlignCenter, .wordWrap = true},
+        QStringLiteral("Copyright © Belmora. All rights reserved."));
 }
 
 void TCPreferenceWindowController::windowDidLoad() {
@@ -103,7 +99,7 @@ void TCPreferenceWindowController::setAboutLink() {
     font.setUnderline(true);
     linkButton_->setFont(font);
     QPalette palette = linkButton_->palette();
-    palette.setColor(QPalette::ButtonText, getColor(65, 98, 255, 1));
+    palette.setColor(QPalette::ButtonText, kit::blue());
     linkButton_->setPalette(palette);
 }
 

@@ -28,8 +28,7 @@ void logTooLong() {
 
 }  // namespace
 
-UpdateCheck::UpdateCheck(QObject* parent)
-    : QObject(parent), manager_(new QNetworkAccessManager(this)) {  // owned by the check
+UpdateCheck::UpdateCheck(QObject* parent) : QObject(parent), manager_(new QNetworkAccessManager(this)) {
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, &UpdateCheck::fetchTimedOut);
 }

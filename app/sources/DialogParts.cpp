@@ -1,14 +1,15 @@
 #include "app/sources/DialogParts.h"
 
-#include "app/sources/ViewParts.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/backgrounds/PopWBgView.h"
 #include "ui-kit/backgrounds/PopWTopBgView.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/StandardWindowButton.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 
 namespace sources {
@@ -21,21 +22,21 @@ std::unique_ptr<TCImageWindow> makeDialogWindow(const QSizeF& contentSize, Title
         window->setTrafficLightButtonsLeftMargin(15);
         window->setTopButtonMoveUp(-5);
     }
-    auto* cap = new PopWTopBgView(window->titleBarView());  // owned by the title bar view
+    auto* cap = new PopWTopBgView(window->titleBarView());
     kit::setCocoaFrame(cap, QRectF(0, -10, contentSize.width(), 40));
     cap->lower();
-    auto* background = new PopWBgView(window->contentView());  // owned by the content view
+    auto* background = new PopWBgView(window->contentView());
     kit::setCocoaFrame(background, QRectF(QPointF(0, 0), contentSize));
     return window;
 }
 
-QLabel* addDialogLabel(QWidget* parent, const QRectF& frame, int pixelSize, bool bold, const QString& text) {
-    QLabel* label = addLabel(parent, frame, pixelSize, textColor(bold ? 1 : 0.8));
-    label->setFont(kit::systemFont(pixelSize, bold));
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignCenter);
-    label->setText(text);
-    return label;
+kit::LabelStyle dialogText(int pixelSize, bool bold) {
+    return {.pixelSize = pixelSize,
+            .bold = bold,
+            .color = kit::darkText(bold ? 1 : 0.8f),
+            .alignment = Qt::AlignCenter,
+            .wordWrap = true,
+            .clickThrough = true};
 }
 
 void onCloseButton(TCImageWindow* window, std::function<void()> action) {
@@ -47,6 +48,16 @@ void onCloseButton(TCImageWindow* window, std::function<void()> action) {
 void closeModalWindow(TCImageWindow* window) {
     window->close();
     kit::ModalRun::stopModal(window);
+}
+
+QString elidedName(const QString& name, const QFont& font, int width) {
+    return QFontMetrics(font).elidedText(name, Qt::ElideMiddle, width);
+}
+
+void showWithName(QLabel* label, const QString& pattern, const QString& name) {
+    const int rest =
+        label->wordWrap() ? 0 : QFontMetrics(label->font()).horizontalAdvance(pattern.arg(QString()));
+    label->setText(pattern.arg(elidedName(name, label->font(), label->width() - rest)));
 }
 
 }  // namespace sources

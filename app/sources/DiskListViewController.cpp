@@ -1,12 +1,12 @@
 #include "app/sources/DiskListViewController.h"
 
 #include "app/sources/DiskListVCDelegate.h"
-#include "app/sources/ImageView.h"
-#include "app/sources/ViewParts.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/controls/DiskSizeProgress.h"
+#include "ui-kit/controls/ImageControl.h"
 
 #include <QLabel>
 #include <QTextDocument>
@@ -24,14 +24,16 @@ constexpr QRectF kInfoFrame{226, 4, 90, 15};
 
 DiskListViewController::DiskListViewController(QWidget* parent) : QWidget(parent) {
     resize(kTileSize.toSize());
-    aView_ = new DiskListView(this);  // owned by the tile
+    aView_ = new DiskListView(this);
     aView_->setGeometry(rect());
-    diskIconImageView_ = new sources::ImageView(aView_);
+    diskIconImageView_ = new kit::ImageControl(aView_, kit::ImageControl::Role::View);
     diskIconImageView_->setAttribute(Qt::WA_TransparentForMouseEvents);
     kit::setCocoaFrame(diskIconImageView_, kIconFrame);
-    nameLabel_ = sources::addLabel(aView_, kNameFrame, 14, sources::textColor());
-    sizeLabel_ = sources::addLabel(aView_, kSizeFrame, 11, sources::textColor(0.6));
-    diskInfoLabel_ = sources::addLabel(aView_, kInfoFrame, 11, sources::textColor(0.6));
+    nameLabel_ = kit::addLabel(aView_, kNameFrame, {.pixelSize = 14, .clickThrough = true});
+    sizeLabel_ = kit::addLabel(aView_, kSizeFrame,
+                               {.pixelSize = 11, .color = kit::darkText(0.6f), .clickThrough = true});
+    diskInfoLabel_ = kit::addLabel(aView_, kInfoFrame,
+                                   {.pixelSize = 11, .color = kit::darkText(0.6f), .clickThrough = true});
     diskInfoLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     awakeFromNib();
 }
@@ -81,7 +83,7 @@ void DiskListViewController::refreshaView() {
 
 void DiskListViewController::creatDiskSizeProgress() {
     delete sizeProgress_;  // a second refresh replaces the bar instead of stacking another
-    sizeProgress_ = new DiskSizeProgress(aView_);  // owned by the tile's view
+    sizeProgress_ = new DiskSizeProgress(aView_);
     sizeProgress_->setAttribute(Qt::WA_TransparentForMouseEvents);
     kit::setCocoaFrame(sizeProgress_, kBarFrame);
     sizeProgress_->changeProgressValue(

@@ -11,8 +11,8 @@
 class DiskListVCDelegate;
 class DiskSizeProgress;
 class QLabel;
-namespace sources {
-class ImageView;
+namespace kit {
+class ImageControl;
 }
 
 // One tile of the disk picker, 392 x 64 points: the volume's icon, its name, a size line, a file-system line
@@ -56,7 +56,7 @@ public:
     QLabel* nameLabel() const { return nameLabel_; }
     QLabel* sizeLabel() const { return sizeLabel_; }
     QLabel* diskInfoLabel() const { return diskInfoLabel_; }
-    sources::ImageView* diskIconImageView() const { return diskIconImageView_; }
+    kit::ImageControl* diskIconImageView() const { return diskIconImageView_; }
     DiskListView* aView() const { return aView_; }
     DiskSizeProgress* sizeProgress() const { return sizeProgress_; }
 
@@ -66,7 +66,7 @@ private:
     QLabel* nameLabel_ = nullptr;
     QLabel* sizeLabel_ = nullptr;
     QLabel* diskInfoLabel_ = nullptr;
-    sources::ImageView* diskIconImageView_ = nullptr;
+    kit::ImageControl* diskIconImageView_ = nullptr;
     DiskListView* aView_ = nullptr;
     DiskSizeProgress* sizeProgress_ = nullptr;
     VolumeObj volumeObj_;

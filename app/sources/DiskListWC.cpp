@@ -41,7 +41,7 @@ void DiskListWC::awakeFromNib() {
     // The content keeps its size under the taller title bar.
     aWindow_->resize(QSizeF(kContentSize.width(), kContentSize.height() + kTitleBarHeight).toSize());
     kit::centerWindow(aWindow_.get());
-    auto* cap = new PopWTopBgView(aWindow_->titleBarView());  // owned by the title bar view
+    auto* cap = new PopWTopBgView(aWindow_->titleBarView());
     // Placed for the title bar's new height, which the title bar view takes only when the window lays out.
     cap->setGeometry(kit::cocoaRect(QRectF(0, -10, kContentSize.width(), 58), kTitleBarHeight).toRect());
     cap->lower();
@@ -50,8 +50,8 @@ void DiskListWC::awakeFromNib() {
 void DiskListWC::windowDidLoad() {
     isGetSelectSize_ = false;
     QWidget* content = aWindow_->contentView();
-    kit::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));  // owned by the view
-    listFileVC_ = new ListFileViewController(content);  // owned by the content view
+    kit::setCocoaFrame(new PopWBgView(content), QRectF(QPointF(0, 0), kContentSize));
+    listFileVC_ = new ListFileViewController(content);
     listFileVC_->setDetagate(this);
     kit::setCocoaFrame(listFileVC_, QRectF(QPointF(0, 0), kContentSize));
     connect(listFileVC_->cancelButton(), &QAbstractButton::clicked, this, &DiskListWC::closeWindow);

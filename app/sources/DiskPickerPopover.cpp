@@ -1,7 +1,7 @@
 #include "app/sources/DiskPickerPopover.h"
 
 #include "app/sources/SelectDiskViewController.h"
-#include "ui-kit/getColor.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/windows/PopoverGeometry.h"
 #include "ui-kit/windows/QNPopoverController.h"
 
@@ -23,7 +23,7 @@ bool DiskPickerPopover::selectDiskButton(qint32 diskFrom, QWidget* control, cons
     selectDiskVC_->setIsOnlyShowEx(style.isOnlyShowEx);
     selectDiskVC_->awakeFromNib();  // the list is built while the popover opens
     popoverController_ = std::make_unique<QNPopoverController>(selectDiskVC_.get());
-    const QColor colour = getColor(66, 66, 88, 1);
+    const QColor colour = kit::popoverEdge();
     popoverController_->setColor(colour);
     popoverController_->setBorderColor(colour);
     popoverController_->setBorderWidth(style.borderWidth);

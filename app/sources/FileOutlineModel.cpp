@@ -1,7 +1,7 @@
 #include "app/sources/FileOutlineModel.h"
 
 #include "app/sources/ListFileViewController.h"
-#include "app/sources/ViewParts.h"
+#include "ui-kit/Palette.h"
 
 #include <QFileIconProvider>
 
@@ -134,7 +134,7 @@ QVariant FileOutlineModel::data(const QModelIndex& index, int role) const {
             return node->isDirectory() ? folderIcon_ : fileIcon_;
         case Qt::ForegroundRole:
             return column == FileColumn::Name || column == FileColumn::Size || column == FileColumn::Path
-                       ? QVariant(textColor())
+                       ? QVariant(kit::darkText())
                        : QVariant();
         case Qt::SizeHintRole:
             return QSize(0, kRowHeight);

@@ -1,16 +1,17 @@
 #include "app/sources/JobProgressWindow.h"
 
 #include "app/sources/DialogParts.h"
-#include "app/sources/ViewParts.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/ProgressView.h"
+#include "ui-kit/controls/Spinner.h"
 #include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QLabel>
-#include <QProgressBar>
 
 #include <utility>
 
@@ -53,26 +54,23 @@ QWidget* JobProgressWindow::titleBarView() const {
 void JobProgressWindow::loadWindow() {
     window_ = makeDialogWindow(kContentSize, TitleBar::Slim);
     QWidget* content = window_->contentView();
-    titleLabel_ = addDialogLabel(content, kTitleFrame, 16, true, title_);
+    titleLabel_ = kit::addLabel(content, kTitleFrame, dialogText(16, true), title_);
 
-    normalView_ = new QWidget(content);  // owned by the content view
+    normalView_ = new QWidget(content);
     kit::setCocoaFrame(normalView_, kNormalFrame);
-    proView_ = new QProgressBar(normalView_);  // owned by the view
-    proView_->setRange(0, 0);                  // no range: the platform's spinning indicator
-    proView_->setTextVisible(false);
+    proView_ = new kit::Spinner(normalView_);
     kit::setCocoaFrame(proView_, kSpinnerFrame);
-    pathLabel_ = addLabel(normalView_, kPathFrame, 12, textColor(0.8));
-    pathLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    rogressView_ = new ProgressView(normalView_);  // owned by the view
+    pathLabel_ = kit::addLabel(normalView_, kPathFrame,
+                               {.pixelSize = 12, .color = kit::darkText(0.8f), .clickThrough = true});
+    rogressView_ = new ProgressView(normalView_);
     kit::setCocoaFrame(rogressView_, kBarFrame);
 
-    cancelButton_ = new CancelTextImageButton(content);  // owned by the content view
-    kit::setCocoaFrame(cancelButton_, kCancelFrame);
+    cancelButton_ = kit::addImageButton<CancelTextImageButton>(
+        content, kCancelFrame, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
     connect(cancelButton_, &QAbstractButton::clicked, this, &JobProgressWindow::cancelButtonAction);
 }
 
 void JobProgressWindow::windowDidLoad() {
-    kit::setButtonFamily(cancelButton_, QStringLiteral("btn_sec"), QStringLiteral("Cancel"));
     proView_->show();
     pathLabel_->setText(QStringLiteral(" "));
     rogressView_->changeProgressValue(0);
@@ -89,7 +87,7 @@ void JobProgressWindow::showPercent(float percent) {
     rogressView_->changeProgressValue(percent);
     if (percent >= 100.0F) {
         finish();
-        showResult(false, QString());
+        showResult(false, QString(), QString());
     }
 }
 
@@ -112,12 +110,12 @@ void JobProgressWindow::jobStopped() {
     }
 }
 
-void JobProgressWindow::endInFailure(const QString& message) {
+void JobProgressWindow::endInFailure(const QString& message, const QString& reason) {
     if (ended_) {
         return;
     }
     finish();
-    showResult(true, message);
+    showResult(true, message, reason);
 }
 
 void JobProgressWindow::closeWindow() {

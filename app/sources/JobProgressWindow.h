@@ -10,9 +10,11 @@
 class CancelTextImageButton;
 class ProgressView;
 class QLabel;
-class QProgressBar;
 class QWidget;
 class TCImageWindow;
+namespace kit {
+class Spinner;
+}
 
 namespace sources {
 
@@ -45,7 +47,7 @@ public:
     QLabel* pathLabel() const { return pathLabel_; }
     CancelTextImageButton* cancelButton() const { return cancelButton_; }
     QWidget* normalView() const { return normalView_; }
-    QProgressBar* proView() const { return proView_; }
+    kit::Spinner* proView() const { return proView_; }
     const QString& openUrl() const { return openUrl_; }
     void setOpenUrl(const QString& url) { openUrl_ = url; }
 
@@ -56,13 +58,13 @@ protected:
     bool hasEnded() const { return ended_; }
     // Shows the percent; 100 or more ends in the success view.
     void showPercent(float percent);
-    // Ends in the failure view with `message`.
-    void endInFailure(const QString& message);
+    // Ends in the failure view with `message` and the job's `reason` below it (none when empty).
+    void endInFailure(const QString& message, const QString& reason = QString());
 
     // Tells the job to stop.
     virtual void cancelJob() = 0;
     // Opens the result window, once the run has ended.
-    virtual void showResult(bool failed, const QString& message) = 0;
+    virtual void showResult(bool failed, const QString& message, const QString& reason) = 0;
 
 private:
     void loadWindow();
@@ -79,7 +81,7 @@ private:
     QLabel* pathLabel_ = nullptr;
     CancelTextImageButton* cancelButton_ = nullptr;
     QWidget* normalView_ = nullptr;
-    QProgressBar* proView_ = nullptr;
+    kit::Spinner* proView_ = nullptr;
     QString openUrl_;
     bool ended_ = false;
     bool jobRunning_ = false;

@@ -1,10 +1,9 @@
 #include "app/sources/LComboBox.h"
 
-#include "app/sources/ImageButton.h"
-#include "app/sources/ImageView.h"
 #include "app/sources/LComboBoxDelegate.h"
-#include "app/sources/ViewParts.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/TCImageButton.h"
 
 #include <QLabel>
@@ -21,13 +20,13 @@ constexpr QRectF kOpenFrame{210, 9, 12, 12};
 
 LComboBox::LComboBox(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    view_ = new LComboBoxSubView(this);  // owned by the combo, like every view below
+    view_ = new LComboBoxSubView(this);
     view_->setGeometry(rect());
-    iconImageView_ = new sources::ImageView(view_);
+    iconImageView_ = new kit::ImageControl(view_, kit::ImageControl::Role::View);
     iconImageView_->setAttribute(Qt::WA_TransparentForMouseEvents);
     kit::setCocoaFrame(iconImageView_, kIconFrame);
-    strLabel_ = sources::addLabel(view_, kTextFrame, 13, sources::textColor());
-    searchButton_ = new sources::ImageButton(view_);
+    strLabel_ = kit::addLabel(view_, kTextFrame, {.pixelSize = 13, .clickThrough = true});
+    searchButton_ = new kit::ImageControl(view_);
     searchButton_->setImageName(QStringLiteral("ic_search"));
     kit::setCocoaFrame(searchButton_, kSearchFrame);
     searchButton_->hide();

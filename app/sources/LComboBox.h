@@ -9,10 +9,9 @@
 class LComboBoxDelegate;
 class QLabel;
 class TCImageButton;
-namespace sources {
-class ImageButton;
-class ImageView;
-}  // namespace sources
+namespace kit {
+class ImageControl;
+}  // namespace kit
 
 // The copy-type combo under a screen's source panel (232 x 30 points): says what the job takes from the
 // source, "Copy All Files" (type 0) or "Copy Some Files" (type 1). A click anywhere on it, or on its
@@ -45,16 +44,16 @@ public:
     void setLconboBoxDelegate(LComboBoxDelegate* delegate) { lconboBoxDelegate_ = delegate; }
     LComboBoxSubView* view() const { return view_; }
     TCImageButton* openButton() const { return openButton_; }
-    sources::ImageButton* searchButton() const { return searchButton_; }
-    sources::ImageView* iconImageView() const { return iconImageView_; }
+    kit::ImageControl* searchButton() const { return searchButton_; }
+    kit::ImageControl* iconImageView() const { return iconImageView_; }
     QLabel* strLabel() const { return strLabel_; }
 
 private:
     LComboBoxSubView* view_ = nullptr;
     QLabel* strLabel_ = nullptr;
     TCImageButton* openButton_ = nullptr;
-    sources::ImageButton* searchButton_ = nullptr;
-    sources::ImageView* iconImageView_ = nullptr;
+    kit::ImageControl* searchButton_ = nullptr;
+    kit::ImageControl* iconImageView_ = nullptr;
     bool isCanOpen_ = false;
     LComboBoxDelegate* lconboBoxDelegate_ = nullptr;
 };

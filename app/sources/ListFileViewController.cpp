@@ -1,14 +1,14 @@
 #include "app/sources/ListFileViewController.h"
 
 #include "app/sources/FileTrees.h"
-#include "app/sources/ImageButton.h"
 #include "app/sources/ImageClickCell.h"
 #include "app/sources/ListFileViewControllerDelagate.h"
-#include "app/sources/ViewParts.h"
 #include "platform/LogCategories.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/ImageAndTextCell.h"
@@ -49,7 +49,7 @@ bool isBundleName(const QString& name) {
 
 ListFileViewController::ListFileViewController(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    outlineView_ = new NewOutlineView(this);  // owned by the list, like every view below
+    outlineView_ = new NewOutlineView(this);
     kit::setCocoaFrame(outlineView_, kOutlineFrame);
     model_ = new FileOutlineModel(this, this);
     outlineView_->setModel(model_);
@@ -76,8 +76,8 @@ ListFileViewController::ListFileViewController(QWidget* parent) : QWidget(parent
     cancelButton_ = new TCImageButton(this);
     kit::setCocoaFrame(cancelButton_, kCancelFrame);
     // The button's own title is white, made for dark images; this one is light.
-    QLabel* cancelTitle =
-        sources::addLabel(cancelButton_, QRectF(QPointF(), kCancelFrame.size()), 13, sources::textColor());
+    QLabel* cancelTitle = kit::addLabel(cancelButton_, QRectF(QPointF(), kCancelFrame.size()),
+                                        {.pixelSize = 13, .clickThrough = true});
     cancelTitle->setAlignment(Qt::AlignCenter);
     cancelTitle->setText(QStringLiteral("Cancel"));
 
@@ -141,7 +141,7 @@ void ListFileViewController::awakeFromNib() {
 }
 
 void ListFileViewController::headerView() {
-    selectAllButton_ = new sources::ImageButton(outlineView_->header());  // owned by the header
+    selectAllButton_ = new kit::ImageControl(outlineView_->header());
     selectAllButton_->setGeometry(kSelectAllFrame.toRect());
     connect(selectAllButton_, &QAbstractButton::clicked, this,
             &ListFileViewController::setAllSelectOrNoSelect);
@@ -253,9 +253,10 @@ void ListFileViewController::changeSelectAllButtonState() {
         return;
     }
     const auto checked = std::count_if(rootNodeArr_->begin(), rootNodeArr_->end(),
-                                       [](const auto& root) { return root->state() == 1; });
-    const bool partly = std::any_of(rootNodeArr_->begin(), rootNodeArr_->end(),
-                                    [](const auto& root) { return root->state() == 2; });
+                                       [](const auto& root) { return root->state() == FileNode::kChecked; });
+    const bool partly = std::any_of(rootNodeArr_->begin(), rootNodeArr_->end(), [](const auto& root) {
+        return root->state() == FileNode::kPartlyChecked;
+    });
     if (checked == static_cast<std::ptrdiff_t>(rootNodeArr_->size())) {
         setSelectAllState(1);
     } else {
@@ -277,7 +278,7 @@ void ListFileViewController::changeSelectAllFiles(bool select) {
         return;
     }
     for (const auto& root : *rootNodeArr_) {
-        root->setState(select ? 1 : 0);
+        root->setState(select ? FileNode::kChecked : FileNode::kUnchecked);
         changeNodeState(root.get());
     }
     showStates([](const FileNode*) { return true; });
@@ -330,9 +331,9 @@ QString ListFileViewController::checkBoxImage(const FileNode* item) {
         return {};
     }
     switch (item->state()) {
-        case 1:
+        case FileNode::kChecked:
             return QStringLiteral("checkbox_sel");
-        case 2:
+        case FileNode::kPartlyChecked:
             return QStringLiteral("checkbox_halfsel");
         default:
             return QStringLiteral("checkbox_unsel");
@@ -347,7 +348,7 @@ void ListFileViewController::setObjectValue(FileColumn column, FileNode* item) {
     if (column != FileColumn::CheckBox || isScan_ || totalling_ || item->isSystemFile()) {
         return;
     }
-    const qint64 state = item->state() == 1 ? 0 : 1;
+    const qint64 state = item->state() == FileNode::kChecked ? FileNode::kUnchecked : FileNode::kChecked;
     item->setState(state);
     if (item->isExpand()) {
         controller_->changeSelectWithNode(item, state);
@@ -404,7 +405,7 @@ void ListFileViewController::outlineViewItemDidExpand(FileNode* item) {
     widenNameColumnFor(item);
     if (item->children().empty()) {
         model_->loadChildren(item, [this, item] { controller_->getNodeListWithFaterNode(item); });
-    } else if (item->state() != 2) {
+    } else if (item->state() != FileNode::kPartlyChecked) {
         controller_->changeSelectWithNode(item, item->state());
         showStates([item](const FileNode* row) { return isWithin(row, item); });
     }

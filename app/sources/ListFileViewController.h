@@ -21,8 +21,8 @@ class QProgressBar;
 class QTimer;
 class TCImageButton;
 class TextImageButton;
-namespace sources {
-class ImageButton;
+namespace kit {
+class ImageControl;
 }
 
 // The file list: an outline of a folder's files (a volume's, as a rule) with a tri-state check box in every
@@ -97,7 +97,7 @@ public:
     TCImageButton* cancelButton() const { return cancelButton_; }
     TextImageButton* doneButton() const { return doneButton_; }
     TextImageButton* refeshButton() const { return refeshButton_; }
-    sources::ImageButton* selectAllButton() const { return selectAllButton_; }
+    kit::ImageControl* selectAllButton() const { return selectAllButton_; }
     QWidget* waitView() const { return waitView_; }
     QProgressBar* loadProView() const { return loadProView_; }
 
@@ -124,7 +124,7 @@ private:
     QProgressBar* loadProView_ = nullptr;
     QTimer* sortTimer_ = nullptr;
     qint64 selectedRow_ = -1;
-    sources::ImageButton* selectAllButton_ = nullptr;
+    kit::ImageControl* selectAllButton_ = nullptr;
     QString searchPath_;
     std::unique_ptr<Controller> controller_;
     std::unique_ptr<GetFilesSize> getFilesSize_;

@@ -1,8 +1,8 @@
 #include "app/sources/PanelSteps.h"
 
-#include "app/sources/ImageButton.h"
 #include "app/sources/SelectValueView.h"
 #include "services/disks/VolumeObj.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/TCImageButton.h"
 
 #include <QLabel>
@@ -27,7 +27,7 @@ void showValue(SelectValueView* panel, const QString& name, const QString& sizeT
 }  // namespace
 
 SelectValueView* addPanel(QWidget* placeholder, qint32 diskFrom, SelectValueViewDelegate* delegate) {
-    auto* panel = new SelectValueView(placeholder);  // owned by the placeholder
+    auto* panel = new SelectValueView(placeholder);
     panel->setDiskFrom(diskFrom);
     panel->setDelegate(delegate);
     panel->setIsHaveD(false);

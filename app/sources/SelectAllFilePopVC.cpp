@@ -1,9 +1,9 @@
 #include "app/sources/SelectAllFilePopVC.h"
 
 #include "app/sources/SelectAllFileVCDelegate.h"
-#include "app/sources/ViewParts.h"
 #include "ui-kit/HoverArea.h"
-#include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/getColor.h"
 
 #include <QLabel>
@@ -22,11 +22,11 @@ SelectAllFilePopVC::~SelectAllFilePopVC() {
 }
 
 SortSelectBgView* SelectAllFilePopVC::addRow(int index, const QString& title, QLabel*& label) {
-    auto* row = new SortSelectBgView(this);  // owned by the chooser
+    auto* row = new SortSelectBgView(this);
     row->setIdentifier(QString::number(index));
     row->setGeometry(0, index * kRowHeight, static_cast<int>(kViewSize.width()), kRowHeight);
-    label =
-        sources::addLabel(row, QRectF(12, 0, kViewSize.width() - 16, kRowHeight), 12, sources::textColor());
+    label = kit::addLabel(row, QRectF(12, 0, kViewSize.width() - 16, kRowHeight),
+                          {.pixelSize = 12, .clickThrough = true});
     label->setText(title);
     return row;
 }
@@ -52,8 +52,8 @@ void SelectAllFilePopVC::mouseExited() {
 
 void SelectAllFilePopVC::mouseInView(bool inside, int tag) {
     if (!inside) {
-        kit::setTextColor(label_1_, sources::textColor());
-        kit::setTextColor(label_2_, sources::textColor());
+        kit::setTextColor(label_1_, kit::darkText());
+        kit::setTextColor(label_2_, kit::darkText());
     } else if (tag == 0) {
         kit::setTextColor(label_1_, getColor(255, 255, 255, 1));
     } else if (tag == 1) {

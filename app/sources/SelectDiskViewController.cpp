@@ -2,7 +2,6 @@
 
 #include "app/sources/DiskListViewController.h"
 #include "app/sources/SelectDiskVCDelegate.h"
-#include "app/sources/ViewParts.h"
 #include "platform/DiskArbitration.h"
 #include "platform/Dispatch.h"
 #include "platform/FileSystem.h"
@@ -12,6 +11,8 @@
 #include "services/jobs/VolumeOnDisk.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/tables/TROverlayScrollView.h"
 
 #include <QLabel>
@@ -70,7 +71,7 @@ bool droppedByFilter(const QVariantMap& info) {
 SelectDiskViewController::SelectDiskViewController(QWidget* parent)
     : QWidget(parent), owner_(std::make_shared<Owner>(this)) {
     resize(kViewSize.toSize());
-    DiskListScrollView_ = new QWidget(this);  // owned by the picker
+    DiskListScrollView_ = new QWidget(this);
     DiskListScrollView_->setGeometry(rect());
     listScrollView_ = new QScrollArea(DiskListScrollView_);
     listScrollView_->setGeometry(DiskListScrollView_->rect());
@@ -311,13 +312,14 @@ void SelectDiskViewController::showView() {
 }
 
 void SelectDiskViewController::addHeading(QWidget* document, const QString& title, const QRectF& frame) {
-    QLabel* heading = sources::addLabel(document, frame, 14, sources::textColor(0.6));
+    QLabel* heading =
+        kit::addLabel(document, frame, {.pixelSize = 14, .color = kit::darkText(0.6f), .clickThrough = true});
     heading->setText(title);
 }
 
 void SelectDiskViewController::addTile(QWidget* document, const VolumeObj& volume, const QRectF& frame,
                                        bool compact) {
-    auto* tile = new DiskListViewController(document);  // owned by the document
+    auto* tile = new DiskListViewController(document);
     tile->setDiskListVCDelegate(this);
     tile->setVolumeObj(volume);
     tile->setIsOnlyShowEx(compact);

@@ -1,13 +1,13 @@
 #include "app/sources/SelectValueView.h"
 
-#include "app/sources/ImageButton.h"
-#include "app/sources/ImageView.h"
 #include "app/sources/SelectValueViewDelegate.h"
-#include "app/sources/ViewParts.h"
 #include "platform/FileSystem.h"
 #include "services/files/EumeRoot.h"
 #include "services/files/NodeTreeOperator.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/SizeView.h"
 #include "ui-kit/controls/TCImageButton.h"
 
@@ -23,19 +23,13 @@ constexpr QRectF kSizeFrame{20, 48, 280, 18};
 constexpr QRectF kCloseFrame{292, 172, 16, 16};
 constexpr QRectF kCapacityFrame{40, 24, 240, 10};
 
-QLabel* addCentredLabel(QWidget* parent, const QRectF& frame, int pixelSize, double alpha) {
-    QLabel* label = sources::addLabel(parent, frame, pixelSize, sources::textColor(alpha));
-    label->setAlignment(Qt::AlignCenter);
-    return label;
-}
-
 }  // namespace
 
 SelectValueView::SelectValueView(QWidget* parent) : QWidget(parent) {
     resize(kViewSize.toSize());
-    view_ = new SelectBgView(this);  // owned by the panel, like every view below
+    view_ = new SelectBgView(this);
     view_->setGeometry(rect());
-    bgImageView_ = new sources::ImageView(view_);
+    bgImageView_ = new kit::ImageControl(view_, kit::ImageControl::Role::View);
     bgImageView_->setGeometry(rect());
     bgImageView_->setAttribute(Qt::WA_TransparentForMouseEvents);
     // The drop area lies under the labels and the icon, which let the pointer through to it.
@@ -44,12 +38,15 @@ SelectValueView::SelectValueView(QWidget* parent) : QWidget(parent) {
     proSizeView_ = new SizeView(view_);
     kit::setCocoaFrame(proSizeView_, kCapacityFrame);
     proSizeView_->hide();
-    nameLabel_ = addCentredLabel(view_, kNameFrame, 15, 1.0);
-    sizeLabel_ = addCentredLabel(view_, kSizeFrame, 12, 0.6);
-    selectDiskBut_ = new sources::ImageButton(view_);
+    nameLabel_ = kit::addLabel(view_, kNameFrame,
+                               {.pixelSize = 15, .alignment = Qt::AlignCenter, .clickThrough = true});
+    sizeLabel_ = kit::addLabel(
+        view_, kSizeFrame,
+        {.pixelSize = 12, .color = kit::darkText(0.6f), .alignment = Qt::AlignCenter, .clickThrough = true});
+    selectDiskBut_ = new kit::ImageControl(view_);
     selectDiskBut_->setAttribute(Qt::WA_TransparentForMouseEvents);  // a click on it is a click on the panel
     kit::setCocoaFrame(selectDiskBut_, kIconFrame);
-    imageView_ = new sources::ImageView(view_);
+    imageView_ = new kit::ImageControl(view_, kit::ImageControl::Role::View);
     imageView_->setAttribute(Qt::WA_TransparentForMouseEvents);
     imageView_->setImageName(QStringLiteral("ic_open"));
     kit::setCocoaFrame(imageView_, kMarkerFrame);

@@ -14,10 +14,9 @@ class QLabel;
 class SelectValueViewDelegate;
 class SizeView;
 class TCImageButton;
-namespace sources {
-class ImageButton;
-class ImageView;
-}  // namespace sources
+namespace kit {
+class ImageControl;
+}  // namespace kit
 
 // The panel that shows one end of a job, the source or the destination (320 x 200 points): a name line, a
 // size line, a drive or folder icon and a close button over a background image that follows hover,
@@ -69,12 +68,12 @@ public:
     SizeView* proSizeView() const { return proSizeView_; }
     QLabel* nameLabel() const { return nameLabel_; }
     QLabel* sizeLabel() const { return sizeLabel_; }
-    sources::ImageButton* selectDiskBut() const { return selectDiskBut_; }
+    kit::ImageControl* selectDiskBut() const { return selectDiskBut_; }
     TCImageButton* closeDisk() const { return closeDisk_; }
     // Null once a screen has removed it.
     DragView* dragVie() const { return dragVie_; }
-    sources::ImageView* imageView() const { return imageView_; }
-    sources::ImageView* bgImageView() const { return bgImageView_; }
+    kit::ImageControl* imageView() const { return imageView_; }
+    kit::ImageControl* bgImageView() const { return bgImageView_; }
 
 private:
     void awakeFromNib();
@@ -83,13 +82,13 @@ private:
     SizeView* proSizeView_ = nullptr;
     QLabel* nameLabel_ = nullptr;
     QLabel* sizeLabel_ = nullptr;
-    sources::ImageButton* selectDiskBut_ = nullptr;
+    kit::ImageControl* selectDiskBut_ = nullptr;
     TCImageButton* closeDisk_ = nullptr;
     QPointer<DragView> dragVie_;
     qint32 diskFrom_ = 0;
-    sources::ImageView* imageView_ = nullptr;
+    kit::ImageControl* imageView_ = nullptr;
     bool isHaveD_ = false;
-    sources::ImageView* bgImageView_ = nullptr;
+    kit::ImageControl* bgImageView_ = nullptr;
     bool isCanSelect_ = false;
     SelectValueViewDelegate* delegate_ = nullptr;
 };

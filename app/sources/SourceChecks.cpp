@@ -20,8 +20,8 @@ bool isWithin(const QString& inner, const QString& outer) {
 
 bool holdsResolved(const FileNodeList& roots, const QString& target) {
     for (const auto& node : roots) {
-        if ((node->state() == 1 && isWithin(target, resolved(node->path()))) ||
-            (node->state() == 2 && holdsResolved(node->children(), target))) {
+        if ((node->state() == FileNode::kChecked && isWithin(target, resolved(node->path()))) ||
+            (node->state() == FileNode::kPartlyChecked && holdsResolved(node->children(), target))) {
             return true;
         }
     }

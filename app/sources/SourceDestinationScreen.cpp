@@ -9,11 +9,11 @@
 #include "app/sources/ScreenMessages.h"
 #include "app/sources/SelectValueView.h"
 #include "app/sources/SourceChecks.h"
-#include "app/sources/ViewParts.h"
 #include "platform/LogCategories.h"
 #include "services/files/Controller.h"
 #include "services/utilities/KVPublicUtilities.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/controls/ControlParts.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
@@ -41,23 +41,15 @@ constexpr QRectF kComboFrame{QPointF(48, CopyTypeChooser::kAttachPoint.y() - LCo
 constexpr QRectF kErrorFrame{408, 160, 320, 30};
 constexpr QRectF kStartFrame{288, 60, 200, 48};
 
-QLabel* addCentredLabel(QWidget* parent, const QRectF& frame, int pixelSize, const QColor& color,
-                        const QString& text) {
-    QLabel* label = addLabel(parent, frame, pixelSize, color);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignCenter);
-    label->setText(text);
-    return label;
-}
-
 QWidget* addPlaceholder(QWidget* parent, const QRectF& frame) {
-    auto* view = new QWidget(parent);  // owned by the parent
+    auto* view = new QWidget(parent);
     kit::setCocoaFrame(view, frame);
     return view;
 }
 
 qsizetype checkedCount(const FileNodeList& roots) {
-    return std::count_if(roots.begin(), roots.end(), [](const auto& node) { return node->state() != 0; });
+    return std::count_if(roots.begin(), roots.end(),
+                         [](const auto& node) { return node->state() != FileNode::kUnchecked; });
 }
 
 }  // namespace
@@ -68,7 +60,9 @@ SourceDestinationScreen::SourceDestinationScreen(const ScreenDifferences& differ
     resize(kScreenSize.toSize());
     controller_->setADelegate(this);
 
-    topLabel_ = addCentredLabel(this, kHeadingFrame, 16, textColor(), heading);
+    topLabel_ = kit::addLabel(
+        this, kHeadingFrame,
+        {.pixelSize = 16, .alignment = Qt::AlignCenter, .wordWrap = true, .clickThrough = true}, heading);
     selectFromView_ = addPlaceholder(this, kFromFrame);
     selectToView_ = addPlaceholder(this, kToFrame);
 
@@ -81,16 +75,21 @@ SourceDestinationScreen::SourceDestinationScreen(const ScreenDifferences& differ
     });
 
     comboBoxView_ = addPlaceholder(this, kComboFrame);
-    lComboBox_ = new LComboBox(comboBoxView_);  // owned by its placeholder
+    lComboBox_ = new LComboBox(comboBoxView_);
     lComboBox_->setLconboBoxDelegate(this);
     lComboBox_->setStrLabelValue(QStringLiteral("Copy All Files"));
     lComboBox_->setlComboBoxEnde(false);
     comboBoxView_->hide();
-    copyTypeChooser_ = new CopyTypeChooser(lComboBox_, this);  // owned by the screen
+    copyTypeChooser_ = new CopyTypeChooser(lComboBox_, this);
 
     errorView_ = addPlaceholder(this, kErrorFrame);
-    addCentredLabel(errorView_, QRectF(QPointF(), kErrorFrame.size()), 12, getColor(235, 87, 87, 1),
-                    QStringLiteral("Not enough free space on this drive"));
+    kit::addLabel(errorView_, QRectF(QPointF(), kErrorFrame.size()),
+                  {.pixelSize = 12,
+                   .color = getColor(235, 87, 87, 1),
+                   .alignment = Qt::AlignCenter,
+                   .wordWrap = true,
+                   .clickThrough = true},
+                  QStringLiteral("Not enough free space on this drive"));
     errorView_->hide();
 
     selectFromVC_ = addPanel(selectFromView_, 1, this);

@@ -328,7 +328,7 @@ void KVBootable::KVTerminated(const platform::ToolResult& result, bool bothPasse
     } else if (!getDisjInfo(disk)) {
         errorCode = kErrUnplugged;
     }
-    qCInfo(lcServices) << "asr ended: outcome" << static_cast<int>(result.outcome) << "status"
+    qCInfo(lcServices) << "asr ended: outcome" << platform::outcomeName(result.outcome) << "status"
                        << result.exitCode << "both passes" << bothPassesEnded;
     finish(errorCode, 8);
 }

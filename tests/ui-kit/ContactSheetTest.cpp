@@ -2,10 +2,10 @@
 #include "tests/support/kit/KitTestSupport.h"
 #include "tests/support/kit/VolumeRows.h"
 
+#include "ui-kit/Labels.h"
 #include "ui-kit/backgrounds/BGMView.h"
 #include "ui-kit/backgrounds/SortSelectBgView.h"
 #include "ui-kit/backgrounds/WbgView.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/SizeView.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/ImageAndTextCell.h"
@@ -47,7 +47,7 @@ public:
 };
 
 QLabel* label(QWidget* parent, const QString& text, QRect frame, int pixelSize = 13) {
-    auto* result = new QLabel(text, parent);  // owned by the parent
+    auto* result = new QLabel(text, parent);
     result->setGeometry(frame);
     result->setFont(kit::systemFont(pixelSize));
     return result;

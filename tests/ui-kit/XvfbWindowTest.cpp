@@ -206,12 +206,12 @@ TEST(XcbChild, PopoverShowsOverTheMainWindow) {
     window.setTitleBarHeight(25);
     window.setTrafficLightButtonsLeftMargin(28);
     window.setTopButtonMoveUp(-5);
-    auto* strip = new TopImageView(window.titleBarView());  // owned by the title bar
+    auto* strip = new TopImageView(window.titleBarView());
     strip->setPixmap(kit::NamedImage::imageNamed("top").pixmap().copy(QRect(0, 0, 560, 25)));
     strip->setGeometry(0, 0, 560, 25);
-    auto* body = new PopWBgView(window.contentView());  // owned by the content view
+    auto* body = new PopWBgView(window.contentView());
     body->setGeometry(0, 0, 560, 297);
-    auto* button = new TextImageButton(window.contentView());  // owned by the content view
+    auto* button = new TextImageButton(window.contentView());
     button->setImageFromFileNormalName("btn_sec", "btn_sec_press", "btn_sec_hover", "btn_sec_disable");
     button->setGeometry(40, 60, 120, 36);
     button->setTextWithName("Select");
@@ -225,7 +225,7 @@ TEST(XcbChild, PopoverShowsOverTheMainWindow) {
     auto tiles = std::make_unique<QWidget>();
     tiles->resize(260, 130);
     for (int i = 0; i < 2; ++i) {
-        auto* icon = new QLabel(tiles.get());  // owned by the tiles view
+        auto* icon = new QLabel(tiles.get());
         icon->setPixmap(kit::NamedImage::imageNamed("ic_disk_usb").pixmap());
         icon->setGeometry(30 + i * 120, 15, 80, 80);
         icon->setAlignment(Qt::AlignCenter);

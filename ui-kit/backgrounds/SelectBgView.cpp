@@ -17,7 +17,7 @@ SelectBgView::SelectBgView(QWidget* parent) : QWidget(parent) {
             if (delegate_) {
                 delegate_->mouseInSelectBgView(false);
             }
-        });  // owned by the view
+        });
 }
 
 void SelectBgView::mousePressEvent(QMouseEvent* event) {

@@ -1,7 +1,7 @@
 #include "ui-kit/backgrounds/SortSelectBgView.h"
 
 #include "ui-kit/HoverArea.h"
-#include "ui-kit/getColor.h"
+#include "ui-kit/Palette.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,7 +10,7 @@
 
 SortSelectBgView::SortSelectBgView(QWidget* parent) : QWidget(parent) {
     new kit::HoverArea(
-        this, [this] { mouseChanged(true); }, [this] { mouseChanged(false); });  // owned by the view
+        this, [this] { mouseChanged(true); }, [this] { mouseChanged(false); });
 }
 
 int SortSelectBgView::intValue(const QString& text) {
@@ -41,7 +41,7 @@ void SortSelectBgView::mouseChanged(bool inside) {
 
 void SortSelectBgView::paintEvent(QPaintEvent* /*event*/) {
     if (isMouseIn_) {
-        QPainter(this).fillRect(rect(), getColor(65, 98, 255, 1));
+        QPainter(this).fillRect(rect(), kit::blue());
     }
 }
 

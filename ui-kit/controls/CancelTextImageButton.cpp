@@ -1,6 +1,8 @@
 #include "ui-kit/controls/CancelTextImageButton.h"
 
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/ButtonLabel.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/getColor.h"
 
 #include <QLabel>
@@ -26,13 +28,13 @@ QColor CancelTextImageButton::labelColor(State state, bool stateImageMissing) {
     switch (state) {
         case State::Pressed:
         case State::Hover:
-            return stateImageMissing ? getColor(65, 98, 255, 1) : getColor(77, 151, 252, 1);
+            return stateImageMissing ? kit::blue() : getColor(77, 151, 252, 1);
         case State::SwitchedOff:
-            return getColor(148, 148, 160, 1);
+            return kit::greyText();
         case State::Normal:
             break;
     }
-    return getColor(65, 98, 255, 1);
+    return kit::blue();
 }
 
 QRectF CancelTextImageButton::labelFrame(const QSizeF& bounds) {

@@ -2,8 +2,8 @@
 
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/HoverArea.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/backgrounds/DrawnShape.h"
-#include "ui-kit/getColor.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -24,7 +24,7 @@ DiskListView::DiskListView(QWidget* parent) : QWidget(parent) {
                 delegate_->mouseOutView();
             }
             update();
-        });  // owned by the view
+        });
 }
 
 // A tile replaced under the pointer hides as its QWidget part goes: that exit is not this view's any more.
@@ -39,8 +39,8 @@ QRectF DiskListView::highlightRect() {
 void DiskListView::paintEvent(QPaintEvent* /*event*/) {
     if (mouseIn_) {
         QPainter painter(this);
-        kit::paintDrawnShapes(
-            painter, {kit::DrawnShape::fill(highlightRect(), 8, getColor(237, 243, 253, 1))}, height());
+        kit::paintDrawnShapes(painter, {kit::DrawnShape::fill(highlightRect(), 8, kit::rowHighlight())},
+                              height());
     }
 }
 

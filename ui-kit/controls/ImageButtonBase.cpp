@@ -64,7 +64,7 @@ void ImageButtonBase::loadImages(const QString& normal, const QString& active, c
             [this] {
                 isFocus_ = false;
                 refresh();
-            });  // owned by the button
+            });
     }
     refresh();
 }

@@ -4,6 +4,5 @@
 
 KVHandButton::KVHandButton(QWidget* parent) : QPushButton(parent) {
     new kit::HoverArea(
-        this, [this] { setCursor(Qt::PointingHandCursor); },
-        [this] { setCursor(Qt::ArrowCursor); });  // owned by the button
+        this, [this] { setCursor(Qt::PointingHandCursor); }, [this] { setCursor(Qt::ArrowCursor); });
 }

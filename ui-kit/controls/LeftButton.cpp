@@ -1,6 +1,7 @@
 #include "ui-kit/controls/LeftButton.h"
 
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/ButtonLabel.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/getColor.h"
 
 #include <QLabel>

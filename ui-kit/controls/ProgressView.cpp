@@ -1,8 +1,8 @@
 #include "ui-kit/controls/ProgressView.h"
 
-#include "ui-kit/getColor.h"
+#include "ui-kit/Palette.h"
 
 QList<kit::DrawnShape> ProgressView::barShapes(const QSizeF& size, float filledWidth) const {
-    return {kit::DrawnShape::fill({0, 0, size.width(), 6}, 3, getColor(207, 222, 250, 1)),
-            kit::DrawnShape::fill({0, 0, filledWidth, 6}, 3, getColor(78, 109, 255, 1))};
+    return {kit::DrawnShape::fill({0, 0, size.width(), 6}, 3, kit::barTrack()),
+            kit::DrawnShape::fill({0, 0, filledWidth, 6}, 3, kit::barFill())};
 }

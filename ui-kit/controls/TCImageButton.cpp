@@ -1,6 +1,7 @@
 #include "ui-kit/controls/TCImageButton.h"
 
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/ButtonLabel.h"
+#include "ui-kit/Labels.h"
 
 #include <QLabel>
 

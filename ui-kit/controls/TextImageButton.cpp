@@ -1,6 +1,8 @@
 #include "ui-kit/controls/TextImageButton.h"
 
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/ButtonLabel.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/getColor.h"
 
 #include <QLabel>
@@ -34,10 +36,10 @@ QColor TextImageButton::startingColor(const QString& family) {
         return getColor(211, 211, 215, 1);
     }
     if (family == kTool) {
-        return getColor(79, 79, 98, 1);
+        return kit::darkText();
     }
     if (family == kSec) {
-        return getColor(65, 98, 255, 1);
+        return kit::blue();
     }
     return Qt::white;
 }
@@ -53,7 +55,7 @@ QColor TextImageButton::labelColor(State state, const QString& family, const QSt
             break;
         case State::Hover:
             if (family == kTool) {
-                return getColor(65, 98, 255, 1);
+                return kit::blue();
             }
             if (family == kSec) {
                 return getColor(98, 141, 255, 1);
@@ -61,10 +63,10 @@ QColor TextImageButton::labelColor(State state, const QString& family, const QSt
             break;
         case State::SwitchedOff:
             if (disableName == QLatin1String("btn_cancel_disable")) {
-                return getColor(148, 148, 160, 1);
+                return kit::greyText();
             }
             if (family == kTool) {
-                return getColor(148, 148, 160, 0.8f);
+                return kit::greyText(0.8f);
             }
             return getColor(255, 255, 255, 0.64f);
     }

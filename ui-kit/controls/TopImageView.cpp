@@ -4,5 +4,5 @@
 
 TopImageView::TopImageView(QWidget* parent) : QLabel(parent) {
     setAlignment(Qt::AlignCenter);
-    new kit::WindowMover(this);  // owned by the view
+    new kit::WindowMover(this);
 }

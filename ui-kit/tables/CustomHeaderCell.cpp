@@ -1,6 +1,7 @@
 #include "ui-kit/tables/CustomHeaderCell.h"
 
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/getColor.h"
 
 #include <QPainter>
@@ -14,7 +15,7 @@ QFont CustomHeaderCell::titleFont() {
 }
 
 QColor CustomHeaderCell::titleColor() {
-    return getColor(79, 79, 98, 0.8f);
+    return kit::darkText(0.8f);
 }
 
 CustomHeaderCell::AttributedString CustomHeaderCell::getStr() {

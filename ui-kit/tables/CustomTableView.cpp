@@ -73,8 +73,8 @@ CustomTableView::CustomTableView(QWidget* parent)
     scrollView_->setFrameShape(QFrame::NoFrame);
     scrollView_->setWidgetResizable(true);
     scrollView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scrollView_->setWidget(document_);     // the scroll view owns it
-    auto* layout = new QVBoxLayout(this);  // owned by the table
+    scrollView_->setWidget(document_);  // the scroll view owns it
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(header_);

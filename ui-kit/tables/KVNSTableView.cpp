@@ -2,8 +2,8 @@
 
 #include "platform/NotificationCenter.h"
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/NamedImage.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/tables/CustomHeaderView.h"
 
 #include <QHeaderView>
@@ -23,7 +23,7 @@ void postSpacePreviewFile() {
 }
 
 QLabel* imageView(QWidget* parent, const QString& name) {
-    auto* view = new QLabel(parent);  // owned by the parent
+    auto* view = new QLabel(parent);
     view->setPixmap(kit::NamedImage::imageNamed(name).pixmap());
     view->setScaledContents(true);
     return view;
@@ -114,14 +114,14 @@ void KVNSTableView::changeNoValue(bool hasValues) {
     background_->setObjectName(QStringLiteral("bg_150"));
     background_->setGeometry(noValueView_->rect());
 
-    nodeView_ = new QWidget(noValueView_.get());  // owned by the placeholder
+    nodeView_ = new QWidget(noValueView_.get());
     nodeView_->setGeometry(nodeViewFrame());
     // The arrow and the label are laid out in the node view's own Cocoa coordinates (y up).
     const qreal nodeHeight = nodeView_->height();
     QLabel* arrow = imageView(nodeView_, QStringLiteral("arrow"));
     arrow->setObjectName(QStringLiteral("arrow"));
     arrow->setGeometry(kit::cocoaRect({0, 0, 82, 39}, nodeHeight).toRect());
-    auto* label = new QLabel(nodeView_);  // owned by the node view
+    auto* label = new QLabel(nodeView_);
     label->setObjectName(QStringLiteral("label"));
     label->setGeometry(kit::cocoaRect({82, 0, 420, getLableHight()}, nodeHeight).toRect());
     label->setFont(kit::systemFont(14));

@@ -1,5 +1,6 @@
 #include "ui-kit/tables/NewOutlineView.h"
 
+#include "ui-kit/Palette.h"
 #include "ui-kit/getColor.h"
 #include "ui-kit/tables/CustomHeaderView.h"
 
@@ -83,7 +84,7 @@ QModelIndex NewOutlineView::itemAtRow(qint64 row) const {
 }
 
 kit::DrawnShape NewOutlineView::rowBackground(const QRectF& rowRect, bool highlighted) {
-    const QColor color = highlighted ? getColor(237, 243, 253, 1) : getColor(255, 255, 255, 1);
+    const QColor color = highlighted ? kit::rowHighlight() : getColor(255, 255, 255, 1);
     return kit::DrawnShape::fill(QRectF(rowRect.x(), rowRect.y(), 692, rowRect.height()), 4, color);
 }
 

@@ -35,7 +35,7 @@ TROverlayScrollView* TROverlayScrollView::installOn(QAbstractScrollArea* scrollV
     if (auto* existing = scrollView->findChild<TROverlayScrollView*>(QString(), Qt::FindDirectChildrenOnly)) {
         return existing;
     }
-    return new TROverlayScrollView(scrollView);  // owned by the scroll view
+    return new TROverlayScrollView(scrollView);
 }
 
 TROverlayScrollView::TROverlayScrollView(QAbstractScrollArea* scrollView)

@@ -21,7 +21,7 @@ TROverlayScroller::TROverlayScroller(QWidget* parent) : QScrollBar(Qt::Vertical,
     fadeOutTimer_.setInterval(kFadeOutDelay);
     connect(&fadeOutTimer_, &QTimer::timeout, this, &TROverlayScroller::fadeOut);
     // Its tracking area: the scroller's current bounds, whatever its layout made of them.
-    new kit::HoverArea(  // owned by the scroller
+    new kit::HoverArea(
         this, [this] { mouseEntered(); }, [this] { fadeOut(); }, [this](QPointF) { mouseMoved(); });
 }
 

@@ -95,7 +95,7 @@ void ChildWindows::addChildWindow(QWidget* parent, QWidget* child) {
     if (!parent || !child || parent == child || linkFor(parent, child)) {
         return;
     }
-    new ChildLink(parent, child);  // owned by the parent window
+    new ChildLink(parent, child);
 }
 
 void ChildWindows::removeChildWindow(QWidget* parent, QWidget* child) {

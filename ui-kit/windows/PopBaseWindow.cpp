@@ -7,7 +7,7 @@
 
 PopBaseWindow::PopBaseWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setAttribute(Qt::WA_TranslucentBackground);
-    new kit::WindowMover(this);  // owned by the window
+    new kit::WindowMover(this);
 }
 
 void PopBaseWindow::windowDidDeminiaturize() {

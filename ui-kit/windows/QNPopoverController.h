@@ -33,8 +33,8 @@ enum QNPopoverAnimationType : qint64 {
 // Use a new controller for each opening:
 //
 //     popover_ = std::make_unique<QNPopoverController>(pickerView_.get());  // takes pickerView_'s size
-//     popover_->setColor(getColor(66, 66, 88, 1));
-//     popover_->setBorderColor(getColor(66, 66, 88, 1));
+//     popover_->setColor(kit::popoverEdge());
+//     popover_->setBorderColor(kit::popoverEdge());
 //     popover_->setBorderWidth(2);
 //     popover_->setAnimates(true);
 //     popover_->presentPopoverFromRect(diskButton->rect(), diskButton, QNPopoverArrowDirectionLeft, true);

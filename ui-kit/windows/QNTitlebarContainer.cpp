@@ -3,7 +3,7 @@
 #include "ui-kit/windows/WindowMover.h"
 
 QNTitlebarContainer::QNTitlebarContainer(QWidget* window) : QWidget(window) {
-    new kit::WindowMover(this, [this] { return !this->window()->isFullScreen(); });  // owned by the container
+    new kit::WindowMover(this, [this] { return !this->window()->isFullScreen(); });
 }
 
 void QNTitlebarContainer::setTitleBarView(QWidget* view) {

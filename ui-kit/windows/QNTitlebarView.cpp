@@ -1,7 +1,7 @@
 #include "ui-kit/windows/QNTitlebarView.h"
 
 #include "ui-kit/CocoaGeometry.h"
-#include "ui-kit/controls/ButtonLabel.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include "platform/UserDefaults.h"

@@ -1,6 +1,6 @@
 #include "ui-kit/windows/RPAAttachedWindow.h"
 
-#include "ui-kit/getColor.h"
+#include "ui-kit/Palette.h"
 
 std::unique_ptr<RPAAttachedWindow> RPAAttachedWindow::initWithView(QWidget* view, const QPointF& point,
                                                                    QWidget* window, AttachedWindowSide side,
@@ -18,7 +18,7 @@ RPAAttachedWindow::RPAAttachedWindow(QWidget* view, const QPointF& point, QWidge
     Defaults defaults;
     defaults.windowBackground = QColor::fromRgbF(1, 1, 1, 0.2f);
     defaults.fillColor = QColor::fromRgbF(238 / 255.0f, 244 / 255.0f, 254 / 255.0f, 0.97f);
-    defaults.borderColor = QColor::fromRgbF(184 / 255.0f, 196 / 255.0f, 255 / 255.0f, 1.0f);
+    defaults.borderColor = kit::fieldBorder();
     defaults.borderWidth = 1;
     defaults.style = {.viewMargin = 2,
                       .arrowBaseWidth = 0,

@@ -27,11 +27,10 @@ QRectF systemContentRect(const QRectF& frame) {
 
 TCImageWindow::TCImageWindow(const QSizeF& contentSize, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
-    setAttribute(Qt::WA_TranslucentBackground);  // not opaque, clear background
-    new kit::WindowMover(
-        this, [this] { return !isFullScreen(); });  // movable by its background; owned by the window
+    setAttribute(Qt::WA_TranslucentBackground);                      // not opaque, clear background
+    new kit::WindowMover(this, [this] { return !isFullScreen(); });  // movable by its background
     resize(QSizeF(contentSize.width(), contentSize.height() + _minimumTitlebarHeight()).toSize());
-    contentView_ = new QWidget(this);  // owned by the window
+    contentView_ = new QWidget(this);
     placeCocoa(contentView_, contentViewFrame(size(), _minimumTitlebarHeight()));
     for (int kind = kit::StandardWindowButton::Close; kind <= kit::StandardWindowButton::Zoom; ++kind) {
         auto* button =
@@ -156,7 +155,7 @@ void TCImageWindow::placeCocoa(QWidget* view, const QRectF& frame) {
 // --- title bar and layout --------------------------------------------------------------------------------
 
 void TCImageWindow::_createTitlebarView() {
-    titleBarContainer_ = new QNTitlebarContainer(this);  // owned by the window
+    titleBarContainer_ = new QNTitlebarContainer(this);
     _recalculateFrameForTitleBarContainer();
     titleBarContainer_->lower();  // beneath the content view and the buttons
     titleBarContainer_->show();

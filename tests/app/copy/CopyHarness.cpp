@@ -12,7 +12,7 @@ namespace copytest {
 Harness::Harness(const QString& preset)
     : ScreenHarness(preset, kCopyTime, QStringLiteral("usb-exfat"), QStringLiteral("copy")) {
     fileListShot_ = QStringLiteral("file-list");
-    screen = new DiskCopyViewController(window.get());  // owned by the window
+    screen = new DiskCopyViewController(window.get());
     open(screen);
 }
 

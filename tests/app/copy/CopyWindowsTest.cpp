@@ -8,13 +8,13 @@
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/KVHandButton.h"
 #include "ui-kit/controls/ProgressView.h"
+#include "ui-kit/controls/Spinner.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QProgressBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -63,7 +63,11 @@ TEST_P(ProgressEnding, EndsOnceAndReportsAfterTheEndChangeNothing) {
                      progress.changePathValue(QStringLiteral("/Volumes/USB/Photos/a.jpg"));
                      progress.changeProValue(99.5F);
                      EXPECT_TRUE(isRunning(progress.window())) << "99.5 is not the end";
+                     const int frame = progress.proView()->frame();
                      copytest::screenshot(progress.window(), QStringLiteral("progress"));
+                     EXPECT_TRUE(testsupport::waitUntil([&] { return progress.proView()->frame() != frame; }))
+                         << "the spinner turns while the window runs";
+                     copytest::screenshot(progress.window(), QStringLiteral("progress-turned"));
                      GetParam().end(progress);
                  });
     answers.when(
@@ -92,6 +96,7 @@ TEST_P(ProgressEnding, EndsOnceAndReportsAfterTheEndChangeNothing) {
 
     EXPECT_EQ(answers.pending(), GetParam().result.isEmpty() ? 1 : 0);
     EXPECT_TRUE(progress.isFinished() && !progress.window()->isVisible() && !progress.proView()->isVisible());
+    EXPECT_FALSE(progress.proView()->isSpinning());
     EXPECT_EQ(shown, GetParam().result);
     EXPECT_EQ(opened, GetParam().result == kFolder ? kFolder : QString());
     EXPECT_EQ(cancels.count, GetParam().cancels);

@@ -5,7 +5,6 @@
 #include "app/copy/CopySorFWindowController.h"
 #include "app/copy/DiskCopyViewController.h"
 #include "app/sources/DestinationFolder.h"
-#include "app/sources/ImageButton.h"
 #include "app/sources/ListFileViewController.h"
 #include "app/sources/ScreenMessages.h"
 #include "app/sources/SelectValueView.h"
@@ -13,6 +12,7 @@
 #include "services/files/DoCopyFiles.h"
 #include "tests/support/TestEnv.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/QNPopoverController.h"
@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QRegularExpression>
 
 #include <chrono>
 #include <condition_variable>
@@ -181,6 +182,8 @@ TEST_P(CopyRoad, CopiesThroughThePickerIntoANewDatedFolderByteForByte) {
 
     EXPECT_EQ(copyRoad(h, QStringLiteral("result-") + row.name).shown, row.folder);
     EXPECT_EQ(h.screen->copyFolder().onDesktop, row.folder.startsWith(QLatin1String("/Users/")));
+    EXPECT_EQ(h.screen->copyProgressWC()->resultWC()->openLabel()->text().contains("on your Desktop"),
+              h.screen->copyFolder().onDesktop);
     const Files copied = h.filesUnder(row.folder);
     EXPECT_TRUE(copied == row.copied.value_or(h.filesUnder(QStringLiteral("/Volumes/Photos"))))
         << copied.keys().join(' ').toStdString();
@@ -219,6 +222,7 @@ struct Failure {
     std::function<void(Harness&)> during;  // once the progress shows an item
     QString shown;                         // the failure view's message; empty: no result window
     bool unplugs = false;                  // a disk goes during the copy: the next copy is refused
+    const char* reason = "^$";             // below the message, the items that failed: a pattern
 };
 
 void PrintTo(const Failure& row, std::ostream* out) {
@@ -252,6 +256,9 @@ TEST_P(CopyFailure, EndsWithoutASuccessWindowAndTheNextCopyRunsOnItsOwn) {
     EXPECT_FALSE(h.screen->doCopy()->isRunning());
     EXPECT_EQ(outcome.shown, GetParam().shown);
     EXPECT_EQ(outcome.failed, !GetParam().shown.isEmpty()) << "never the success view";
+    const QLabel* reason = outcome.failed ? h.screen->copyProgressWC()->resultWC()->reasonLabel() : nullptr;
+    const QString named = reason ? reason->text() : QString();
+    EXPECT_TRUE(QRegularExpression(GetParam().reason).match(named).hasMatch()) << named.toStdString();
     EXPECT_LT(h.filesUnder(kBackupFolder).size(), 10);
     EXPECT_TRUE(h.startUsable()) << "the screen keeps its choices";
     if (!GetParam().unplugs) {
@@ -268,25 +275,25 @@ TEST_P(CopyFailure, EndsWithoutASuccessWindowAndTheNextCopyRunsOnItsOwn) {
 
 INSTANTIATE_TEST_SUITE_P(
     CopyDisk, CopyFailure,
-    ::testing::Values(Failure{"Cancel", [](Harness& h) { click(h.screen->copyProgressWC()->cancelButton()); },
-                              QStringLiteral("You have stopped the copying process.")},
-                      Failure{"TitleBarClose",
-                              [](Harness& h) {
-                                  click(h.screen->copyProgressWC()->aWindow()->standardWindowButton(0));
-                              },
-                              {}},
-                      Failure{"DestinationRefusesWrites",
-                              [](Harness& h) {  // the copy's folder turns into a file, which takes nothing
-                                  ASSERT_TRUE(QDir(h.sim.host(kBackupFolder)).removeRecursively());
-                                  h.writeFile(kBackupFolder, "not a folder");
-                              },
-                              DiskCopyViewController::kCopyFailedMessage},
-                      Failure{"SourceUnpluggedMidCopy",
-                              [](Harness& h) { h.sim.detach(h.disks.value(QStringLiteral("Photos"))); },
-                              DiskCopyViewController::kCopyFailedMessage, true},
-                      Failure{"DestinationUnpluggedMidCopy",
-                              [](Harness& h) { h.sim.detach(h.disks.value(QStringLiteral("Backup"))); },
-                              DiskCopyViewController::kCopyFailedMessage, true}),
+    ::testing::Values(
+        Failure{"Cancel", [](Harness& h) { click(h.screen->copyProgressWC()->cancelButton()); },
+                QStringLiteral("You have stopped the copying process.")},
+        Failure{"TitleBarClose",
+                [](Harness& h) { click(h.screen->copyProgressWC()->aWindow()->standardWindowButton(0)); },
+                {}},
+        Failure{"DestinationRefusesWrites",
+                [](Harness& h) {  // the copy's folder turns into a file, which takes nothing
+                    ASSERT_TRUE(QDir(h.sim.host(kBackupFolder)).removeRecursively());
+                    h.writeFile(kBackupFolder, "not a folder");
+                },
+                DiskCopyViewController::kCopyFailedMessage, false, "(^|\\n)/Volumes/Backup/Tavrun\\(.+\\)$"},
+        Failure{"SourceUnpluggedMidCopy",
+                [](Harness& h) { h.sim.detach(h.disks.value(QStringLiteral("Photos"))); },
+                DiskCopyViewController::kCopyFailedMessage, true,
+                "^(/Volumes/Photos/item .+\\n){3}and \\d+ more$"},
+        Failure{"DestinationUnpluggedMidCopy",
+                [](Harness& h) { h.sim.detach(h.disks.value(QStringLiteral("Backup"))); },
+                DiskCopyViewController::kCopyFailedMessage, true, "(^|\\n)/Volumes/Backup/Tavrun\\(.+\\)$"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 namespace {

@@ -37,7 +37,7 @@ TEST(DiskToolActions, TwoClicksAtOnePointOfALowerRowSelectItAndRunNothing) {
     EXPECT_EQ(table->rowAtPoint(table->documentView()->mapFromGlobal(point)), row)
         << "the row stays under the pointer";
     EXPECT_FALSE(h.screen->isBusy(h.identifierOf("USB HFS")));
-    ASSERT_TRUE(platform::waitForGlobalQueue(10000));
+    ASSERT_TRUE(platform::waitForGlobalQueue(std::chrono::seconds(10)));
     for (const char* verb : {"eject", "unmount", "mount", "verifyvolume"}) {
         EXPECT_TRUE(h.diskutilCalls(verb).isEmpty()) << verb;
     }

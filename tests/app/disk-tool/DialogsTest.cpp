@@ -1,7 +1,6 @@
 // The First Aid and format dialogs on their own, and the screen's name rules.
 #include "tests/app/disk-tool/DiskToolHarness.h"
 
-#include "app/disk-tool/DialogParts.h"
 #include "app/disk-tool/FormatEndViewController.h"
 #include "app/disk-tool/FormatTypeVCDelegate.h"
 #include "app/disk-tool/FormatTypeViewController.h"
@@ -12,9 +11,10 @@
 #include "app/disk-tool/ShowAidVCDelegate.h"
 #include "app/disk-tool/ShowAidViewControllrt.h"
 #include "app/disk-tool/VolumeCommands.h"
+#include "app/sources/DialogParts.h"
 #include "tests/support/TestEnv.h"
+#include "ui-kit/Labels.h"
 #include "ui-kit/controls/AidProgress.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
 #include "ui-kit/tables/TROverlayScroller.h"
@@ -298,7 +298,7 @@ TEST(DiskToolDialogs, ALongNameIsElidedInTheMiddleNeverClipped) {
     }
     const QLabel* title = c.dialog.nameLabel();
     EXPECT_LE(QFontMetrics(title->font()).horizontalAdvance(title->text()), title->width()) << "on one line";
-    EXPECT_EQ(disktool::elidedName(QStringLiteral("USB")), "USB");
+    EXPECT_EQ(sources::elidedName(QStringLiteral("USB")), "USB");
 }
 
 TEST(DiskToolFormatEndDialog, SaysWhetherItWorkedWhyNotOrThatItWasStopped) {

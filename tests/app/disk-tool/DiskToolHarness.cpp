@@ -103,7 +103,7 @@ Harness::Harness(const QString& preset, const RepairDiskViewController::Delays& 
 Harness::~Harness() {
     // The screen first, so that nothing new starts; then the work already started ends on this Mac.
     screen.reset();
-    EXPECT_TRUE(platform::waitForGlobalQueue(60000));
+    EXPECT_TRUE(platform::waitForGlobalQueue(std::chrono::minutes(1)));
     RepairDiskViewController::setDelaysForTesting({});
 }
 

@@ -217,7 +217,7 @@ TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
                 ASSERT_TRUE(h.waitForListWhere([&] { return !h.names().contains(volumeName); }));
             } else {
                 ASSERT_TRUE(waitFor([&] { return h.diskutilCalls("eject").size() == 1; }));
-                platform::waitForGlobalQueue(10000);
+                platform::waitForGlobalQueue(std::chrono::seconds(10));
                 ASSERT_TRUE(h.waitForList());
                 EXPECT_TRUE(h.names().contains(volumeName));
             }

@@ -381,6 +381,6 @@ TEST(DiskToolInMainWindow, TheDiskToolTabShowsTheScreenWithItsListLoadedAtStart)
         EXPECT_EQ(window->size(), size);
         screenshot(window, "main-window-disk-tool");
     }
-    EXPECT_TRUE(platform::waitForGlobalQueue(60000));
+    EXPECT_TRUE(platform::waitForGlobalQueue(std::chrono::minutes(1)));
     RepairDiskViewController::setDelaysForTesting({});
 }

@@ -1,10 +1,8 @@
 #include "tests/app/image/ImageHarness.h"
 
-#include "app/image/RadioButton.h"
 #include "app/image/ZIPEndWinodwController.h"
 #include "app/image/ZIPProgressWindowController.h"
 #include "app/sources/DestinationFolder.h"
-#include "app/sources/ImageButton.h"
 #include "app/sources/LComboBox.h"
 #include "app/sources/ListFileViewController.h"
 #include "app/sources/ScreenMessages.h"
@@ -12,6 +10,7 @@
 #include "platform/Dispatch.h"
 #include "tests/support/TestEnv.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/QNPopoverController.h"

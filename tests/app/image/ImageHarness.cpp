@@ -23,7 +23,7 @@ void Screen::copyFileToDmgWithFileName(const QString& text, float percent) {
 
 Harness::Harness(const QString& preset)
     : ScreenHarness(preset, kTime, QStringLiteral("usb-hfs"), QStringLiteral("image")) {
-    screen = new Screen(window.get());  // owned by the window
+    screen = new Screen(window.get());
     open(screen);
 }
 

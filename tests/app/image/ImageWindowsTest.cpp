@@ -8,13 +8,13 @@
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/KVHandButton.h"
 #include "ui-kit/controls/ProgressView.h"
+#include "ui-kit/controls/Spinner.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QProgressBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -37,6 +37,8 @@ struct Ending {
     std::function<void(ZIPProgressWindowController&)> end;
     QString result;
     int cancels;
+    bool reveals = true;
+    QString reason{};  // below the failure's message
 };
 
 void PrintTo(const Ending& row, std::ostream* out) {
@@ -56,7 +58,7 @@ TEST_P(ProgressEnding, EndsOnceAndReportsAfterTheEndChangeNothing) {
     progress.setOpenUrl(kImage);
     QString revealed;
     ZIPEndWinodwController::setRevealForTesting(
-        [&](const QString& path) { return !(revealed = path).isEmpty(); });
+        [&](const QString& path) { return !(revealed = path).isEmpty() && GetParam().reveals; });
     QString shown;
     imagetest::Answers answers;
     answers.when([&] { return isRunning(progress.window()); },
@@ -64,7 +66,11 @@ TEST_P(ProgressEnding, EndsOnceAndReportsAfterTheEndChangeNothing) {
                      progress.changePathValue(QStringLiteral("/Volumes/USB/Photos"), 99.5F);
                      EXPECT_TRUE(isRunning(progress.window())) << "99.5 is not the end";
                      EXPECT_EQ(progress.pathLabel()->text(), "/Volumes/USB/Photos");
+                     const int frame = progress.proView()->frame();
                      imagetest::screenshot(progress.window(), QStringLiteral("progress"));
+                     EXPECT_TRUE(testsupport::waitUntil([&] { return progress.proView()->frame() != frame; }))
+                         << "the spinner turns while the window runs";
+                     imagetest::screenshot(progress.window(), QStringLiteral("progress-turned"));
                      GetParam().end(progress);
                  });
     answers.when([&] { return progress.endWC() && isRunning(progress.endWC()->window()); },
@@ -78,11 +84,14 @@ TEST_P(ProgressEnding, EndsOnceAndReportsAfterTheEndChangeNothing) {
                      shown = failed ? result->errorLabel()->text() : result->openUrl();
                      imagetest::screenshot(result->window(), QStringLiteral("result-") + GetParam().name);
                      if (failed) {
+                         EXPECT_EQ(result->reasonLabel()->text(), GetParam().reason);
                          click(result->failCancelButton());
                          return;
                      }
                      click(result->openButton());
                      EXPECT_TRUE(isRunning(result->window())) << "the link leaves the window open";
+                     EXPECT_EQ(result->openLabel()->text().contains(kImage), !GetParam().reveals)
+                         << "a file that cannot be shown is named";
                      click(result->succCancelButton());
                  });
     kit::ModalRun::runModalForWindow(progress.window());
@@ -93,6 +102,7 @@ TEST_P(ProgressEnding, EndsOnceAndReportsAfterTheEndChangeNothing) {
     EXPECT_TRUE(progress.end());
     EXPECT_FALSE(progress.window()->isVisible());
     EXPECT_FALSE(progress.proView()->isVisible()) << "the spinner stops";
+    EXPECT_FALSE(progress.proView()->isSpinning());
     EXPECT_EQ(shown, GetParam().result);
     EXPECT_EQ(progress.endWC() != nullptr, !GetParam().result.isEmpty());
     EXPECT_EQ(revealed, GetParam().result == kImage ? kImage : QString());
@@ -103,10 +113,17 @@ INSTANTIATE_TEST_SUITE_P(
     DiskImage, ProgressEnding,
     ::testing::Values(
         Ending{"Success", [](auto& p) { p.changePathValue(QString(), 100); }, kImage, 0},
+        Ending{"SuccessWithoutAFileBrowser", [](auto& p) { p.changePathValue(QString(), 100); }, kImage, 0,
+               false},
         Ending{"Cancel", [](auto& p) { click(p.cancelButton()); },
                ZIPProgressWindowController::kStoppedMessage, 1},
         Ending{"Failure", [](auto& p) { p.showErrorView(DmgViewController::kImageFailedMessage); },
                DmgViewController::kImageFailedMessage, 0},
+        Ending{"FailureWithItsReason",
+               [](auto& p) {
+                   p.showErrorView(DmgViewController::kImageFailedMessage, "No space left on device");
+               },
+               DmgViewController::kImageFailedMessage, 0, true, "No space left on device"},
         Ending{"TitleBarClose", [](auto& p) { click(p.aWindow()->standardWindowButton(0)); }, {}, 1},
         Ending{"WindowManagerClose", [](auto& p) { p.aWindow()->close(); }, {}, 1}),
     [](const auto& row) { return std::string(row.param.name); });

@@ -1,11 +1,11 @@
 #include "app/sources/CommOutlineView.h"
 #include "app/sources/DiskListWC.h"
 #include "app/sources/FileOutlineModel.h"
-#include "app/sources/ImageButton.h"
 #include "app/sources/ListFileViewController.h"
 #include "platform/Dispatch.h"
 #include "tests/app/sources/SourcesTestSupport.h"
 #include "tests/support/SimMac.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/TCImageButton.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/NewOutlineView.h"
@@ -340,8 +340,10 @@ TEST_F(FileListTest, AListDestroyedWhileItWorksIsLeftAlone) {
     wc.reset();  // while scanning
     open(kTree);
     QTest::mouseClick(list()->doneButton(), Qt::LeftButton);
-    wc.reset();                                                            // while totalling
-    EXPECT_TRUE(waitFor([] { return platform::waitForGlobalQueue(0); }));  // serving workers that report
+    wc.reset();  // while totalling
+    EXPECT_TRUE(waitFor([] {
+        return platform::waitForGlobalQueue(std::chrono::milliseconds::zero());
+    }));  // serving workers that report
     QTest::qWait(50);
     EXPECT_TRUE(screen.calls.isEmpty());
 }

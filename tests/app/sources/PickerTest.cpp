@@ -1,6 +1,5 @@
 #include "app/sources/DiskListViewController.h"
 #include "app/sources/DiskPickerPopover.h"
-#include "app/sources/ImageView.h"
 #include "app/sources/SelectDiskViewController.h"
 #include "platform/Dispatch.h"
 #include "tests/app/sources/SourcesTestSupport.h"
@@ -8,6 +7,7 @@
 #include "tests/support/kit/KitTestSupport.h"
 #include "ui-kit/CocoaGeometry.h"
 #include "ui-kit/controls/DiskSizeProgress.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/tables/TROverlayScroller.h"
 #include "ui-kit/windows/PopoverGeometry.h"
 #include "ui-kit/windows/QNPopoverController.h"
@@ -323,7 +323,9 @@ TEST(Picker, ReopeningDuringAnEnumerationKeepsEachPickersOwnList) {
     ASSERT_TRUE(waitFor([&] { return !external.isLoading() && !all.isLoading(); }));
     EXPECT_EQ(names(external), QStringList({"SanDisk Ultra Media"}));
     EXPECT_EQ(names(all), QStringList({"Macintosh HD", "USB"}));
-    EXPECT_TRUE(waitFor([] { return platform::waitForGlobalQueue(0); }));  // serving workers that report
+    EXPECT_TRUE(waitFor([] {
+        return platform::waitForGlobalQueue(std::chrono::milliseconds::zero());
+    }));                // serving workers that report
     QTest::qWait(300);  // past the layout delay of the picker that went
     EXPECT_TRUE(gone.chosen.isEmpty());
 }
@@ -336,7 +338,7 @@ namespace {
 struct PanelWindow {
     PanelWindow() {
         window.setGeometry(0, 150, 360, 240);
-        icon = new QWidget(&window);  // owned by the window
+        icon = new QWidget(&window);
         icon->setGeometry(156, 60, 48, 48);
         window.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));

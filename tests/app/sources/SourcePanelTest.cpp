@@ -1,9 +1,8 @@
-#include "app/sources/ImageButton.h"
-#include "app/sources/ImageView.h"
 #include "app/sources/SelectValueView.h"
 #include "tests/app/sources/SourcesTestSupport.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/kit/KitTestSupport.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/TCImageButton.h"
 
 #include <QLabel>

@@ -147,7 +147,8 @@ inline QStringList names(const FileNodeList& list) {
 
 // Serves the main thread until every background job of the global queue has ended.
 inline void drainBackground() {
-    EXPECT_TRUE(testsupport::waitUntil([] { return platform::waitForGlobalQueue(0); }));
+    EXPECT_TRUE(testsupport::waitUntil(
+        [] { return platform::waitForGlobalQueue(std::chrono::milliseconds::zero()); }));
 }
 
 }  // namespace filetree

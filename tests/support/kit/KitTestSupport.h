@@ -16,15 +16,20 @@ class QAbstractButton;
 
 namespace kittest {
 
-// A shown window holding one view of the given class, 20 points in from the window's edges.
+// Moves the pointer into or out of a shown widget the way the window system reports it.
+void hover(QWidget* widget, bool inside);
+
+// A shown window holding one view of the given class, 20 points in from the window's edges. The pointer
+// starts outside the view, wherever an earlier test left it.
 template <typename View>
 struct Shown {
     explicit Shown(QSize size) {
         window.resize(size.width() + 40, size.height() + 40);
-        view = new View(&window);  // owned by the window
+        view = new View(&window);
         view->setGeometry(20, 20, size.width(), size.height());
         window.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        hover(view, false);
     }
     QWidget window;
     View* view = nullptr;
@@ -40,9 +45,6 @@ bool sameColor(const QColor& a, const QColor& b, int tolerance = 3);
 // The colour of the named image at a point of it, and whether `widget` paints that colour there.
 QColor imageColor(const QString& name, QPoint at);
 bool showsImageColor(QWidget* widget, QPoint at, const QString& image, int tolerance = 3);
-
-// Moves the pointer into or out of a shown widget the way the window system reports it.
-void hover(QWidget* widget, bool inside);
 
 // Saves a screenshot under <build>/screenshots/<folder>/<name>.png, whole or not at all, and returns the
 // path.

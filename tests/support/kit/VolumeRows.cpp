@@ -66,7 +66,7 @@ TextImageButton* VolumeRows::button(int row, const char* identifier) const {
 
 QWidget* VolumeRows::makeCard(QWidget* parent) {
     ++made;
-    auto* card = new RepairDiskTableCellView(parent);  // owned by the table
+    auto* card = new RepairDiskTableCellView(parent);
     auto* icon = new QLabel(card);
     icon->setObjectName("icon");
     icon->setGeometry(24, 8, 32, 32);
@@ -77,7 +77,7 @@ QWidget* VolumeRows::makeCard(QWidget* parent) {
     auto* edit = new QWidget(card);
     edit->setObjectName("editname");
     edit->setGeometry(70, 4, 260, 24);
-    new QLineEdit(edit);  // owned by its holder
+    new QLineEdit(edit);
     auto* type = new QLabel("APFS", card);
     type->setObjectName("type");
     type->setGeometry(70, 26, 120, 16);
@@ -107,7 +107,7 @@ QWidget* VolumeRows::makeCard(QWidget* parent) {
 
 void VolumeRows::addButton(QWidget* card, const char* identifier, const QString& title, const QRect& frame,
                            std::function<void()> action) {
-    auto* button = new TextImageButton(card);  // owned by the card
+    auto* button = new TextImageButton(card);
     button->setObjectName(identifier);
     button->setGeometry(frame);
     button->setImageFromFileNormalName("btn_tool", "btn_tool_press", "btn_tool_hover", "btn_tool");

@@ -4,7 +4,6 @@
 #include "app/sources/CopyTypeChooser.h"
 #include "app/sources/DiskListViewController.h"
 #include "app/sources/DiskListWC.h"
-#include "app/sources/ImageButton.h"
 #include "app/sources/LComboBox.h"
 #include "app/sources/ListFileViewController.h"
 #include "app/sources/OutputNames.h"
@@ -15,6 +14,7 @@
 #include "tests/support/TestEnv.h"
 #include "tests/support/kit/KitTestSupport.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/QNPopoverController.h"
 #include "ui-kit/windows/QNPopoverWindow.h"
@@ -41,7 +41,7 @@ ScreenHarness::~ScreenHarness() {
     errorWatch_.stop();
     questionWatch_.stop();
     window.reset();
-    EXPECT_TRUE(platform::waitForGlobalQueue(60000));
+    EXPECT_TRUE(platform::waitForGlobalQueue(std::chrono::minutes(1)));
     sources::setClockForTesting({});
 }
 
@@ -157,7 +157,8 @@ void ScreenHarness::start() {
 
 void ScreenHarness::runToEnd() {
     start();
-    EXPECT_TRUE(platform::waitForGlobalQueue(60000));  // what the worker still had to say has been said
+    EXPECT_TRUE(platform::waitForGlobalQueue(
+        std::chrono::minutes(1)));  // what the worker still had to say has been said
     EXPECT_TRUE(settle());
 }
 

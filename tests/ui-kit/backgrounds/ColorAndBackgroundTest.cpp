@@ -1,6 +1,8 @@
 #include "tests/support/kit/KitTestSupport.h"
 
 #include "ui-kit/CocoaGeometry.h"
+#include "ui-kit/Labels.h"
+#include "ui-kit/Palette.h"
 #include "ui-kit/backgrounds/AboutVersionBgView.h"
 #include "ui-kit/backgrounds/BGWView.h"
 #include "ui-kit/backgrounds/EndViewTipBgView.h"
@@ -16,6 +18,7 @@
 #include "ui-kit/getColor.h"
 #include "ui-kit/getLocalizedString.h"
 
+#include <QLabel>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -34,6 +37,74 @@ TEST(GetColor, DividesTheComponentsButNotTheAlpha) {
     EXPECT_EQ(blue.blue(), 255);
     EXPECT_NEAR(blue.alphaF(), 0.5, 1e-4);
     EXPECT_EQ(getColor(0, 0, 0, 0).alpha(), 0);
+}
+
+TEST(Palette, NamesTheKitsColours) {
+    const struct {
+        const char* name;
+        QColor colour;
+        QColor expected;
+    } rows[] = {
+        {"blue", kit::blue(), QColor(65, 98, 255)},
+        {"blue at half", kit::blue(0.5f), QColor(65, 98, 255, 128)},
+        {"dark text", kit::darkText(), QColor(79, 79, 98)},
+        {"dark text at 0.8", kit::darkText(0.8f), QColor(79, 79, 98, 204)},
+        {"popover edge", kit::popoverEdge(), QColor(66, 66, 88)},
+        {"grey text", kit::greyText(), QColor(148, 148, 160)},
+        {"pale blue", kit::paleBlue(), QColor(242, 247, 255)},
+        {"row highlight", kit::rowHighlight(), QColor(237, 243, 253)},
+        {"bar track", kit::barTrack(), QColor(207, 222, 250)},
+        {"bar fill", kit::barFill(), QColor(78, 109, 255)},
+        {"field border", kit::fieldBorder(), QColor(184, 196, 255)},
+    };
+    for (const auto& row : rows) {
+        EXPECT_TRUE(kittest::sameColor(row.colour, row.expected, 0)) << row.name;
+    }
+}
+
+TEST(Label, TakesItsStyle) {
+    QWidget parent;
+    parent.resize(200, 100);
+    const struct {
+        const char* name;
+        kit::LabelStyle style;
+        int pixelSize;
+        bool bold;
+        QColor colour;
+        Qt::Alignment alignment;
+        bool wordWrap;
+        bool clickThrough;
+    } rows[] = {
+        {"plain", {}, 13, false, kit::darkText(), Qt::AlignLeft | Qt::AlignVCenter, false, false},
+        {"heading",
+         {.pixelSize = 16, .bold = true, .alignment = Qt::AlignCenter, .wordWrap = true},
+         16,
+         true,
+         kit::darkText(),
+         Qt::AlignCenter,
+         true,
+         false},
+        {"over a drop area",
+         {.pixelSize = 12, .color = kit::blue(), .clickThrough = true},
+         12,
+         false,
+         kit::blue(),
+         Qt::AlignLeft | Qt::AlignVCenter,
+         false,
+         true},
+    };
+    for (const auto& row : rows) {
+        const QLabel* label =
+            kit::addLabel(&parent, {10, 20, 100, 30}, row.style, QStringLiteral("<b>x</b>"));
+        EXPECT_EQ(label->font().pixelSize(), row.pixelSize) << row.name;
+        EXPECT_EQ(label->font().bold(), row.bold) << row.name;
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), row.colour) << row.name;
+        EXPECT_EQ(label->alignment(), row.alignment) << row.name;
+        EXPECT_EQ(label->wordWrap(), row.wordWrap) << row.name;
+        EXPECT_EQ(label->testAttribute(Qt::WA_TransparentForMouseEvents), row.clickThrough) << row.name;
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << row.name;
+        EXPECT_EQ(label->geometry(), QRect(10, 50, 100, 30)) << row.name << ": placed from the bottom";
+    }
 }
 
 TEST(GetLocalizedString, NullKeyGivesEmptyAndUnknownKeyComesBack) {

@@ -3,9 +3,12 @@
 
 #include "ui-kit/controls/AllCustemButton.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/controls/ImageControl.h"
 #include "ui-kit/controls/KVHandButton.h"
 #include "ui-kit/controls/LeftButton.h"
 #include "ui-kit/controls/TCImageButton.h"
+#include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/getColor.h"
 #include "ui-kit/tables/NewButton.h"
 
@@ -86,6 +89,59 @@ TEST(CancelTextImageButton, AMissingHoverImageDrawsNothingAndKeepsTheBlueTitle) 
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_EQ(button->textField()->palette().color(QPalette::WindowText), getColor(77, 151, 252, 1));
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(20, 20));
+}
+
+TEST(ImageButtonFamily, TheToolFamilyIsItsOwnSwitchedOffImage) {
+    QWidget parent;
+    parent.resize(200, 100);
+    for (const auto& [family, switchedOff] :
+         {std::pair{"btn_tool", "btn_tool"}, std::pair{"btn_sec", "btn_sec_disable"}}) {
+        TextImageButton* button =
+            kit::addImageButton(&parent, {0, 0, 72, 24}, family, QStringLiteral("Open"));
+        EXPECT_EQ(button->disableImage().name(), switchedOff) << family;
+        EXPECT_EQ(button->hoverImage().name(), QString(family) + "_hover") << family;
+        EXPECT_TRUE(button->buttonEnabled() && !button->disableImage().isNull()) << family;
+    }
+}
+
+// --- named-image controls
+// -------------------------------------------------------------------------------------
+
+TEST(ImageControl, AViewLetsThePointerAndTheKeyboardPassAndATitledOneIsARadioButton) {
+    QWidget parent;
+    parent.resize(300, 100);
+    const struct {
+        const char* name;
+        kit::ImageControl* control;
+        QSize size;
+        bool passedBy;
+        bool checkable;
+        QRectF imageFrame;
+    } rows[] = {
+        {"button", new kit::ImageControl(&parent), {16, 16}, false, false, {0, 0, 16, 16}},
+        {"view",
+         new kit::ImageControl(&parent, kit::ImageControl::Role::View),
+         {48, 48},
+         true,
+         false,
+         {0, 0, 48, 48}},
+        {"titled",
+         new kit::ImageControl(QStringLiteral("ZIP archive (.zip)"), &parent),
+         {170, 24},
+         false,
+         true,
+         {0, 4, 16, 16}},
+    };
+    for (const auto& row : rows) {
+        row.control->resize(row.size);
+        row.control->setImageName(QStringLiteral("radiobutton_sel"));
+        EXPECT_EQ(row.control->imageName(), "radiobutton_sel") << row.name;
+        EXPECT_EQ(row.control->testAttribute(Qt::WA_TransparentForMouseEvents), row.passedBy) << row.name;
+        EXPECT_EQ(row.control->focusPolicy() == Qt::NoFocus, row.passedBy) << row.name;
+        EXPECT_EQ(row.control->isCheckable(), row.checkable) << row.name;
+        EXPECT_EQ(row.control->cursor().shape() == Qt::PointingHandCursor, row.checkable) << row.name;
+        EXPECT_EQ(row.control->imageFrame(), row.imageFrame) << row.name;
+    }
 }
 
 // --- hand, white-titled and list-row buttons

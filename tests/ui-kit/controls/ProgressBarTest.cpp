@@ -3,8 +3,12 @@
 #include "ui-kit/controls/AidProgress.h"
 #include "ui-kit/controls/DiskSizeProgress.h"
 #include "ui-kit/controls/ProgressView.h"
+#include "ui-kit/controls/Spinner.h"
 #include "ui-kit/controls/WipeDiskProView.h"
 #include "ui-kit/getColor.h"
+
+#include <QTimer>
+#include <QTimerEvent>
 
 #include <gtest/gtest.h>
 
@@ -101,4 +105,37 @@ TEST(ProgressBarPixels, APartialRedrawDoesNotNarrowTheTrack) {
         EXPECT_EQ(part.pixelColor(x, 4), whole.pixelColor(x, 4)) << x;
     }
     EXPECT_TRUE(kittest::sameColor(whole.pixelColor(152, 4), getColor(37, 47, 57, 1)));
+}
+
+// --- the spinner
+// ---------------------------------------------------------------------------------------------
+
+TEST(Spinner, TurnsWhileShownAndStandsStillWhileHidden) {
+    kittest::Shown<kit::Spinner> shown(QSize(16, 16));
+    auto* timer = shown.view->findChild<QTimer*>();
+    ASSERT_NE(timer, nullptr);
+    // One tick of the spinner's own timer, delivered now instead of waited for.
+    const auto tick = [timer] {
+        QTimerEvent event(timer->timerId());
+        QCoreApplication::sendEvent(timer, &event);
+    };
+    EXPECT_TRUE(shown.view->isSpinning());
+    EXPECT_EQ(timer->intervalAsDuration(), kit::Spinner::kStepInterval);
+    const auto topSpoke = [&] { return kittest::pixel(kittest::render(shown.view), 8, 2).alpha(); };
+    const int headAlpha = topSpoke();
+    tick();
+    EXPECT_EQ(shown.view->frame(), 1);
+    EXPECT_LT(topSpoke(), headAlpha) << "the head has moved on and the top spoke fades";
+    for (int step = 1; step < kit::Spinner::kSpokes; ++step) {
+        shown.view->step();
+    }
+    EXPECT_EQ(shown.view->frame(), 0) << "a whole turn comes back to the top";
+    EXPECT_EQ(topSpoke(), headAlpha);
+
+    shown.view->hide();
+    EXPECT_FALSE(shown.view->isSpinning());
+    shown.view->show();
+    EXPECT_TRUE(shown.view->isSpinning());
+    shown.window.hide();
+    EXPECT_FALSE(shown.view->isSpinning()) << "the spinner of a hidden window stands still";
 }

@@ -33,7 +33,7 @@ public:
 // A borderless table of `rows` rows under a header `headerHeight` high (0: no header).
 std::unique_ptr<QTableView> makeTable(int headerHeight, int rows = 40, QWidget* parent = nullptr) {
     auto table = std::make_unique<QTableView>(parent);
-    auto* model = new QStandardItemModel(rows, 2, table.get());  // owned by the table
+    auto* model = new QStandardItemModel(rows, 2, table.get());
     for (int row = 0; row < rows; ++row) {
         model->setItem(row, 0,
                        new QStandardItem(QStringLiteral("Volume %1").arg(row)));  // owned by the model

@@ -79,7 +79,7 @@ protected:
     void SetUp() override {
         kit::WindowFade::setDurationForTesting(20);
         window.setGeometry(100, 100, 600, 400);
-        button = new QPushButton(QStringLiteral("Disk"), &window);  // owned by the window
+        button = new QPushButton(QStringLiteral("Disk"), &window);
         button->setGeometry(50, 50, 80, 24);
         window.show();
         window.activateWindow();
@@ -218,7 +218,7 @@ class AnchorGoing : public Popover, public testing::WithParamInterface<bool> {};
 TEST_P(AnchorGoing, ClosesAndResetsThePopover) {
     auto parent = std::make_unique<QWidget>();
     parent->setGeometry(150, 150, 300, 200);
-    auto* anchor = new QPushButton(parent.get());  // owned by the window
+    auto* anchor = new QPushButton(parent.get());
     anchor->setGeometry(10, 10, 50, 20);
     parent->show();
     popover->setAnimates(false);
@@ -335,7 +335,7 @@ TEST_F(Popover, ANewContentOrContentSizeLaysThePanelOutAgain) {
 TEST_F(Popover, AParentWindowStaysKeyBehindItsPopover) {
     QNPopoverParentWindow parent;
     parent.setGeometry(100, 100, 300, 200);
-    auto* anchor = new QPushButton(&parent);  // owned by the window
+    auto* anchor = new QPushButton(&parent);
     anchor->setGeometry(10, 10, 50, 20);
     parent.show();
     popover->setAnimates(false);

@@ -120,8 +120,8 @@ protected:
 
     static constexpr const char* kGroup = "test.trafficLights";
     QWidget window;
-    TCWindowButton* close = new TCWindowButton({14, 16}, kGroup, &window);     // owned by the window
-    TCWindowButton* minimize = new TCWindowButton({14, 16}, kGroup, &window);  // owned by the window
+    TCWindowButton* close = new TCWindowButton({14, 16}, kGroup, &window);
+    TCWindowButton* minimize = new TCWindowButton({14, 16}, kGroup, &window);
 };
 
 TEST_F(TitleBarButtons, EachStateShowsItsImage) {

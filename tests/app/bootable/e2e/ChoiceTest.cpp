@@ -1,10 +1,9 @@
 #include "tests/app/bootable/e2e/CloneHarness.h"
 
-#include "app/sources/ImageButton.h"
-#include "app/sources/ImageView.h"
 #include "app/sources/ScreenMessages.h"
 #include "app/sources/SelectValueView.h"
 #include "services/jobs/KVBootable.h"
+#include "ui-kit/controls/ImageControl.h"
 
 #include <QLabel>
 

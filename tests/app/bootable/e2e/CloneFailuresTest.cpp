@@ -16,6 +16,7 @@ struct FailureRow {
     const char* name;
     std::function<QVariantMap(const QString& disk)> fault;
     QString message;
+    bool accessHint = false;  // the Full Disk Access hint: only a restore can fail for want of it
 };
 
 void PrintTo(const FailureRow& row, std::ostream* out) {
@@ -35,6 +36,7 @@ TEST_P(CloneFailure, EndsInTheFailureView) {
     ASSERT_EQ(h.results.size(), 1) << "one result, whatever the engine reports after it";
     EXPECT_TRUE(h.results[0].failed);
     EXPECT_EQ(h.results[0].message, GetParam().message);
+    EXPECT_EQ(h.results[0].accessHint, GetParam().accessHint);
     EXPECT_TRUE(h.screen->selectDiskView()->isVisible());
     EXPECT_EQ(h.panelName(), "Click to select a destination...");
     EXPECT_EQ(h.tabs.flags, (QList<bool>{false, true}));
@@ -55,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const QString&) {
                        return QVariantMap{{"Tool", "asr"}, {"Action", "signal"}, {"Signal", 9}};
                    },
-                   "Failed to create bootable disk, please try again."},
+                   "Failed to create bootable disk, please try again.", true},
         FailureRow{"unplugged",
                    [](const QString& disk) {
                        return QVariantMap{

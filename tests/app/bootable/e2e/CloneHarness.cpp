@@ -57,7 +57,7 @@ Harness::Harness(const QString& preset) : sim(preset) {
     KVBootable::setRestoreDelayForTesting(std::chrono::milliseconds(10));
     window = std::make_unique<QWidget>();
     window->resize(SelectDrivceViewController::kScreenSize.toSize());
-    screen = new SelectDrivceViewController(window.get());  // owned by the window
+    screen = new SelectDrivceViewController(window.get());
     screen->setDelegate(&tabs);
     recorder = std::make_unique<Recorder>(screen);
     KVBootable::KVShareInstance()->KVSetDelegate(recorder.get());
@@ -102,6 +102,7 @@ void Harness::answer() {
         question && confirmWith && isRunning(question->window())) {
         respond(question->window(), [this, question, done = *confirmWith] {
             ++confirmations;
+            questionText = question->messageLabel()->text();
             click(done ? static_cast<QAbstractButton*>(question->doneButton()) : question->cancelButton());
         });
     }
@@ -114,7 +115,8 @@ void Harness::answer() {
     if (CloneSystemEndWindowController* result = screen->endWC(); result && isRunning(result->window())) {
         respond(result->window(), [this, result] {
             const bool failed = result->failView()->isVisible();
-            results << Result{failed, result->errorLable()->text(), screen->pathLabel()->text()};
+            results << Result{failed, result->errorLable()->text(), screen->pathLabel()->text(),
+                              result->checkFullButton()->isVisibleTo(result->window())};
             if (!resultShot.isEmpty()) {
                 screenshot(result->window(), std::exchange(resultShot, QString()));
             }
@@ -178,7 +180,7 @@ bool Harness::waitForEnd() {
 }
 
 bool Harness::waitForEngine() {
-    const bool idle = waitFor([] { return platform::waitForGlobalQueue(1); });
+    const bool idle = waitFor([] { return platform::waitForGlobalQueue(std::chrono::milliseconds(1)); });
     QCoreApplication::sendPostedEvents();  // the engine's last reports, queued for the main thread
     return idle;
 }

@@ -37,6 +37,7 @@ struct Result {
     bool failed = false;
     QString message;  // of the failure view
     QString status;   // the screen's status text when the window opened
+    bool accessHint = false;
 };
 
 // Stands between the engine and the screen: every report is passed on, and then what the screen shows is
@@ -106,6 +107,7 @@ public:
     QList<bool> stopAnswers;                 // true presses "Cancel" (stop), false "Continue"
     QStringList errors;
     QList<Result> results;
+    QString questionText;  // the clone question's message
     int confirmations = 0;
     // Names of screenshots still to take: the next result window and error dialog are saved so.
     QString resultShot;

@@ -3,6 +3,7 @@
 #include "app/sources/SelectValueView.h"
 #include "services/jobs/KVBootable.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
+#include "ui-kit/controls/Spinner.h"
 #include "ui-kit/controls/TextImageButton.h"
 
 #include <QFile>
@@ -51,12 +52,18 @@ TEST(CloneRoad, AppleSiliconThroughThePickerWithThePrebootRepair) {
     screenshot(h.window.get(), QStringLiteral("screen-empty"));
     ASSERT_TRUE(h.pick(disk));
     EXPECT_EQ(h.panelName(), h.screen->toVolume()->volumeName);
+    const QString drive =
+        QStringLiteral("“%1” (%2)").arg(h.panelName(), h.screen->toVolume()->volumeTotalSize);
     EXPECT_TRUE(h.startUsable());
     screenshot(h.window.get(), QStringLiteral("screen-target-chosen"));
 
+    bool spinsWhileCloning = false;
     h.recorder->onTag = [&](int tag, int pass) {
         if (tag == 5 && pass == 1) {
             screenshot(h.window.get(), QStringLiteral("screen-progress"));
+            spinsWhileCloning = h.screen->proView()->isSpinning();
+        } else if (tag == 5 && pass == 2) {
+            screenshot(h.window.get(), QStringLiteral("screen-progress-later"));
         }
     };
     // During the repair "Cancel" is off and opens no question.
@@ -73,6 +80,7 @@ TEST(CloneRoad, AppleSiliconThroughThePickerWithThePrebootRepair) {
     ASSERT_TRUE(h.waitForEnd());
 
     EXPECT_EQ(h.confirmations, 1);
+    EXPECT_TRUE(h.questionText.contains(drive) && drive.contains("256")) << h.questionText.toStdString();
     EXPECT_TRUE(repairCannotBeStopped);
     EXPECT_EQ(h.recorder->values, fullRun());
     EXPECT_EQ(h.recorder->statuses,
@@ -96,6 +104,8 @@ TEST(CloneRoad, AppleSiliconThroughThePickerWithThePrebootRepair) {
 
     // Back at the choice, with no target and the tabs free again.
     EXPECT_FALSE(h.screen->progressView()->isVisible());
+    EXPECT_TRUE(spinsWhileCloning);
+    EXPECT_FALSE(h.screen->proView()->isSpinning()) << "the hidden progress view's spinner stands still";
     EXPECT_TRUE(h.screen->selectDiskView()->isVisible());
     EXPECT_EQ(h.panelName(), "Click to select a destination...");
     EXPECT_FALSE(h.screen->toVolume());

@@ -31,6 +31,7 @@ TEST(CloneStop, ContinueThenCancel) {
     ASSERT_EQ(h.results.size(), 1);
     EXPECT_TRUE(h.results[0].failed);
     EXPECT_EQ(h.results[0].message, SelectDrivceViewController::kStoppedMessage);
+    EXPECT_FALSE(h.results[0].accessHint) << "a stop is not for want of access";
     EXPECT_LT(h.recorder->values.last(), 100);
     EXPECT_TRUE(testsupport::toolCalls(h.sim, "cp").isEmpty());
 }

@@ -4,11 +4,12 @@
 #include "app/bootable/MakeSureCancelCloneSystemVCDelegate.h"
 #include "app/bootable/MakeSureToCloneSystemVC.h"
 #include "app/bootable/MakeSureToCloneSystemVCDelegate.h"
+#include "app/copy/CopySorFWindowController.h"
+#include "app/image/ZIPEndWinodwController.h"
 #include "platform/PropertyList.h"
 #include "platform/Workspace.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/kit/KitTestSupport.h"
-#include "ui-kit/controls/ButtonLabel.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/ImageButtonBase.h"
 #include "ui-kit/controls/TextImageButton.h"
@@ -84,7 +85,7 @@ class Question : public ::testing::TestWithParam<QuestionRow> {};
 TEST_P(Question, ClosesAndTellsTheScreenOnlyWhatWasChosen) {
     const QuestionRow& row = GetParam();
     Screen screen;
-    std::unique_ptr<bootable::ConfirmWindow> question;
+    std::unique_ptr<sources::ConfirmWindow> question;
     if (row.stopQuestion) {
         auto stop = std::make_unique<MakeSureCancelCloneSystemVC>();
         stop->setDelegate(&screen);
@@ -178,6 +179,60 @@ TEST(ResultWindow, ShowsTheChosenViewAndOpensTheFullDiskAccessPrompt) {
     EXPECT_TRUE(promptRan);
     EXPECT_FALSE(result.window()->isVisible());
 }
+
+// A failure names the job's reason on a line of its own below the message, in every result window.
+struct ReasonRow {
+    const char* name;
+    std::function<std::unique_ptr<sources::ResultWindow>()> make;
+    QString reason;
+    bool elided;
+};
+
+void PrintTo(const ReasonRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class FailureReason : public ::testing::TestWithParam<ReasonRow> {};
+
+TEST_P(FailureReason, StandsBelowTheMessageClearOfEverythingElse) {
+    const ReasonRow& row = GetParam();
+    const auto result = row.make();
+    result->showFailure(QStringLiteral("Some files copy failed!"), row.reason);
+    EXPECT_TRUE(result->failView()->isVisibleTo(result->window()) && result->sucView()->isHidden());
+    EXPECT_EQ(result->messageLabel()->text(), "Some files copy failed!");
+    const QLabel* reason = result->reasonLabel();
+    EXPECT_EQ(reason->isVisibleTo(result->window()), !row.reason.isEmpty());
+    EXPECT_EQ(reason->text() == row.reason, !row.elided);
+    EXPECT_EQ(reason->text().contains(QChar(0x2026)), row.elided) << "a long reason is elided in the middle";
+    EXPECT_EQ(
+        !reason->toolTip().isEmpty() && reason->toolTip().contains(row.reason.section(QLatin1Char(' '), -1)),
+        !row.reason.isEmpty())
+        << "and whole in its tip";
+    EXPECT_GE(reason->geometry().top(), result->messageLabel()->geometry().bottom());
+    for (const QWidget* other : result->failView()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        EXPECT_TRUE(other == reason || !other->geometry().intersects(reason->geometry()))
+            << other->metaObject()->className();
+    }
+    expectFits(result->window());
+    screenshot(result->window(), QStringLiteral("reason-") + row.name);
+}
+
+const QString kLongReason = QStringLiteral(
+    "diskutil: Unable to unmount disk4s1 because a process still has "
+    "files open on it: mds_stores, Finder and a shell in /Volumes/USB");
+
+INSTANTIATE_TEST_SUITE_P(
+    Results, FailureReason,
+    ::testing::Values(
+        ReasonRow{"copyWithout", [] { return std::make_unique<CopySorFWindowController>(); }, {}, false},
+        ReasonRow{"copyShort", [] { return std::make_unique<CopySorFWindowController>(); },
+                  QStringLiteral("Resource busy"), false},
+        ReasonRow{"imageLong", [] { return std::make_unique<ZIPEndWinodwController>(); }, kLongReason, true},
+        ReasonRow{"cloneShort", [] { return std::make_unique<CloneSystemEndWindowController>(); },
+                  QStringLiteral("asr: Couldn't set up partitions"), false},
+        ReasonRow{"cloneLong", [] { return std::make_unique<CloneSystemEndWindowController>(); }, kLongReason,
+                  true}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 // The prompt's button opens the privacy settings where the system has a Full Disk Access list.
 struct SettingsRow {

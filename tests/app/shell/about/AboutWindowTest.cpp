@@ -84,7 +84,8 @@ TEST_P(MenuWindows, OpenCentredAndModalAndTheMenuActionReturnsWhenTheyClose) {
     (*item)->trigger();
     EXPECT_NE(modal, nullptr);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_TRUE(testsupport::waitUntil([] { return platform::waitForGlobalQueue(0); }));
+    EXPECT_TRUE(testsupport::waitUntil(
+        [] { return platform::waitForGlobalQueue(std::chrono::milliseconds::zero()); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Menu, MenuWindows,

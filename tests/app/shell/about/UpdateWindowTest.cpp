@@ -79,7 +79,8 @@ protected:
         kit::WindowFade::setDurationForTesting(10);
     }
     ~UpdateCheckTest() override {
-        EXPECT_TRUE(testsupport::waitUntil([] { return platform::waitForGlobalQueue(0); }));
+        EXPECT_TRUE(testsupport::waitUntil(
+            [] { return platform::waitForGlobalQueue(std::chrono::milliseconds::zero()); }));
         kit::WindowFade::setDurationForTesting(0);
         shell::UpdateCheck::setFetchLimitForTesting(0ms);
         platform::Workspace::setOpenURLForTesting({});
@@ -299,7 +300,8 @@ TEST_F(UpdateCheckTest, NoNetworkShowsItsViewAndFetchesNothing) {
 TEST_F(UpdateCheckTest, AWindowGoneDuringTheProbeHearsNothingAndFetchesNothing) {
     serve({{"VersionCheck", 101}});
     KVCheckUpdateWindowController{}.window();  // gone before the probe can answer
-    EXPECT_TRUE(testsupport::waitUntil([] { return platform::waitForGlobalQueue(0); }));
+    EXPECT_TRUE(testsupport::waitUntil(
+        [] { return platform::waitForGlobalQueue(std::chrono::milliseconds::zero()); }));
     QTest::qWait(50);
     EXPECT_EQ(server.requests.value("/probe"), 1);
     EXPECT_EQ(server.requests.value("/Tavrun.plist"), 0);

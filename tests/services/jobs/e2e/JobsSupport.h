@@ -23,7 +23,8 @@ constexpr int kJobTimeoutMs = 120000;
 // Waits, serving the main thread (workers report to it synchronously), until the global queue is idle; then
 // hands over what the workers queued for the main thread last.
 inline bool settle() {
-    const bool idle = testsupport::waitUntil([] { return platform::waitForGlobalQueue(1); }, kJobTimeoutMs);
+    const bool idle = testsupport::waitUntil(
+        [] { return platform::waitForGlobalQueue(std::chrono::milliseconds(1)); }, kJobTimeoutMs);
     QCoreApplication::sendPostedEvents();
     return idle;
 }

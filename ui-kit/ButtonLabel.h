@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QFont>
 #include <QRectF>
-#include <QString>
 
 class QLabel;
 class QWidget;
@@ -14,7 +13,5 @@ namespace kit {
 // painted behind it, and transparent to the mouse so that a click on the title is a click on the button.
 QLabel* makeButtonLabel(QWidget* button, const QRectF& frame, const QFont& font);
 void setButtonLabelColor(QLabel* label, const QColor& color);
-// The system font at a pixel size (an N-point font is N pixels here).
-QFont systemFont(int pixelSize, bool bold = false);
 
 }  // namespace kit

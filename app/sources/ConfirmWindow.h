@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/sources/DialogParts.h"
+
 #include <QObject>
 #include <QString>
 
@@ -11,20 +13,30 @@ class QWidget;
 class TCImageWindow;
 class TextImageButton;
 
-namespace bootable {
+namespace sources {
 
-// What the clone's two questions share: a clear window, movable by its background, with a title, a message
-// and two buttons: the safe answer, the one that leaves the disks as they are, is the default, drawn
-// "btn_pri" on the right, and both Return and Escape give it; the other is drawn "btn_sec" on the left.
-// Either button and the window's close button close the window and end its modal run; what else a button
-// does is the subclass's.
+// What the questions before and during a job share: a clear window, movable by its background, with a
+// title, a message, a "btn_sec" button on the left and a "btn_pri" button on the right; Return presses the
+// right one and Escape the left. Where one answer is the safe one (it leaves the disks as they are), that
+// answer is drawn "btn_pri" on the right and both keys give it. Either button and the window's close button
+// close the window and end its modal run; what else a button does is the subclass's.
 class ConfirmWindow : public QObject {
     Q_OBJECT
 
 public:
-    enum class SafeAnswer { Cancel, Done };
+    enum class SafeAnswer { None, Cancel, Done };
 
-    ConfirmWindow(QString title, QString message, QString cancelTitle, QString doneTitle, SafeAnswer safe);
+    struct Question {
+        QString title;
+        QString message;
+        QString cancelTitle = QStringLiteral("Cancel");
+        QString doneTitle;
+        qreal contentHeight = 190;  // the message takes what the title and the buttons leave
+        TitleBar titleBar = TitleBar::System;
+        SafeAnswer safe = SafeAnswer::None;
+    };
+
+    explicit ConfirmWindow(Question question);
     ~ConfirmWindow() override;
     ConfirmWindow(const ConfirmWindow&) = delete;
     ConfirmWindow& operator=(const ConfirmWindow&) = delete;
@@ -43,12 +55,9 @@ public:
 
 private:
     void loadWindow();
+    void installKeys();
 
-    const QString title_;
-    const QString message_;
-    const QString cancelTitle_;
-    const QString doneTitle_;
-    const SafeAnswer safe_;
+    const Question question_;
     std::unique_ptr<TCImageWindow> window_;
     QLabel* titleLabel_ = nullptr;
     QLabel* messageLabel_ = nullptr;
@@ -56,4 +65,4 @@ private:
     TextImageButton* doneButton_ = nullptr;
 };
 
-}  // namespace bootable
+}  // namespace sources
