@@ -19,7 +19,7 @@ int lastError() {
 using platform::Folder;
 
 ImageFill::ImageFill(Folder image, platform::CancelFlag cancel)
-    : image_(std::move(image)), walk_(*this, std::move(cancel)) {}
+    : image_(std::move(image)), cancel_(cancel), walk_(*this, std::move(cancel)) {}
 
 bool ImageFill::fail(const std::string& path, int error) {
     failure_ = ItemWalk::failureText(path, error);
@@ -103,7 +103,7 @@ int ImageFill::visit(const ItemWalk::Entry& entry) {
         return EEXIST;  // another chosen item of that name
     }
     errno = 0;
-    return entry.folder.copyEntry(entry.name, to, entry.name, image_.identity()) ? 0 : lastError();
+    return entry.folder.copyEntry(entry.name, to, entry.name, image_.identity(), this) ? 0 : lastError();
 }
 
 int ImageFill::enter(const ItemWalk::Entry& entry, Folder& /*inner*/) {

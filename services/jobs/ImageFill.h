@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CancelFlag.h"
+#include "platform/CopyWatch.h"
 #include "platform/Folder.h"
 #include "services/jobs/FolderChain.h"
 #include "services/jobs/ItemWalk.h"
@@ -20,7 +21,7 @@ namespace jobs {
 // take their sources' modes and times at the end. Entry by entry, at any depth: links stay links, pipes and
 // devices are made anew, nothing of another volume is copied. Two chosen items of one name in one folder
 // fail the copy, as does any entry that cannot be read or written.
-class ImageFill : private ItemWalk::Visitor {
+class ImageFill : private ItemWalk::Visitor, private platform::CopyWatch {
 public:
     ImageFill(platform::Folder image, platform::CancelFlag cancel);
 
@@ -45,8 +46,11 @@ private:
     int visit(const ItemWalk::Entry& entry) override;
     int enter(const ItemWalk::Entry& entry, platform::Folder& inner) override;
     int leave(platform::Folder& inner) override;
+    // A cancel stops a big file between its chunks too, not only before the next entry.
+    bool goOn() override { return !cancel_.isRequested(); }
 
     platform::Folder image_;
+    platform::CancelFlag cancel_;
     ItemWalk walk_;
     std::vector<Made> made_;
     platform::Folder* into_ = nullptr;   // where the chosen item at hand goes
