@@ -5,8 +5,8 @@
 #include "ui-kit/Labels.h"
 #include "ui-kit/Palette.h"
 #include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/controls/DialogKeys.h"
 #include "ui-kit/controls/TextImageButton.h"
-#include "ui-kit/windows/DialogKeys.h"
 
 #include <QLabel>
 

@@ -9,9 +9,9 @@
 #include "ui-kit/NamedImage.h"
 #include "ui-kit/Palette.h"
 #include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/controls/DialogKeys.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ChildWindows.h"
-#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/RPAAttachedWindow.h"
 
 #include <QLabel>

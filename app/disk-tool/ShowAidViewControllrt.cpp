@@ -7,9 +7,9 @@
 #include "ui-kit/NamedImage.h"
 #include "ui-kit/controls/AidProgress.h"
 #include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/controls/DialogKeys.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/tables/TROverlayScrollView.h"
-#include "ui-kit/windows/DialogKeys.h"
 
 #include <QFontMetricsF>
 #include <QHeaderView>

@@ -3,7 +3,7 @@
 #include "ui-kit/Labels.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/ControlParts.h"
-#include "ui-kit/windows/DialogKeys.h"
+#include "ui-kit/controls/DialogKeys.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QLabel>

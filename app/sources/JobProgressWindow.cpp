@@ -6,9 +6,9 @@
 #include "ui-kit/Palette.h"
 #include "ui-kit/controls/CancelTextImageButton.h"
 #include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/controls/DialogKeys.h"
 #include "ui-kit/controls/ProgressView.h"
 #include "ui-kit/controls/Spinner.h"
-#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QLabel>

@@ -4,8 +4,8 @@
 #include "ui-kit/Labels.h"
 #include "ui-kit/Palette.h"
 #include "ui-kit/controls/ControlParts.h"
+#include "ui-kit/controls/DialogKeys.h"
 #include "ui-kit/controls/KVHandButton.h"
-#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
 #include <QLabel>

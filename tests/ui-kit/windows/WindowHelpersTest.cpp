@@ -1,8 +1,8 @@
 #include "tests/support/TestEnv.h"
 
+#include "ui-kit/controls/DialogKeys.h"
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/ChildWindows.h"
-#include "ui-kit/windows/DialogKeys.h"
 #include "ui-kit/windows/ModalRun.h"
 #include "ui-kit/windows/PopBaseWindow.h"
 #include "ui-kit/windows/WindowFade.h"

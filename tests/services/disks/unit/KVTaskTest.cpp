@@ -46,7 +46,7 @@ TEST_F(SharedTask, IsOneRunnerWhoseSettingsPersist) {
     QTemporaryDir dir;
     const QString seen = dir.filePath("args");
     set({"args", seen, "eraseDisk", "JHFS+", "Tavrun System", "disk4"}, 600);
-    task_->KVSetLaunchPath(QString());                                         // a null path is ignored
+    task_->KVSetLaunchPath(QString());  // a null path is ignored
     task_->KVStartTask();
     QFile::remove(seen);
     task_->KVStartTask();  // again, with what was set before

@@ -1,4 +1,4 @@
-#include "ui-kit/windows/DialogKeys.h"
+#include "ui-kit/controls/DialogKeys.h"
 
 #include "ui-kit/controls/ImageButtonBase.h"
 
