@@ -54,7 +54,6 @@ void Recorder::noteStatus() {
 }
 
 Harness::Harness(const QString& preset) : sim(preset) {
-    bootable::resetProcessorCheckForTesting();  // the processor of this test's Mac, not of an earlier one
     KVBootable::setRestoreDelayForTesting(std::chrono::milliseconds(10));
     window = std::make_unique<QWidget>();
     window->resize(SelectDrivceViewController::kScreenSize.toSize());
