@@ -90,10 +90,10 @@ TEST(Concurrency, StreamingVerbDoesNotBlockOtherTools) {
     const QString disk = mac.attach("usb-exfat");
     mac.attach("usb-hfs");
     mac.setConfig("LineDelayMs", 200);
-    mac.setConfig("VerifyExtraLines", 100);
+    mac.setConfig("VerifyExtraLines", 1000000);  // writes until the test ends it, however slow the others
     QProcess verify;
     verify.start(mac.toolRoot() + "/usr/sbin/diskutil", {"verifyvolume", disk + "s2"});
-    ASSERT_TRUE(verify.waitForReadyRead(10000));
+    ASSERT_TRUE(verify.waitForReadyRead(60000)) << "the verify printed nothing";
     EXPECT_EQ(mac.info(disk + "s2").value("VolumeName"), "USB");
     EXPECT_EQ(mac.run("/usr/sbin/diskutil", {"unmount", "/Volumes/USB HFS"}).exitCode, 0);
     EXPECT_EQ(verify.state(), QProcess::Running) << "the others did not wait for the verify to end";
@@ -194,13 +194,17 @@ QList<ToolRun> runPastAChange(const SimMac& mac, const QList<QStringList>& comma
         processes.push_back(std::make_unique<QProcess>());
         processes.back()->start(mac.toolRoot() + command.first(), command.mid(1));
     }
-    EXPECT_TRUE(testsupport::waitUntil([&] { return startsLogged(mac) == before + commands.size(); }));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return startsLogged(mac) == before + commands.size(); }, 60000))
+        << "the tools did not start";
     {
         const simmac::FileLock readers(simmac::FileLock::Mode::Shared);
-        EXPECT_TRUE(testsupport::waitUntil([&] {
-            return std::all_of(processes.begin(), processes.end(),
-                               [](const auto& p) { return waitsToWrite(p->processId()); });
-        }));
+        EXPECT_TRUE(testsupport::waitUntil(
+            [&] {
+                return std::all_of(processes.begin(), processes.end(),
+                                   [](const auto& p) { return waitsToWrite(p->processId()); });
+            },
+            60000))
+            << "the tools did not come to wait for the lock";
         if (meanwhile) {
             auto state = simmac::StateTransaction::read();
             meanwhile(*state);

@@ -31,7 +31,9 @@ inline QList<QVariantMap> enumerateVolumes() {
             delivery->delivered = true;
         });
     });
-    EXPECT_TRUE(testsupport::waitUntil([&] { return delivery->delivered; }, 60000))
+    // Past the enumeration's own deadline, so that only an enumeration that overruns it fails here.
+    const auto wait = disk::enumerationDeadline() + std::chrono::seconds(30);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return delivery->delivered; }, static_cast<int>(wait.count())))
         << "the enumeration did not end";
     EXPECT_TRUE(delivery->result) << "the enumeration was busy";
     return delivery->result.value_or(QList<QVariantMap>());
