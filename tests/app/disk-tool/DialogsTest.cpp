@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 using namespace disktooltest;
 
@@ -269,14 +270,20 @@ TEST(DiskToolFormatConfirmation, ChoosingATypeShowsItAndClosesTheMenu) {
 
 TEST(DiskToolFormatConfirmation, TheMenuClosesAfterThreeSecondsUnlessThePointerHoldsIt) {
     Confirmation waiting;
+    // Started before the menu opens and shorter than its wait: it fires first however slow the machine.
+    QTimer mark;
+    mark.setSingleShot(true);
+    mark.setTimerType(Qt::PreciseTimer);
+    bool openAtTheMark = false;
+    QObject::connect(&mark, &QTimer::timeout, [&] { openAtTheMark = waiting.menuOpen(); });
+    mark.start(MakeSureFormatViewController::kMenuWait - std::chrono::milliseconds(500));
     clickButton(waiting.dialog.typeSelectBut());
     Confirmation held;
     clickButton(held.dialog.typeSelectBut());
     held.dialog.formatTypeVC()->mouseEntered();
     EXPECT_FALSE(held.dialog.isPopSortWin());
-    QTest::qWait(
-        static_cast<int>((MakeSureFormatViewController::kMenuWait - std::chrono::milliseconds(500)).count()));
-    EXPECT_TRUE(waiting.menuOpen());
+    ASSERT_TRUE(waitFor([&] { return !mark.isActive(); }, 10000)) << "the mark before the menu's wait";
+    EXPECT_TRUE(openAtTheMark);
     ASSERT_TRUE(waitFor([&] { return !waiting.dialog.sortAttachedWindow(); }, 2000));
     EXPECT_TRUE(held.menuOpen()) << "the pointer holds it";
     EXPECT_EQ(held.dialog.typeLabel()->text(), "ExFAT");

@@ -4,13 +4,14 @@
 
 #include "app/disk-tool/FristAidViewController.h"
 #include "app/disk-tool/ShowAidViewControllrt.h"
+#include "platform/Dispatch.h"
 #include "tests/support/TestEnv.h"
 #include "ui-kit/controls/AidProgress.h"
 #include "ui-kit/controls/TextImageButton.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QTest>
 
 using namespace disktooltest;
 
@@ -146,7 +147,10 @@ TEST(DiskToolFirstAid, CancelRunsNothing) {
     h.answers.when<FristAidViewController>(
         [](FristAidViewController& dialog) { clickButton(dialog.cancelBut()); });
     h.click("fristaid");
-    QTest::qWait(300);
+    EXPECT_EQ(h.answers.pending(), 0);
+    QCoreApplication::sendPostedEvents();
+    ASSERT_TRUE(waitFor([] { return platform::waitForGlobalQueue(std::chrono::milliseconds::zero()); }))
+        << "workers the cancel started";
     EXPECT_FALSE(runningDialog<ShowAidViewControllrt>());
     EXPECT_EQ(h.screen->showAidVC(), nullptr);
     EXPECT_TRUE(h.diskutilCalls("verifyvolume").isEmpty());
@@ -163,7 +167,6 @@ TEST(DiskToolFirstAid, AHungToolCanBeStopped) {
     Output output;
     runFirstAid(h, false, output, "firstaid-stopped", [&](ShowAidViewControllrt& view) {
         ASSERT_TRUE(waitFor([&] { return !h.diskutilCalls("verifyvolume").isEmpty(); }));
-        QTest::qWait(300);
         EXPECT_FALSE(view.completeBut()->isUsable()) << "the tool has not ended";
         EXPECT_EQ(h.screen->activityText(h.identifierOf("USB")), "Running First Aid…");
         EXPECT_TRUE(view.stopBut()->isUsable());

@@ -13,11 +13,13 @@
 #include "ui-kit/controls/TextImageButton.h"
 #include "ui-kit/windows/RPAAttachedWindow.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace disktooltest;
 
@@ -180,8 +182,13 @@ TEST(DiskToolFormat, TheConfirmationShowsTheVolumeAndCancelChangesNothing) {
         clickButton(dialog.noButton());
     });
     h.click("format");
-    QTest::qWait(300);
     EXPECT_EQ(h.answers.pending(), 0);
+    // Twice the wait for the formatting view, started after any such wait: a view would be up by its end.
+    QCoreApplication::sendPostedEvents();
+    QTimer passed;
+    passed.setSingleShot(true);
+    passed.start(fastDelays().formatingView * 2);
+    ASSERT_TRUE(waitFor([&] { return !passed.isActive(); }, 10000)) << "the wait for the formatting view";
     EXPECT_FALSE(runningDialog<FormatingViewController>());
     EXPECT_FALSE(runningDialog<FormatEndViewController>());
     for (const char* verb : {"eraseVolume", "reformat", "rename"}) {

@@ -12,6 +12,7 @@
 #include "ui-kit/tables/TROverlayScroller.h"
 #include "ui-kit/windows/TCImageWindow.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -62,7 +63,7 @@ protected:
         wc->showDetailWithPath(path);
         EXPECT_TRUE(list()->isScan());
         EXPECT_TRUE(waitFor([this] { return !list()->isScan(); }));
-        QTest::qWait(20);
+        QCoreApplication::processEvents();  // what the list queued for later
         return list();
     }
     ListFileViewController* list() { return wc->listFileVC(); }
@@ -91,7 +92,7 @@ protected:
     void clickCheckBox(const QString& name) {
         ASSERT_TRUE(node(name)) << name.toStdString();
         QTest::mouseClick(list()->outlineView()->viewport(), Qt::LeftButton, {}, checkBoxPoint(node(name)));
-        QTest::qWait(5);
+        QCoreApplication::processEvents();
     }
     // Where the user sees a row's check box, and its disclosure triangle (left of the tree column's text).
     QPoint checkBoxPoint(FileNode* row) {
@@ -126,7 +127,7 @@ TEST_F(FileListTest, ClicksPropagateChecksAndDoneTotalsTheChosenFiles) {
     EXPECT_FALSE(list()->model()->hasChildren(list()->model()->indexForNode(node("Tool.app"))));
     EXPECT_TRUE(files->refeshButton()->isUsable());
     files->outlineView()->expand(files->model()->indexForNode(node("Folder")));
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
 
     const QStringList shown{"b.bin", "a.txt", "x.txt", "Folder", "c.txt", "d.txt"};
     const struct {
@@ -142,7 +143,7 @@ TEST_F(FileListTest, ClicksPropagateChecksAndDoneTotalsTheChosenFiles) {
         SCOPED_TRACE(step.click);
         if (QLatin1String(step.click) == QLatin1String("select all")) {
             QTest::mouseClick(files->selectAllButton(), Qt::LeftButton);
-            QTest::qWait(5);
+            QCoreApplication::processEvents();
         } else {
             clickCheckBox(QLatin1String(step.click));
         }
@@ -155,7 +156,7 @@ TEST_F(FileListTest, ClicksPropagateChecksAndDoneTotalsTheChosenFiles) {
     // A folder never opened changes alone; its children take its state when it opens.
     clickCheckBox(QStringLiteral("More"));
     files->outlineView()->expand(files->model()->indexForNode(node("More")));
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     EXPECT_EQ(states({"More", "e.txt"}), QStringLiteral("11"));
     sourcestest::screenshot(wc->window(), QStringLiteral("file-list"));
 
@@ -186,7 +187,7 @@ TEST_F(FileListTest, ClosingWithoutDoneLeavesTheScreensChoice) {
     wc->setDelegate(&screen);
     wc->window()->show();
     list()->setArrForListWithArr(chosen, kTree);
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     EXPECT_NE(list()->rootNodeArr(), chosen);
     EXPECT_EQ(states({"b.bin", "a.txt"}), QStringLiteral("01"));
     clickCheckBox(QStringLiteral("b.bin"));
@@ -343,8 +344,8 @@ TEST_F(FileListTest, AListDestroyedWhileItWorksIsLeftAlone) {
     wc.reset();  // while totalling
     EXPECT_TRUE(waitFor([] {
         return platform::waitForGlobalQueue(std::chrono::milliseconds::zero());
-    }));  // serving workers that report
-    QTest::qWait(50);
+    }));                                   // serving workers that report
+    QCoreApplication::sendPostedEvents();  // what they queued
     EXPECT_TRUE(screen.calls.isEmpty());
 }
 

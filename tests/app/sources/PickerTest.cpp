@@ -13,6 +13,7 @@
 #include "ui-kit/windows/QNPopoverController.h"
 #include "ui-kit/windows/QNPopoverWindow.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <QScrollArea>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -325,8 +327,12 @@ TEST(Picker, ReopeningDuringAnEnumerationKeepsEachPickersOwnList) {
     EXPECT_EQ(names(all), QStringList({"Macintosh HD", "USB"}));
     EXPECT_TRUE(waitFor([] {
         return platform::waitForGlobalQueue(std::chrono::milliseconds::zero());
-    }));                // serving workers that report
-    QTest::qWait(300);  // past the layout delay of the picker that went
+    }));  // serving workers that report
+    QCoreApplication::sendPostedEvents();
+    QTimer passed;  // started after the layout delay of the picker that went, and longer
+    passed.setSingleShot(true);
+    passed.start(SelectDiskViewController::kShowDelay * 2);
+    ASSERT_TRUE(waitFor([&] { return !passed.isActive(); }, 10000)) << "past the layout delay";
     EXPECT_TRUE(gone.chosen.isEmpty());
 }
 

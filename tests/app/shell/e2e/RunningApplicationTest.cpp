@@ -5,11 +5,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -38,6 +39,16 @@ QStringList lines(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
                                           : QStringList();
+}
+
+// Whether a process runs `program` now (Linux: the executables in /proc). A launch returns once what it
+// started runs the program, so a launch's starts are over when none does.
+bool runs(const QString& program) {
+    const QString wanted = QFileInfo(program).canonicalFilePath();
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return std::any_of(pids.begin(), pids.end(), [&](const QString& pid) {
+        return QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget() == wanted;
+    });
 }
 
 }  // namespace
@@ -108,8 +119,9 @@ TEST(WorkspaceLaunch, StartsABundlesExecutableWithoutArguments) {
     const QString record = folder.filePath("starts.txt");
     const QString bundle = makeRecordingBundle(folder.path(), "com.example.rec", record);
     EXPECT_TRUE(platform::Workspace::launchApplication(bundle));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !lines(record).isEmpty(); }, 10000));
-    QThread::msleep(200);
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return !lines(record).isEmpty() && !runs(bundle + "/Contents/MacOS/rec"); }, 10000))
+        << "the start recorded and over";
     EXPECT_EQ(lines(record), QStringList{"0|sim=" + sim.path()}) << "once, no argument, same Mac";
     qunsetenv("TAVRUN_TEST_RECORD");
 }
@@ -123,9 +135,10 @@ TEST(WorkspaceLaunch, ARunningInstanceIsBroughtToTheFrontInstead) {
     RunningApplication::Registration running(kId, bundle,
                                              [&](unsigned options) { requests.push_back(options); });
     EXPECT_TRUE(platform::Workspace::launchApplication(bundle));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !requests.empty(); }, 10000));
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return !requests.empty() && !runs(bundle + "/Contents/MacOS/rec"); }, 10000))
+        << "the request, and no start still running";
     EXPECT_EQ(requests, std::vector<unsigned>{3}) << "all windows, ahead of other applications";
-    QThread::msleep(200);
     EXPECT_TRUE(lines(record).isEmpty()) << "no second instance was started";
     qunsetenv("TAVRUN_TEST_RECORD");
 }

@@ -15,6 +15,7 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPropertyAnimation>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -181,8 +182,15 @@ TEST_F(MainWindowTest, ClosedPanelOpensOverOneSecondWithItsRightEdgeFixed) {
     clock.start();
     QTest::mouseClick(controller.tipBut(), Qt::LeftButton, {}, controller.tipBut()->rect().center());
     EXPECT_EQ(UserDefaults::objectForKey("MainTipOpened").toString(), "Open");
-    QTest::qWait(450);
+    // A look at the middle of the slide, which then goes on from where it was.
+    auto* slide = controller.findChild<QPropertyAnimation*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_TRUE(slide);
+    slide->pause();
+    const int was = slide->currentTime();
+    slide->setCurrentTime(MainWindowController::kTipAnimationMs / 2);
     const QRectF halfway = controller.animatedViewFrame();
+    slide->setCurrentTime(was);
+    slide->resume();
     EXPECT_GT(halfway.width(), 12);
     EXPECT_LT(halfway.width(), 418);
     EXPECT_NEAR(halfway.right(), 867, 1);
@@ -202,7 +210,9 @@ TEST_F(MainWindowTest, ClosedPanelOpensOverOneSecondWithItsRightEdgeFixed) {
 TEST_F(MainWindowTest, ToggleDuringASlideTurnsBackFromWhereThePanelIs) {
     show();
     controller.performShrinkAnimation();  // closing
-    QTest::qWait(300);
+    auto* slide = controller.findChild<QPropertyAnimation*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_TRUE(slide);
+    slide->setCurrentTime(MainWindowController::kTipAnimationMs * 3 / 10);
     const QRectF midway = controller.animatedViewFrame();
     ASSERT_LT(midway.width(), 418);
     controller.performShrinkAnimation();  // opening again from midway
