@@ -77,7 +77,7 @@ protected:
         platform::Workspace::setOpenURLForTesting(
             [this](const QUrl& url) { return opened.append(url), true; });
         shell::UpdateCheck::setFetchLimitForTesting(kLimit);
-        kit::WindowFade::setDurationForTesting(10);
+        kit::WindowFade::setDurationForTesting(250);  // long enough to be seen running on a busy machine
     }
     ~UpdateCheckTest() override {
         EXPECT_TRUE(testsupport::waitUntil(
