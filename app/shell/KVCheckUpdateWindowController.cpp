@@ -129,10 +129,10 @@ TextImageButton* KVCheckUpdateWindowController::addDoneButton(QWidget* view) {
 
 void KVCheckUpdateWindowController::awakeFromNib() {
     shuttingDown_ = false;
-    // Faded in from clear; the window shows when its modal run starts.
+    // Faded in from clear; the window shows when its modal run starts. The fade-in tells nobody when it
+    // ends: cut short by a close at opacity 0, it would read as a finished fade-out and close the window.
     aWindow->setWindowOpacity(0.0);
-    kit::WindowFade::animateOpacity(aWindow.get(), 1.0,
-                                    [this](bool finished) { animationDidStop(finished); });
+    kit::WindowFade::animateOpacity(aWindow.get(), 1.0, {});
 }
 
 void KVCheckUpdateWindowController::windowDidLoad() {
