@@ -30,6 +30,7 @@ void logTooLong() {
 
 UpdateCheck::UpdateCheck(QObject* parent) : QObject(parent), manager_(new QNetworkAccessManager(this)) {
     deadline_.setSingleShot(true);
+    deadline_.setTimerType(Qt::PreciseTimer);  // a coarse timer may end the wait up to 5 % early
     connect(&deadline_, &QTimer::timeout, this, &UpdateCheck::fetchTimedOut);
 }
 
