@@ -255,14 +255,22 @@ TEST(XcbChild, PopoverShowsOverTheMainWindow) {
         << "the popover did not become the key window";
     EXPECT_EQ(panel->x(), button->mapToGlobal(QPoint(120, 0)).x()) << "right of the button";
 
-    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    // The compositor draws the shadow in its own time after the panel maps: grab until it shows.
+    const QPoint underShadow = panel->geometry().bottomLeft() + QPoint(panel->width() / 2, -8);
+    QImage screen;
+    testsupport::waitUntil(
+        [&] {
+            screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+            return screen.pixelColor(underShadow).red() < 250;
+        },
+        kEffectMs);
     kittest::saveScreenshot(screen, "xvfb-popover-over-main-window");
     const QPoint tip = panel->geometry().topLeft() + QPoint(4, panel->height() / 2);
     EXPECT_TRUE(kittest::sameColor(screen.pixelColor(tip), Qt::white, 40)) << "the arrow beside the button";
     const QPoint inBody = panel->geometry().topLeft() + QPoint(20, 20);
     EXPECT_TRUE(kittest::sameColor(screen.pixelColor(inBody), Qt::white, 10)) << "the white body";
     // Below the body its shadow darkens the window a little: grey, not the black of a missing compositor.
-    const QColor shadow = screen.pixelColor(panel->geometry().bottomLeft() + QPoint(panel->width() / 2, -8));
+    const QColor shadow = screen.pixelColor(underShadow);
     EXPECT_GT(shadow.red(), 150) << "the shadow over the window";
     EXPECT_LT(shadow.red(), 250) << "the shadow over the window";
 
