@@ -10,6 +10,8 @@
 
 #include "platform/MacPath.h"
 
+#include <QFileInfo>
+
 #include <csignal>
 
 #include <unistd.h>
@@ -97,7 +99,7 @@ std::optional<int> ToolSession::before() {
         hang(rule.flag("IgnoreSigterm"));
     }
     if (action == QLatin1String("delay")) {
-        Console::pause(std::chrono::milliseconds(rule.number("DelayMs", 0)));
+        delay(std::chrono::milliseconds(rule.number("DelayMs", 0)), rule.text("UntilFile"));
     }
     if (action == QLatin1String("output")) {
         // The replacement comes first, so that a prompt among its lines can be answered while the real
@@ -141,6 +143,20 @@ int ToolSession::after(int status) {
         hang(rule.flag("IgnoreSigterm"));
     }
     return status;
+}
+
+// A test that must act while the tool waits names a file that ends the wait when it appears, so that the
+// tool waits for the test rather than for a time the test could miss on a busy machine.
+void ToolSession::delay(std::chrono::milliseconds limit, const QString& untilFile) {
+    if (untilFile.isEmpty()) {
+        Console::pause(limit);
+        return;
+    }
+    const std::optional<QString> gate = platform::hostPath(untilFile);
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (gate && !QFileInfo::exists(*gate) && std::chrono::steady_clock::now() < end) {
+        Console::pause(std::chrono::milliseconds(10));
+    }
 }
 
 int ToolSession::runWork(const Work& work) {

@@ -19,6 +19,7 @@ private:
     // Runs the rule's behaviour before the work; returns an exit status when the work must not run.
     std::optional<int> before();
     int after(int status);
+    static void delay(std::chrono::milliseconds limit, const QString& untilFile);
     int runWork(const Work& work);
     void unplugForFault();
     [[noreturn]] void dieBySignal(int signal);

@@ -183,11 +183,14 @@ bool waitsToWrite(qint64 pid) {
     });
 }
 
-// Runs the tools with their work delayed (the caller adds a "delay" rule) and holds the lock shared from
-// their start until each of them has looked at the state and waits to change it; `meanwhile` then changes
-// the state, and the tools go on with what they saw out of date.
-QList<ToolRun> runPastAChange(const SimMac& mac, const QList<QStringList>& commands,
+// Runs the tools with their work held at a gate (a "delay" rule for `match` that a file ends) and holds the
+// lock shared from their start until each of them has looked at the state and waits to change it;
+// `meanwhile` then changes the state, and the tools go on with what they saw out of date.
+QList<ToolRun> runPastAChange(const SimMac& mac, QVariantMap match, const QList<QStringList>& commands,
                               const std::function<void(simmac::SimState&)>& meanwhile) {
+    const QString gate = QStringLiteral("/tmp/gate");
+    match.insert({{"Action", "delay"}, {"DelayMs", 120000}, {"UntilFile", gate}});
+    mac.addFault(match);
     const qsizetype before = startsLogged(mac);
     std::vector<std::unique_ptr<QProcess>> processes;
     for (const QStringList& command : commands) {
@@ -198,6 +201,7 @@ QList<ToolRun> runPastAChange(const SimMac& mac, const QList<QStringList>& comma
         << "the tools did not start";
     {
         const simmac::FileLock readers(simmac::FileLock::Mode::Shared);
+        QDir().mkpath(mac.host(gate));
         EXPECT_TRUE(testsupport::waitUntil(
             [&] {
                 return std::all_of(processes.begin(), processes.end(),
@@ -229,9 +233,9 @@ bool createImage(const SimMac& mac) {
 TEST(Concurrency, TwoAttachesOfOneImageMakeOneDisk) {
     SimMac mac;
     ASSERT_TRUE(createImage(mac));
-    mac.addFault({{"Tool", "hdiutil"}, {"Verb", "attach"}, {"Action", "delay"}, {"DelayMs", 300}});
     const QStringList attach{kHdiutil, "attach", "/Users/a.dmg"};
-    const QList<ToolRun> runs = runPastAChange(mac, {attach, attach}, {});
+    const QList<ToolRun> runs =
+        runPastAChange(mac, {{"Tool", "hdiutil"}, {"Verb", "attach"}}, {attach, attach}, {});
     EXPECT_EQ(runs.at(0).exitCode, 0) << runs.at(0).err.toStdString();
     EXPECT_EQ(runs.at(1).exitCode, 0) << runs.at(1).err.toStdString();
     EXPECT_EQ(runs.at(0).out, runs.at(1).out) << "the later one answers with the same disk";
@@ -270,9 +274,8 @@ TEST_P(EjectRechecks, UnderTheLock) {
     ASSERT_FALSE(disk.isEmpty());
     QStringList command = c.command;
     command.replaceInStrings("<disk>", disk);
-    mac.addFault({{"Verb", command.at(1)}, {"Action", "delay"}, {"DelayMs", 300}});
-    const QList<ToolRun> runs =
-        runPastAChange(mac, {command}, [&](simmac::SimState& state) { c.meanwhile(state, disk); });
+    const QList<ToolRun> runs = runPastAChange(mac, {{"Verb", command.at(1)}}, {command},
+                                               [&](simmac::SimState& state) { c.meanwhile(state, disk); });
     EXPECT_EQ(runs.at(0).exitCode, c.exitCode);
     EXPECT_EQ(runs.at(0).err, QString::fromUtf8(c.err).replace("<disk>", disk).toUtf8());
     EXPECT_TRUE(mac.list().value("WholeDisks").toStringList().contains(disk)) << "the disk stays";

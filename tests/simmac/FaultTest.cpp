@@ -4,6 +4,7 @@
 
 #include "platform/PropertyList.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QProcess>
@@ -179,12 +180,16 @@ INSTANTIATE_TEST_SUITE_P(Rules, FaultActions, ::testing::ValuesIn(kCases),
 
 TEST(Faults, DelayWaitsThenBehavesNormally) {
     SimMac mac;
-    mac.addFault({{"Action", "delay"}, {"DelayMs", 400}});
+    mac.addFault({{"Action", "delay"}, {"DelayMs", 400}, {"Times", 1}});
     QElapsedTimer timer;
     timer.start();
     const ToolRun result = mac.run(kDiskutil, {"info", "-plist", "/"});
     EXPECT_GE(timer.elapsed(), 400);
     EXPECT_TRUE(isPlistDictionary(result.out));
+    // A delay a file ends is over when the file is there, however long it was set to last.
+    QDir().mkpath(mac.host("/tmp/gate"));
+    mac.addFault({{"Action", "delay"}, {"DelayMs", 600000}, {"UntilFile", "/tmp/gate"}});
+    EXPECT_TRUE(isPlistDictionary(mac.run(kDiskutil, {"info", "-plist", "/"}).out));
 }
 
 TEST(Faults, HangUntilTerminatedShowsOnlyTheStart) {
