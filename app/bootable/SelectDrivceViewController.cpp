@@ -397,9 +397,12 @@ void SelectDrivceViewController::finishRun(bool failed, const QString& message, 
     endWC_.reset();
     endWC_ = std::make_unique<CloneSystemEndWindowController>();
     kit::centerWindow(endWC_->window());
-    endWC_->errorLable()->setText(message);
     endWC_->showAccessHint(restoreFailed);
-    endWC_->showFaile(failed);
+    if (failed) {
+        endWC_->showFailure(message, restoreFailed ? engine_->restoreReason() : QString());
+    } else {
+        endWC_->showFaile(false);
+    }
     kit::ModalRun::runModalForWindow(endWC_->window());
 }
 

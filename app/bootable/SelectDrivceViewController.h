@@ -136,7 +136,8 @@ private:
     void buildProgressView();
     void setUpSourcePanel();
     // Ends the current run once, with the result window.
-    // `restoreFailed`: the failure view adds the Full Disk Access hint, the one cause it can point to.
+    // `restoreFailed`: the failure view adds the restore tool's reason and the Full Disk Access hint, the one
+    // cause it can point to.
     void finishRun(bool failed, const QString& message, bool restoreFailed = false);
     void prebootRepaired(quint64 runId);
     void closeStopQuestion();

@@ -13,6 +13,7 @@ const QString kEllipsis = QStringLiteral("...");
 const QString kValidatingTarget = QStringLiteral("Validating target...");
 const QString kValidatingSource = QStringLiteral("Validating source...");
 const QString kCloning = QStringLiteral("Cloning...");
+const QString kDone = QStringLiteral("done");
 const std::array<QString, 3> kPassTitles{QStringLiteral("Replicating"), QStringLiteral("Restoring"),
                                          QStringLiteral("Verifying")};
 
@@ -44,6 +45,25 @@ qsizetype decodableLength(const QByteArray& bytes) {
         }
     }
     return size;
+}
+
+// The words as one line of plain text: control characters become blanks, runs of blanks one; cut to the
+// length with an ellipsis, never inside a character.
+QString plainLine(QStringView words) {
+    QString line;
+    line.reserve(words.size());
+    for (const QChar c : words) {
+        line += c.category() == QChar::Other_Control ? QChar(u' ') : c;
+    }
+    line = line.simplified();
+    if (line.size() > AsrOutputParser::kLastWordsLength) {
+        qsizetype keep = AsrOutputParser::kLastWordsLength - 1;
+        if (line.at(keep - 1).isHighSurrogate()) {
+            --keep;
+        }
+        line = line.first(keep) + QChar(0x2026);
+    }
+    return line;
 }
 
 }  // namespace
@@ -85,6 +105,7 @@ void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
     // A message of the system can cut a pass's line; its dots go on on a line of their own.
     if (!passLine_ && passOpen_ && c == u'.' && blanks_ == line_.size()) {
         passLine_ = true;
+        wordsFrom_ = line_.size();
     }
     line_ += c;
     if (blanks_ == line_.size() - 1 && c.isSpace()) {
@@ -100,6 +121,7 @@ void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
         // The answer is not echoed through a pipe, so the tool may go on on the prompt's line.
         line_.clear();
         blanks_ = 0;
+        wordsFrom_ = 0;
         promptTail_ = true;
         return;
     }
@@ -111,6 +133,7 @@ void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
     if (!c.isSpace() && isPassTitle(QStringView(line_).sliced(blanks_))) {
         passLine_ = true;
         passOpen_ = true;
+        wordsFrom_ = line_.size();
         events.push_back(Event::label(kCloning));
         if (++isTwoTime == 1) {
             events.push_back(Event::stepTo(5));
@@ -118,6 +141,7 @@ void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
         inProgress = true;
     } else if (endsStepText(line_)) {
         lineShown_ = true;
+        wordsFrom_ = line_.size();
         const QString text = line_.trimmed();
         if (text.endsWith(kValidatingTarget)) {
             events.push_back(Event::stepTo(3));
@@ -129,6 +153,10 @@ void AsrOutputParser::take(QChar c, std::vector<Event>& events) {
 }
 
 void AsrOutputParser::takeInPass(QChar c, std::vector<Event>& events) {
+    // The pass's dots and numbers are progress; a message that cuts them is the tool's words.
+    if (wordsFrom_ == line_.size() - 1 && (c == u'.' || c.isDigit() || c.isSpace())) {
+        wordsFrom_ = line_.size();
+    }
     if (c.isDigit()) {
         number_ += c;
     } else {
@@ -164,8 +192,17 @@ void AsrOutputParser::endLine(std::vector<Event>& events) {
             label(text, events);
         }
     }
+    // A "done" of its own ends a step text that a message of the system cut.
+    QStringView words = QStringView(line_).sliced(wordsFrom_).trimmed();
+    if (words.startsWith(kDone)) {
+        words = words.sliced(kDone.size());
+    }
+    if (const QString said = plainLine(words); !said.isEmpty()) {
+        lastWords_ = said;
+    }
     line_.clear();
     blanks_ = 0;
+    wordsFrom_ = 0;
     lineShown_ = false;
     passLine_ = false;
     promptTail_ = false;

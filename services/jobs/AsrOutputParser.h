@@ -20,6 +20,10 @@ namespace jobs {
 //
 // A step text ("Validating sizes...") is shown when its ellipsis arrives; any other line when it ends. No
 // text is shown from the start of the first pass until the second pass has reached 100.
+//
+// The parser also keeps the tool's last words: the last line that says more than a step and its "done" or a
+// pass's dots and numbers ("Could not restore - Target is too small" after "Validating sizes..."), as one
+// line of plain text without control characters, cut at `kLastWordsLength` characters.
 class AsrOutputParser {
 public:
     struct Event {
@@ -42,8 +46,12 @@ public:
     // The end of the output: what is still pending counts as complete.
     std::vector<Event> finish();
 
+    static constexpr qsizetype kLastWordsLength = 200;
+
     // Both copy passes printed their 100.
     bool bothPassesEnded() const { return isTwoTime100 >= 2; }
+    // Empty when the tool said nothing beyond its progress.
+    const QString& lastWords() const { return lastWords_; }
 
 private:
     void take(QChar c, std::vector<Event>& events);
@@ -57,13 +65,15 @@ private:
     bool inProgress = false;
     QByteArray pending_;  // the start of a character that the next chunk completes
     QString line_;
-    qsizetype blanks_ = 0;  // the blanks that open line_
+    qsizetype blanks_ = 0;     // the blanks that open line_
+    qsizetype wordsFrom_ = 0;  // where the tool's words begin in line_, after its progress
     QString number_;
     bool lineShown_ = false;   // the line gave its text (a step text)
     bool passLine_ = false;    // the line carries a pass's progress
     bool passOpen_ = false;    // a pass began and has not printed its 100
     bool promptTail_ = false;  // the ": " after the prompt's mark belongs to no line
     bool answered_ = false;
+    QString lastWords_;
 };
 
 }  // namespace jobs

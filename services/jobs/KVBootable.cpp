@@ -45,6 +45,26 @@ qint64 number(const QVariantMap& map, const char* key) {
     return map.value(QLatin1String(key)).toLongLong();
 }
 
+// A failed restore in asr's own words; when it said none, how it ended.
+QString restoreReasonOf(const QString& lastWords, const platform::ToolResult& result) {
+    if (!lastWords.isEmpty()) {
+        return lastWords;
+    }
+    switch (result.outcome) {
+        case platform::ToolOutcome::Exited:
+            return result.exitCode == 0 ? QStringLiteral("asr ended before the restore was complete")
+                                        : QStringLiteral("asr ended with status %1").arg(result.exitCode);
+        case platform::ToolOutcome::Crashed:
+            return QStringLiteral("asr crashed");
+        case platform::ToolOutcome::FailedToStart:
+            return QStringLiteral("asr could not be started");
+        case platform::ToolOutcome::TimedOut:
+        case platform::ToolOutcome::Cancelled:
+            break;
+    }
+    return QStringLiteral("asr was stopped");
+}
+
 }  // namespace
 
 KVBootable* KVBootable::KVShareInstance() {
@@ -86,10 +106,16 @@ int KVBootable::KVStart(const VolumeObj* target) {
         std::lock_guard guard(mutex_);
         stop_ = platform::CancelFlag();
         targetDisk_ = target->volumePath;
+        restoreReason_.clear();
     }
     running_.store(true);
     platform::globalAsync([this, volume = *target, name] { runJob(volume, name); });
     return 0;
+}
+
+QString KVBootable::restoreReason() const {
+    std::lock_guard guard(mutex_);
+    return restoreReason_;
 }
 
 int KVBootable::KVStop() {
@@ -280,11 +306,13 @@ void KVBootable::runRestore(const QString& source, const QString& targetPath) {
     jobs::AsrOutputParser parser;
     platform::ToolProcess asr({kAsr, arguments});
     asr.setInteractive(true);
+    // asr prints its failures ("Could not restore - …") on standard error.
+    asr.setMergeStandardError(true);
     asr.setCancelFlag(stop);
     asr.setOutputHandler([&](const QByteArray& chunk) { KVReceivedData(parser.feed(chunk), asr); });
     const platform::ToolResult result = asr.run();
     KVReceivedData(parser.finish(), asr);
-    KVTerminated(result, parser.bothPassesEnded());
+    KVTerminated(result, parser);
 }
 
 void KVBootable::KVReceivedData(const std::vector<jobs::AsrOutputParser::Event>& events,
@@ -309,7 +337,8 @@ void KVBootable::KVReceivedData(const std::vector<jobs::AsrOutputParser::Event>&
     }
 }
 
-void KVBootable::KVTerminated(const platform::ToolResult& result, bool bothPassesEnded) {
+void KVBootable::KVTerminated(const platform::ToolResult& result, const jobs::AsrOutputParser& parser) {
+    const bool bothPassesEnded = parser.bothPassesEnded();
     KVLog("task terminated");
     const bool cancelled = KVUserIsCancel();
     if (cancelled) {
@@ -327,6 +356,11 @@ void KVBootable::KVTerminated(const platform::ToolResult& result, bool bothPasse
         errorCode = 0;
     } else if (!getDisjInfo(disk)) {
         errorCode = kErrUnplugged;
+    }
+    if (errorCode == kErrRestore) {
+        // Kept before the report goes out, so the screen reads it with the report.
+        std::lock_guard guard(mutex_);
+        restoreReason_ = restoreReasonOf(parser.lastWords(), result);
     }
     qCInfo(lcServices) << "asr ended: outcome" << platform::outcomeName(result.outcome) << "status"
                        << result.exitCode << "both passes" << bothPassesEnded;

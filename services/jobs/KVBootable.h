@@ -57,6 +57,9 @@ public:
     // once.
     int KVStop();
     bool KVUserIsCancel() override { return bUserCancel_.load(); }
+    // Why the last restore failed, for the screen to show beside kErrRestore: asr's last words, or how it
+    // ended when it said nothing ("asr crashed"). Untrusted plain text of one line. From any thread.
+    QString restoreReason() const;
     void KVEnumUSBFinishImp() override;
 
     // From any thread: the report reaches the delegate on the main thread.
@@ -90,7 +93,7 @@ private:
     bool waitUnlessCancelled();
     void runRestore(const QString& source, const QString& targetPath);
     void KVReceivedData(const std::vector<jobs::AsrOutputParser::Event>& events, platform::ToolProcess& asr);
-    void KVTerminated(const platform::ToolResult& result, bool bothPassesEnded);
+    void KVTerminated(const platform::ToolResult& result, const jobs::AsrOutputParser& parser);
     void changeProLabelValue(const QString& text);
     // The job's last report; the next job may start once it is delivered.
     void finish(int errorCode, int stepCode);
@@ -98,9 +101,10 @@ private:
     KVBootableDelegate* delegate_ = nullptr;  // main thread only
     std::atomic_bool bUserCancel_{false};
     std::atomic_bool running_{false};
-    std::mutex mutex_;  // the job's stop flag and target disk; the waits
+    mutable std::mutex mutex_;  // the job's stop flag, target disk and restore reason; the waits
     std::condition_variable wake_;
     platform::CancelFlag stop_;
     QString targetDisk_;
+    QString restoreReason_;
     QList<VolumeObj> allVoumesArr;  // the job's thread only
 };

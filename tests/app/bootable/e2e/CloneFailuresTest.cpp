@@ -17,6 +17,7 @@ struct FailureRow {
     std::function<QVariantMap(const QString& disk)> fault;
     QString message;
     bool accessHint = false;  // the Full Disk Access hint: only a restore can fail for want of it
+    QString reason{};         // the restore tool's, below the message
 };
 
 void PrintTo(const FailureRow& row, std::ostream* out) {
@@ -37,6 +38,7 @@ TEST_P(CloneFailure, EndsInTheFailureView) {
     EXPECT_TRUE(h.results[0].failed);
     EXPECT_EQ(h.results[0].message, GetParam().message);
     EXPECT_EQ(h.results[0].accessHint, GetParam().accessHint);
+    EXPECT_EQ(h.results[0].reason, GetParam().reason);
     EXPECT_TRUE(h.screen->selectDiskView()->isVisible());
     EXPECT_EQ(h.panelName(), "Click to select a destination...");
     EXPECT_EQ(h.tabs.flags, (QList<bool>{false, true}));
@@ -57,7 +59,16 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const QString&) {
                        return QVariantMap{{"Tool", "asr"}, {"Action", "signal"}, {"Signal", 9}};
                    },
-                   "Failed to create bootable disk, please try again.", true},
+                   "Failed to create bootable disk, please try again.", true, "asr crashed"},
+        FailureRow{"restoreInItsOwnWords",
+                   [](const QString&) {
+                       return QVariantMap{{"Tool", "asr"},
+                                          {"Action", "exit"},
+                                          {"ExitStatus", 1},
+                                          {"Stderr", "Could not restore - Operation not permitted"}};
+                   },
+                   "Failed to create bootable disk, please try again.", true,
+                   "Could not restore - Operation not permitted"},
         FailureRow{"unplugged",
                    [](const QString& disk) {
                        return QVariantMap{

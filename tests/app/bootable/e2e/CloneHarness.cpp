@@ -115,8 +115,10 @@ void Harness::answer() {
     if (CloneSystemEndWindowController* result = screen->endWC(); result && isRunning(result->window())) {
         respond(result->window(), [this, result] {
             const bool failed = result->failView()->isVisible();
+            const QLabel* reason = result->reasonLabel();
             results << Result{failed, result->errorLable()->text(), screen->pathLabel()->text(),
-                              result->checkFullButton()->isVisibleTo(result->window())};
+                              result->checkFullButton()->isVisibleTo(result->window()),
+                              reason->isVisibleTo(result->window()) ? reason->text() : QString()};
             if (!resultShot.isEmpty()) {
                 screenshot(result->window(), std::exchange(resultShot, QString()));
             }

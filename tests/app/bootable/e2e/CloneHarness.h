@@ -38,6 +38,7 @@ struct Result {
     QString message;  // of the failure view
     QString status;   // the screen's status text when the window opened
     bool accessHint = false;
+    QString reason;  // below the message, when shown
 };
 
 // Stands between the engine and the screen: every report is passed on, and then what the screen shows is

@@ -286,6 +286,7 @@ struct AsrRow {
     QVariantMap fault;
     int error;
     std::vector<std::pair<int, int>> tags;
+    QString reason;  // kept for the screen with a failed restore
 };
 
 QVariantMap asrPrints(const QByteArray& out, int status) {
@@ -305,6 +306,7 @@ TEST_P(AsrVerdict, IsReportedAtTheEnd) {
     cloneOnto(targetDisk(sim, disk));
     EXPECT_EQ(screen.verdict(), std::pair(GetParam().error, 8));
     EXPECT_EQ(screen.tags, GetParam().tags);
+    EXPECT_EQ(engine->restoreReason(), GetParam().reason);
 }
 
 std::vector<std::pair<int, int>> firstPass() {
@@ -318,7 +320,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         AsrRow{"bothPassesInOneChunk",
                asrPrints(kValidated + "\tReplicating  " + kPass + "\tVerifying  " + kPass, 0), 0,
-               bothPasses()},
+               bothPasses(), ""},
         AsrRow{"failureAfterOnePass",
                asrPrints(kValidated + "\tReplicating  " + kPass + "\tVerifying  ....10....20", 1),
                KVBootable::kErrRestore,
@@ -326,14 +328,18 @@ INSTANTIATE_TEST_SUITE_P(
                    auto tags = firstPass();
                    tags.insert(tags.end(), {{1, 2}, {2, 2}});
                    return tags;
-               }()},
+               }(),
+               "asr ended with status 1"},
         AsrRow{"bothPassesButAFailureStatus",
                asrPrints(kValidated + "\tReplicating  " + kPass + "\tVerifying  " + kPass, 1),
-               KVBootable::kErrRestore, bothPasses()},
+               KVBootable::kErrRestore, bothPasses(), "asr ended with status 1"},
         AsrRow{"successStatusAfterOnePass", asrPrints(kValidated + "\tReplicating  " + kPass, 0),
-               KVBootable::kErrRestore, firstPass()},
-        AsrRow{
-            "killed", {{"Tool", "asr"}, {"Action", "signal"}, {"Signal", 9}}, KVBootable::kErrRestore, {}}),
+               KVBootable::kErrRestore, firstPass(), "asr ended before the restore was complete"},
+        AsrRow{"killed",
+               {{"Tool", "asr"}, {"Action", "signal"}, {"Signal", 9}},
+               KVBootable::kErrRestore,
+               {},
+               "asr crashed"}),
     [](const ::testing::TestParamInfo<AsrRow>& row) { return row.param.name; });
 
 // The simulated asr replaces its output with these writes; the restore itself fails at once (the system does
@@ -355,8 +361,10 @@ TEST_F(Clone, OutputSplitAnywhereGivesTheSameReports) {
     EXPECT_EQ(screen.steps(), (std::vector<int>{0, 1, 2, 3, 3, 4, 5, 8}));
     EXPECT_EQ(screen.tags, bothPasses());
     EXPECT_EQ(screen.labels, (QStringList{"", "Validating target...", "Validating source...", "Cloning...",
-                                          "Cloning...", "Restored target device is /dev/disk9s1."}));
+                                          "Cloning...", "Restored target device is /dev/disk9s1.",
+                                          "Could not restore - Target is too small"}));
     EXPECT_EQ(screen.verdict(), std::pair(KVBootable::kErrRestore, 8)) << "asr exited with status 1";
+    EXPECT_EQ(engine->restoreReason(), "Could not restore - Target is too small");
 }
 
 // The same split writes in front of a restore that succeeds: the prompt, split inside "[ny]", is answered

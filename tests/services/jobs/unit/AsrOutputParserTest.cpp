@@ -66,6 +66,7 @@ std::vector<Event> expectedTranscriptEvents() {
 struct Parsed {
     std::vector<Event> events;
     bool bothPassesEnded = false;
+    QString lastWords;
 };
 
 Parsed parse(const QList<QByteArray>& chunks) {
@@ -78,6 +79,7 @@ Parsed parse(const QList<QByteArray>& chunks) {
     const auto rest = parser.finish();
     parsed.events.insert(parsed.events.end(), rest.begin(), rest.end());
     parsed.bothPassesEnded = parser.bothPassesEnded();
+    parsed.lastWords = parser.lastWords();
     return parsed;
 }
 
@@ -145,24 +147,44 @@ struct VerdictRow {
     const char* name;
     QList<QByteArray> chunks;
     bool bothPassesEnded;
+    QString lastWords;  // beyond the steps, their "done" and the passes' dots and numbers
 };
 
 class Verdicts : public ::testing::TestWithParam<VerdictRow> {};
 
-TEST_P(Verdicts, CountOnlyTheHundredsOfTheCopyPasses) {
-    EXPECT_EQ(parse(GetParam().chunks).bothPassesEnded, GetParam().bothPassesEnded);
+TEST_P(Verdicts, CountOnlyTheHundredsOfTheCopyPassesAndKeepTheLastWords) {
+    const Parsed parsed = parse(GetParam().chunks);
+    EXPECT_EQ(parsed.bothPassesEnded, GetParam().bothPassesEnded);
+    EXPECT_EQ(parsed.lastWords, GetParam().lastWords);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     AsrOutputParser, Verdicts,
     ::testing::Values(
-        VerdictRow{"onePassOnly", {"\tReplicating  " + kProgress}, false},
-        VerdictRow{"hundredSplitInTwo", {"\tReplicating  ....10", "0\n\tVerifying  ....1", "00"}, true},
-        VerdictRow{"tenIsNoHundred", {"\tReplicating  ....10\n\tVerifying  ....10\n"}, false},
+        VerdictRow{"onePassOnly", {"\tReplicating  " + kProgress}, false, ""},
+        VerdictRow{"hundredSplitInTwo", {"\tReplicating  ....10", "0\n\tVerifying  ....1", "00"}, true, ""},
+        VerdictRow{"tenIsNoHundred", {"\tReplicating  ....10\n\tVerifying  ....10\n"}, false, ""},
         VerdictRow{"hundredsOutsideAPass",
                    {"\tValidating target...100\nRestored target device is /dev/disk100.\n100\n100\n"},
-                   false},
-        VerdictRow{"lastHundredWithoutLineEnd", {"\tRestoring  ....100\n\tVerifying  ....100"}, true}),
+                   false,
+                   "100"},
+        VerdictRow{"lastHundredWithoutLineEnd", {"\tRestoring  ....100\n\tVerifying  ....100"}, true, ""},
+        VerdictRow{
+            "failureAfterAStep",
+            {"\tValidating sizes...", "Could not restore - Target is too small\n\tVerifying  ....10\n"},
+            false,
+            "Could not restore - Target is too small"},
+        VerdictRow{"failureInAPass",
+                   {"\tReplicating  ....10....2", "0Could not restore - Input/output error"},
+                   false,
+                   "Could not restore - Input/output error"},
+        VerdictRow{"successLines", {kTranscript}, true, "Restore completed successfully."},
+        VerdictRow{"controlsAndMarkup",
+                   {"\tasr: <b>\x1b[31mbad\x07\tdisk</b> \n\tValidating x...\ndone\n"},
+                   false,
+                   "asr: <b> [31mbad disk</b>"},
+        VerdictRow{
+            "cutAtItsLength", {QByteArray(300, 'w') + "\n"}, false, QString(199, u'w') + QChar(0x2026)}),
     [](const ::testing::TestParamInfo<VerdictRow>& row) { return row.param.name; });
 
 struct HostileRow {
