@@ -1,11 +1,13 @@
 // Hot-plug churn against the running application: a USB disk is plugged in and unplugged again and again on a
 // simulated Mac (each change makes the Disk Tool read the volume list afresh, on worker threads) while the
 // application's resident size is sampled. Prints one line per sample: seconds, plug cycles, resident MiB. A
-// flat curve is the goal; a climbing one means freed memory is kept from the system.
+// flat curve is the goal; a climbing one means the application keeps memory it no longer uses.
 //
-//   hotplug_churn_bench [--minutes 20] [--interval-ms 500] [--sample-seconds 30]
+//   hotplug_churn_bench [--minutes 3] [--interval-ms 250] [--sample-seconds 15]
 //
-// Build without sanitizers (their allocator is not the one the product ships with).
+// The same disk comes back each time, as a user's stick does, so the simulated Mac stays the same size and
+// only the application can grow. If the application ends before the churn does, its exit and the end of its
+// log are printed. Build without sanitizers (their allocator is not the one the product ships with).
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,9 +29,9 @@ namespace {
 using namespace std::chrono_literals;
 
 struct Options {
-    std::chrono::minutes duration{20};
-    std::chrono::milliseconds interval{500};
-    std::chrono::seconds sample{30};
+    std::chrono::minutes duration{3};
+    std::chrono::milliseconds interval{250};
+    std::chrono::seconds sample{15};
 };
 
 Options parse(const QStringList& arguments) {
@@ -86,8 +88,9 @@ int main(int argc, char** argv) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     app.setProcessEnvironment(environment);
-    app.setStandardOutputFile(QProcess::nullDevice());
-    app.setStandardErrorFile(QProcess::nullDevice());
+    const QString log = folder.filePath(QStringLiteral("Tavrun.log"));
+    app.setProcessChannelMode(QProcess::MergedChannels);
+    app.setStandardOutputFile(log);
     app.start(QStringLiteral(TAVRUN_APP), {QStringLiteral("en*loaderflag*")});
     if (!app.waitForStarted(-1)) {
         std::fprintf(stderr, "the application did not start\n");
@@ -101,6 +104,7 @@ int main(int argc, char** argv) {
     clock.start();
     std::chrono::seconds nextSample{0};
     int cycles = 0;
+    std::optional<QString> disk;
     while (std::chrono::milliseconds(clock.elapsed()) < options.duration &&
            app.state() == QProcess::Running) {
         const auto elapsed =
@@ -110,14 +114,24 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
             nextSample += options.sample;
         }
-        const std::optional<QString> disk = simctl({QStringLiteral("attach"), QStringLiteral("usb-exfat"),
-                                                    QStringLiteral("--name"), QStringLiteral("Churn")});
+        // An unplugged disk waits in the simulated Mac under the name it had; plugged in again, it gets a new
+        // one.
+        disk = simctl(disk ? QStringList{QStringLiteral("attach"), *disk}
+                           : QStringList{QStringLiteral("attach"), QStringLiteral("usb-exfat"),
+                                         QStringLiteral("--name"), QStringLiteral("Churn")});
         QThread::msleep(static_cast<unsigned long>(options.interval.count()));
-        if (disk) {
-            simctl({QStringLiteral("detach"), *disk, QStringLiteral("--unplug")});
+        if (disk && !simctl({QStringLiteral("detach"), *disk, QStringLiteral("--unplug")})) {
+            disk.reset();
         }
         QThread::msleep(static_cast<unsigned long>(options.interval.count()));
         ++cycles;
+    }
+    if (app.state() != QProcess::Running) {
+        QFile output(log);
+        const QByteArray text = output.open(QIODevice::ReadOnly) ? output.readAll() : QByteArray();
+        std::fprintf(stderr, "the application ended during the churn (exit status %d); its log ends:\n%s\n",
+                     app.exitCode(), text.right(2000).constData());
+        return 1;
     }
     std::printf("%lld,%d,%.1f\n", static_cast<long long>(clock.elapsed() / 1000), cycles, residentMiB(pid));
     ::kill(static_cast<pid_t>(pid), SIGTERM);

@@ -1,7 +1,5 @@
 #include "platform/Dispatch.h"
 
-#include "platform/Allocator.h"
-
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
@@ -38,35 +36,6 @@ SyncCalls& syncCalls() {
     return *calls;
 }
 
-// Work queued and not yet ended, and what runs when that count falls to nought.
-struct Burst {
-    std::atomic<int> inFlight{0};
-    std::mutex mutex;
-    std::function<void()> idleWork;
-};
-
-Burst& burst() {
-    static auto* b = new Burst;  // never destroyed: workers may still end work during the exit
-    return *b;
-}
-
-void workEnded() {
-    Burst& b = burst();
-    if (--b.inFlight != 0) {
-        return;
-    }
-    std::function<void()> idle;
-    {
-        const std::lock_guard lock(b.mutex);
-        idle = b.idleWork;
-    }
-    if (idle) {
-        idle();
-    } else {
-        releaseFreedMemory();
-    }
-}
-
 QThreadPool& globalPool() {
     static QThreadPool* pool = [] {
         auto* p = new QThreadPool;  // never destroyed: work may still run when the process exits
@@ -86,11 +55,7 @@ bool isMainThread() {
 
 void globalAsync(std::function<void()> work) {
     if (!syncCalls().ended) {
-        ++burst().inFlight;
-        globalPool().start([work = std::move(work)] {
-            work();
-            workEnded();
-        });
+        globalPool().start(std::move(work));
     }
 }
 
@@ -147,13 +112,7 @@ bool endGlobalQueue(std::chrono::milliseconds timeout) {
 }
 
 void reopenGlobalQueueForTesting() {
-    burst().inFlight = 0;  // the dropped work never ended
     syncCalls().ended = false;
-}
-
-void setGlobalQueueIdleWorkForTesting(std::function<void()> work) {
-    const std::lock_guard lock(burst().mutex);
-    burst().idleWork = std::move(work);
 }
 
 bool waitForGlobalQueue(std::chrono::milliseconds timeout) {

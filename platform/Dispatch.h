@@ -6,7 +6,7 @@
 namespace platform {
 
 // The global concurrent queue: a dedicated pool large enough for workers that block on tools and on
-// the main thread. When the last work of a burst ends, the memory the burst freed goes back to the system.
+// the main thread.
 void globalAsync(std::function<void()> work);
 // Queued to the main thread's event loop.
 void mainAsync(std::function<void()> work);
@@ -20,8 +20,6 @@ void mainSync(const std::function<void()>& work);
 bool endGlobalQueue(std::chrono::milliseconds timeout);
 // Tests queue work again after endGlobalQueue().
 void reopenGlobalQueueForTesting();
-// Tests see the end of a burst: `work` runs there instead of the release; an empty one restores it.
-void setGlobalQueueIdleWorkForTesting(std::function<void()> work);
 
 bool isMainThread();
 // For tests and shutdown: waits until the global queue is idle; false on time-out.

@@ -1,7 +1,6 @@
 #include "app/shell/StartUp.h"
 
 #include "app/shell/AppDelegate.h"
-#include "platform/Allocator.h"
 #include "platform/Bundle.h"
 #include "platform/Dispatch.h"
 #include "platform/LogCategories.h"
@@ -69,7 +68,6 @@ bool IsOnlyOneApp() {
 }
 
 int TavrunMain(int argc, char** argv, const ApplicationLoop& loop) {
-    platform::capAllocatorArenas();  // before any thread starts
     if (argc <= 1 && ZZManRunLoader()) {
         return 0;
     }

@@ -14,8 +14,7 @@
 using ApplicationLoop = std::function<int(int argc, char** argv)>;
 
 // The process entry. Only the number of arguments counts: without one the launcher is started instead and
-// the process ends with 0; otherwise (or when that launch fails) the loop runs under the assertion, with
-// few allocator arenas.
+// the process ends with 0; otherwise (or when that launch fails) the loop runs under the assertion.
 int TavrunMain(int argc, char** argv, const ApplicationLoop& loop);
 
 // Launches the bundle three levels above the application's own (the launcher's); true when it was launched.

@@ -67,29 +67,6 @@ TEST(Dispatch, GlobalQueueRunsManyBlockingWorkersAtOnce) {
     EXPECT_TRUE(platform::waitForGlobalQueue(5s));
 }
 
-// What a burst of work freed goes back once, when its last work ends.
-TEST(Dispatch, TheEndOfABurstRunsTheIdleWorkOnce) {
-    std::atomic<int> idle{0};
-    platform::setGlobalQueueIdleWorkForTesting([&] { ++idle; });
-    struct Restore {
-        ~Restore() { platform::setGlobalQueueIdleWorkForTesting({}); }
-    } restore;
-    std::promise<void> open;
-    const std::shared_future<void> gate = open.get_future().share();
-    std::atomic<int> started{0};
-    for (int i = 0; i < 5; ++i) {
-        platform::globalAsync([&started, gate] {
-            ++started;
-            gate.wait();
-        });
-    }
-    ASSERT_TRUE(testsupport::waitUntil([&] { return started.load() == 5; })) << "the burst never started";
-    EXPECT_EQ(idle.load(), 0) << "the burst still runs";
-    open.set_value();
-    ASSERT_TRUE(platform::waitForGlobalQueue(5s));
-    EXPECT_EQ(idle.load(), 1);
-}
-
 // At the process's end the main thread serves nobody any more: a worker waiting for it goes on without its
 // work having run, and work queued afterwards never runs.
 TEST(Dispatch, AtTheEndWorkersWaitingForTheMainThreadGoOnAndLaterWorkIsDropped) {
