@@ -68,10 +68,12 @@ Harness::Harness(const QString& preset) : sim(preset) {
 }
 
 Harness::~Harness() {
-    watch_.stop();
     KVBootable* engine = KVBootable::KVShareInstance();
     engine->KVStop();
+    // Still answering: a window that the engine's last report opens after a failed wait would otherwise
+    // hold the teardown in its modal loop for good.
     EXPECT_TRUE(waitForEngine());
+    watch_.stop();
     engine->KVSetDelegate(nullptr);
     screen = nullptr;
     window.reset();
