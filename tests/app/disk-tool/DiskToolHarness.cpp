@@ -119,12 +119,12 @@ bool Harness::settled() const {
     return screen && !screen->isScanning() && !screen->isReloadPending();
 }
 
-bool Harness::waitForList(int timeoutMs) const {
-    return waitFor([this] { return settled(); }, timeoutMs);
+bool Harness::waitForList() const {
+    return waitFor([this] { return settled(); }, kListLoadMs);
 }
 
-bool Harness::waitForListWhere(const std::function<bool()>& done, int timeoutMs) const {
-    return waitFor([&] { return settled() && done(); }, timeoutMs);
+bool Harness::waitForListWhere(const std::function<bool()>& done) const {
+    return waitFor([&] { return settled() && done(); }, kListLoadMs);
 }
 
 QStringList Harness::names() const {

@@ -34,6 +34,9 @@ RepairDiskViewController::Delays fastDelays();
 
 using testsupport::waitFor;
 
+// A whole list is one tool run per node; with every core loaded several times over that takes minutes.
+constexpr int kListLoadMs = 120000;
+
 // The modal dialog of a kind that is running now, if any.
 StatusAttachedWindow* runningDialogWindow(const std::function<bool(QWidget*)>& isKind);
 template <class Controller>
@@ -85,9 +88,9 @@ public:
     void open();
     // True once no enumeration runs and none is waiting to run.
     bool settled() const;
-    bool waitForList(int timeoutMs = 60000) const;
+    bool waitForList() const;
     // Waits for the list to settle with `done` true.
-    bool waitForListWhere(const std::function<bool()>& done, int timeoutMs = 60000) const;
+    bool waitForListWhere(const std::function<bool()>& done) const;
 
     QStringList names() const;
     int rowOf(const QString& name) const;

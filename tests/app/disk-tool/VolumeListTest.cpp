@@ -277,7 +277,7 @@ TEST(DiskToolList, NotificationsWithinTheGateStartNoEnumerationButOneFollows) {
     EXPECT_EQ(h.enumerations(), first) << "nothing starts inside the gate";
     EXPECT_TRUE(h.screen->isReloadPending());
 
-    ASSERT_TRUE(h.waitForListWhere([&] { return h.names().contains("USB"); }, 60000));
+    ASSERT_TRUE(h.waitForListWhere([&] { return h.names().contains("USB"); }));
     EXPECT_EQ(h.enumerations(), first + 1) << "one reload for every request dropped";
 }
 
@@ -371,7 +371,7 @@ TEST(DiskToolInMainWindow, TheDiskToolTabShowsTheScreenWithItsListLoadedAtStart)
             [&] {
                 return !screen->isScanning() && !screen->isReloadPending() && !screen->allVolumes().empty();
             },
-            60000))
+            kListLoadMs))
             << "the list loads at start, before the tab is shown";
         controller.TopDiskToolButtonAction();
         EXPECT_TRUE(screen->isVisible());
