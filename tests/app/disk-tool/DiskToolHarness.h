@@ -34,8 +34,8 @@ RepairDiskViewController::Delays fastDelays();
 
 using testsupport::waitFor;
 
-// A whole list is one tool run per node; with every core loaded several times over that takes minutes.
-constexpr int kListLoadMs = 120000;
+// A whole list is one tool run per node; with every core loaded several times over that took 100 s.
+constexpr int kListLoadMs = 180000;
 
 // The modal dialog of a kind that is running now, if any.
 StatusAttachedWindow* runningDialogWindow(const std::function<bool(QWidget*)>& isKind);
