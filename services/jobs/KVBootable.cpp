@@ -50,19 +50,11 @@ QString restoreReasonOf(const QString& lastWords, const platform::ToolResult& re
     if (!lastWords.isEmpty()) {
         return lastWords;
     }
-    switch (result.outcome) {
-        case platform::ToolOutcome::Exited:
-            return result.exitCode == 0 ? QStringLiteral("asr ended before the restore was complete")
-                                        : QStringLiteral("asr ended with status %1").arg(result.exitCode);
-        case platform::ToolOutcome::Crashed:
-            return QStringLiteral("asr crashed");
-        case platform::ToolOutcome::FailedToStart:
-            return QStringLiteral("asr could not be started");
-        case platform::ToolOutcome::TimedOut:
-        case platform::ToolOutcome::Cancelled:
-            break;
+    if (result.outcome != platform::ToolOutcome::Exited) {
+        return QStringLiteral("asr ") + QLatin1String(platform::outcomeName(result.outcome));
     }
-    return QStringLiteral("asr was stopped");
+    return result.exitCode == 0 ? QStringLiteral("asr ended before the restore was complete")
+                                : QStringLiteral("asr ended with status %1").arg(result.exitCode);
 }
 
 }  // namespace
