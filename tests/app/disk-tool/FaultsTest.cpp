@@ -81,14 +81,14 @@ protected:
     // Only a hung tool meets a deadline, and every lookup keeps its own thirty seconds: a healthy run ends by
     // itself however busy the machine.
     void SetUp() override {
-        if (action() == "hang") {
+        if (hangs()) {
             setCommandDeadlineForTesting(std::chrono::seconds(30));
         }
     }
-    void TearDown() override { setCommandDeadlineForTesting(std::chrono::minutes(10)); }
 
     Command command() const { return std::get<0>(GetParam()); }
     QString action() const { return QLatin1String(std::get<1>(GetParam())); }
+    bool hangs() const { return action() == "hang"; }
 };
 
 // The format road up to its result view's title.
@@ -133,9 +133,8 @@ QStringList verify(Harness& h) {
 
 TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
     RepairDiskViewController::Delays delays = fastDelays();
-    const bool hang = action() == "hang";
-    delays.firstAidDeadline = hang ? std::chrono::seconds(10) : std::chrono::minutes(1);
-    delays.actionDeadline = hang ? std::chrono::seconds(8) : std::chrono::minutes(1);
+    delays.firstAidDeadline = hangs() ? std::chrono::seconds(10) : std::chrono::minutes(1);
+    delays.actionDeadline = hangs() ? std::chrono::seconds(8) : std::chrono::minutes(1);
     Harness h(QStringLiteral("intel-10.12-hfs"), delays);
     const bool apfs = command() == Command::Reformat;
     h.sim.attach(apfs ? "usb-apfs" : "usb-exfat");
@@ -273,7 +272,7 @@ TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
         case Command::Verify: {
             const QStringList rows = verify(h);
             const QString last = rows.isEmpty() ? QString() : rows.last();
-            if (action() == "hang") {
+            if (hangs()) {
                 EXPECT_EQ(rows, QStringList{"First Aid did not finish in time and was stopped."});
             } else if (action() == "delay") {
                 EXPECT_TRUE(rows.join('\n').contains("appears to be OK"));
