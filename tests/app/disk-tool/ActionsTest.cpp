@@ -91,7 +91,7 @@ TEST(DiskToolActions, UnmountThenMountTheSelectedVolumeByItsIdentifier) {
     h.screen->mountButtonAction();
     h.sim.addFault(
         {{"Tool", "diskutil"}, {"Verb", "list"}, {"Action", "delay"}, {"DelayMs", 1500}, {"Times", 1}});
-    ASSERT_TRUE(waitFor([&] { return h.usable("mount"); }));
+    ASSERT_TRUE(waitFor([&] { return h.usable("mount"); }, kListLoadMs));
     EXPECT_EQ(h.title("mount"), "Mount") << "nothing is offered before the list shows the new state";
     ASSERT_TRUE(h.waitForListWhere([&] {
         return !h.screen->isBusy(node) && h.volume("USB") && h.volume("USB")->volumeMountPoint.isEmpty();

@@ -153,7 +153,8 @@ TEST_P(DiskToolFault, GivesAClearOutcomeAndTheTrueList) {
     // What the row says while the command runs on its volume, and after it failed.
     const auto expectRow = [&](const char* running, const char* failed, bool fails) {
         EXPECT_EQ(h.screen->activityText(node), running);
-        ASSERT_TRUE(waitFor([&] { return !h.screen->isBusy(node); }));
+        // The row is freed by the first list that starts after the command ended.
+        ASSERT_TRUE(waitFor([&] { return !h.screen->isBusy(node); }, kListLoadMs));
         EXPECT_EQ(h.screen->activityText(node), fails ? failed : "");
     };
     // The message the command's failure or the look after it shows, with the tool's reason.
